@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian package needed to build, test and try Vaddex.
+# Safe to run again: apt-get skips what is already installed.
+set -euo pipefail
+
+packages=(
+    # build
+    cmake make ninja-build g++ pkg-config
+    qt6-base-dev libserialport-dev libusb-1.0-0-dev libjpeg62-turbo-dev libgtest-dev
+    # tests, screenshots, fuzzers
+    lrzsz socat xvfb xauth x11-apps imagemagick clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    echo "install-deps: all packages present"
+    exit 0
+fi
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo_cmd=(sudo)
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -q
+"${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "link/LinkTiming.h"
+#include "link/LinkUi.h"
+
+namespace vaddex {
+
+enum LinkKind : std::uint8_t { kLinkSerial = 0, kLinkUsb = 1 };
+
+class SerialPort;
+class UsbPipe;
+class TSafeRdThread;
+
+// Suspends the calling thread for the given milliseconds (used with the LinkTiming entries).
+void Pause(int ms);
+
+// The one link to the calculator: a serial port (POSIX termios) or the USB device (libusb,
+// or a FIFO pair under $VADDEX_USB_ROOT for tests and the simulator). Every operation runs
+// on the caller's thread and blocks it; failures are raised (ConnectionError, OperationError),
+// never returned. Only one calculator operation uses the link at a time.
+class CommLink {
+public:
+    explicit CommLink(LinkUi& ui);
+    ~CommLink();  // ClosePort
+    CommLink(const CommLink&) = delete;
+    CommLink& operator=(const CommLink&) = delete;
+
+    LinkUi& Ui() const { return ui_; }
+
+    // --- the link record ---------------------------------------------------------------
+    LinkKind kind = kLinkSerial;
+    std::uint8_t receptionBuffer[64] = {};  // chunk handed over by the USB reader thread
+    std::uint32_t bufferedCount = 0;        // valid bytes in receptionBuffer
+    std::uint32_t nextPosition = 1;         // 1-based; used up when bufferedCount < nextPosition
+    std::int64_t silenceStart = 0;          // tick at which the current run of empty reads began
+    LinkTiming timing = kLinkProfiles[0];   // the live timing profile
+
+    // Index of the stored profile last copied into `timing`.
+    int TimingProfile() const { return profile_; }
+    void CopyProfile(int index);
+
+    // Both handles none, serial kind, buffered count 0, next position 1, silence start 0.
+    void ResetLink();
+    bool IsOpen() const;
+
+    // "Auto" and a line feed, then each openable serial port and USB device name, each
+    // followed by the separator set with SetPortListSeparator.
+    std::string ListPorts();
+    void SetPortListSeparator(const std::string& separator);
+
+    // Opens the link: a name containing "ZQX8G+" (any case) is the USB device, anything else
+    // a serial device path. Calls SetConnected(true) on success.
+    void OpenPort(const std::string& name, int speed);
+    // Ends the reader thread, closes the handles once each and resets the record. Safe to call
+    // when nothing is open.
+    void ClosePort();
+    void ChangeSpeed(int speed);
+    // Serial read time-out 1 ms per byte plus 100 ms (short) or 3000 ms (long); no effect on USB.
+    void SetShortTimeouts();
+    void SetLongTimeouts();
+    // Writes all the bytes; a failed or short write raises the connection error.
+    void WritePort(std::string_view bytes);
+    // Discards what the calculator has sent and nobody has read yet.
+    void ClearInput();
+
+    // Reads buffer.size() bytes. Returns the count received; fewer than asked means the
+    // time-out (serial) or maxWait ms of silence (USB) passed. Bytes after the count are zero.
+    int ReadComm(std::string& buffer, int maxWait);
+    // USB: refills the reception buffer with the reader thread's next chunk, or leaves it empty
+    // when none came within 80 ms. Always true.
+    bool SafeRd();
+
+    // Puts the windows into the disconnected state (on the UI thread, also when called on
+    // another thread), closes the send file, and throws ConnectionError on the calling thread.
+    [[noreturn]] void RaiseConnectionError();
+
+    // The send file slot: the PC file being sent by a transmit thread. OpenSendFile opens an
+    // existing file for reading and keeps its descriptor in the slot; returns it, or -1 with
+    // the system error code in *error.
+    int OpenSendFile(const std::string& path, int* error = nullptr);
+    void CloseSendFile();
+    int SendFile() const { return sendFile_; }
+
+private:
+    LinkUi& ui_;
+    int profile_ = 0;
+    int sendFile_ = -1;
+    std::string separator_;
+    std::unique_ptr<SerialPort> serial_;  // read and write handle of a serial link
+    std::unique_ptr<UsbPipe> usbRead_;    // PIPE0
+    std::unique_ptr<UsbPipe> usbWrite_;   // PIPE1
+    std::unique_ptr<TSafeRdThread> reader_;
+    bool requestPending_ = false;
+};
+
+}  // namespace vaddex

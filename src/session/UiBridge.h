@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "link/LinkUi.h"
+#include "session/CalculatorState.h"
+#include "session/ModalResult.h"
+
+namespace vaddex {
+
+// Everything the session needs from whoever shows windows: the GUI implements it with Qt,
+// the command line on the console, tests with scripted answers. All calls are made on the
+// UI thread, except RunOnUiThread, which exists to get there.
+class UiBridge : public LinkUi {
+public:
+    // --- "Looking for Calculator" connect status window (CloseConnectStatus in LinkUi) ---
+    virtual void ShowConnectStatus() = 0;
+    virtual bool IsConnectStatusVisible() const = 0;
+
+    // --- "Calculator is Working" window (IsWorkingWindowVisible in LinkUi) ---
+    // Shows it without making it modal and disables the main window's tree and list.
+    virtual void ShowWorking() = 0;
+    virtual void CloseWorking() = 0;
+    virtual void FocusWorking() = 0;
+    // Set when the user pressed its Cancel button; cleared by ClearCancel.
+    virtual bool IsWorkingCancelled() const = 0;
+    virtual void ClearCancel() = 0;
+
+    // --- "Set the Calculator" operator prompt (IsPromptVisible in LinkUi) ---
+    // Kinds 1, 3, 4 and 10 stay up without a modal loop and return false at once; the other
+    // kinds run modally and return true for a positive answer.
+    virtual bool ShowPrompt(int kind, const std::string& caption) = 0;
+    // The OK/Cancel question for long texts (prompt kind 0).
+    virtual bool ShowTextPrompt(const std::string& text, const std::string& caption) = 0;
+    virtual void HidePrompt() = 0;
+    virtual void FocusPrompt() = 0;
+
+    // --- transfer progress window ---
+    // Runs modally until a kind-3 status closes it (OK) or the user cancels (Cancel),
+    // running the reports that transfer threads post meanwhile.
+    virtual ModalResult RunStatus(const std::string& caption, bool showCancel) = 0;
+    // One report of a transfer thread; ignored while the window is not showing.
+    virtual void UpdateStatus(const std::string& text, int kind, std::int64_t position,
+                              std::int64_t maximum, std::int64_t spare) = 0;
+
+    // --- questions ---
+    // Replace an existing variable? Yes, All (offered from two files on), No or Cancel.
+    virtual ModalResult AskReplace(const std::string& name, int fileCount) = 0;
+    // A file that does not match the calculator: with offerChoice, kWrongFileText,
+    // kWrongFileBinary or Cancel; without, OK or Cancel (as int).
+    virtual int AskWrongFile(const std::string& fileName, const std::string& kind,
+                             bool offerChoice) = 0;
+    virtual void Beep() = 0;
+
+    // --- main window state (SetConnected in LinkUi) ---
+    virtual void SetBusy(bool busy) = 0;
+    virtual void SetTextMode(bool textMode) = 0;
+    virtual void SetSeries(const std::string& series) = 0;
+    virtual void SetModel(const std::string& model) = 0;
+
+    // The state record the session reads and writes.
+    virtual CalculatorState& State() = 0;
+};
+
+}  // namespace vaddex

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include "transfer/TYModemTX.h"
+
+namespace vaddex {
+
+// Streams a whole PC file raw, preceded by its size as 4 little-endian bytes, for the ROM
+// download. Closes the port when it ends.
+class TSTX : public TYModemTX {
+public:
+    TSTX(CommLink& link, std::string path, ReportFn callback);
+    ~TSTX() override;
+
+protected:
+    void Execute() override;
+};
+
+}  // namespace vaddex

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+#include "link/CommLink.h"
+#include "link/ReportProgress.h"
+#include "util/AutoResetEvent.h"
+
+namespace vaddex {
+
+// Base of the four transfer threads. While one runs it is the only user of the link; it
+// reports to the UI thread synchronously (Report waits until the callback has run there)
+// and polls the termination request that the UI thread sets on Cancel. The run method never
+// lets an exception escape, and its last report is always kind 3 (finished).
+class TransferThread {
+public:
+    virtual ~TransferThread();  // requests termination and joins; nothing outlives the owner
+    TransferThread(const TransferThread&) = delete;
+    TransferThread& operator=(const TransferThread&) = delete;
+
+    // UI thread: the user's Cancel.
+    void RequestTerminate() { terminate_ = true; }
+    bool TerminationRequested() const { return terminate_; }
+
+    // UI thread: returns when the run method has ended, letting UI events (and the reports
+    // the thread still sends) run meanwhile.
+    void WaitFor();
+    bool Finished() const { return finished_; }
+
+    // Read after the thread has ended.
+    bool Success() const { return success_; }
+
+protected:
+    TransferThread(CommLink& link, ReportFn callback);
+
+    // Derived constructors call this as their last step, so the run method never sees a
+    // half-built object.
+    void Start();
+
+    // Runs the report callback on the UI thread with the five values and waits for it.
+    void Report(const std::string& text, int kind, std::int64_t position, std::int64_t maximum,
+                std::int64_t spare);
+
+    // The run method of the thread.
+    virtual void Execute() = 0;
+
+    CommLink& link_;
+    ReportFn callback_;
+    std::atomic<bool> success_{false};
+
+private:
+    void Run();
+
+    std::atomic<bool> terminate_{false};
+    std::atomic<bool> finished_{false};
+    AutoResetEvent finishedEvent_;
+    std::thread thread_;
+};
+
+}  // namespace vaddex

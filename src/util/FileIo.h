@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vaddex {
+
+// Reads the whole file into `out` (bytes as stored). On failure returns false, leaves `out`
+// empty and stores the system error code in *error when given.
+bool ReadWholeFile(const std::string& path, std::string& out, int* error = nullptr);
+
+// Replaces the file with exactly `data`. The bytes go to a temporary file beside it that is
+// renamed over the target only when complete, so a failure never leaves a half-written file.
+bool WriteWholeFile(const std::string& path, std::string_view data, int* error = nullptr);
+
+// True when a file (of any kind) exists at the path.
+bool FileExists(const std::string& path);
+
+// Deletes the file if it exists; true when it is gone afterwards.
+bool DeleteFileIfExists(const std::string& path);
+
+// The last path component ("a/b/c.zq" gives "c.zq").
+std::string FileNameOf(const std::string& path);
+
+// Everything up to and including the last "/" ("a/b/c.zq" gives "a/b/"; "c" gives "").
+std::string FolderOf(const std::string& path);
+
+}  // namespace vaddex

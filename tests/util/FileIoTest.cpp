@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "support/TempDir.h"
+#include "util/AppPaths.h"
+#include "util/FileIo.h"
+
+namespace vaddex {
+namespace {
+
+TEST(FileIo, WholeFileRoundTripKeepsEveryByte) {
+    test::TempDir dir;
+    std::string data;
+    for (int i = 0; i < 70000; ++i) {
+        data.push_back(static_cast<char>(i * 7));
+    }
+    ASSERT_TRUE(WriteWholeFile(dir.File("a.zq"), data));
+    std::string back;
+    ASSERT_TRUE(ReadWholeFile(dir.File("a.zq"), back));
+    EXPECT_EQ(back, data);
+
+    ASSERT_TRUE(WriteWholeFile(dir.File("a.zq"), "short"));
+    ASSERT_TRUE(ReadWholeFile(dir.File("a.zq"), back));
+    EXPECT_EQ(back, "short");
+}
+
+TEST(FileIo, FailuresReportTheSystemErrorAndLeaveNothingBehind) {
+    test::TempDir dir;
+    std::string out = "stale";
+    int error = 0;
+    EXPECT_FALSE(ReadWholeFile(dir.File("missing"), out, &error));
+    EXPECT_EQ(error, ENOENT);
+    EXPECT_TRUE(out.empty());
+
+    EXPECT_FALSE(WriteWholeFile(dir.File("no/such/folder/x"), "data", &error));
+    EXPECT_EQ(error, ENOENT);
+
+    // A failed replace keeps the old file and leaves no temporary beside it.
+    ASSERT_TRUE(WriteWholeFile(dir.File("keep"), "old"));
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0500), 0);
+    bool replaced = WriteWholeFile(dir.File("keep"), "new", &error);
+    ::chmod(dir.Path().c_str(), 0700);
+    if (::geteuid() != 0) {  // root ignores the folder's permissions
+        EXPECT_FALSE(replaced);
+        std::string back;
+        ASSERT_TRUE(ReadWholeFile(dir.File("keep"), back));
+        EXPECT_EQ(back, "old");
+    }
+    int entries = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir.Path())) {
+        (void)e;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
+}
+
+TEST(FileIo, PathPieces) {
+    EXPECT_EQ(FileNameOf("a/b/c.zq"), "c.zq");
+    EXPECT_EQ(FileNameOf("c.zq"), "c.zq");
+    EXPECT_EQ(FolderOf("a/b/c.zq"), "a/b/");
+    EXPECT_EQ(FolderOf("c.zq"), "");
+}
+
+TEST(AppPaths, TempFolderIsPrivateAndStable) {
+    std::string folder = TempFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), '/');
+    EXPECT_EQ(TempFolder(), folder);
+    struct stat st {};
+    ASSERT_EQ(::stat(folder.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+TEST(AppPaths, DataFolderFollowsTheEnvironment) {
+    ::setenv("VADDEX_DATA_DIR", "/some/where", 1);
+    EXPECT_EQ(DataFolder(), "/some/where/");
+    ::unsetenv("VADDEX_DATA_DIR");
+    EXPECT_EQ(DataFolder().back(), '/');
+    EXPECT_EQ(ProgramFolder().back(), '/');
+}
+
+}  // namespace
+}  // namespace vaddex
