@@ -1,4 +1,4 @@
-#include "link/LinkErrors.h"
+#include "util/Errors.h"
 
 namespace vaddex {
 

@@ -9,7 +9,7 @@ namespace vaddex {
 inline constexpr const char* kConnectionErrorText =
     "Connection Error.\r\nPlease check your connections.";
 
-// Base of the two failures that link, transfer and session operations raise.
+// Base of the two failures that link, file, transfer and session operations raise.
 class LinkError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
