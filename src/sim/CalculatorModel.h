@@ -30,7 +30,7 @@ struct ExecResult {
 // the server serialises all calls.
 class CalculatorModel {
 public:
-    virtual ~CalculatorModel() = default;
+    virtual ~CalculatorModel();
 
     virtual Personality GetPersonality() const = 0;
     // "K7" or "K8".
