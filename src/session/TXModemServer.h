@@ -1,0 +1,114 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "link/CommLink.h"
+#include "session/TXPObject.h"
+#include "session/UiBridge.h"
+
+namespace vaddex {
+
+// The calculator server session: the program's whole conversation with the calculator's
+// XModem server. Runs on the UI thread only and is never re-entered; every window, question
+// and state change goes through the UiBridge. Link and packet failures are raised
+// (ConnectionError, OperationError); operations return a success flag where callers need one.
+class TXModemServer {
+public:
+    // Resets the link record, empties PortName and puts the front end into binary mode.
+    TXModemServer(CommLink& link, UiBridge& ui);
+    // Connect("") closes the port.
+    ~TXModemServer();
+    TXModemServer(const TXModemServer&) = delete;
+    TXModemServer& operator=(const TXModemServer&) = delete;
+
+    std::string StatusText;   // the last text given to SetStatus
+    std::string PortName;     // the connected port; empty when not connected
+    std::string Speed;        // link speed in decimal, as the user chose it
+    std::string VersionText;  // identification of the connected calculator
+    std::string Data;         // bytes of the object last received
+    std::function<void(TXModemServer& session, const std::string& text)> OnStatus;
+
+    CommLink& Link() { return link_; }
+    UiBridge& Ui() { return ui_; }
+    CalculatorState& State() { return ui_.State(); }
+
+    // --- command packets and execution -------------------------------------------------
+    void SendCommandByte(char letter);
+    // Returns once the calculator acknowledged the packet; the sixth rejection raises.
+    void SendPacket(const std::string& text);
+    // Receives, acknowledges and returns one packet from the calculator.
+    std::string ReceivePacket();
+    // Returns when the calculator's server answers again after a command (the pulse).
+    void WaitReady();
+    void Execute(const std::string& command, bool showWorking, bool wait);
+    void CheckCancel();
+    void SetStatus(const std::string& text);
+    // The report callback handed to every transfer thread.
+    void ForwardProgress(const std::string& text, int kind, std::int64_t position,
+                         std::int64_t maximum, std::int64_t extra);
+    bool IsConnected() const { return !PortName.empty(); }
+    void RequireConnected();
+
+    // --- connecting and identifying ----------------------------------------------------
+    // Returns when connected; raises otherwise. "AUTO" (any case) searches; "" only closes.
+    void Connect(const std::string& port);
+    void AutoConnect();
+    void Disconnect();
+    // Opens a port for a manual transfer without talking to the server; false for "AUTO".
+    bool OpenForManual(const std::string& port);
+    std::string GetSpeed() const;
+    void SetSpeed(const std::string& text);
+    // Waits for the calculator's first byte while the operator prompt is visible (one pass
+    // when it is not); true when a byte came.
+    bool WaitFirstByte(std::string& buffer);
+
+    // --- directory listing and variable commands -----------------------------------------
+    // Replaces the root's children with the calculator's current tree.
+    void ReadDirectoryTree(TXPObject& root);
+    // Fills `node` from the listing starting at 1-based `cursor`; never reads past the data.
+    void ParseListing(TXPObject& node, const std::string& data, std::size_t& cursor);
+    void ChangeDir(const std::string& path);
+    void Purge(const std::string& name, bool isDirectory);
+    void MakeDir(const std::string& name);
+    void MoveVar(const std::string& oldName, const std::string& newName, bool isDirectory);
+    std::string FreeMemory();
+
+    // --- getting and putting objects -----------------------------------------------------
+    bool GetVariable(const std::string& name, const std::string& fileName, int size, int mode);
+    bool GetToFile(const std::string& name, const std::string& fileName, int size, int typeCode);
+    bool PutFile(const std::string& name, const std::string& fileName, const std::string& altName,
+                 bool askReplace, bool& replaceAll, int fileCount);
+    struct SendFileCheck {
+        bool ok = false;
+        bool isText = false;
+    };
+    SendFileCheck CheckSendFile(const std::string& fileName);
+    bool PutText(const std::string& name, const std::string& fileName);
+    static std::string DisplayName(const std::string& name, const std::string& fileName,
+                                   const std::string& altName);
+    // The improper-name question through the operator prompt; true when the command may go on.
+    bool CheckName(const std::string& name);
+
+    // --- backup and restore --------------------------------------------------------------
+    bool Backup(const std::string& fileName, int size);
+    bool Restore(const std::string& fileName);
+
+    // --- manual transfers and screen capture ---------------------------------------------
+    bool ReceiveObject(const std::string& fileName, int size);
+    bool SendToXRecv(const std::string& fileName);
+    std::string CaptureScreen();
+    bool SendRom(const std::string& fileName);
+
+    // --- the stack picture ---------------------------------------------------------------
+    // At most seven lines "n: text", level 7 (or the deepest) first, level 1 last.
+    std::vector<std::string> ReadStackLines();
+
+private:
+    CommLink& link_;
+    UiBridge& ui_;
+};
+
+}  // namespace vaddex
