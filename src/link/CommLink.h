@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -56,6 +57,14 @@ public:
     // Opens the link: a name containing "ZQX8G+" (any case) is the USB device, anything else
     // a serial device path. Calls SetConnected(true) on success.
     void OpenPort(const std::string& name, int speed);
+    // Opens the link as a serial link on a port that is already open (another back end, a
+    // test double): the same steps as OpenPort after the device was opened.
+    void OpenPortOn(std::unique_ptr<SerialPort> port, int speed);
+    // Opens the link as a USB link on two pipes that are already open (PIPE0, PIPE1).
+    void OpenUsbOn(std::unique_ptr<UsbPipe> readPipe, std::unique_ptr<UsbPipe> writePipe);
+    // The `UsbIds` setting: comma-separated "vvvv:pppp" ids of the USB calculator for the
+    // libusb back end; $VADDEX_USB_IDS overrides it.
+    void SetUsbIds(const std::string& ids) { usbIds_ = ids; }
     // Ends the reader thread, closes the handles once each and resets the record. Safe to call
     // when nothing is open.
     void ClosePort();
@@ -65,7 +74,8 @@ public:
     void SetLongTimeouts();
     // Writes all the bytes; a failed or short write raises the connection error.
     void WritePort(std::string_view bytes);
-    // Discards what the calculator has sent and nobody has read yet.
+    // Discards what the calculator has sent and nobody has read yet; blocks until two (serial)
+    // or four (USB) reads in a row found the line quiet.
     void ClearInput();
 
     // Reads buffer.size() bytes. Returns the count received; fewer than asked means the
@@ -87,10 +97,25 @@ public:
     int SendFile() const { return sendFile_; }
 
 private:
+    void OpenUsb(const std::string& name);
+    void OpenSerial(const std::string& name, int speed);
+    void SetSerialTimeouts(int readConstant);
+    int ReadSerial(std::string& buffer);
+    int ReadUsb(std::string& buffer, int maxWait);
+    // Silence on the USB link: counts it and raises the connection error after the limit
+    // unless a window explains the wait. True when maxWait ms of silence have passed.
+    bool MeasureSilence(int maxWait);
+    void ClearSerialInput();
+    void ClearUsbInput();
+    void CloseReaderThread();
+    // Runs the disconnect steps on the UI thread; a failing step is traced, never raised.
+    void RunUiSteps(const std::function<void()>& steps);
+
     LinkUi& ui_;
     int profile_ = 0;
     int sendFile_ = -1;
     std::string separator_;
+    std::string usbIds_;
     std::unique_ptr<SerialPort> serial_;  // read and write handle of a serial link
     std::unique_ptr<UsbPipe> usbRead_;    // PIPE0
     std::unique_ptr<UsbPipe> usbWrite_;   // PIPE1

@@ -1,0 +1,455 @@
+#include "link/CommLink.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+#include "link/FifoPipe.h"
+#include "link/LibUsbDevice.h"
+#include "link/LibUsbPipe.h"
+#include "link/PortNames.h"
+#include "link/SerialPort.h"
+#include "link/TSafeRdThread.h"
+#include "link/TermiosPort.h"
+#include "link/Trace.h"
+#include "link/UsbPipe.h"
+#include "util/Errors.h"
+#include "util/Ticks.h"
+
+namespace vaddex {
+namespace {
+
+constexpr int kProfileSlowSerial = 0;
+constexpr int kProfileFastSerial = 2;
+constexpr int kProfileUsb = 3;
+constexpr int kSlowSerialSpeed = 9600;  // profile 0 up to here, profile 2 above
+
+constexpr int kShortReadConstantMs = 100;
+constexpr int kLongReadConstantMs = 3000;
+constexpr int kReadMultiplierMs = 1;
+constexpr int kWriteConstantMs = 100;
+constexpr int kWriteMultiplierMs = 30;
+
+constexpr int kDisconnectPauseMs = 100;  // between closing the send file and the focus
+constexpr int kClearSerialQuietPasses = 2;
+constexpr int kClearUsbQuietPasses = 4;
+constexpr std::size_t kClearSerialRead = 6;
+constexpr std::size_t kClearUsbRead = 300;
+constexpr std::size_t kClearUsbQuietBytes = 6;  // only these must stay zero for a quiet pass
+constexpr int kClearUsbWaitMs = 10;
+constexpr int kNormalWaitMs = 2500;
+
+constexpr std::size_t kMaxSerialPiece = 2038;  // the most one serial read asks for
+constexpr int kSafeRdWaitMs = 80;
+constexpr std::int64_t kSilenceLimitMs = 2500;  // USB silence that means the link is gone
+
+std::string ErrorText(int error) {
+    return std::strerror(error);
+}
+
+int UsbWriteTimeout(std::size_t count) {
+    long long timeout = kWriteConstantMs + static_cast<long long>(count) * kWriteMultiplierMs;
+    return static_cast<int>(std::min<long long>(timeout, INT_MAX));
+}
+
+bool AllZero(const std::string& bytes, std::size_t count) {
+    return std::all_of(bytes.begin(), bytes.begin() + static_cast<long>(count),
+                       [](char c) { return c == '\0'; });
+}
+
+}  // namespace
+
+void Pause(int ms) {
+    SleepMs(ms);
+}
+
+CommLink::CommLink(LinkUi& ui) : ui_(ui) {}
+
+CommLink::~CommLink() {
+    ClosePort();
+    CloseSendFile();
+}
+
+void CommLink::CopyProfile(int index) {
+    if (index < 0 || index > kProfileUsb) {
+        Trace("CopyProfile: no profile " + std::to_string(index));
+        return;
+    }
+    timing = kLinkProfiles[index];
+    profile_ = index;
+}
+
+void CommLink::ResetLink() {
+    CloseReaderThread();
+    serial_.reset();
+    usbRead_.reset();
+    usbWrite_.reset();
+    kind = kLinkSerial;
+    bufferedCount = 0;
+    nextPosition = 1;
+    silenceStart = 0;
+}
+
+bool CommLink::IsOpen() const {
+    return serial_ || usbRead_ || usbWrite_;
+}
+
+void CommLink::SetPortListSeparator(const std::string& separator) {
+    separator_ = separator;
+}
+
+std::string CommLink::ListPorts() {
+    return ListOpenablePorts(separator_, usbIds_);
+}
+
+void CommLink::OpenPort(const std::string& name, int speed) {
+    if (IsOpen() || reader_) {
+        ClosePort();  // a second open would lose the handles of the first
+    }
+    if (IsUsbPortName(name)) {
+        OpenUsb(name);
+    } else {
+        OpenSerial(name, speed);
+    }
+}
+
+void CommLink::OpenUsb(const std::string& name) {
+    std::unique_ptr<UsbPipe> readPipe;
+    std::unique_ptr<UsbPipe> writePipe;
+    int index = UsbNameIndex(name);
+    std::string root = UsbRoot();
+    if (!root.empty()) {
+        std::string folder = root + "/" + (index >= 0 ? kUsbDeviceNames[index] : name);
+        int error = 0;
+        readPipe = FifoPipe::OpenForReading(folder + "/PIPE0", &error);
+        if (!readPipe) {
+            Trace("OpenPort: cannot open " + folder + "/PIPE0 (" + ErrorText(error) + ")");
+        }
+        writePipe = FifoPipe::OpenForWriting(folder + "/PIPE1", &error);
+        if (!writePipe) {
+            Trace("OpenPort: cannot open " + folder + "/PIPE1 (" + ErrorText(error) + ")");
+        }
+    } else if (index >= 0) {
+        if (auto device = LibUsbDevice::Open(index, EffectiveUsbIds(usbIds_))) {
+            readPipe = std::make_unique<LibUsbPipe>(device, LibUsbPipe::kIn);
+            writePipe = std::make_unique<LibUsbPipe>(device, LibUsbPipe::kOut);
+        }
+    } else {
+        Trace("OpenPort: no USB device is named " + name);
+    }
+    OpenUsbOn(std::move(readPipe), std::move(writePipe));
+}
+
+void CommLink::OpenUsbOn(std::unique_ptr<UsbPipe> readPipe, std::unique_ptr<UsbPipe> writePipe) {
+    if (IsOpen() || reader_) {
+        ClosePort();
+    }
+    CopyProfile(kProfileUsb);
+    bufferedCount = 0;
+    nextPosition = 1;
+    silenceStart = 0;
+    kind = kLinkUsb;
+    // Whatever was obtained is recorded, so that ClosePort closes it after a failure.
+    usbRead_ = std::move(readPipe);
+    usbWrite_ = std::move(writePipe);
+    if (!usbRead_ || !usbWrite_) {
+        RaiseConnectionError();
+    }
+    ui_.RunOnUiThread([this] { ui_.SetConnected(true); });
+}
+
+void CommLink::OpenSerial(const std::string& name, int speed) {
+    int error = 0;
+    std::unique_ptr<SerialPort> port = TermiosPort::Open(name, &error);
+    if (!port) {
+        Trace("OpenPort: cannot open " + name + " (" + ErrorText(error) + ")");
+        RaiseConnectionError();
+    }
+    OpenPortOn(std::move(port), speed);
+}
+
+void CommLink::OpenPortOn(std::unique_ptr<SerialPort> port, int speed) {
+    if (IsOpen() || reader_) {
+        ClosePort();
+    }
+    if (!port) {
+        RaiseConnectionError();
+    }
+    CopyProfile(speed > kSlowSerialSpeed ? kProfileFastSerial : kProfileSlowSerial);
+    kind = kLinkSerial;
+    serial_ = std::move(port);  // recorded at once, so that ClosePort closes it after a failure
+    if (!serial_->Configure(speed)) {
+        Trace("OpenPort: the port refused its settings at " + std::to_string(speed));
+        RaiseConnectionError();
+    }
+    // Queues of 2048 bytes: the driver's own queues are larger, and reads are cut to 2038.
+    SetLongTimeouts();
+    ui_.RunOnUiThread([this] { ui_.SetConnected(true); });
+}
+
+void CommLink::CloseReaderThread() {
+    if (reader_) {
+        reader_->Stop();
+        reader_.reset();
+    }
+    requestPending_ = false;
+}
+
+void CommLink::ClosePort() {
+    CloseReaderThread();
+    if (!serial_ && !usbRead_) {
+        usbWrite_.reset();  // a write pipe whose read pipe failed to open is closed too
+        return;
+    }
+    ResetLink();
+}
+
+void CommLink::ChangeSpeed(int speed) {
+    if (!serial_ || !serial_->SetSpeed(speed)) {
+        RaiseConnectionError();
+    }
+}
+
+void CommLink::SetSerialTimeouts(int readConstant) {
+    if (kind == kLinkUsb) {
+        return;
+    }
+    if (!serial_) {
+        RaiseConnectionError();
+    }
+    SerialTimeouts timeouts = serial_->Timeouts();
+    timeouts.readMultiplier = kReadMultiplierMs;
+    timeouts.readConstant = readConstant;
+    timeouts.writeMultiplier = kWriteMultiplierMs;
+    timeouts.writeConstant = kWriteConstantMs;
+    if (!serial_->SetTimeouts(timeouts)) {
+        RaiseConnectionError();
+    }
+}
+
+void CommLink::SetShortTimeouts() {
+    SetSerialTimeouts(kShortReadConstantMs);
+}
+
+void CommLink::SetLongTimeouts() {
+    SetSerialTimeouts(kLongReadConstantMs);
+}
+
+void CommLink::WritePort(std::string_view bytes) {
+    if (bytes.empty()) {
+        return;
+    }
+    long written = -1;
+    if (kind == kLinkUsb && usbWrite_) {
+        written = usbWrite_->Write(bytes.data(), bytes.size(), UsbWriteTimeout(bytes.size()));
+    } else if (kind == kLinkSerial && serial_) {
+        written = serial_->Write(bytes.data(), bytes.size());
+    }
+    if (written != static_cast<long>(bytes.size())) {
+        // A short write would silently lose the rest of a block or packet.
+        Trace("WritePort: " + std::to_string(written) + " of " + std::to_string(bytes.size()) +
+              " bytes written");
+        RaiseConnectionError();
+    }
+}
+
+void CommLink::ClearInput() {
+    if (kind == kLinkUsb) {
+        ClearUsbInput();
+    } else {
+        ClearSerialInput();
+    }
+}
+
+void CommLink::ClearSerialInput() {
+    if (!serial_) {
+        RaiseConnectionError();
+    }
+    SerialTimeouts kept = serial_->Timeouts();
+    SetShortTimeouts();
+    for (int quiet = 0; quiet < kClearSerialQuietPasses;) {
+        if (!serial_->PurgeInput()) {
+            Trace("ClearInput: purge failed (" + ErrorText(errno) + ")");
+        }
+        std::string bytes(kClearSerialRead, '\0');
+        ReadComm(bytes, kNormalWaitMs);
+        quiet = AllZero(bytes, bytes.size()) ? quiet + 1 : 0;
+    }
+    if (!serial_->SetTimeouts(kept)) {
+        RaiseConnectionError();
+    }
+}
+
+void CommLink::ClearUsbInput() {
+    for (int quiet = 0; quiet < kClearUsbQuietPasses;) {
+        bufferedCount = 0;
+        std::string bytes(kClearUsbRead, '\0');
+        ReadComm(bytes, kClearUsbWaitMs);
+        quiet = AllZero(bytes, kClearUsbQuietBytes) ? quiet + 1 : 0;
+    }
+    bufferedCount = 0;
+}
+
+int CommLink::ReadComm(std::string& buffer, int maxWait) {
+    int count = kind == kLinkUsb ? ReadUsb(buffer, maxWait) : ReadSerial(buffer);
+    std::fill(buffer.begin() + count, buffer.end(), '\0');
+    if (count > 0 && static_cast<std::size_t>(count) < buffer.size()) {
+        Trace("**** ReadComm returning partial string");
+    }
+    char hex[24];
+    std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned>(count));
+    Trace(std::string("ReadComm: Return of ") + hex);
+    return count;
+}
+
+int CommLink::ReadSerial(std::string& buffer) {
+    if (!serial_) {
+        RaiseConnectionError();
+    }
+    std::size_t length = buffer.size();
+    std::size_t position = 0;
+    do {
+        std::size_t piece = std::min(length - position, kMaxSerialPiece);
+        long n = serial_->Read(buffer.data() + position, piece);
+        if (n < 0) {
+            RaiseConnectionError();
+        }
+        position += static_cast<std::size_t>(n);
+        // A short piece means the read time-out passed: asking again would loop for ever on a
+        // silent line. Requests of 2039 to 2047 bytes go on to a second piece too, or they
+        // could never be filled.
+        if (static_cast<std::size_t>(n) < piece) {
+            break;
+        }
+    } while (position < length);
+    return static_cast<int>(position);
+}
+
+int CommLink::ReadUsb(std::string& buffer, int maxWait) {
+    std::size_t length = buffer.size();
+    std::size_t position = 0;
+    while (position < length) {
+        while (bufferedCount < nextPosition) {
+            if (ui_.IsUiThread()) {
+                ui_.ProcessEvents();
+            }
+            SafeRd();
+            if (bufferedCount > 0) {
+                silenceStart = 0;
+                break;
+            }
+            if (MeasureSilence(maxWait)) {
+                return static_cast<int>(position);
+            }
+        }
+        std::size_t n = std::min<std::size_t>(bufferedCount - nextPosition + 1, length - position);
+        std::memcpy(buffer.data() + position, receptionBuffer + nextPosition - 1, n);
+        nextPosition += static_cast<std::uint32_t>(n);
+        position += n;
+    }
+    return static_cast<int>(position);
+}
+
+bool CommLink::MeasureSilence(int maxWait) {
+    std::int64_t now = TickMs();
+    if (silenceStart == 0) {
+        silenceStart = now;
+    }
+    std::int64_t elapsed = now - silenceStart;
+    if (elapsed > 0) {
+        Trace("No data, time count = " + std::to_string(elapsed));
+    }
+    if (elapsed >= kSilenceLimitMs) {
+        Trace("ReadFile exceeded maximum time for reads of zero bytes");
+        silenceStart = TickMs();
+        if (!ui_.IsWorkingWindowVisible() && !ui_.IsPromptVisible()) {
+            RaiseConnectionError();
+        }
+    }
+    return elapsed >= maxWait;
+}
+
+bool CommLink::SafeRd() {
+    bufferedCount = 0;
+    nextPosition = 1;
+    if (!usbRead_) {
+        // No read pipe: the wait of a read that brings nothing, without a thread to make it.
+        Pause(kSafeRdWaitMs);
+        Trace("SafeRd TimeOut");
+        return true;
+    }
+    if (!reader_) {
+        requestPending_ = false;
+        reader_ = std::make_unique<TSafeRdThread>(*usbRead_);
+    }
+    if (!requestPending_) {
+        reader_->Request();
+    }
+    requestPending_ = true;
+    if (reader_->WaitDone(kSafeRdWaitMs)) {
+        requestPending_ = false;
+        bufferedCount = reader_->TakeChunk(receptionBuffer);
+    } else {
+        Trace("SafeRd TimeOut");
+    }
+    return true;
+}
+
+void CommLink::RunUiSteps(const std::function<void()>& steps) {
+    try {
+        ui_.RunOnUiThread(steps);
+    } catch (const std::exception& e) {
+        Trace(std::string("RaiseConnectionError: a window step failed: ") + e.what());
+    } catch (...) {
+        Trace("RaiseConnectionError: a window step failed");
+    }
+}
+
+void CommLink::RaiseConnectionError() {
+    Trace("Serious error, disconnecting");
+    RunUiSteps([this] {
+        ui_.SetConnected(false);
+        ui_.CloseConnectStatus();
+        ui_.ProcessEvents();
+    });
+    CloseSendFile();
+    Pause(kDisconnectPauseMs);
+    RunUiSteps([this] { ui_.FocusMainWindow(); });
+    throw ConnectionError();
+}
+
+int CommLink::OpenSendFile(const std::string& path, int* error) {
+    CloseSendFile();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int failure = fd < 0 ? errno : 0;
+    struct stat info {};
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        fd = -1;
+        failure = EISDIR;
+    }
+    if (fd < 0) {
+        if (error) {
+            *error = failure;
+        }
+        return -1;
+    }
+    sendFile_ = fd;
+    return fd;
+}
+
+void CommLink::CloseSendFile() {
+    if (sendFile_ >= 0) {
+        ::close(sendFile_);
+        sendFile_ = -1;
+    }
+}
+
+}  // namespace vaddex

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+
+namespace vaddex {
+
+// Read and write time-outs of a serial port, as constant + count x multiplier milliseconds.
+struct SerialTimeouts {
+    int readMultiplier = 1;
+    int readConstant = 3000;
+    int writeMultiplier = 30;
+    int writeConstant = 100;
+};
+
+// A configured serial port: the termios back end implements it, and a test double may.
+// The link owns exactly one while a serial link is open; it serves as read and write handle.
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    // Raw 8N1 at `speed`: no parity check, no flow control of any kind, DTR and RTS held on,
+    // no character replacement. False when the port refused the settings.
+    virtual bool Configure(int speed) = 0;
+
+    // Sets the bit rate and leaves every other setting as it is; false on failure.
+    virtual bool SetSpeed(int speed) = 0;
+
+    virtual SerialTimeouts Timeouts() const = 0;
+    // False when the port refused them.
+    virtual bool SetTimeouts(const SerialTimeouts& timeouts) = 0;
+
+    // Blocks until `count` bytes came or the read deadline (readConstant + count x
+    // readMultiplier ms) passed; returns the bytes read, or -1 when the port failed.
+    virtual long Read(char* data, std::size_t count) = 0;
+
+    // Blocks until every byte went out or the write deadline (writeConstant + count x
+    // writeMultiplier ms) passed; returns the bytes written, or -1 when the port failed.
+    virtual long Write(const char* data, std::size_t count) = 0;
+
+    // Discards the receive queue; output already written is kept. False on failure.
+    virtual bool PurgeInput() = 0;
+};
+
+}  // namespace vaddex

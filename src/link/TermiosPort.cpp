@@ -1,0 +1,197 @@
+#include "link/TermiosPort.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+#include "link/TermiosSpeed.h"
+#include "link/Trace.h"
+#include "util/Ticks.h"
+
+namespace vaddex {
+namespace {
+
+struct SpeedCode {
+    int speed;
+    speed_t code;
+};
+
+constexpr SpeedCode kSpeedCodes[] = {
+    {300, B300},         {600, B600},         {1200, B1200},       {1800, B1800},
+    {2400, B2400},       {4800, B4800},       {9600, B9600},       {19200, B19200},
+    {38400, B38400},     {57600, B57600},     {115200, B115200},   {230400, B230400},
+    {460800, B460800},   {500000, B500000},   {576000, B576000},   {921600, B921600},
+    {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000}, {2000000, B2000000},
+};
+
+bool FindSpeedCode(int speed, speed_t& code) {
+    for (const auto& entry : kSpeedCodes) {
+        if (entry.speed == speed) {
+            code = entry.code;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Waits until the descriptor is ready for `events` or the deadline tick passed. Returns the
+// poll result: >0 ready, 0 deadline passed, <0 failure.
+int PollUntil(int fd, short events, std::int64_t deadline, short& revents) {
+    for (;;) {
+        std::int64_t remaining = deadline - TickMs();
+        if (remaining <= 0) {
+            return 0;
+        }
+        pollfd entry{fd, events, 0};
+        int result = ::poll(&entry, 1, static_cast<int>(remaining));
+        if (result < 0 && errno == EINTR) {
+            continue;
+        }
+        revents = entry.revents;
+        return result;
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<TermiosPort> TermiosPort::Open(const std::string& path, int* error) {
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    int failure = fd < 0 ? errno : 0;
+    termios settings{};
+    if (fd >= 0 && ::tcgetattr(fd, &settings) != 0) {
+        failure = errno;
+    } else if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        failure = errno == EWOULDBLOCK ? EBUSY : errno;
+    }
+    if (failure != 0) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        if (error) {
+            *error = failure;
+        }
+        return nullptr;
+    }
+    return std::unique_ptr<TermiosPort>(new TermiosPort(fd, path));
+}
+
+TermiosPort::~TermiosPort() {
+    ::close(fd_);
+}
+
+bool TermiosPort::Configure(int speed) {
+    termios settings{};
+    if (::tcgetattr(fd_, &settings) != 0) {
+        return false;
+    }
+    ::cfmakeraw(&settings);
+    settings.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | IGNPAR | PARMRK | ISTRIP);
+    settings.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    settings.c_cflag |= CS8 | CLOCAL | CREAD;
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = 0;
+    if (::tcsetattr(fd_, TCSANOW, &settings) != 0) {
+        return false;
+    }
+    if (!SetSpeed(speed)) {
+        return false;
+    }
+    RaiseModemLines();
+    return true;
+}
+
+void TermiosPort::RaiseModemLines() {
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    if (::ioctl(fd_, TIOCMBIS, &lines) != 0) {
+        // A pseudo-terminal has no modem lines; nothing depends on them being there.
+        Trace("Serial port " + path_ + ": modem lines not set (" + std::strerror(errno) + ")");
+    }
+}
+
+bool TermiosPort::SetSpeed(int speed) {
+    termios settings{};
+    if (speed <= 0 || ::tcgetattr(fd_, &settings) != 0) {
+        return false;
+    }
+    speed_t code = B0;
+    if (!FindSpeedCode(speed, code)) {
+        return SetCustomSpeed(fd_, speed);
+    }
+    return ::cfsetispeed(&settings, code) == 0 && ::cfsetospeed(&settings, code) == 0 &&
+           ::tcsetattr(fd_, TCSANOW, &settings) == 0;
+}
+
+bool TermiosPort::SetTimeouts(const SerialTimeouts& timeouts) {
+    if (timeouts.readMultiplier < 0 || timeouts.readConstant < 0 || timeouts.writeMultiplier < 0 ||
+        timeouts.writeConstant < 0) {
+        return false;
+    }
+    timeouts_ = timeouts;
+    return true;
+}
+
+long TermiosPort::Read(char* data, std::size_t count) {
+    std::int64_t deadline = TickMs() + timeouts_.readConstant +
+                            static_cast<std::int64_t>(count) * timeouts_.readMultiplier;
+    std::size_t got = 0;
+    while (got < count) {
+        short revents = 0;
+        int ready = PollUntil(fd_, POLLIN, deadline, revents);
+        if (ready == 0) {
+            break;
+        }
+        ssize_t n = ready > 0 ? ::read(fd_, data + got, count - got) : -1;
+        if (n > 0) {
+            got += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            continue;
+        }
+        // Ready but nothing to read is a hang-up: the far end went away. What came before it
+        // is still returned; the next read reports the failure.
+        return got > 0 ? static_cast<long>(got) : -1;
+    }
+    return static_cast<long>(got);
+}
+
+long TermiosPort::Write(const char* data, std::size_t count) {
+    std::int64_t deadline = TickMs() + timeouts_.writeConstant +
+                            static_cast<std::int64_t>(count) * timeouts_.writeMultiplier;
+    std::size_t done = 0;
+    while (done < count) {
+        ssize_t n = ::write(fd_, data + done, count - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN) {
+            return done > 0 ? static_cast<long>(done) : -1;
+        }
+        short revents = 0;
+        int ready = PollUntil(fd_, POLLOUT, deadline, revents);
+        if (ready == 0) {
+            break;
+        }
+        if (ready < 0 || (revents & (POLLERR | POLLHUP | POLLNVAL))) {
+            return done > 0 ? static_cast<long>(done) : -1;
+        }
+    }
+    return static_cast<long>(done);
+}
+
+bool TermiosPort::PurgeInput() {
+    return ::tcflush(fd_, TCIFLUSH) == 0;
+}
+
+}  // namespace vaddex
