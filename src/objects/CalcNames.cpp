@@ -1,0 +1,110 @@
+#include "objects/CalcNames.h"
+
+#include <string_view>
+
+#include "objects/CharTranslationTable.h"
+
+namespace vaddex {
+namespace {
+
+constexpr std::string_view kFileNameUnsafe = "^\\/<>:*?\"|";
+constexpr std::string_view kImproperChars = " ,@#[]{}()\"':_+-*\\/^=<>!";
+constexpr std::string_view kImproperCalcChars = "\xAB\xBB\x83\x89\x8A\x88\x84";
+
+char EscapeOf(bool fileForm) {
+    return fileForm ? '^' : '\\';
+}
+
+bool IsImproper(const std::string& calcName) {
+    if (calcName.empty()) {
+        return false;
+    }
+    if (calcName[0] >= '0' && calcName[0] <= '9') {
+        return true;
+    }
+    for (char c : calcName) {
+        if (kImproperChars.find(c) != std::string_view::npos ||
+            kImproperCalcChars.find(c) != std::string_view::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string CalcNameToPc(const std::string& name, bool fileForm) {
+    const char escape = EscapeOf(fileForm);
+    std::string out;
+    out.reserve(name.size());
+    for (char ch : name) {
+        auto c = static_cast<unsigned char>(ch);
+        if (!fileForm && ch == '\\') {
+            out.push_back('\\');
+        }
+        bool escaped =
+            c >= 127 || c <= 31 || (fileForm && kFileNameUnsafe.find(ch) != std::string_view::npos);
+        if (!escaped) {
+            out.push_back(ch);
+            continue;
+        }
+        out.push_back(escape);
+        const CharTranslation* t = TranslationOfCode(c);
+        if (t && (!fileForm || t->fileNameSafe)) {
+            out.append(t->mnemonic);
+        } else {
+            out.append(DecimalCode(c));
+        }
+    }
+    return out;
+}
+
+std::string PcNameToCalc(const std::string& name, bool fileForm) {
+    const char escape = EscapeOf(fileForm);
+    std::string out;
+    out.reserve(name.size());
+    std::size_t i = 0;
+    while (i < name.size()) {
+        char ch = name[i];
+        if (ch != escape || name.size() - i < 3) {
+            out.push_back(ch);
+            ++i;
+            continue;
+        }
+        unsigned char code = 0;
+        // "000" is never decoded: a name holds no character 0.
+        if (ReadDecimalCode(name, i + 1, code) && name.compare(i + 1, 3, "000") != 0) {
+            out.push_back(static_cast<char>(code));
+            i += 4;
+        } else if ((code = CodeOfMnemonic(name[i + 1], name[i + 2])) != 0) {
+            out.push_back(static_cast<char>(code));
+            i += 3;
+        } else {
+            // The escape character only protects the next one (a doubled backslash).
+            out.push_back(name[i + 1]);
+            i += 2;
+        }
+    }
+    return out;
+}
+
+NameCheck CheckCalcName(const std::string& name, const AskOkCancel& ask,
+                        const std::function<void()>& beep) {
+    NameCheck check;
+    std::string calcName = PcNameToCalc(name, false);
+    if (!IsImproper(calcName)) {
+        return check;
+    }
+    check.proper = false;
+    if (beep) {
+        beep();
+    }
+    std::string text = CalcNameToPc(calcName, false) + "\r\n" +
+                       "is an improper variable name on the calculator.\r\n" +
+                       "This may result in failure of the command or connection.\r\n\r\n" +
+                       "Continue with the command?";
+    check.goOn = ask && ask(text, kImproperNameCaption);
+    return check;
+}
+
+}  // namespace vaddex

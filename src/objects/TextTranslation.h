@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+namespace vaddex {
+
+// Calculator text -> PC text. `mode` is the TRANSIO setting (2: escape codes 128..159,
+// 3: escape 128..255, anything else: none); `trans031` also escapes 0..31 (but the line feed)
+// and 127; `stringMode` escapes the quotes and backslashes of a string object's body;
+// `addCR` writes every line feed as CR LF.
+std::string TextFromCalc(const std::string& text, int mode, bool trans031, bool stringMode,
+                         bool addCR);
+
+// PC text -> calculator text, decoding backslash escapes (three decimal digits or a
+// mnemonic). With `stringMode` the result is the body of a calculator string literal whose
+// value is the decoded text: every quote and backslash that stands for itself is escaped.
+std::string TextToCalc(const std::string& text, bool stringMode);
+
+}  // namespace vaddex
