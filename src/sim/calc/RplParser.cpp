@@ -1,0 +1,313 @@
+#include "sim/calc/RplParser.h"
+
+#include "sim/calc/AlgebraicParser.h"
+#include "sim/calc/CommandTable.h"
+#include "sim/calc/RplError.h"
+
+namespace zqsim {
+
+namespace {
+
+constexpr char kOpenProgram = static_cast<char>(0xAB);
+constexpr char kCloseProgram = static_cast<char>(0xBB);
+constexpr int kMaxNesting = 100;
+constexpr std::size_t kMaxNameLength = 255;
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+[[noreturn]] void Fail() {
+    throw RplError(kInvalidSyntax);
+}
+
+bool IsCommandObject(const SimObject& object, Cmd cmd) {
+    return object.kind == ObjKind::Command && object.number == CommandAddress(cmd);
+}
+
+// IF test THEN clause [ELSE clause] END and IFERR clause THEN clause [ELSE clause] END must
+// nest properly inside one sequence.
+void CheckStructures(const std::vector<ObjPtr>& items) {
+    enum class Part { Test, Then, Else };
+    std::vector<Part> open;
+    for (const ObjPtr& item : items) {
+        if (IsCommandObject(*item, Cmd::If) || IsCommandObject(*item, Cmd::IfErr)) {
+            open.push_back(Part::Test);
+        } else if (IsCommandObject(*item, Cmd::Then)) {
+            if (open.empty() || open.back() != Part::Test) {
+                Fail();
+            }
+            open.back() = Part::Then;
+        } else if (IsCommandObject(*item, Cmd::Else)) {
+            if (open.empty() || open.back() != Part::Then) {
+                Fail();
+            }
+            open.back() = Part::Else;
+        } else if (IsCommandObject(*item, Cmd::End)) {
+            if (open.empty() || open.back() == Part::Test) {
+                Fail();
+            }
+            open.pop_back();
+        }
+    }
+    if (!open.empty()) {
+        Fail();
+    }
+}
+
+class Parser {
+public:
+    Parser(std::string_view text, char mark)
+        : text_(text), mark_(mark), separator_(mark == ',' ? '.' : ',') {}
+
+    std::vector<ObjPtr> Run() {
+        std::vector<ObjPtr> items = Sequence('\0', 0, true);
+        CheckStructures(items);
+        return items;
+    }
+
+private:
+    bool IsSeparator(char c) const {
+        return static_cast<unsigned char>(c) <= ' ' || c == separator_;
+    }
+
+    bool IsDelimiter(char c) const {
+        return IsSeparator(c) || c == '{' || c == '}' || c == kOpenProgram || c == kCloseProgram ||
+               c == '"' || c == '\'' || c == ':' || c == '[' || c == ']' || c == '(' || c == ')';
+    }
+
+    void SkipSeparators() {
+        while (pos_ < text_.size() && IsSeparator(text_[pos_])) {
+            ++pos_;
+        }
+    }
+
+    std::string_view Word() {
+        std::size_t start = pos_;
+        while (pos_ < text_.size() && !IsDelimiter(text_[pos_])) {
+            ++pos_;
+        }
+        return text_.substr(start, pos_ - start);
+    }
+
+    // Objects up to `close` (or the end of the text when it is '\0'). In a program body
+    // (`body`), a quoted name becomes Quote + name.
+    std::vector<ObjPtr> Sequence(char close, int depth, bool body) {
+        if (depth > kMaxNesting) {
+            Fail();
+        }
+        std::vector<ObjPtr> items;
+        while (true) {
+            SkipSeparators();
+            if (pos_ == text_.size()) {
+                if (close != '\0') {
+                    Fail();
+                }
+                return items;
+            }
+            if (text_[pos_] == close) {
+                ++pos_;
+                return items;
+            }
+            ObjPtr object = Object(depth, body, items);
+            if (object) {
+                items.push_back(std::move(object));
+            }
+        }
+    }
+
+    // One object; a quoted name in a body adds its Quote to `items` first.
+    ObjPtr Object(int depth, bool body, std::vector<ObjPtr>& items) {
+        char c = text_[pos_];
+        if (c == '{') {
+            ++pos_;
+            return SimObject::MakeComposite(ObjKind::List, Sequence('}', depth + 1, false));
+        }
+        if (c == kOpenProgram) {
+            ++pos_;
+            std::vector<ObjPtr> inner = Sequence(kCloseProgram, depth + 1, true);
+            CheckStructures(inner);
+            return SimObject::MakeComposite(ObjKind::Program, std::move(inner));
+        }
+        if (c == '"') {
+            return String();
+        }
+        if (c == '\'') {
+            ObjPtr quoted = Quoted();
+            if (body && quoted->kind == ObjKind::Global) {
+                items.push_back(SimObject::MakeCommand(CommandAddress(Cmd::Quote)));
+            }
+            return quoted;
+        }
+        if (c == ':') {
+            return Tagged(depth);
+        }
+        if (c == '#') {
+            return Binary();
+        }
+        std::string_view word = Word();
+        if (word.empty()) {
+            Fail();  // a stray delimiter such as "}" or "["
+        }
+        if (word == "DIR") {
+            return Directory(depth);
+        }
+        return WordObject(word);
+    }
+
+    ObjPtr WordObject(std::string_view word) {
+        if (auto value = RealNumber::Parse(word, mark_)) {
+            return SimObject::MakeReal(*value);
+        }
+        if (IsDigit(word[0]) || word[0] == mark_ || word.size() > kMaxNameLength) {
+            Fail();
+        }
+        Cmd cmd;
+        if (FindCommand(std::string(word), cmd)) {
+            return SimObject::MakeCommand(CommandAddress(cmd));
+        }
+        return SimObject::MakeGlobal(std::string(word));
+    }
+
+    ObjPtr String() {
+        ++pos_;
+        std::string chars;
+        while (true) {
+            if (pos_ == text_.size()) {
+                Fail();
+            }
+            char c = text_[pos_++];
+            if (c == '"') {
+                return SimObject::MakeString(std::move(chars));
+            }
+            if (c == '\\' && pos_ < text_.size() && (text_[pos_] == '"' || text_[pos_] == '\\')) {
+                c = text_[pos_++];
+            }
+            chars.push_back(c);
+        }
+    }
+
+    ObjPtr Quoted() {
+        ++pos_;
+        std::size_t end = text_.find('\'', pos_);
+        if (end == std::string_view::npos) {
+            Fail();
+        }
+        std::string_view inner = text_.substr(pos_, end - pos_);
+        pos_ = end + 1;
+        std::vector<ObjPtr> items = ParseAlgebraic(inner, mark_);
+        if (items.size() == 1 && items[0]->kind == ObjKind::Global) {
+            if (items[0]->text.size() > kMaxNameLength) {
+                Fail();
+            }
+            return items[0];
+        }
+        if (items.size() == 1 && items[0]->kind == ObjKind::Real) {
+            return items[0];
+        }
+        return SimObject::MakeComposite(ObjKind::Algebraic, std::move(items));
+    }
+
+    ObjPtr Tagged(int depth) {
+        ++pos_;
+        std::size_t end = text_.find(':', pos_);
+        if (end == std::string_view::npos || end == pos_ || end - pos_ > kMaxNameLength) {
+            Fail();
+        }
+        std::string tag(text_.substr(pos_, end - pos_));
+        pos_ = end + 1;
+        if (pos_ == text_.size() || IsSeparator(text_[pos_])) {
+            Fail();
+        }
+        std::vector<ObjPtr> ignoredQuote;
+        ObjPtr inner = Object(depth + 1, false, ignoredQuote);
+        return SimObject::MakeTagged(std::move(tag), std::move(inner));
+    }
+
+    ObjPtr Binary() {
+        ++pos_;
+        std::string_view digits = Word();
+        if (digits.empty()) {
+            Fail();
+        }
+        int base = 16;
+        switch (digits.back()) {
+            case 'h':
+                base = 16;
+                break;
+            case 'd':
+                base = 10;
+                break;
+            case 'o':
+                base = 8;
+                break;
+            case 'b':
+                base = 2;
+                break;
+            default:
+                base = 0;
+                break;
+        }
+        if (base == 0) {
+            base = 16;  // no suffix: the hexadecimal base the calculator is in
+        } else {
+            digits.remove_suffix(1);
+        }
+        if (digits.empty()) {
+            Fail();
+        }
+        std::uint64_t value = 0;
+        for (char c : digits) {
+            int digit = IsDigit(c) ? c - '0' : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : 99;
+            if (digit >= base) {
+                Fail();
+            }
+            // Wider values keep their low bits, as a narrow word size does.
+            value = (value * base + digit) & 0xFFFFFFFFull;
+        }
+        return SimObject::MakeBinary(static_cast<std::uint32_t>(value));
+    }
+
+    // DIR name object ... END
+    ObjPtr Directory(int depth) {
+        std::vector<DirEntry> entries;
+        while (true) {
+            SkipSeparators();
+            std::string_view name = Word();
+            if (name.empty()) {
+                Fail();
+            }
+            if (name == "END") {
+                return SimObject::MakeDirectory(std::move(entries));
+            }
+            if (IsDigit(name[0]) || name.size() > kMaxNameLength) {
+                Fail();
+            }
+            SkipSeparators();
+            if (pos_ == text_.size()) {
+                Fail();
+            }
+            std::vector<ObjPtr> ignoredQuote;
+            ObjPtr object = Object(depth + 1, false, ignoredQuote);
+            for (DirEntry& entry : entries) {
+                if (entry.name == name) {
+                    Fail();
+                }
+            }
+            entries.push_back({std::string(name), std::move(object)});
+        }
+    }
+
+    std::string_view text_;
+    char mark_;
+    char separator_;
+    std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+std::vector<ObjPtr> ParseCommandLine(std::string_view text, char mark) {
+    return Parser(text, mark).Run();
+}
+
+}  // namespace zqsim

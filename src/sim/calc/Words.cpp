@@ -1,0 +1,88 @@
+#include "sim/calc/Words.h"
+
+#include <array>
+#include <utility>
+
+namespace zqsim {
+
+namespace {
+
+constexpr std::pair<Cmd, WordFn> kWords[] = {
+    {Cmd::Add, WordAdd},
+    {Cmd::Subtract, WordSubtract},
+    {Cmd::Multiply, WordMultiply},
+    {Cmd::Divide, WordDivide},
+    {Cmd::Power, WordPower},
+    {Cmd::Negate, WordNegate},
+    {Cmd::Equal, WordEqual},
+    {Cmd::Dup, WordDup},
+    {Cmd::Drop, WordDrop},
+    {Cmd::Swap, WordSwap},
+    {Cmd::Over, WordOver},
+    {Cmd::Rot, WordRot},
+    {Cmd::Depth, WordDepth},
+    {Cmd::DupN, WordDupN},
+    {Cmd::Clear, WordClear},
+    {Cmd::ToList, WordToList},
+    {Cmd::FromList, WordFromList},
+    {Cmd::Get, WordGet},
+    {Cmd::ToStr, WordToStr},
+    {Cmd::StrTo, WordStrTo},
+    {Cmd::ObjTo, WordObjTo},
+    {Cmd::Type, WordType},
+    {Cmd::Size, WordSize},
+    {Cmd::Sto, WordSto},
+    {Cmd::Rcl, WordRcl},
+    {Cmd::Purge, WordPurge},
+    {Cmd::PgDir, WordPgDir},
+    {Cmd::CrDir, WordCrDir},
+    {Cmd::Home, WordHome},
+    {Cmd::UpDir, WordUpDir},
+    {Cmd::Path, WordPath},
+    {Cmd::Vars, WordVars},
+    {Cmd::Eval, WordEval},
+    {Cmd::Mem, WordMem},
+    {Cmd::NewOb, WordNewOb},
+    {Cmd::Rclf, WordRclf},
+    {Cmd::Stof, WordStof},
+    {Cmd::Sf, WordSf},
+    {Cmd::Cf, WordCf},
+    {Cmd::FsQ, WordFsQ},
+    {Cmd::FcQ, WordFcQ},
+    {Cmd::Stws, WordStws},
+    {Cmd::Rcws, WordRcws},
+    {Cmd::Std, WordStd},
+    {Cmd::Deg, WordDeg},
+    {Cmd::Rad, WordRad},
+    {Cmd::Grad, WordGrad},
+    {Cmd::IoPar, WordIoPar},
+    {Cmd::Version, WordVersion},
+    {Cmd::SysEval, WordSysEval},
+    {Cmd::ClLcd, WordClLcd},
+    {Cmd::Disp, WordDisp},
+    {Cmd::Wait, WordWait},
+    {Cmd::DoSubs, WordDoSubs},
+    {Cmd::Archive, WordArchive},
+    {Cmd::Restore, WordRestore},
+};
+
+// Every word but the six the evaluator runs itself has its implementation.
+static_assert(std::size(kWords) == static_cast<std::size_t>(Cmd::Count) - 6);
+
+std::array<WordFn, static_cast<std::size_t>(Cmd::Count)> MakeIndex() {
+    std::array<WordFn, static_cast<std::size_t>(Cmd::Count)> index{};
+    for (const auto& [cmd, word] : kWords) {
+        index[static_cast<std::size_t>(cmd)] = word;
+    }
+    return index;
+}
+
+}  // namespace
+
+WordFn WordFor(Cmd cmd) {
+    static const auto kIndex = MakeIndex();
+    auto at = static_cast<std::size_t>(cmd);
+    return at < kIndex.size() ? kIndex[at] : nullptr;
+}
+
+}  // namespace zqsim
