@@ -19,6 +19,10 @@ protected:
     void Execute() override;
 
 private:
+    // Blocks while the header after the first byte is read; returns the image size and
+    // stores the header as it is kept in the screen data.
+    std::size_t ReadHeader(char first, std::string& header);
+
     std::string screen_;
 };
 

@@ -15,6 +15,12 @@ public:
 
 protected:
     void Execute() override;
+
+private:
+    // The size field followed by the file's bytes; the file is closed again.
+    std::string ReadStream();
+    // Blocks until the whole stream has been written in pieces of 2048 bytes.
+    void SendStream(const std::string& stream);
 };
 
 }  // namespace vaddex

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "transfer/BlockCheck.h"
 #include "transfer/TransferThread.h"
 
 namespace vaddex {
@@ -28,6 +29,20 @@ protected:
     std::string name_;
     std::int64_t expectedSize_;
     std::string received_;
+
+private:
+    enum class BlockResult { kAccepted, kRepeated, kRejected };
+
+    void ReceiveAll();
+    // Blocks until the next block has been accepted (false) or the sender's EOT came (true).
+    bool ReceiveNext(std::uint32_t expected);
+    // Blocks while the block after its SOH or STX is read, then answers it with ACK or NAK.
+    BlockResult ReceiveBlock(std::size_t dataSize, std::uint32_t expected);
+    void CleanUpAfterFailure(const std::string& message);
+
+    CheckMode mode_ = CheckMode::kChecksum;
+    std::int64_t startTick_ = 0;
+    std::int64_t bytesReceived_ = 0;
 };
 
 }  // namespace vaddex

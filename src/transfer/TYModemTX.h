@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
+#include "transfer/BlockCheck.h"
 #include "transfer/TransferThread.h"
 
 namespace vaddex {
@@ -24,6 +26,20 @@ protected:
     std::string name_;
     bool smallBlocksOnly_;
     char firstReply_;
+
+private:
+    // Blocks until the calculator's request byte has chosen the check mode.
+    void Handshake();
+    // Opens the send file; returns its size in bytes.
+    std::int64_t OpenFile();
+    void SendBlocks(std::int64_t fileSize);
+    // Blocks until the calculator has acknowledged the block, repeating it as needed.
+    void SendBlock(const std::string& frame);
+    // Blocks until the calculator has acknowledged EOT, or raises after five tries.
+    void SendEndOfFile();
+    void CleanUpAfterFailure(const std::string& message);
+
+    CheckMode mode_ = CheckMode::kChecksum;
 };
 
 }  // namespace vaddex

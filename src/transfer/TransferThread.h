@@ -25,7 +25,7 @@ public:
     void RequestTerminate() { terminate_ = true; }
     bool TerminationRequested() const { return terminate_; }
 
-    // UI thread: returns when the run method has ended, letting UI events (and the reports
+    // UI thread: blocks until the run method has ended, letting UI events (and the reports
     // the thread still sends) run meanwhile.
     void WaitFor();
     bool Finished() const { return finished_; }
@@ -39,10 +39,19 @@ protected:
     // Derived constructors call this as their last step, so the run method never sees a
     // half-built object.
     void Start();
+    // Requests termination and blocks until the thread has been joined (running the UI
+    // thread's events meanwhile when called there). Every derived destructor calls it first,
+    // so the run method never outlives the part of the object it uses.
+    void Stop();
 
-    // Runs the report callback on the UI thread with the five values and waits for it.
+    // Blocks until the report callback has run on the UI thread with the five values.
     void Report(const std::string& text, int kind, std::int64_t position, std::int64_t maximum,
                 std::int64_t spare);
+    // The statistics text of `done` of `total` bytes as a kind-2 report (nothing for total 0).
+    void Progress(std::int64_t done, std::int64_t total, std::int64_t startTick);
+
+    // One byte read with the 2500 ms silence limit; 0 when nothing came.
+    char ReadByte();
 
     // The run method of the thread.
     virtual void Execute() = 0;
@@ -59,5 +68,11 @@ private:
     AutoResetEvent finishedEvent_;
     std::thread thread_;
 };
+
+// Longest silence the transfer threads wait out for one read.
+inline constexpr int kTransferReadWaitMs = 2500;
+
+// "0x"-less two-digit upper-case hexadecimal form of a byte, for the traces.
+std::string HexByte(char byte);
 
 }  // namespace vaddex

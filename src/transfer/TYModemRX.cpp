@@ -1,0 +1,155 @@
+#include "transfer/TYModemRX.h"
+
+#include <exception>
+#include <string_view>
+#include <utility>
+
+#include "link/Trace.h"
+#include "util/Errors.h"
+#include "util/FileIo.h"
+#include "util/Ticks.h"
+
+namespace vaddex {
+namespace {
+
+// Unexpected first bytes tolerated in a row for one block; the next one ends the transfer.
+constexpr int kMaxUnexpectedReplies = 5;
+// Run of CAN bytes by which the receiver abandons a transfer.
+constexpr std::size_t kReceiverCanCount = 4;
+
+}  // namespace
+
+TYModemRX::TYModemRX(CommLink& link, std::string name, std::int64_t expectedSize, ReportFn callback)
+    : TYModemRX(link, std::move(name), expectedSize, std::move(callback), true) {}
+
+TYModemRX::TYModemRX(CommLink& link, std::string name, std::int64_t expectedSize, ReportFn callback,
+                     bool startNow)
+    : TransferThread(link, std::move(callback)),
+      name_(std::move(name)),
+      expectedSize_(expectedSize) {
+    if (startNow) {
+        Start();
+    }
+}
+
+TYModemRX::~TYModemRX() {
+    Stop();
+}
+
+void TYModemRX::Execute() {
+    success_ = false;
+    startTick_ = 0;
+    bytesReceived_ = 0;
+    mode_ = CheckMode::kChecksum;
+    try {
+        Trace("TX Receive begins for " + name_);
+        received_.clear();
+        ReceiveAll();
+    } catch (const std::exception& e) {
+        CleanUpAfterFailure(e.what());
+    }
+}
+
+void TYModemRX::ReceiveAll() {
+    std::uint32_t expected = 0;
+    link_.WritePort(std::string(1, kNAK));  // asks the sender to start, in checksum mode
+    for (;;) {
+        ++expected;
+        if (ReceiveNext(expected)) {
+            break;
+        }
+    }
+    link_.WritePort(std::string(1, kACK));
+    success_ = true;
+}
+
+bool TYModemRX::ReceiveNext(std::uint32_t expected) {
+    int unexpected = 0;
+    for (;;) {
+        if (TerminationRequested()) {
+            link_.WritePort(std::string(kReceiverCanCount, kCAN));
+            link_.RaiseConnectionError();
+        }
+        char first = ReadByte();
+        if (first == kSOH || first == kSTX) {
+            if (ReceiveBlock(first == kSOH ? kSmallBlock : kLargeBlock, expected) ==
+                BlockResult::kAccepted) {
+                return false;
+            }
+            continue;  // a rejected or repeated block is no unexpected reply
+        }
+        if (first == kEOT) {
+            return true;
+        }
+        if (first == kCAN) {
+            link_.RaiseConnectionError();
+        }
+        link_.ClearInput();
+        link_.WritePort(std::string(1, kNAK));
+        ++unexpected;
+        Trace("Rx Error #" + std::to_string(unexpected) + " Reply was 0x" + HexByte(first));
+        if (unexpected > kMaxUnexpectedReplies) {
+            link_.RaiseConnectionError();
+        }
+    }
+}
+
+TYModemRX::BlockResult TYModemRX::ReceiveBlock(std::size_t dataSize, std::uint32_t expected) {
+    std::size_t length = 2 + dataSize + CheckLength(mode_);
+    if (startTick_ == 0) {
+        startTick_ = TickMs();
+    }
+    if (expectedSize_ != 0) {
+        Progress(bytesReceived_, expectedSize_, startTick_);
+    } else {
+        Progress(bytesReceived_, bytesReceived_ + static_cast<std::int64_t>(dataSize), startTick_);
+    }
+
+    std::string block(length, '\0');
+    bool whole = link_.ReadComm(block, kTransferReadWaitMs) == static_cast<int>(length);
+    auto number = static_cast<unsigned char>(block[0]);
+    auto complement = static_cast<unsigned char>(block[1]);
+    std::string_view data(block.data() + 2, dataSize);
+    bool sound = whole && complement == 255 - number &&
+                 std::string_view(block).substr(2 + dataSize) == BlockCheck(mode_, data);
+
+    if (sound && number == (expected & 0xFF)) {
+        received_.append(data);
+        bytesReceived_ += static_cast<std::int64_t>(dataSize);
+        link_.WritePort(std::string(1, kACK));
+        return BlockResult::kAccepted;
+    }
+    if (sound && bytesReceived_ > 0 && number == ((expected - 1) & 0xFF)) {
+        // Our ACK of that block was lost and the sender repeats it: it is acknowledged again
+        // and dropped, instead of being refused until the sender gives up.
+        Trace("Rx repeated block 0x" + HexByte(static_cast<char>(number)) + " skipped");
+        link_.WritePort(std::string(1, kACK));
+        return BlockResult::kRepeated;
+    }
+    Report(kConnectionErrorText, kReportMessage, 0, 0, 0);
+    link_.ClearInput();
+    link_.WritePort(std::string(1, kNAK));
+    return BlockResult::kRejected;
+}
+
+void TYModemRX::CleanUpAfterFailure(const std::string& message) {
+    Trace("sending CAN");
+    try {
+        Report(message, kReportMessage, 0, 0, 0);
+    } catch (const std::exception& e) {
+        Trace(std::string("Failure report failed: ") + e.what());
+    }
+    try {
+        link_.WritePort(std::string(kReceiverCanCount, kCAN));
+        link_.ClearInput();
+    } catch (const std::exception& e) {
+        Trace(std::string("CAN not sent: ") + e.what());
+    }
+    // No partial or stale file may stay behind under the target name.
+    if (!name_.empty()) {
+        DeleteFileIfExists(name_);
+    }
+    Pause(link_.timing.FailureDelay);
+}
+
+}  // namespace vaddex

@@ -1,0 +1,101 @@
+#include "transfer/TransferThread.h"
+
+#include <cstdio>
+#include <exception>
+#include <utility>
+
+#include "link/Trace.h"
+
+namespace vaddex {
+namespace {
+
+// WaitFor sleeps this long on the finished event between two rounds of UI events.
+constexpr std::int64_t kWaitSliceMs = 10;
+
+}  // namespace
+
+std::string HexByte(char byte) {
+    char text[3];
+    std::snprintf(text, sizeof text, "%02X", static_cast<unsigned char>(byte));
+    return text;
+}
+
+TransferThread::TransferThread(CommLink& link, ReportFn callback)
+    : link_(link), callback_(std::move(callback)) {}
+
+TransferThread::~TransferThread() {
+    Stop();
+}
+
+void TransferThread::Start() {
+    thread_ = std::thread([this] { Run(); });
+}
+
+void TransferThread::Stop() {
+    RequestTerminate();
+    if (!thread_.joinable()) {
+        return;
+    }
+    if (link_.Ui().IsUiThread()) {
+        WaitFor();
+    }
+    thread_.join();
+}
+
+void TransferThread::WaitFor() {
+    LinkUi& ui = link_.Ui();
+    bool onUiThread = ui.IsUiThread();
+    for (;;) {
+        // A report posted after the progress window closed is run here, not left to block
+        // the thread for ever.
+        if (onUiThread) {
+            ui.ProcessEvents();
+        }
+        if (finished_) {
+            return;
+        }
+        finishedEvent_.Wait(kWaitSliceMs);
+    }
+}
+
+void TransferThread::Run() {
+    try {
+        Execute();
+    } catch (const std::exception& e) {
+        Trace(std::string("Transfer thread ended by ") + e.what());
+    } catch (...) {
+        Trace("Transfer thread ended by an unknown error");
+    }
+    try {
+        Report("", kReportFinished, 0, 0, 0);
+    } catch (const std::exception& e) {
+        Trace(std::string("Final report failed: ") + e.what());
+    } catch (...) {
+        Trace("Final report failed");
+    }
+    finished_ = true;
+    finishedEvent_.Set();
+}
+
+void TransferThread::Report(const std::string& text, int kind, std::int64_t position,
+                            std::int64_t maximum, std::int64_t spare) {
+    if (!callback_) {
+        return;
+    }
+    link_.Ui().RunOnUiThread([&] { callback_(text, kind, position, maximum, spare); });
+}
+
+void TransferThread::Progress(std::int64_t done, std::int64_t total, std::int64_t startTick) {
+    ReportProgress(
+        done, total, startTick,
+        [this](const std::string& text, int kind, std::int64_t position, std::int64_t maximum,
+               std::int64_t spare) { Report(text, kind, position, maximum, spare); });
+}
+
+char TransferThread::ReadByte() {
+    std::string byte(1, '\0');
+    link_.ReadComm(byte, kTransferReadWaitMs);
+    return byte[0];
+}
+
+}  // namespace vaddex

@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <ostream>
+#include <string>
+
+#include "transfer/TYModemRX.h"
+#include "transfer/TransferHarness.h"
+#include "util/Errors.h"
+#include "util/FileIo.h"
+#include "util/Ticks.h"
+
+namespace vaddex::test {
+namespace {
+
+const std::string kNak(1, kTestNAK);
+const std::string kAck(1, kTestACK);
+const std::string kEot(1, kTestEOT);
+
+using ReceiverTest = PtyLinkTest;
+
+TEST_F(ReceiverTest, EotAtOnceSucceedsWithNoData) {
+    PeerScript calculator([&] {
+        EXPECT_EQ(peer_.Read(1, 5000), kNak);  // the receiver asks for checksum mode
+        peer_.Write(kEot);
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+    });
+    TYModemRX rx(link_, dir_.File("x.zq"), 0, log_.Callback());
+    RunLikeSession(ui_, rx, log_, 20000);
+    EXPECT_TRUE(rx.Success());
+    EXPECT_EQ(rx.ReceivedData(), "");
+    ExpectWellFormed(log_);
+    EXPECT_TRUE(traces_.Contains("TX Receive begins for " + dir_.File("x.zq")));
+}
+
+TEST_F(ReceiverTest, TwoLargeBlocksKeepThePaddingAndShowTheExpectedSize) {
+    std::string data = Pattern(2048, 1);
+    PeerScript calculator([&] {
+        EXPECT_EQ(peer_.Read(1, 5000), kNak);
+        for (unsigned n = 1; n <= 2; ++n) {
+            peer_.Write(ChecksumBlock(n, data.substr((n - 1) * 1024, 1024)));
+            EXPECT_EQ(peer_.Read(1, 5000), kAck) << "block " << n;
+        }
+        peer_.Write(kEot);
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+    });
+    TYModemRX rx(link_, "", 1900, log_.Callback());
+    RunLikeSession(ui_, rx, log_, 20000);
+    EXPECT_TRUE(rx.Success());
+    EXPECT_EQ(rx.ReceivedData(), data);
+    ExpectWellFormed(log_);
+    auto progress = log_.Progress();
+    ASSERT_EQ(progress.size(), 2u);
+    EXPECT_EQ(progress[0].position, 0);
+    EXPECT_EQ(progress[1].position, 1024);
+    EXPECT_EQ(progress[1].maximum, 1900);
+}
+
+TEST_F(ReceiverTest, Block256IsNumberedZero) {
+    const unsigned blocks = 258;
+    std::string data = Pattern(blocks * 128, 2);
+    PeerScript calculator([&] {
+        EXPECT_EQ(peer_.Read(1, 5000), kNak);
+        for (unsigned n = 1; n <= blocks; ++n) {
+            peer_.Write(ChecksumBlock(n, data.substr((n - 1) * 128, 128)));
+            if (peer_.Read(1, 5000) != kAck) {
+                ADD_FAILURE() << "block " << n << " refused";
+                return;
+            }
+        }
+        peer_.Write(kEot);
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+    });
+    TYModemRX rx(link_, "", 0, log_.Callback());
+    RunLikeSession(ui_, rx, log_, 60000);
+    EXPECT_TRUE(rx.Success());
+    EXPECT_EQ(rx.ReceivedData(), data);
+    ExpectWellFormed(log_);
+    // Without an expected size the maximum is what the block under way would bring.
+    auto progress = log_.Progress();
+    ASSERT_EQ(progress.size(), blocks);
+    EXPECT_EQ(progress.back().maximum, blocks * 128);
+}
+
+struct DamagedBlock {
+    const char* fault;
+    std::string (*make)(const std::string& data);
+};
+
+// Names the row in test listings instead of a byte dump.
+void PrintTo(const DamagedBlock& row, std::ostream* os) {
+    *os << row.fault;
+}
+
+class DamagedBlockTest : public PtyLinkTest, public ::testing::WithParamInterface<DamagedBlock> {};
+
+TEST_P(DamagedBlockTest, IsAnsweredWithNakAndTheSameBlockIsExpectedAgain) {
+    std::string data = Pattern(128, 3);
+    PeerScript calculator([&] {
+        EXPECT_EQ(peer_.Read(1, 5000), kNak);
+        peer_.Write(GetParam().make(data));
+        EXPECT_EQ(peer_.Read(1, 5000), kNak);
+        peer_.Write(ChecksumBlock(1, data));
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+        peer_.Write(kEot);
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+    });
+    TYModemRX rx(link_, "", 0, log_.Callback());
+    RunLikeSession(ui_, rx, log_, 20000);
+    EXPECT_TRUE(rx.Success());
+    EXPECT_EQ(rx.ReceivedData(), data);
+    EXPECT_EQ(log_.CountText(kReportMessage, kConnectionErrorText), 1);
+    ExpectWellFormed(log_);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Receiver, DamagedBlockTest,
+    ::testing::Values(DamagedBlock{"BadComplement",
+                                   [](const std::string& d) { return ChecksumBlock(1, d, 0xFF); }},
+                      DamagedBlock{"BadChecksum",
+                                   [](const std::string& d) {
+                                       std::string b = ChecksumBlock(1, d);
+                                       b.back() = static_cast<char>(b.back() + 1);
+                                       return b;
+                                   }},
+                      DamagedBlock{"BlockNumberAhead",
+                                   [](const std::string& d) { return ChecksumBlock(2, d); }}),
+    [](const auto& info) { return std::string(info.param.fault); });
+
+TEST_F(ReceiverTest, LostAckRepeatIsAcknowledgedOnceAndNotAppended) {
+    std::string data = Pattern(256, 4);
+    PeerScript calculator([&] {
+        EXPECT_EQ(peer_.Read(1, 5000), kNak);
+        std::string first = ChecksumBlock(1, data.substr(0, 128));
+        peer_.Write(first);
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+        peer_.Write(first);  // as if that ACK had been lost
+        EXPECT_EQ(peer_.Read(2, 500), kAck);
+        peer_.Write(ChecksumBlock(2, data.substr(128)));
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+        peer_.Write(kEot);
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+    });
+    TYModemRX rx(link_, "", 0, log_.Callback());
+    RunLikeSession(ui_, rx, log_, 20000);
+    EXPECT_TRUE(rx.Success());
+    EXPECT_EQ(rx.ReceivedData(), data);
+    EXPECT_EQ(log_.Count(kReportMessage), 0);
+    ExpectWellFormed(log_);
+}
+
+TEST_F(ReceiverTest, CanFromTheSenderFailsAndDeletesTheTargetFile) {
+    std::string target = dir_.File("target.zq");
+    ASSERT_TRUE(WriteWholeFile(target, "stale"));
+    PeerScript calculator([&] {
+        EXPECT_EQ(peer_.Read(1, 5000), kNak);
+        peer_.Write(ChecksumBlock(1, Pattern(128, 5)));
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+        peer_.Write(std::string(1, kTestCAN));
+        EXPECT_EQ(peer_.Read(4, 5000), std::string(4, kTestCAN));
+    });
+    TYModemRX rx(link_, target, 0, log_.Callback());
+    RunLikeSession(ui_, rx, log_, 20000);
+    EXPECT_FALSE(rx.Success());
+    EXPECT_FALSE(FileExists(target));
+    EXPECT_EQ(log_.CountText(kReportMessage, kConnectionErrorText), 1);
+    EXPECT_TRUE(traces_.Contains("sending CAN"));
+    EXPECT_EQ(ui_.Count("SetConnected(false)"), 1);
+    EXPECT_EQ(ui_.CallsOffUiThread(), 0);
+    ExpectWellFormed(log_);
+}
+
+TEST(ReceiverDelay, FailureDelayOfTheSlowProfileIsWaitedBeforeTheEnd) {
+    TestLinkUi ui;
+    PtyPeer peer;
+    CommLink link(ui);
+    link.OpenPort(peer.SlavePath(), 9600);  // the profile with the 1000 ms FailureDelay
+    ReportLog log;
+    std::int64_t canSent = 0;
+    PeerScript calculator([&] {
+        EXPECT_EQ(peer.Read(1, 5000), kNak);
+        canSent = TickMs();
+        peer.Write(std::string(1, kTestCAN));
+    });
+    TYModemRX rx(link, "", 0, log.Callback());
+    RunLikeSession(ui, rx, log, 20000);
+    calculator.Join();
+    EXPECT_FALSE(rx.Success());
+    EXPECT_GE(TickMs() - canSent, 1000);
+    ExpectWellFormed(log);
+}
+
+TEST_F(ReceiverTest, SixSilencesEndInTheConnectionError) {
+    std::string target = dir_.File("target.zq");
+    ASSERT_TRUE(WriteWholeFile(target, "stale"));
+    std::string heard;
+    PeerScript calculator([&] { heard = peer_.Read(7 + 4, 40000); });
+    std::int64_t start = TickMs();
+    TYModemRX rx(link_, target, 0, log_.Callback());
+    RunLikeSession(ui_, rx, log_, 40000);
+    calculator.Join();
+    // Every empty read is answered with another NAK; after the sixth the transfer ends.
+    EXPECT_EQ(heard, std::string(7, kTestNAK) + std::string(4, kTestCAN));
+    EXPECT_GE(TickMs() - start, 6 * 2500);
+    EXPECT_EQ(traces_.Count("Rx Error #"), 6);
+    EXPECT_TRUE(traces_.Contains("Rx Error #6 Reply was 0x00"));
+    EXPECT_FALSE(rx.Success());
+    EXPECT_FALSE(FileExists(target));
+    ExpectWellFormed(log_);
+}
+
+TEST_F(ReceiverTest, CancelDuringATransferSendsCanTwiceAndFails) {
+    std::atomic<bool> firstAcked{false};
+    std::string heard;
+    TYModemRX rx(link_, "", 0, log_.Callback());
+    PeerScript calculator([&] {
+        EXPECT_EQ(peer_.Read(1, 5000), kNak);
+        peer_.Write(ChecksumBlock(1, Pattern(128, 6)));
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+        firstAcked = true;
+        while (!rx.TerminationRequested()) {
+            SleepMs(5);
+        }
+        peer_.Write(ChecksumBlock(2, Pattern(128, 7)));
+        heard = peer_.Read(9, 5000);
+    });
+    RunLikeSession(ui_, rx, log_, 20000, [&] { return firstAcked.load(); });
+    calculator.Join();
+    // Block 2 was already under way; then four CAN on noticing Cancel and four in the clean-up.
+    EXPECT_EQ(heard, kAck + std::string(8, kTestCAN));
+    EXPECT_FALSE(rx.Success());
+    ExpectWellFormed(log_);
+}
+
+TEST_F(ReceiverTest, DestroyingARunningReceiverCancelsAndJoins) {
+    std::string heard;
+    PeerScript calculator([&] { heard = peer_.Read(2 + 8, 10000); });
+    {
+        TYModemRX rx(link_, "", 0, log_.Callback());
+        ASSERT_TRUE(ui_.PumpUntil([&] { return traces_.Contains("TX Receive begins"); }, 5000));
+    }
+    calculator.Join();
+    // The read under way ends in silence (one more NAK) before Cancel is noticed.
+    EXPECT_EQ(heard, std::string(2, kTestNAK) + std::string(8, kTestCAN));
+    ExpectWellFormed(log_);
+}
+
+}  // namespace
+}  // namespace vaddex::test
