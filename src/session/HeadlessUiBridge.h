@@ -55,7 +55,7 @@ public:
     void SetModel(const std::string& model) override { state_.SetModel(model); }
     CalculatorState& State() override { return state_; }
 
-    bool Connected() const { return connected_; }
+    bool Connected() const override { return connected_; }
     bool Busy() const { return busy_; }
     bool IsStatusVisible() const { return statusVisible_; }
     int CurrentPromptKind() const { return promptKind_; }

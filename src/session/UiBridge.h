@@ -54,6 +54,8 @@ public:
     virtual void Beep() = 0;
 
     // --- main window state (SetConnected in LinkUi) ---
+    // The connected state as SetConnected last set it.
+    virtual bool Connected() const = 0;
     virtual void SetBusy(bool busy) = 0;
     virtual void SetTextMode(bool textMode) = 0;
     virtual void SetSeries(const std::string& series) = 0;

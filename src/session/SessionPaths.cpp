@@ -1,0 +1,30 @@
+#include "session/SessionPaths.h"
+
+#include "util/AppPaths.h"
+
+namespace vaddex {
+namespace {
+
+bool IsAsciiLetterOrDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+}  // namespace
+
+std::string LongTextTempPath(const std::string& portName) {
+    std::string name = "$$$a";
+    for (char c : portName) {
+        name += IsAsciiLetterOrDigit(c) ? c : '_';
+    }
+    return TempFolder() + name;
+}
+
+std::string ArchiveProgramPath(const std::string& series) {
+    return DataFolder() + "Arch" + series + ".zq";
+}
+
+std::string ServerProgramPath() {
+    return DataFolder() + "XSrvrK7" + ".zq";
+}
+
+}  // namespace vaddex

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace vaddex {
+
+// The temporary PC file of a long text put: "$$$a" + the port name with every character that
+// is not a letter or digit made "_", in the private temporary folder, so no port name (a
+// device path holds "/") can place it anywhere else.
+std::string LongTextTempPath(const std::string& portName);
+
+// The archive program sent before each backup: "Arch" + series + ".zq" in the data folder.
+std::string ArchiveProgramPath(const std::string& series);
+
+// The server program for first-series calculators: "XSrvrK7.zq" in the data folder.
+std::string ServerProgramPath();
+
+}  // namespace vaddex

@@ -1,0 +1,61 @@
+#include "session/TXModemServer.h"
+
+#include <exception>
+
+#include "link/Trace.h"
+#include "objects/CalcNames.h"
+#include "util/Errors.h"
+
+namespace vaddex {
+namespace {
+
+constexpr const char* kNoDeviceConnectedText =
+    "No device connected. Check you are in Xmodem server (RShift RightArrow)";
+
+}  // namespace
+
+TXModemServer::TXModemServer(CommLink& link, UiBridge& ui) : link_(link), ui_(ui) {
+    link_.ResetLink();
+    PortName.clear();
+    ui_.SetTextMode(false);
+}
+
+TXModemServer::~TXModemServer() {
+    // A destructor must not throw; closing a port that is already gone is only traced.
+    try {
+        Connect("");
+    } catch (const std::exception& e) {
+        Trace(std::string("TXModemServer: closing the port failed: ") + e.what());
+    }
+}
+
+void TXModemServer::SetStatus(const std::string& text) {
+    StatusText = text;
+    if (OnStatus) {
+        OnStatus(*this, text);
+    }
+    Trace("Status = " + text);
+}
+
+void TXModemServer::ForwardProgress(const std::string& text, int kind, std::int64_t position,
+                                    std::int64_t maximum, std::int64_t extra) {
+    ui_.UpdateStatus(text, kind, position, maximum, extra);
+}
+
+void TXModemServer::RequireConnected() {
+    if (!IsConnected()) {
+        RaiseError(kNoDeviceConnectedText);
+    }
+}
+
+bool TXModemServer::CheckName(const std::string& name) {
+    NameCheck check = CheckCalcName(
+        name,
+        [this](const std::string& text, const std::string& caption) {
+            return ui_.ShowTextPrompt(text, caption);
+        },
+        [this] { ui_.Beep(); });
+    return check.goOn;
+}
+
+}  // namespace vaddex

@@ -1,0 +1,87 @@
+// Transfers the user starts on the calculator (XRECV, XSEND, screen sending, the ROM loader),
+// and the receive that the backup shares with them.
+
+#include <memory>
+
+#include "session/ScopeExit.h"
+#include "session/TXModemServer.h"
+#include "session/TransferRun.h"
+#include "transfer/TSRX.h"
+#include "transfer/TSTX.h"
+#include "transfer/TYModemRX.h"
+#include "transfer/TYModemTX.h"
+#include "util/FileIo.h"
+
+namespace vaddex {
+namespace {
+
+// While the operator prompt is up before a ROM download, the UI is looked at this often.
+constexpr int kPromptPollMs = 100;
+
+}  // namespace
+
+bool TXModemServer::ReceiveObject(const std::string& fileName, int size) {
+    SetStatus("Copying " + FileNameOf(fileName));
+    auto receiver = std::make_unique<TYModemRX>(link_, fileName, size, SessionReports(*this));
+    RunTransfer(ui_, *receiver, "Copying " + fileName);
+    Pause(link_.timing.RxEndDelay);
+    bool success = receiver->Success();
+    Data = success ? receiver->ReceivedData() : std::string();
+    return success;
+}
+
+bool TXModemServer::SendToXRecv(const std::string& fileName) {
+    std::string first(1, '\0');
+    SetStatus("Copying " + FileNameOf(fileName));
+    bool gotByte = WaitFirstByte(first);
+    if (!gotByte || !ui_.IsPromptVisible()) {
+        return false;  // the user closed the prompt before the calculator asked
+    }
+    ui_.HidePrompt();
+    ui_.SetBusy(true);
+    ScopeExit notBusy([&] { ui_.SetBusy(false); });
+    auto sender =
+        std::make_unique<TYModemTX>(link_, fileName, true, first[0], SessionReports(*this));
+    RunTransfer(ui_, *sender, "Copying " + fileName);
+    SetStatus("");
+    return sender->Success();
+}
+
+std::string TXModemServer::CaptureScreen() {
+    std::string first(1, '\0');
+    std::string result;
+    SetStatus("Capturing screen");
+    // Not switched back: the next OpenForManual or Connect reopens the port at Speed.
+    if (State().captureSpeed != 0) {
+        link_.ChangeSpeed(State().captureSpeed);
+    }
+    bool gotByte = WaitFirstByte(first);
+    if (gotByte && ui_.IsPromptVisible()) {
+        ui_.HidePrompt();
+        ui_.SetBusy(true);
+        ScopeExit notBusy([&] { ui_.SetBusy(false); });
+        auto receiver = std::make_unique<TSRX>(link_, first, SessionReports(*this));
+        ModalResult answer = RunTransfer(ui_, *receiver, "Capturing Screen");
+        if (answer == ModalResult::OK) {
+            result = receiver->ScreenData();
+        }
+    }
+    return result;
+}
+
+bool TXModemServer::SendRom(const std::string& fileName) {
+    SetStatus("Copying " + FileNameOf(fileName));
+    while (ui_.IsPromptVisible()) {
+        ui_.FocusPrompt();
+        ui_.ProcessEvents();
+        Pause(kPromptPollMs);
+    }
+    ui_.SetBusy(true);
+    ScopeExit notBusy([&] { ui_.SetBusy(false); });
+    auto sender = std::make_unique<TSTX>(link_, fileName, SessionReports(*this));
+    RunTransfer(ui_, *sender, "Copying " + fileName);
+    SetStatus("");
+    return sender->Success();
+}
+
+}  // namespace vaddex

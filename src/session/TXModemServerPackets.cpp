@@ -1,0 +1,266 @@
+#include <cstdio>
+#include <string>
+
+#include "link/Trace.h"
+#include "objects/CalcNames.h"
+#include "session/TXModemServer.h"
+#include "util/Errors.h"
+#include "util/Ticks.h"
+
+namespace vaddex {
+namespace {
+
+constexpr char kAck = 0x06;
+constexpr char kNak = 0x15;
+// A command packet's length field is two bytes.
+constexpr std::size_t kMaxPacketData = 65535;
+// Writes of a rejected packet, and reads of a bad answer packet, before the link is given up.
+constexpr int kPacketTries = 5;
+// Reads of a length byte that may find the line silent within one attempt.
+constexpr int kLengthByteMisses = 4;
+// The longest silence one read of a packet waits out.
+constexpr int kPacketReadWaitMs = 2500;
+// Poll intervals of the waiting loop, by link kind.
+constexpr std::int64_t kSerialPollMs = 210;
+constexpr std::int64_t kUsbPollMs = 170;
+// How much later the time limit starts while the "Calculator is Working" window is up.
+constexpr std::int64_t kWorkingWindowGraceMs = 1000000;
+
+std::string Hex2(unsigned value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02X", value & 0xFFu);
+    return text;
+}
+
+unsigned char Checksum(const std::string& data) {
+    unsigned sum = 0;
+    for (char c : data) {
+        sum += static_cast<unsigned char>(c);
+    }
+    return static_cast<unsigned char>(sum & 0xFFu);
+}
+
+unsigned Byte(const std::string& bytes, std::size_t index) {
+    return static_cast<unsigned char>(bytes[index]);
+}
+
+// The waiting loop: polls the busy calculator with "M" until its server answers, then
+// swallows the answers.
+class Pulse {
+public:
+    Pulse(TXModemServer& session, std::int64_t start, std::int64_t limitBase)
+        : session_(session), link_(session.Link()), nextPoll_(start), limitBase_(limitBase) {}
+
+    void OverSerial() {
+        link_.SetShortTimeouts();
+        std::string reply(2, '\0');
+        for (bool first = true;; first = false) {
+            if (!first) {
+                reply.assign(2, '\0');
+                link_.ReadComm(reply, kPacketReadWaitMs);
+                if (reply != std::string(2, '\0') && reply[0] == '\0') {
+                    break;  // the high length byte of an answer packet has come
+                }
+            }
+            PollAndCheck(kSerialPollMs);
+        }
+        std::size_t n = Byte(reply, 1);
+        std::string rest(n + 1, '\0');
+        link_.ReadComm(rest, kPacketReadWaitMs);
+        link_.WritePort(std::string(1, kAck));
+        // The polls sent during the wait may have produced further answers of the same length.
+        for (int extra = 0; extra < 2; ++extra) {
+            std::string answer(n + 3, '\0');
+            link_.ReadComm(answer, kPacketReadWaitMs);
+            link_.WritePort(std::string(1, kAck));
+        }
+        link_.SetLongTimeouts();
+    }
+
+    void OverUsb() {
+        link_.silenceStart = 0;
+        for (bool first = true;; first = false) {
+            if (!first) {
+                link_.SafeRd();
+                if (link_.bufferedCount > 0) {
+                    break;
+                }
+            }
+            PollAndCheck(kUsbPollMs);
+        }
+        std::string reply(2, '\0');
+        link_.ReadComm(reply, kPacketReadWaitMs);
+        std::string rest(Byte(reply, 1) + 1, '\0');
+        link_.ReadComm(rest, kPacketReadWaitMs);
+        link_.WritePort(std::string(1, kAck));
+        do {
+            link_.SafeRd();
+            link_.WritePort(std::string(1, kAck));
+        } while (link_.bufferedCount > 0);
+        link_.bufferedCount = 0;
+    }
+
+private:
+    void PollAndCheck(std::int64_t interval) {
+        if (TickMs() >= nextPoll_) {
+            nextPoll_ += interval;
+            session_.SendCommandByte('M');
+        }
+        session_.CheckCancel();
+        if (TickMs() - limitBase_ > link_.timing.PulseTimeLimit) {
+            link_.RaiseConnectionError();
+        }
+    }
+
+    TXModemServer& session_;
+    CommLink& link_;
+    std::int64_t nextPoll_;
+    std::int64_t limitBase_;
+};
+
+}  // namespace
+
+void TXModemServer::SendCommandByte(char letter) {
+    Trace(std::string("send command = ") + letter);
+    link_.WritePort(std::string(1, letter));
+    Pause(link_.timing.CmdByteDelay);
+}
+
+void TXModemServer::SendPacket(const std::string& text) {
+    std::string data = PcNameToCalc(text, false);
+    Trace("command packet = '" + data + "'");
+    if (data.size() > kMaxPacketData) {
+        // The length field would wrap and the calculator would read a different command.
+        RaiseError("Command too long: " + std::to_string(data.size()) + " bytes");
+    }
+    std::string packet;
+    packet += static_cast<char>(data.size() >> 8);
+    packet += static_cast<char>(data.size() & 0xFF);
+    packet += data;
+    packet += static_cast<char>(Checksum(data));
+
+    for (int failures = 0;;) {
+        link_.WritePort(packet);
+        Pause(link_.timing.PacketWriteDelay);
+        std::string reply(1, '\0');
+        int count = link_.ReadComm(reply, kPacketReadWaitMs);
+        if (count == 1 && reply[0] == '\0') {
+            link_.ReadComm(reply, kPacketReadWaitMs);  // one leading zero byte is skipped
+        }
+        if (reply[0] == kAck) {
+            break;
+        }
+        ++failures;
+        Trace("Tx Cmnd Packet Error. Rcvd len=" + std::to_string(count) + " c=0x" +
+              Hex2(Byte(reply, 0)) + " #" + std::to_string(failures));
+        if (failures > kPacketTries) {
+            link_.RaiseConnectionError();
+        }
+        SetStatus(kConnectionErrorText);
+        link_.ClearInput();
+    }
+    Pause(link_.timing.PacketAckDelay);
+}
+
+std::string TXModemServer::ReceivePacket() {
+    std::string data;
+    for (int failures = 0;;) {
+        int misses = 0;
+        auto readLengthByte = [&]() -> unsigned {
+            std::string byte(1, '\0');
+            while (link_.ReadComm(byte, kPacketReadWaitMs) != 1) {
+                if (++misses >= kLengthByteMisses) {
+                    break;
+                }
+            }
+            return Byte(byte, 0);
+        };
+        unsigned high = readLengthByte();
+        unsigned low = readLengthByte();  // tried at least once, with the same miss count
+        bool good = false;
+        if (misses >= kLengthByteMisses) {
+            Trace("cannot get the command packet size");
+        } else {
+            std::size_t n = high * 256 + low;
+            Trace("got command packet size = " + std::to_string(n));
+            data.assign(n, '\0');
+            if (n > 0 && static_cast<std::size_t>(link_.ReadComm(data, kPacketReadWaitMs)) < n) {
+                Trace("cannot get the command packet");
+            } else {
+                Trace("got command packet (" + std::to_string(n) + ")");
+                std::string sum(1, '\0');
+                good = link_.ReadComm(sum, kPacketReadWaitMs) == 1 &&
+                       static_cast<unsigned char>(sum[0]) == Checksum(data);
+                Trace(good ? "CRC ok " : "CRC problem ");
+            }
+        }
+        if (good) {
+            break;
+        }
+        link_.ClearInput();
+        ++failures;
+        Trace("Rx Cmnd Packet Error #" + std::to_string(failures));
+        link_.WritePort(std::string(1, kNak));
+        if (failures > kPacketTries) {
+            link_.RaiseConnectionError();
+        }
+    }
+    link_.WritePort(std::string(1, kAck));
+    Pause(link_.timing.ReplyAckDelay);
+    return data;
+}
+
+void TXModemServer::WaitReady() {
+    std::int64_t start = TickMs();
+    // With the "Calculator is Working" window up the limit counts from much later: the user,
+    // who can press Cancel, may wait for a long calculator command.
+    Pulse pulse(*this, start, ui_.IsWorkingWindowVisible() ? start + kWorkingWindowGraceMs : start);
+    Trace("Begin pulse  {");
+    if (link_.kind == kLinkSerial) {
+        pulse.OverSerial();
+    } else if (link_.kind == kLinkUsb) {
+        pulse.OverUsb();
+    }
+    Trace("}  End pulse");
+    Pause(link_.timing.PulseEndDelay);
+}
+
+void TXModemServer::Execute(const std::string& command, bool showWorking, bool wait) {
+    RequireConnected();
+    ui_.ProcessEvents();
+    if (!command.empty()) {
+        SendCommandByte('E');
+        SendPacket(command);
+    }
+    ui_.ClearCancel();
+    if (showWorking) {
+        wait = true;
+        if (!ui_.IsConnectStatusVisible()) {
+            ui_.ShowWorking();
+        }
+    }
+    try {
+        if (wait) {
+            WaitReady();
+        }
+    } catch (...) {
+        ui_.CloseWorking();
+        throw;
+    }
+    ui_.CloseWorking();
+}
+
+void TXModemServer::CheckCancel() {
+    ui_.ProcessEvents();
+    if (ui_.IsWorkingWindowVisible()) {
+        ui_.FocusWorking();
+    }
+    ui_.ProcessEvents();
+    if (ui_.IsWorkingCancelled()) {
+        ui_.ClearCancel();
+        ui_.SetConnected(false);
+        link_.RaiseConnectionError();
+    }
+}
+
+}  // namespace vaddex

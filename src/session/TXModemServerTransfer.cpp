@@ -1,0 +1,266 @@
+// Getting and putting single objects: "G" and "P" with XModem, and the text forms that the
+// calculator itself converts.
+
+#include <memory>
+
+#include "link/Trace.h"
+#include "objects/CalcNames.h"
+#include "objects/ClassifyFile.h"
+#include "objects/TextFileForm.h"
+#include "session/ScopeExit.h"
+#include "session/SessionPaths.h"
+#include "session/TXModemServer.h"
+#include "session/TransferRun.h"
+#include "transfer/TYModemRX.h"
+#include "transfer/TYModemTX.h"
+#include "util/Errors.h"
+#include "util/FileIo.h"
+
+namespace vaddex {
+namespace {
+
+// The eight header bytes of the binary file form in front of every object received.
+constexpr int kFileHeaderSize = 8;
+// After the wrong-file question, before the next step talks to the calculator.
+constexpr int kAfterQuestionPauseMs = 100;
+
+// Turns the object into text on the calculator: flags -17, -18, -51 and IOPAR's translation
+// setting in front, then the object's text, stored in $$$t (0x8D is the arrow).
+std::string TextGetScript(const std::string& name) {
+    return "RCLF 64 STWS STD -17 FS? -18 FS? -51 FS? IOPAR 6 GET 4 \x8DLIST \x8DSTR '" + name +
+           "' RCL \x8DSTR + '$$$t' STO STOF";
+}
+
+// What the calculator runs when OBJ\x8D cannot parse a text: "Syntax Error" for 5 seconds.
+std::string SyntaxErrorScript(const std::string& series) {
+    std::string beep = series == "K8" ? "#26067h SYSEVAL " : "#141E5h SYSEVAL ";
+    return beep + "CLLCD \"Syntax Error\" 4 DISP 5 WAIT ";
+}
+
+std::string TextPutScript(const std::string& name, const std::string& modes,
+                          const std::string& objText, const std::string& err) {
+    return "'" + name + "' RCLF " + modes + "-55 CF " + objText + "IFERR OBJ\x8D THEN SWAP STOF " +
+           err + "ELSE SWAP STOF " + "OVER IFERR PURGE THEN PGDIR END " + "SWAP STO END ";
+}
+
+void WriteTargetFile(const std::string& fileName, const std::string& bytes) {
+    int error = 0;
+    if (!WriteWholeFile(fileName, bytes, &error)) {
+        RaiseError("Unable to open file " + fileName + " " + std::to_string(error));
+    }
+}
+
+}  // namespace
+
+std::string TXModemServer::DisplayName(const std::string& name, const std::string& fileName,
+                                       const std::string& altName) {
+    std::string shown = FileNameOf(!altName.empty()    ? altName
+                                   : !fileName.empty() ? fileName
+                                                       : name);
+    for (const std::string ext : {".zq", ".txt"}) {
+        if (shown.size() >= ext.size() &&
+            shown.compare(shown.size() - ext.size(), ext.size(), ext) == 0) {
+            return shown.substr(0, shown.size() - ext.size());
+        }
+    }
+    return shown;
+}
+
+bool TXModemServer::GetVariable(const std::string& name, const std::string& fileName, int size,
+                                int mode) {
+    RequireConnected();
+    Data.clear();
+    SendCommandByte('G');
+    SendPacket(name);
+    std::string display = DisplayName(name, fileName, "");
+    SetStatus("Copying " + display);
+    std::int64_t expected = size != 0 ? static_cast<std::int64_t>(size) + kFileHeaderSize : 0;
+    Pause(link_.timing.RxStartDelay);
+
+    auto receiver = std::make_unique<TYModemRX>(link_, fileName, expected, SessionReports(*this));
+    bool success = false;
+    // Data is set however the operation ends, also while an error is on its way out.
+    ScopeExit keepData([&] {
+        if (success && mode == 0) {
+            const std::string& received = receiver->ReceivedData();
+            Data =
+                expected != 0 ? received.substr(0, static_cast<std::size_t>(expected)) : received;
+        } else {
+            Data.clear();
+        }
+    });
+    RunTransfer(ui_, *receiver, "Copying " + display);
+    Pause(link_.timing.RxEndDelay);
+    success = receiver->Success();
+    if (success) {
+        Execute("", true, true);
+    } else {
+        ui_.SetConnected(false);
+    }
+    SetStatus("");
+    return success;
+}
+
+bool TXModemServer::GetToFile(const std::string& name, const std::string& fileName, int size,
+                              int typeCode) {
+    std::string calcName = CalcNameToPc(PcNameToCalc(name, true), false);
+    if (!CheckName(calcName)) {
+        return false;
+    }
+    CalculatorState& state = State();
+    if (state.textMode && calcName.find("HOME") != std::string::npos) {
+        return false;
+    }
+    RequireConnected();
+    // From here on a get that does not complete leaves nothing under the target name: no
+    // half-written file and no older copy that could pass for this one.
+    bool written = false;
+    ScopeExit noStaleFile([&] {
+        if (!written) {
+            DeleteFileIfExists(fileName);
+        }
+    });
+
+    if (!state.textMode) {
+        if (!GetVariable(calcName, fileName, size, 0)) {
+            return false;
+        }
+        WriteTargetFile(fileName, Data);
+        written = true;
+        return true;
+    }
+
+    Execute(TextGetScript(calcName), true, true);
+    if (!GetVariable("$$$t", fileName, 0, 0)) {
+        return false;
+    }
+    Purge("$$$t", false);
+    TextFileResult text =
+        MakeTextFile(Data, typeCode - 9, state.transIO, state.trans031, state.addCR);
+    if (!text.success) {
+        Trace("Text form of " + calcName + " failed: " + text.message);
+        SetStatus("");
+        return false;
+    }
+    WriteTargetFile(fileName, text.text);
+    written = true;
+    return true;
+}
+
+TXModemServer::SendFileCheck TXModemServer::CheckSendFile(const std::string& fileName) {
+    SendFileCheck check;
+    FileClass file = ClassifyFile(fileName, State().series);
+    if (file.form == FileForm::Binary) {
+        check.ok = true;
+    } else if (file.form == FileForm::Text) {
+        check.ok = true;
+        check.isText = true;
+    } else {
+        ui_.Beep();
+        int choice = ui_.AskWrongFile(fileName, file.kind, !file.beginsWithZqzq);
+        if (choice == kWrongFileText) {
+            check.ok = true;
+            check.isText = true;
+        } else if (choice == kWrongFileBinary || choice == static_cast<int>(ModalResult::OK)) {
+            check.ok = true;
+        }
+        ui_.ProcessEvents();
+        Pause(kAfterQuestionPauseMs);
+    }
+    return check;
+}
+
+bool TXModemServer::PutFile(const std::string& name, const std::string& fileName,
+                            const std::string& altName, bool askReplace, bool& replaceAll,
+                            int fileCount) {
+    RequireConnected();
+    if (!CheckName(name)) {
+        return false;
+    }
+    SendFileCheck check = CheckSendFile(fileName);
+    if (!check.ok) {
+        return false;
+    }
+    if (askReplace && !replaceAll && (check.isText || State().OverwriteFlag())) {
+        ModalResult answer = ui_.AskReplace(name, fileCount);
+        if (answer == ModalResult::No) {
+            return true;
+        }
+        if (answer == ModalResult::All) {
+            replaceAll = true;
+        } else if (answer != ModalResult::Yes) {
+            return false;  // Cancel, or the window closed without an answer
+        }
+    }
+
+    if (check.isText) {
+        bool result = PutText(name, fileName);
+        if (!result) {
+            ui_.Beep();
+            ui_.ShowMessage("Warning", name + "\r\n\r\nis not a valid text" +
+                                           " file and cannot be properly sent.\r\n");
+            ui_.ProcessEvents();
+            Pause(kAfterQuestionPauseMs);
+        }
+        return result;
+    }
+
+    SetStatus("Sending PUT command");
+    SendCommandByte('P');
+    SendPacket(name);
+    std::string display = DisplayName(name, fileName, altName);
+    SetStatus("Copying " + display);
+    auto sender = std::make_unique<TYModemTX>(link_, fileName, false, '\0', SessionReports(*this));
+    RunTransfer(ui_, *sender, "Copying " + display);
+    bool result = sender->Success();
+    Pause(link_.timing.TxEndDelay);
+    if (result) {
+        Execute("", true, true);
+    } else {
+        ui_.SetConnected(false);
+    }
+    SetStatus("");
+    return result;
+}
+
+bool TXModemServer::PutText(const std::string& name, const std::string& fileName) {
+    const std::string& series = State().series;
+    std::string err = SyntaxErrorScript(series);
+    std::string content;
+    int error = 0;
+    if (!ReadWholeFile(fileName, content, &error)) {
+        RaiseError("Unable to open file " + fileName + " " + std::to_string(error));
+    }
+    ParsedTextFile parsed = ParseTextFile(content);
+    if (parsed.body.empty()) {
+        return false;
+    }
+    std::string modes = parsed.angle + parsed.fraction;
+
+    std::string objText;
+    if (parsed.stringMode) {
+        objText = "\"" + CalcNameToPc(parsed.body, false) + "\" ";
+    } else {
+        std::string tempFile = LongTextTempPath(PortName);
+        std::string wrapped = WrapAsStringObject(parsed.body, series);
+        if (!WriteWholeFile(tempFile, wrapped, &error)) {
+            RaiseError("Unable to open file " + tempFile + " " + std::to_string(error));
+        }
+        ScopeExit removeTemp([&] { DeleteFileIfExists(tempFile); });
+        Purge("$$$a", false);
+        bool replaceAll = true;
+        // The script below would parse whatever $$$a then held: a text that did not arrive
+        // must not be reported as sent.
+        if (!PutFile("$$$a", tempFile, fileName, false, replaceAll, 1)) {
+            link_.RaiseConnectionError();
+        }
+        objText = "$$$a '$$$a' PURGE ";
+    }
+
+    Execute(TextPutScript(name, modes, objText, err), true, true);
+    Pause(link_.timing.TxEndDelay);
+    SetStatus("");
+    return true;
+}
+
+}  // namespace vaddex

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "link/ReportProgress.h"
+#include "session/ModalResult.h"
+#include "transfer/TransferThread.h"
+
+namespace vaddex {
+
+class TXModemServer;
+class UiBridge;
+
+// The report callback the session hands to every transfer thread: its ForwardProgress.
+ReportFn SessionReports(TXModemServer& session);
+
+// Blocks while the progress window runs modally over `thread` (until its final report or the
+// user's Cancel), then asks the thread to stop, pauses 100 ms and blocks until it has ended.
+// Returns how the window closed.
+ModalResult RunTransfer(UiBridge& ui, TransferThread& thread, const std::string& caption);
+
+}  // namespace vaddex

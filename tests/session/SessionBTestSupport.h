@@ -1,0 +1,59 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "objects/TextFileForm.h"
+#include "session/TXPObject.h"
+#include "support/SimFixture.h"
+#include "util/FileIo.h"
+
+namespace vaddex::test {
+
+// The whole content of a PC file; empty when it cannot be read.
+inline std::string FileBytes(const std::string& path) {
+    std::string bytes;
+    ReadWholeFile(path, bytes);
+    return bytes;
+}
+
+inline void PutFileBytes(const std::string& path, const std::string& bytes) {
+    ASSERT_TRUE(WriteWholeFile(path, bytes));
+}
+
+// A string object in the calculator's packed form (no file header).
+inline std::string PackedString(const std::string& text) {
+    return WrapAsStringObject(text, "K8").substr(8);
+}
+
+// Text of `size` bytes that repeats a pattern, so a shifted or damaged block shows.
+inline std::string PatternText(std::size_t size) {
+    std::string text;
+    for (std::size_t i = 0; text.size() < size; ++i) {
+        text += "block " + std::to_string(i) + ";";
+    }
+    text.resize(size);
+    return text;
+}
+
+// The item of HOME with the given name after a listing, or nullptr.
+inline const TXPObject* FindChild(const TXPObject& directory, const std::string& name) {
+    for (const auto& child : directory.Children) {
+        if (child->Name == name) {
+            return child.get();
+        }
+    }
+    return nullptr;
+}
+
+// Options for a fixture whose calculator holds large objects.
+inline SimFixtureOptions RoomyCalculator(
+    zqsim::TransportKind transport = zqsim::TransportKind::Pty) {
+    SimFixtureOptions options;
+    options.transport = transport;
+    options.calculator.memoryBytes = 4 * 1024 * 1024;
+    return options;
+}
+
+}  // namespace vaddex::test

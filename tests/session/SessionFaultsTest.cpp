@@ -1,0 +1,174 @@
+// Link faults injected by the simulator during gets and puts. Every plan names its seed, so
+// the bytes hit are the same on every run.
+
+#include <gtest/gtest.h>
+
+#include "session/SessionBTestSupport.h"
+#include "session/SessionPaths.h"
+#include "util/Errors.h"
+
+namespace vaddex::test {
+namespace {
+
+using zqsim::FaultPlan;
+using zqsim::TransportKind;
+
+constexpr std::size_t kBigText = 100 * 1000;
+
+class SessionFaultsTest : public ::testing::TestWithParam<TransportKind> {
+protected:
+    SessionFaultsTest() : sim(Options()) {
+        bigText = PatternText(kBigText);
+        EXPECT_TRUE(sim.StoreAt("HOME BIG", PackedString(bigText)));
+        sim.Session().ReadDirectoryTree(sim.Root());
+        big = FindChild(sim.Root(), "BIG");
+        EXPECT_NE(big, nullptr);
+    }
+
+    static SimFixtureOptions Options() {
+        SimFixtureOptions options = RoomyCalculator(GetParam());
+        if (GetParam() == TransportKind::Fifo) {
+            options.personality = zqsim::Personality::K8GPlus;
+        }
+        return options;
+    }
+
+    static FaultPlan Corrupt(std::uint64_t seed, double rate) {
+        FaultPlan plan;
+        plan.seed = seed;
+        plan.corruptIn = rate;
+        plan.corruptOut = rate;
+        return plan;
+    }
+
+    // The get as the front end makes it: true when the file is there.
+    bool GetBig(const std::string& path) {
+        return sim.Session().GetToFile("BIG", path, big->Size, big->TypeCode);
+    }
+
+    bool PutBig(const std::string& name, const std::string& path) {
+        bool replaceAll = false;
+        return sim.Session().PutFile(name, path, "", false, replaceAll, 1);
+    }
+
+    // Runs an operation that must fail with the connection error, raised or reported.
+    void ExpectConnectionFailure(const std::function<bool()>& operation) {
+        sim.Ui().ClearRecords();
+        try {
+            EXPECT_FALSE(operation());
+            bool reported = false;
+            for (const auto& report : sim.Ui().Reports()) {
+                reported = reported || (report.kind == 0 && report.text == kConnectionErrorText);
+            }
+            EXPECT_TRUE(reported) << "the progress window showed no connection error";
+        } catch (const ConnectionError&) {
+        }
+        EXPECT_FALSE(sim.Ui().Connected());
+    }
+
+    std::string Home(const std::string& name) {
+        return sim.FindObject("HOME " + name).value_or("");
+    }
+
+    SimFixture sim;
+    std::string bigText;
+    const TXPObject* big = nullptr;
+};
+
+TEST_P(SessionFaultsTest, RareDamageBothWaysIsRetriedAndTheDataArriveExact) {
+    std::string path = sim.Files().File("BIG.zq");
+    sim.Server().SetFaultPlan(Corrupt(7, 1e-4));
+    ASSERT_TRUE(GetBig(path));
+    EXPECT_EQ(FileBytes(path).substr(8), Home("BIG"));
+    zqsim::SimStats afterGet = sim.Server().Stats();
+
+    sim.Server().SetFaultPlan(Corrupt(11, 1e-4));
+    ASSERT_TRUE(PutBig("BIG2", path));
+    EXPECT_EQ(Home("BIG2"), PackedString(bigText));
+    zqsim::SimStats afterPut = sim.Server().Stats();
+    EXPECT_GT(afterGet.blockResends + afterPut.blocksRejected, 0) << "the plan damaged nothing";
+}
+
+TEST_P(SessionFaultsTest, FrequentDamageFailsTheGetCleanlyWithoutPartialFile) {
+    std::string path = sim.Files().File("BIG.zq");
+    PutFileBytes(path, "an older copy");
+    sim.Server().SetFaultPlan(Corrupt(3, 1e-2));
+    ExpectConnectionFailure([&] { return GetBig(path); });
+    EXPECT_FALSE(FileExists(path));
+}
+
+TEST_P(SessionFaultsTest, FrequentDamageFailsThePutCleanlyWithoutPartialVariable) {
+    std::string path = sim.Files().File("big.zq");
+    PutFileBytes(path, "ZQZQK8-C" + PackedString(bigText));
+    sim.Server().SetFaultPlan(Corrupt(5, 1e-2));
+    ExpectConnectionFailure([&] { return PutBig("BIG3", path); });
+    sim.Server().SetFaultPlan({});
+    EXPECT_FALSE(sim.FindObject("HOME BIG3").has_value());
+}
+
+// On the serial line the silence is waited out and the block sent again; on the USB device
+// 2500 ms of silence with no window explaining it is a lost link, so the put fails cleanly.
+TEST_P(SessionFaultsTest, LostAckOfABlockIsRepeatedOnSerialAndEndsTheUsbLink) {
+    std::string path = sim.Files().File("big.zq");
+    PutFileBytes(path, "ZQZQK8-C" + PackedString(bigText));
+    FaultPlan plan;
+    plan.seed = 1;
+    plan.loseAckBlock = 3;
+    sim.Server().SetFaultPlan(plan);
+    if (GetParam() == TransportKind::Pty) {
+        ASSERT_TRUE(PutBig("BIG4", path));
+        EXPECT_EQ(Home("BIG4"), PackedString(bigText));
+        EXPECT_EQ(sim.Server().Stats().duplicateBlocks, 1);
+    } else {
+        ExpectConnectionFailure([&] { return PutBig("BIG4", path); });
+        EXPECT_FALSE(sim.FindObject("HOME BIG4").has_value());
+    }
+}
+
+TEST_P(SessionFaultsTest, CablePulledDuringGetLeavesNoFileUnderTheTargetName) {
+    std::string path = sim.Files().File("BIG.zq");
+    PutFileBytes(path, "an older copy");
+    FaultPlan plan;
+    plan.seed = 1;
+    plan.pullAfterBytes = 50000;
+    sim.Server().SetFaultPlan(plan);
+    ExpectConnectionFailure([&] { return GetBig(path); });
+    EXPECT_FALSE(FileExists(path));
+}
+
+// A long text whose temporary variable does not arrive must not be parsed and reported sent.
+TEST_P(SessionFaultsTest, LongTextWhoseVariableFailedToArriveRaisesTheConnectionError) {
+    std::string path = sim.Files().File("long.txt");
+    PutFileBytes(path, "%%ZQ: T(3)A(D)F(.);\r\n\"" + PatternText(5000) + "\"\r\n");
+    bool damaging = false;
+    bool done = false;
+    // Damage only the transfer of $$$a; the command lines around it pass untouched.
+    sim.Ui().SetOnIdle([&] {
+        if (!done && !damaging && sim.Ui().IsStatusVisible()) {
+            FaultPlan plan;
+            plan.seed = 9;
+            plan.corruptIn = 0.05;
+            sim.Server().SetFaultPlan(plan);
+            damaging = true;
+        } else if (damaging && !sim.Ui().IsStatusVisible()) {
+            sim.Server().SetFaultPlan({});
+            damaging = false;
+            done = true;
+        }
+    });
+    bool replaceAll = false;
+    EXPECT_THROW(sim.Session().PutFile("LONG", path, "", false, replaceAll, 1), ConnectionError);
+    sim.Ui().SetOnIdle({});
+    EXPECT_TRUE(done);
+    EXPECT_FALSE(sim.FindObject("HOME LONG").has_value());
+    EXPECT_FALSE(FileExists(LongTextTempPath(sim.Session().PortName)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, SessionFaultsTest,
+                         ::testing::Values(TransportKind::Pty, TransportKind::Fifo),
+                         [](const auto& info) {
+                             return info.param == TransportKind::Pty ? "Pty" : "Fifo";
+                         });
+
+}  // namespace
+}  // namespace vaddex::test
