@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <mutex>
 
+#include "link/FdIo.h"
 #include "util/Ticks.h"
 
 namespace vaddex {
@@ -108,30 +109,7 @@ void FifoPipe::CancelRead() {
 }
 
 long FifoPipe::Write(const char* data, std::size_t count, int timeoutMs) {
-    std::int64_t deadline = TickMs() + timeoutMs;
-    std::size_t done = 0;
-    while (done < count) {
-        ssize_t n = ::write(fd_, data + done, count - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN) {
-            return done > 0 ? static_cast<long>(done) : -1;  // EPIPE: the device went away
-        }
-        std::int64_t remaining = deadline - TickMs();
-        if (remaining <= 0) {
-            break;
-        }
-        pollfd entry{fd_, POLLOUT, 0};
-        if (::poll(&entry, 1, static_cast<int>(remaining)) < 0 && errno != EINTR) {
-            return done > 0 ? static_cast<long>(done) : -1;
-        }
-    }
-    return static_cast<long>(done);
+    return WriteUntil(fd_, data, count, TickMs() + timeoutMs);
 }
 
 }  // namespace vaddex

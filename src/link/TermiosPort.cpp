@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "link/FdIo.h"
 #include "link/TermiosSpeed.h"
 #include "link/Trace.h"
 #include "util/Ticks.h"
@@ -39,24 +40,6 @@ bool FindSpeedCode(int speed, speed_t& code) {
         }
     }
     return false;
-}
-
-// Waits until the descriptor is ready for `events` or the deadline tick passed. Returns the
-// poll result: >0 ready, 0 deadline passed, <0 failure.
-int PollUntil(int fd, short events, std::int64_t deadline, short& revents) {
-    for (;;) {
-        std::int64_t remaining = deadline - TickMs();
-        if (remaining <= 0) {
-            return 0;
-        }
-        pollfd entry{fd, events, 0};
-        int result = ::poll(&entry, 1, static_cast<int>(remaining));
-        if (result < 0 && errno == EINTR) {
-            continue;
-        }
-        revents = entry.revents;
-        return result;
-    }
 }
 
 }  // namespace
@@ -165,29 +148,7 @@ long TermiosPort::Read(char* data, std::size_t count) {
 long TermiosPort::Write(const char* data, std::size_t count) {
     std::int64_t deadline = TickMs() + timeouts_.writeConstant +
                             static_cast<std::int64_t>(count) * timeouts_.writeMultiplier;
-    std::size_t done = 0;
-    while (done < count) {
-        ssize_t n = ::write(fd_, data + done, count - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN) {
-            return done > 0 ? static_cast<long>(done) : -1;
-        }
-        short revents = 0;
-        int ready = PollUntil(fd_, POLLOUT, deadline, revents);
-        if (ready == 0) {
-            break;
-        }
-        if (ready < 0 || (revents & (POLLERR | POLLHUP | POLLNVAL))) {
-            return done > 0 ? static_cast<long>(done) : -1;
-        }
-    }
-    return static_cast<long>(done);
+    return WriteUntil(fd_, data, count, deadline);
 }
 
 bool TermiosPort::PurgeInput() {
