@@ -11,27 +11,10 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "util/Ticks.h"
+#include "support/PeerIo.h"
 
 namespace vaddex::test {
 namespace {
-
-bool WaitReady(int fd, short events, std::int64_t deadline) {
-    for (;;) {
-        std::int64_t remaining = deadline - TickMs();
-        if (remaining <= 0) {
-            return false;
-        }
-        pollfd entry{fd, events, 0};
-        int result = ::poll(&entry, 1, static_cast<int>(remaining));
-        if (result > 0) {
-            return true;
-        }
-        if (result < 0 && errno != EINTR) {
-            return false;
-        }
-    }
-}
 
 void MakeFifos(const std::string& folder) {
     std::error_code ignored;
@@ -69,37 +52,11 @@ void FifoDevice::MakeDeadFolder(const std::string& root, const std::string& name
 }
 
 bool FifoDevice::Write(std::string_view bytes, int timeoutMs) {
-    std::int64_t deadline = TickMs() + timeoutMs;
-    std::size_t done = 0;
-    while (done < bytes.size() && pipe0_ >= 0) {
-        ssize_t n = ::write(pipe0_, bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else if (n < 0 && errno != EAGAIN) {
-            return false;
-        } else if (!WaitReady(pipe0_, POLLOUT, deadline)) {
-            return false;
-        }
-    }
-    return done == bytes.size();
+    return PeerWrite(pipe0_, bytes, timeoutMs);
 }
 
 std::string FifoDevice::Read(std::size_t count, int timeoutMs) {
-    std::int64_t deadline = TickMs() + timeoutMs;
-    std::string result;
-    char chunk[4096];
-    while (result.size() < count && pipe1_ >= 0 && WaitReady(pipe1_, POLLIN, deadline)) {
-        std::size_t want = std::min(count - result.size(), sizeof chunk);
-        ssize_t n = ::read(pipe1_, chunk, want);
-        if (n > 0) {
-            result.append(chunk, static_cast<std::size_t>(n));
-        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-            break;
-        }
-    }
-    return result;
+    return PeerRead(pipe1_, count, timeoutMs);
 }
 
 void FifoDevice::Close() {

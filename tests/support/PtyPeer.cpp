@@ -10,30 +10,9 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "util/Ticks.h"
+#include "support/PeerIo.h"
 
 namespace vaddex::test {
-namespace {
-
-// Waits for `events` on fd until the deadline tick; true when ready.
-bool WaitReady(int fd, short events, std::int64_t deadline) {
-    for (;;) {
-        std::int64_t remaining = deadline - TickMs();
-        if (remaining <= 0) {
-            return false;
-        }
-        pollfd entry{fd, events, 0};
-        int result = ::poll(&entry, 1, static_cast<int>(remaining));
-        if (result > 0) {
-            return true;
-        }
-        if (result < 0 && errno != EINTR) {
-            return false;
-        }
-    }
-}
-
-}  // namespace
 
 PtyPeer::PtyPeer() {
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -63,37 +42,11 @@ PtyPeer::~PtyPeer() {
 }
 
 bool PtyPeer::Write(std::string_view bytes, int timeoutMs) {
-    std::int64_t deadline = TickMs() + timeoutMs;
-    std::size_t done = 0;
-    while (done < bytes.size() && master_ >= 0) {
-        ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else if (n < 0 && errno != EAGAIN) {
-            return false;
-        } else if (!WaitReady(master_, POLLOUT, deadline)) {
-            return false;
-        }
-    }
-    return done == bytes.size();
+    return PeerWrite(master_, bytes, timeoutMs);
 }
 
 std::string PtyPeer::Read(std::size_t count, int timeoutMs) {
-    std::int64_t deadline = TickMs() + timeoutMs;
-    std::string result;
-    char chunk[4096];
-    while (result.size() < count && master_ >= 0 && WaitReady(master_, POLLIN, deadline)) {
-        std::size_t want = std::min(count - result.size(), sizeof chunk);
-        ssize_t n = ::read(master_, chunk, want);
-        if (n > 0) {
-            result.append(chunk, static_cast<std::size_t>(n));
-        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-            break;
-        }
-    }
-    return result;
+    return PeerRead(master_, count, timeoutMs);
 }
 
 void PtyPeer::Close() {
