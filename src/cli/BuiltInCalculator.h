@@ -1,0 +1,52 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace zqsim {
+class SimCalculator;
+class SimServer;
+}  // namespace zqsim
+
+namespace vaddex::cli {
+
+// "-p sim": the simulated calculator with its demo memory, served in this process for the
+// duration of one command, on a pseudo-terminal, or for "sim:K8G+" on a FIFO pair in a
+// private $VADDEX_USB_ROOT. It also plays the calculator's side of the manual commands.
+class BuiltInCalculator {
+public:
+    // True for "sim" and "sim:MODEL" (any case).
+    static bool IsSimPort(const std::string& port);
+
+    // Starts serving. Throws UsageError for an unknown model, std::runtime_error when the
+    // stream cannot be made.
+    explicit BuiltInCalculator(const std::string& port);
+    // Stops serving, removes the FIFO folder and puts $VADDEX_USB_ROOT back.
+    ~BuiltInCalculator();
+    BuiltInCalculator(const BuiltInCalculator&) = delete;
+    BuiltInCalculator& operator=(const BuiltInCalculator&) = delete;
+
+    // The pty slave path or the USB device name to open.
+    std::string PortName() const;
+    // The private folder of the FIFO pair; empty on a pty.
+    const std::string& UsbRoot() const { return usbRoot_; }
+
+    // The calculator's own commands, started as its user would (names in calculator bytes):
+    // XRECV into a variable, XSEND of one, the screen (after a short delay), the ROM loader.
+    void PlayXRecv(const std::string& name);
+    void PlayXSend(const std::string& name);
+    void PlayScreen();
+    void PlayRom();
+
+private:
+    void RemoveUsbRoot();
+
+    bool firstSeries_ = false;
+    std::string usbRoot_;
+    std::optional<std::string> previousUsbRoot_;
+    std::unique_ptr<zqsim::SimCalculator> calculator_;
+    std::unique_ptr<zqsim::SimServer> server_;
+};
+
+}  // namespace vaddex::cli

@@ -1,0 +1,213 @@
+#include "cli/CliApp.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "cli/BuiltInCalculator.h"
+#include "cli/CliCommands.h"
+#include "cli/CliSettings.h"
+#include "cli/ConsoleUiBridge.h"
+#include "cli/HelpText.h"
+#include "cli/InterruptWatcher.h"
+#include "link/CommLink.h"
+#include "link/Trace.h"
+#include "session/SessionCommands.h"
+#include "session/TXModemServer.h"
+#include "util/AppPaths.h"
+#include "util/Errors.h"
+#include "util/Ticks.h"
+#include "util/VersionText.h"
+
+namespace vaddex::cli {
+namespace {
+
+constexpr const char* kProgram = "vaddex-cli";
+constexpr int kDefaultColumns = 80;
+
+// The simulated USB device's folder, set before the interrupt watcher starts and read by it.
+std::string gUsbRootToRemove;
+
+// A second Ctrl-C that found nothing to cancel: the private folders go, then the process.
+// Files are only ever replaced whole, so nothing half-written stays behind.
+[[noreturn]] void EndAtOnce() {
+    static constexpr char kText[] = "\nvaddex-cli: interrupted\n";
+    [[maybe_unused]] ssize_t ignored = ::write(STDERR_FILENO, kText, sizeof kText - 1);
+    std::error_code error;
+    if (!gUsbRootToRemove.empty()) {
+        std::filesystem::remove_all(gUsbRootToRemove, error);
+    }
+    try {
+        std::filesystem::remove_all(TempFolder(), error);
+    } catch (const std::exception&) {
+        // No private folder could be made, so there is none to remove.
+    }
+    ::_exit(kInterruptedStatus);
+}
+
+int TerminalColumns() {
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+        return size.ws_col;
+    }
+    return kDefaultColumns;
+}
+
+std::string Upper(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+// The -p port, else the stored one when the port list holds it now, else "Auto".
+std::string ChoosePort(const CliOptions& options, const StoredSettings& stored, CommLink& link) {
+    if (options.port) {
+        return *options.port;
+    }
+    if (Upper(stored.port) == "AUTO") {
+        return "Auto";
+    }
+    link.SetPortListSeparator("\n");
+    std::string list = link.ListPorts();
+    std::size_t begin = 0;
+    while (begin < list.size()) {
+        std::size_t end = list.find('\n', begin);
+        end = end == std::string::npos ? list.size() : end;
+        std::string name = list.substr(begin, end - begin);
+        if (Upper(name) == Upper(stored.port)) {
+            return name;
+        }
+        begin = end + 1;
+    }
+    return "Auto";
+}
+
+// Trace lines with the milliseconds since the start, into a file.
+class TraceFile {
+public:
+    explicit TraceFile(const std::string& path) : file_(path, std::ios::out | std::ios::trunc) {
+        if (!file_) {
+            throw CommandFailed("cannot write the trace file " + path);
+        }
+        start_ = TickMs();
+        sink_.emplace([this](std::string_view text) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            file_ << '[' << TickMs() - start_ << "] " << text << '\n' << std::flush;
+        });
+    }
+
+private:
+    std::ofstream file_;
+    std::mutex mutex_;
+    std::int64_t start_ = 0;
+    std::optional<ScopedTraceSink> sink_;
+};
+
+int RunCommand(const CliOptions& options, const StoredSettings& stored) {
+    std::unique_ptr<TraceFile> trace;
+    if (!options.tracePath.empty()) {
+        trace = std::make_unique<TraceFile>(options.tracePath);
+    }
+    Terminal terminal;
+    ProgressBar progress(std::cerr, ::isatty(STDERR_FILENO) != 0, TerminalColumns(), &TickMs);
+    CalculatorState state;
+    ConsoleUiBridge::Settings settings{options.answers, options.verbose, options.textMode,
+                                       stored.rpnPrompts};
+    ConsoleUiBridge ui(state, settings, terminal, progress);
+
+    std::unique_ptr<BuiltInCalculator> calculator;
+    if (options.port && BuiltInCalculator::IsSimPort(*options.port)) {
+        calculator = std::make_unique<BuiltInCalculator>(*options.port);
+        gUsbRootToRemove = calculator->UsbRoot();
+    }
+    InterruptWatcher watcher([&ui] {
+        if (!ui.Interrupt()) {
+            EndAtOnce();
+        }
+    });
+
+    CommLink link(ui);
+    link.SetUsbIds(stored.usbIds);
+    TXModemServer session(link, ui);
+    session.OnStatus = [&ui](TXModemServer&, const std::string& text) { ui.ShowStatusText(text); };
+    int speed = options.speed.value_or(stored.speed);
+    session.SetSpeed(std::to_string(speed));
+    ui.SetTextMode(options.textMode);
+    state.addCR = stored.addCR && !options.noCR;
+    state.trans031 = stored.trans031 && !options.noTrans031;
+    state.transIO = AdjustTransIO(options.transIO.value_or(stored.transIO), state.addCR);
+
+    TXPObject root("HOME", kDirectoryTypeCode, 0, nullptr, &session);
+    root.TypeName = "Directory";
+    SessionCommands commands(session, root);
+    commands.AddExtension = stored.addExtension;
+    commands.CurrentPath = options.directory;
+    if (options.command != "ports") {
+        commands.SelectedPort =
+            calculator ? calculator->PortName() : ChoosePort(options, stored, link);
+        if (options.verbose) {
+            ui.Notice("Port " + commands.SelectedPort + " at " + std::to_string(speed));
+        }
+    }
+
+    CliCommands cli(options, stored.border, commands, ui, calculator.get(), std::cout);
+    try {
+        int status = cli.Run();
+        ui.EndOutput();
+        return status;
+    } catch (...) {
+        ui.EndOutput();
+        throw;
+    }
+}
+
+void PrintError(const std::string& text) {
+    std::cerr << kProgram << ": " << text << '\n';
+}
+
+}  // namespace
+
+std::string ErrorLine(const std::string& message) {
+    std::string line = ConsoleText(message);
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    if (!line.empty() && std::isalnum(static_cast<unsigned char>(line.back()))) {
+        line += '.';
+    }
+    return line;
+}
+
+int RunCli(const std::vector<std::string>& arguments) {
+    CliOptions options;
+    try {
+        options = ParseCliArguments(arguments);
+        if (options.help) {
+            std::cout << HelpText();
+            return CliCommands::kSuccess;
+        }
+        if (options.version) {
+            std::cout << kProgram << ' ' << VersionText() << '\n';
+            return CliCommands::kSuccess;
+        }
+        CheckCommandArguments(options);
+        return RunCommand(options, ReadStoredSettings());
+    } catch (const UsageError& e) {
+        PrintError(e.what());
+        std::cerr << "Try '" << kProgram << " --help'.\n";
+        return kUsageStatus;
+    } catch (const CommandFailed& e) {
+        PrintError(e.what());
+    } catch (const std::exception& e) {
+        PrintError(ErrorLine(e.what()));
+    }
+    return CliCommands::kFailed;
+}
+
+}  // namespace vaddex::cli

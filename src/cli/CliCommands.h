@@ -1,0 +1,78 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/BuiltInCalculator.h"
+#include "cli/CliOptions.h"
+#include "cli/ConsoleUiBridge.h"
+#include "objects/ScreenPicture.h"
+#include "session/SessionCommands.h"
+
+namespace vaddex::cli {
+
+// Carries out the command of the command line on the session, through the operations the
+// main window uses. UI thread only.
+class CliCommands {
+public:
+    // Exit statuses.
+    static constexpr int kSuccess = 0;
+    static constexpr int kFailed = 1;
+
+    // `calculator` is the built-in one with "-p sim", else null.
+    CliCommands(const CliOptions& options, const PictureBorder& border, SessionCommands& commands,
+                ConsoleUiBridge& ui, BuiltInCalculator* calculator, std::ostream& out);
+
+    // Runs the command; returns kSuccess or kFailed. Session errors are raised.
+    int Run();
+
+private:
+    // --- CliCommands.cpp: the server's directory commands
+    int Ports();
+    int Info();
+    int List();
+    int Get();
+    int Put();
+    int Remove();
+    int MakeDirectory();
+    int Move();
+    int Eval();
+    int Stack();
+    // Connects, reads the tree and makes the -C directory current; throws when it is missing.
+    void Connect();
+    TXPObject& Directory();
+    // The item of the current directory with this display-form (or file-form) name.
+    const TXPObject* FindItem(const std::string& name);
+    // Reads the tree again after a change, to tell whether it took effect.
+    void Reread();
+
+    // --- CliManualCommands.cpp: the whole calculator and the calculator's own transfers
+    int Backup();
+    int Restore();
+    int XRecv();
+    int XSend();
+    int Screen();
+    int Rom();
+    // The calculator-form name the built-in calculator stores into or sends for a PC file.
+    std::string SimVariableFor(const std::string& path) const;
+    // Lets the built-in calculator play its side when a prompt asks for it.
+    void PlayCalculatorSide(const std::string& path);
+
+    const CliOptions& options_;
+    PictureBorder border_;
+    SessionCommands& commands_;
+    ConsoleUiBridge& ui_;
+    BuiltInCalculator* calculator_;
+    std::ostream& out_;
+};
+
+// Checks what can be checked before the calculator is touched (files to send exist, folders
+// to write into exist, the picture format): throws UsageError or CommandFailed.
+void CheckCommandArguments(const CliOptions& options);
+// Throws CommandFailed unless the path names an existing regular file.
+void RequireFile(const std::string& path);
+// Throws CommandFailed unless the folder a new file at the path would go into exists.
+void RequireFolderFor(const std::string& path);
+
+}  // namespace vaddex::cli

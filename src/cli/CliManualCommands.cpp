@@ -1,0 +1,159 @@
+// The commands on the whole calculator (backup, restore) and the transfers its user starts on
+// the calculator itself (XRECV, XSEND, screen sending, the ROM loader).
+
+#include <sys/stat.h>
+
+#include "cli/CliCommands.h"
+#include "cli/CliErrors.h"
+#include "cli/ScreenFile.h"
+#include "link/PortNames.h"
+#include "objects/CalcNames.h"
+#include "session/PromptTexts.h"
+#include "util/FileIo.h"
+
+namespace vaddex::cli {
+namespace {
+
+// Enough of a file's identity to tell that it was written anew: the session replaces a file
+// by renaming a complete copy over it, which always gives it a new inode.
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+
+    static FileStamp Of(const std::string& path) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0) {
+            return {};
+        }
+        return {true, st.st_dev, st.st_ino, st.st_size};
+    }
+    bool SameAs(const FileStamp& other) const {
+        return exists == other.exists && device == other.device && inode == other.inode;
+    }
+};
+
+}  // namespace
+
+std::string CliCommands::SimVariableFor(const std::string& path) const {
+    std::string name =
+        options_.simName.empty() ? SessionCommands::ItemNameForFile(path) : options_.simName;
+    return PcNameToCalc(name, false);
+}
+
+void CliCommands::PlayCalculatorSide(const std::string& path) {
+    if (calculator_ == nullptr) {
+        return;
+    }
+    BuiltInCalculator& calculator = *calculator_;
+    std::string name = SimVariableFor(path);
+    ui_.OnCalculatorPrompt = [&calculator, name](int kind) {
+        switch (kind) {
+            case kPromptServerBefore:
+            case kPromptXRecvBefore:
+                calculator.PlayXRecv(name);
+                break;
+            case kPromptXSend:
+                calculator.PlayXSend(name);
+                break;
+            case kPromptCaptureFirst:
+            case kPromptCaptureAgain:
+                calculator.PlayScreen();
+                break;
+            case kPromptRom:
+                calculator.PlayRom();
+                break;
+            default:
+                break;
+        }
+    };
+}
+
+int CliCommands::Backup() {
+    Connect();
+    const std::string& path = options_.arguments[0];
+    FileStamp before = FileStamp::Of(path);
+    commands_.BackupToFile(path);
+    FileStamp after = FileStamp::Of(path);
+    if (!after.exists || after.SameAs(before)) {
+        throw CommandFailed("the backup was not written to " + path);
+    }
+    out_ << "Wrote " << path << " (" << after.size << " bytes)\n";
+    return kSuccess;
+}
+
+int CliCommands::Restore() {
+    Connect();
+    const std::string& path = options_.arguments[0];
+    // The question a dropped archive asks: a restore erases the calculator first.
+    ui_.Beep();
+    std::string question = FileNameOf(path) + "\r\n\r\n" + "Is a Calculator Backup file.\r\n" +
+                           "Continuing will erase the calculator's current contents.\r\n\r\n" +
+                           "Continue the Restore operation?";
+    if (!ui_.ShowTextPrompt(question, "Erase Calculator?")) {
+        return kFailed;
+    }
+    if (!commands_.RestoreFromFile(path)) {
+        return kFailed;
+    }
+    out_ << "Restored the calculator from " << path << "\n";
+    return kSuccess;
+}
+
+int CliCommands::XRecv() {
+    const std::string& path = options_.arguments[0];
+    PlayCalculatorSide(path);
+    if (!commands_.ManualSend(path, kPromptXRecvBefore, kPromptXRecvAfter)) {
+        return kFailed;
+    }
+    out_ << "Sent " << path << "\n";
+    return kSuccess;
+}
+
+int CliCommands::XSend() {
+    const std::string& path = options_.arguments[0];
+    PlayCalculatorSide(path);
+    FileStamp before = FileStamp::Of(path);
+    if (!commands_.UploadFile(path)) {
+        return kFailed;
+    }
+    FileStamp after = FileStamp::Of(path);
+    if (!after.exists || after.SameAs(before)) {
+        throw CommandFailed("nothing was received into " + path);
+    }
+    out_ << "Wrote " << path << " (" << after.size << " bytes)\n";
+    return kSuccess;
+}
+
+int CliCommands::Screen() {
+    const std::string& path = options_.arguments[0];
+    PlayCalculatorSide(path);
+    if (!commands_.PrepareCapture()) {
+        return kFailed;
+    }
+    std::string image = commands_.CaptureOnce(true);
+    if (image.empty()) {
+        return kFailed;
+    }
+    ScreenPicture picture = ScreenPicture::Render(image, border_);
+    SaveScreenFile(path, picture);
+    out_ << "Wrote " << path << " (" << picture.Width() << " x " << picture.Height()
+         << " pixels)\n";
+    return kSuccess;
+}
+
+int CliCommands::Rom() {
+    const std::string& path = options_.arguments[0];
+    if (!IsUsbPortName(commands_.SelectedPort)) {
+        throw CommandFailed("the ROM goes to the USB calculator: -p ZQx8G+ (or -p sim:K8G+)");
+    }
+    PlayCalculatorSide(path);
+    if (!commands_.DownloadRom(path)) {
+        return kFailed;
+    }
+    out_ << "Sent " << path << "\n";
+    return kSuccess;
+}
+
+}  // namespace vaddex::cli

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/CliErrors.h"
+
+namespace vaddex::cli {
+
+// How questions are answered: on the terminal, or all by --yes or --no.
+enum class AnswerMode { Ask, Yes, No };
+
+// Everything the command line says. Unset optionals fall back to the stored settings.
+struct CliOptions {
+    std::optional<std::string> port;  // -p
+    std::optional<int> speed;         // -s
+    bool textMode = false;            // -t
+    std::optional<int> transIO;       // --transio
+    bool noCR = false;                // --no-cr
+    bool noTrans031 = false;          // --no-trans031
+    std::string directory = "HOME";   // -C, as "HOME A B"
+    std::string tracePath;            // --trace
+    bool json = false;                // --json
+    bool verbose = false;             // --verbose
+    bool recursive = false;           // ls -R
+    AnswerMode answers = AnswerMode::Ask;
+    std::string simName;  // --sim-name: the variable the built-in calculator sends or stores
+    bool help = false;
+    bool version = false;
+
+    std::string command;
+    std::vector<std::string> arguments;
+};
+
+// The speeds the port can be set to.
+inline constexpr int kSpeeds[] = {4800, 9600, 14400, 19200, 38400, 57600, 115200};
+
+// Reads the arguments (without the program name). Options may stand before or after the
+// command; "--" ends them. Throws UsageError naming what is wrong.
+CliOptions ParseCliArguments(const std::vector<std::string>& arguments);
+
+// A calculator directory written as "HOME A B", "A B", "A/B" or "/HOME/A/B", as "HOME A B".
+std::string NormaliseDirectory(const std::string& text);
+
+}  // namespace vaddex::cli

@@ -1,0 +1,78 @@
+#include "cli/HelpText.h"
+
+namespace vaddex::cli {
+
+std::string HelpText() {
+    return R"(Usage: vaddex-cli [options] COMMAND [ARGS]
+
+Talks to a ZQ K7 or K8 calculator over a serial port or USB, or to a built-in simulated
+calculator (-p sim).
+
+Commands:
+  ports                 list the ports, one name a line ("Auto" first)
+  info                  connect and show the server version, series, model, ROM version,
+                        flags and free memory
+  ls [-R]               the variables of the directory: name, type, size in bytes;
+                        -R: every directory below it as well
+  get NAME [FILE]       copy a variable into FILE (a folder: the file goes into it); the
+                        default is its PC name plus .zq (.txt with -t) in this folder
+  put FILE...           send files into the directory, named after the files (.zq and .txt
+                        are dropped from the name); a .zqbackup archive is refused (restore)
+  rm NAME...            purge variables and directories
+  mkdir NAME            create a directory
+  mv OLD NEW            rename a variable or directory
+  eval TEXT...          run a command line on the calculator and wait until it is ready
+  stack                 the stack picture, level 1 last
+  backup FILE           archive the whole calculator memory into FILE
+  restore FILE          restore the calculator from an archive (asks "Erase Calculator?")
+  xrecv FILE            send FILE to a calculator running XRECV
+  xsend FILE            receive into FILE what a calculator running XSEND sends
+  screen FILE           capture the screen into FILE: .png, .bmp or .jpg
+  rom FILE              stream a ROM file to the USB calculator (in its ROM loader)
+
+Options:
+  -p, --port PORT       a device path (/dev/ttyUSB0), a USB name (ZQx8G+, ZQx8G+_1 ...),
+                        "auto" to search, or "sim" (see below); default: the stored
+                        "Port" setting, else auto
+  -s, --speed N         4800, 9600, 14400, 19200, 38400, 57600 or 115200; default: the
+                        stored "Speed" setting, else 9600 (ignored on USB)
+  -t, --text            text transfer mode: get writes the calculator's text form
+      --transio N       text translation 0 to 3 (default: the stored TRANSIO, else 3)
+      --no-cr           text files get LF line ends instead of CR LF
+      --no-trans031     do not translate the codes 0 to 31 and 127 in text files
+  -C, --dir PATH        the calculator directory, as "HOME A B" or A/B (default HOME)
+      --trace FILE      write the protocol trace of the session and the link to FILE
+      --json            machine-readable output for info, ls and stack
+      --verbose         show the session's status texts
+      --yes             answer every question with yes / OK (a file without any header
+                        goes as text with -t, as binary without)
+      --no              answer every question with no / Cancel
+      --sim-name NAME   with -p sim: the variable the built-in calculator stores into
+                        (xrecv) or sends (xsend); default: the name of FILE
+  -h, --help            this text
+      --version         the program's version
+  "--" ends the options, so that a command line to eval may begin with "-".
+
+Questions are asked on the terminal (standard input, or /dev/tty when standard input is
+not one); with no terminal and neither --yes nor --no the answer is no / Cancel. While a
+transfer runs a progress bar shows on standard error. Ctrl-C is the Cancel button of
+whatever window would be showing (the transfer, the "Calculator is Working" wait, the
+wait for the calculator); a second Ctrl-C with nothing to cancel ends the program.
+
+The built-in calculator: "-p sim" starts a simulated K8 with a demo memory on a
+pseudo-terminal for the duration of the command; sim:K7, sim:K8 and sim:K7GII choose the
+model, and sim:K8G+ runs it as the USB device, so that rom can be tried. It is fresh for
+every command. For xrecv, xsend, screen and rom it plays the calculator's side by itself
+once the prompt shows: XRECV into the variable named after FILE (or --sim-name), XSEND of
+that variable, the screen a second after the prompt, the ROM loader. Answer the prompts
+of xsend and rom with --yes (or on the terminal).
+
+Settings are read from the window's stored settings (~/.config/Zenquist/Vaddex.conf) and
+never written.
+
+Exit status: 0 success, 1 the operation failed or was cancelled, 2 a usage error,
+130 ended by a second Ctrl-C.
+)";
+}
+
+}  // namespace vaddex::cli

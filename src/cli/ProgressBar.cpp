@@ -1,0 +1,150 @@
+#include "cli/ProgressBar.h"
+
+#include <algorithm>
+
+#include "util/FileIo.h"
+
+namespace vaddex::cli {
+namespace {
+
+// Without a terminal a new line is written at most this often.
+constexpr std::int64_t kLineIntervalMs = 1000;
+constexpr int kBarWidth = 24;
+
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+}
+
+// "Copying /home/u/x.zq" shows as "Copying x.zq".
+std::string ShortCaption(const std::string& caption) {
+    std::size_t blank = caption.find(' ');
+    if (blank == std::string::npos || caption.find('/', blank) == std::string::npos) {
+        return caption;
+    }
+    return caption.substr(0, blank + 1) + FileNameOf(caption.substr(blank + 1));
+}
+
+}  // namespace
+
+std::string ConsoleText(const std::string& text) {
+    std::string out = text;
+    ReplaceAll(out, "\r\n", "\n");
+    ReplaceAll(out, "\n\r", "\n");
+    std::replace(out.begin(), out.end(), '\r', '\n');
+    while (!out.empty() && out.back() == '\n') {
+        out.pop_back();
+    }
+    return out;
+}
+
+ProgressBar::ProgressBar(std::ostream& out, bool terminal, int columns, Clock clock)
+    : out_(out), terminal_(terminal), columns_(std::max(columns, 20)), clock_(std::move(clock)) {}
+
+std::string ProgressBar::Figures(const std::string& text, std::int64_t position,
+                                 std::int64_t maximum, std::int64_t startPosition,
+                                 std::int64_t startTick, std::int64_t nowTick) {
+    if (!text.empty()) {
+        std::string figures = ConsoleText(text);
+        std::replace(figures.begin(), figures.end(), '\n', ' ');
+        return figures;
+    }
+    std::int64_t percent = maximum > 0 ? position * 100 / maximum : 0;
+    std::string figures = std::to_string(position) + "/" + std::to_string(maximum) + " (" +
+                          std::to_string(percent) + "%)";
+    std::int64_t elapsed = nowTick - startTick;
+    if (elapsed > 0) {
+        figures += " " + std::to_string((position - startPosition) * 1000 / elapsed) + " bytes/s";
+    }
+    return figures;
+}
+
+std::string ProgressBar::Bar(std::int64_t position, std::int64_t maximum, int width) {
+    std::int64_t filled = maximum > 0 ? position * width / maximum : 0;
+    filled = std::clamp<std::int64_t>(filled, 0, width);
+    return "[" + std::string(static_cast<std::size_t>(filled), '#') +
+           std::string(static_cast<std::size_t>(width - filled), '-') + "]";
+}
+
+void ProgressBar::Begin(const std::string& caption) {
+    active_ = true;
+    caption_ = ShortCaption(caption);
+    lastLine_.clear();
+    lastShown_ = true;
+    drawnLength_ = 0;
+    lastWriteTick_ = 0;
+    beginTick_ = clock_();
+    startTick_ = 0;
+    startPosition_ = -1;
+}
+
+void ProgressBar::Update(const std::string& text, std::int64_t position, std::int64_t maximum) {
+    if (!active_) {
+        return;
+    }
+    std::int64_t now = clock_();
+    if (startPosition_ < 0) {
+        startPosition_ = position;
+        startTick_ = now;
+    }
+    std::string figures = Figures(text, position, maximum, startPosition_, startTick_, now);
+    if (terminal_) {
+        std::string line = caption_ + " " + Bar(position, maximum, kBarWidth) + " " + figures;
+        line.resize(std::min(line.size(), static_cast<std::size_t>(columns_ - 1)));
+        lastLine_ = line;
+        Draw(line);
+        return;
+    }
+    lastLine_ = caption_ + ": " + figures;
+    std::int64_t since = lastWriteTick_ != 0 ? lastWriteTick_ : beginTick_;
+    lastShown_ = now - since >= kLineIntervalMs;
+    if (lastShown_) {
+        out_ << lastLine_ << '\n' << std::flush;
+        lastWriteTick_ = now;
+    }
+}
+
+void ProgressBar::Message(const std::string& text) {
+    std::string shown = ConsoleText(text);
+    if (shown.empty()) {
+        return;
+    }
+    if (terminal_ && drawnLength_ > 0) {
+        ClearLine();
+        out_ << shown << '\n';
+        Draw(lastLine_);
+        return;
+    }
+    out_ << shown << '\n' << std::flush;
+}
+
+void ProgressBar::End() {
+    if (!active_) {
+        return;
+    }
+    active_ = false;
+    if (terminal_ && drawnLength_ > 0) {
+        ClearLine();  // the command says what came of it
+    } else if (!terminal_ && lastWriteTick_ != 0 && !lastShown_) {
+        out_ << lastLine_ << '\n';
+    }
+    out_ << std::flush;
+}
+
+void ProgressBar::Draw(const std::string& line) {
+    out_ << '\r' << line;
+    if (line.size() < drawnLength_) {
+        out_ << std::string(drawnLength_ - line.size(), ' ');
+    }
+    drawnLength_ = line.size();
+    out_ << std::flush;
+}
+
+void ProgressBar::ClearLine() {
+    out_ << '\r' << std::string(drawnLength_, ' ') << '\r';
+    drawnLength_ = 0;
+}
+
+}  // namespace vaddex::cli

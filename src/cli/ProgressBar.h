@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+
+namespace vaddex::cli {
+
+// The progress window on standard error: while a transfer runs it shows its caption, a bar,
+// the bytes done of the total, the percentage and the rate. On a terminal the line is drawn
+// again in place and removed when the transfer ends; elsewhere (a file, a pipe) a line is
+// written once a second from the first second on, and the last state at the end. UI thread
+// only.
+class ProgressBar {
+public:
+    using Clock = std::function<std::int64_t()>;
+
+    // `columns`: the terminal's width (ignored when not on a terminal).
+    ProgressBar(std::ostream& out, bool terminal, int columns, Clock clock);
+
+    void Begin(const std::string& caption);
+    // One progress report: the statistics text ("2048/5000 bytes\r\n(40%)\r\n2048 bytes/s",
+    // or empty) and the position of the maximum.
+    void Update(const std::string& text, std::int64_t position, std::int64_t maximum);
+    // A line of its own (a message of the transfer, a status text); the bar follows it again.
+    void Message(const std::string& text);
+    void End();
+
+    // The figures shown after the bar: the report's three lines on one line, or, for a report
+    // without text, done/total and percentage from the positions and the rate measured since
+    // `startPosition` at `startTick`.
+    static std::string Figures(const std::string& text, std::int64_t position, std::int64_t maximum,
+                               std::int64_t startPosition, std::int64_t startTick,
+                               std::int64_t nowTick);
+    // The bar of `width` characters for position of maximum.
+    static std::string Bar(std::int64_t position, std::int64_t maximum, int width);
+
+private:
+    void Draw(const std::string& line);
+    void ClearLine();
+
+    std::ostream& out_;
+    bool terminal_;
+    int columns_;
+    Clock clock_;
+    bool active_ = false;
+    std::string caption_;
+    std::string lastLine_;         // the state last reported
+    bool lastShown_ = true;        // whether lastLine_ has been written (not on a terminal)
+    std::size_t drawnLength_ = 0;  // characters of the bar line now on the terminal
+    std::int64_t lastWriteTick_ = 0;
+    std::int64_t beginTick_ = 0;
+    std::int64_t startTick_ = 0;
+    std::int64_t startPosition_ = -1;
+};
+
+// Line ends of the calculator's texts (CR LF, or LF CR) as single line feeds, without a
+// trailing one.
+std::string ConsoleText(const std::string& text);
+
+}  // namespace vaddex::cli

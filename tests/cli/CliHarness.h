@@ -1,0 +1,66 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <QJsonDocument>
+
+#include "cli/ChildProcess.h"
+#include "support/TempDir.h"
+
+namespace vaddex::test {
+
+struct CliResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the built vaddex-cli as a process, in a work folder of its own, with XDG_CONFIG_HOME
+// and HOME in a private folder so that the user's settings are never read or touched.
+class CliHarness {
+public:
+    static constexpr int kRunTimeoutMs = 120000;
+
+    CliHarness();
+
+    // The folder the program runs in; relative paths are relative to it.
+    std::string Work(const std::string& name = "") const { return folder_.File("work/" + name); }
+
+    // Writes the stored settings: lines of the Vaddex.conf file.
+    void WriteSettings(const std::string& text) const;
+    // Sets (or replaces) a variable of the program's environment.
+    void SetEnvironment(const std::string& name, const std::string& value);
+
+    CliResult Run(const std::vector<std::string>& arguments) const;
+    // Starts it; `input` as in ChildOptions.
+    std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& arguments,
+                                        int input = -1) const;
+
+private:
+    TempDir folder_;
+    std::vector<std::pair<std::string, std::string>> environment_;
+};
+
+// zqsim as a process, serving on a pseudo-terminal until the object goes (ended by its pid).
+class ZqsimProcess {
+public:
+    explicit ZqsimProcess(const std::vector<std::string>& arguments = {});
+    ~ZqsimProcess();
+    const std::string& Port() const { return port_; }
+    // One line on zqsim's console; blocks until its answer has begun, when `answer` is given.
+    void Console(const std::string& line, const std::string& answer = "");
+
+private:
+    std::unique_ptr<ChildProcess> child_;
+    std::string port_;
+};
+
+// Parses JSON the program printed; a parse failure fails the test and gives a null document.
+QJsonDocument ParseJson(const std::string& text);
+
+std::string ReadFile(const std::string& path);
+
+}  // namespace vaddex::test

@@ -1,0 +1,244 @@
+// vaddex-cli against its built-in calculator ("-p sim"), which starts with the demo memory
+// for every command.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <algorithm>
+#include <filesystem>
+#include <string>
+
+#include "cli/CliHarness.h"
+#include "util/FileIo.h"
+
+namespace vaddex::test {
+namespace {
+
+// GREETING of the demo memory as a binary object file: header, string prolog, length, text.
+const std::string kGreetingFile = std::string("ZQZQK8-R,*\x90\x01\x00", 13) + "Hello, ZQ!";
+
+class CliSimTest : public ::testing::Test {
+protected:
+    CliResult Sim(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"-p", "sim"});
+        return cli_.Run(arguments);
+    }
+    void WriteWork(const std::string& name, const std::string& content) {
+        ASSERT_TRUE(WriteWholeFile(cli_.Work(name), content));
+    }
+
+    CliHarness cli_;
+};
+
+TEST_F(CliSimTest, InfoAndListingOfTheDemoMemory) {
+    CliResult info = Sim({"--trace", "trace.txt", "info"});
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("Series:      K8\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("Free memory: "), std::string::npos);
+    EXPECT_NE(ReadFile(cli_.Work("trace.txt")).find("] send command = V\n"), std::string::npos);
+
+    CliResult json = cli_.Run({"-p", "sim:K7", "info", "--json"});
+    QJsonObject object = ParseJson(json.out).object();
+    EXPECT_EQ(object["series"].toString(), "K7");
+    EXPECT_EQ(object["model"].toString(), "K7");
+    EXPECT_EQ(object["speed"].toInt(), 9600);
+    EXPECT_TRUE(object["freeMemory"].isDouble());
+    EXPECT_EQ(object["flags"].toString().size(), 2);
+
+    CliResult list = Sim({"--verbose", "ls"});
+    ASSERT_EQ(list.status, 0) << list.err;
+    EXPECT_NE(list.err.find("Get list of files from device\n"), std::string::npos) << list.err;
+    EXPECT_NE(list.out.find("GREETING  String      15\n"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("A\\->B "), std::string::npos) << "names in display form";
+
+    CliResult tree = Sim({"ls", "-R", "--json", "-C", "MATHS"});
+    QJsonArray entries = ParseJson(tree.out).array();
+    QJsonObject deep;
+    for (const auto& entry : entries) {
+        if (entry.toObject()["name"] == "DEEP") {
+            deep = entry.toObject();
+        }
+    }
+    EXPECT_EQ(deep["path"].toString(), "HOME MATHS DEEP");
+    EXPECT_EQ(deep["type"].toString(), "Directory");
+    ASSERT_EQ(deep["children"].toArray().size(), 2);
+    EXPECT_EQ(deep["children"].toArray()[0].toObject()["path"].toString(), "HOME MATHS DEEP NOTE");
+
+    CliResult missing = Sim({"ls", "-C", "HOME NOPE"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("no directory HOME NOPE"), std::string::npos) << missing.err;
+}
+
+TEST_F(CliSimTest, GetWritesExactlyTheObject) {
+    CliResult byDefault = Sim({"get", "GREETING"});
+    ASSERT_EQ(byDefault.status, 0) << byDefault.err;
+    EXPECT_EQ(ReadFile(cli_.Work("GREETING.zq")), kGreetingFile);
+
+    std::filesystem::create_directories(cli_.Work("into"));
+    ASSERT_EQ(Sim({"get", "GREETING", "into"}).status, 0);
+    EXPECT_EQ(ReadFile(cli_.Work("into/GREETING.zq")), kGreetingFile);
+    ASSERT_EQ(Sim({"get", "A\\->B", "arrow.bin"}).status, 0);
+    EXPECT_EQ(ReadFile(cli_.Work("arrow.bin")).size(), 8u + 29u);
+
+    CliResult text = Sim({"-t", "get", "LIST1"});
+    ASSERT_EQ(text.status, 0) << text.err;
+    std::string listText = ReadFile(cli_.Work("LIST1.txt"));
+    EXPECT_EQ(listText.rfind("%%ZQ", 0), 0u) << listText;
+    EXPECT_NE(listText.find("\"three\""), std::string::npos) << listText;
+
+    CliResult missing = Sim({"get", "NOPE", "nope.zq"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("NOPE: no such variable in HOME"), std::string::npos);
+    EXPECT_FALSE(FileExists(cli_.Work("nope.zq")));
+    CliResult noFolder = Sim({"get", "X", "absent/x.zq"});
+    EXPECT_EQ(noFolder.status, 1);
+    EXPECT_NE(noFolder.err.find("absent/: no such folder"), std::string::npos) << noFolder.err;
+}
+
+TEST_F(CliSimTest, PutNamesFilesAsADropAndAsksBeforeReplacing) {
+    WriteWork("NEWVAR.zq", kGreetingFile);
+    WriteWork("GREETING.zq", kGreetingFile);
+    CliResult put = Sim({"put", "NEWVAR.zq"});
+    ASSERT_EQ(put.status, 0) << put.err;
+    EXPECT_EQ(put.out, "Sent NEWVAR.zq as NEWVAR\n");
+
+    // Without a terminal and without --yes / --no the question is answered Cancel.
+    CliResult asked = Sim({"put", "GREETING.zq"});
+    EXPECT_EQ(asked.status, 1);
+    EXPECT_NE(asked.err.find("This folder already contains a file named GREETING."),
+              std::string::npos);
+    EXPECT_NE(asked.err.find("No terminal to answer on"), std::string::npos);
+    CliResult declined = Sim({"--no", "put", "GREETING.zq", "NEWVAR.zq"});
+    EXPECT_EQ(declined.status, 0) << declined.err;
+    EXPECT_NE(declined.err.find("GREETING: not replaced"), std::string::npos);
+    EXPECT_EQ(declined.out, "Sent NEWVAR.zq as NEWVAR\n");
+    EXPECT_EQ(Sim({"--yes", "put", "GREETING.zq"}).status, 0);
+
+    WriteWork("memory.ZQBACKUP", kGreetingFile);
+    CliResult archive = Sim({"put", "NEWVAR.zq", "memory.ZQBACKUP"});
+    EXPECT_EQ(archive.status, 1);
+    EXPECT_NE(archive.err.find("use restore"), std::string::npos);
+    EXPECT_EQ(archive.out, "") << "nothing is sent when one file is refused";
+}
+
+TEST_F(CliSimTest, ImproperNameIsSentOnlyWhenAgreed) {
+    WriteWork("1BAD.zq", kGreetingFile);
+    CliResult refused = Sim({"put", "1BAD.zq"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("Improper Variable Name"), std::string::npos) << refused.err;
+    EXPECT_EQ(refused.out, "");
+    CliResult agreed = Sim({"--yes", "put", "1BAD.zq"});
+    EXPECT_EQ(agreed.status, 0) << agreed.err;
+    EXPECT_EQ(agreed.out, "Sent 1BAD.zq as 1BAD\n");
+}
+
+TEST_F(CliSimTest, VariableCommandsReportWhatTookEffect) {
+    EXPECT_EQ(Sim({"rm", "X", "N"}).status, 0);
+    EXPECT_EQ(Sim({"rm", "-C", "MATHS", "DEEP"}).status, 0);
+    CliResult unknown = Sim({"rm", "X", "NOPE"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_NE(unknown.err.find("NOPE: no such variable"), std::string::npos);
+    EXPECT_EQ(Sim({"mkdir", "NEWDIR"}).status, 0);
+    EXPECT_EQ(Sim({"mkdir", "GAMES"}).status, 1);
+    EXPECT_EQ(Sim({"mv", "X", "Y"}).status, 0);
+    EXPECT_EQ(Sim({"mv", "X", "N"}).status, 1);
+    EXPECT_EQ(Sim({"eval", "1", "2", "+"}).status, 0);
+    CliResult stack = Sim({"stack", "--json"});
+    ASSERT_EQ(stack.status, 0) << stack.err;
+    EXPECT_TRUE(ParseJson(stack.out).isArray());
+}
+
+TEST_F(CliSimTest, BackupAndRestoreOfTheWholeMemory) {
+    CliResult backup = Sim({"backup", "memory.zqbackup"});
+    ASSERT_EQ(backup.status, 0) << backup.err;
+    std::string archive = ReadFile(cli_.Work("memory.zqbackup"));
+    EXPECT_EQ(archive.rfind("ZQZQK8-", 0), 0u);
+    EXPECT_GT(archive.size(), 300u);
+    EXPECT_NE(archive.size() % 128, 0u) << "cut to the archive's own length";
+
+    CliResult declined = Sim({"--no", "restore", "memory.zqbackup"});
+    EXPECT_EQ(declined.status, 1);
+    EXPECT_NE(declined.err.find("Erase Calculator?"), std::string::npos);
+    CliResult restored = Sim({"--yes", "restore", "memory.zqbackup"});
+    EXPECT_EQ(restored.status, 0) << restored.err;
+    EXPECT_NE(restored.err.find("The Calculator memory has been restored"), std::string::npos);
+}
+
+TEST_F(CliSimTest, ManualTransfersArePlayedByTheBuiltInCalculator) {
+    WriteWork("GREETING.zq", kGreetingFile);
+    CliResult xrecv = Sim({"xrecv", "GREETING.zq"});
+    ASSERT_EQ(xrecv.status, 0) << xrecv.err;
+    EXPECT_NE(xrecv.err.find("Press XRECV"), std::string::npos);
+
+    CliResult xsend = Sim({"--yes", "--sim-name", "X", "xsend", "x.zq"});
+    ASSERT_EQ(xsend.status, 0) << xsend.err;
+    EXPECT_EQ(ReadFile(cli_.Work("x.zq")).size(), 8u + 11u) << "the padding is cut off";
+    EXPECT_EQ(Sim({"--no", "xsend", "y.zq"}).status, 1);
+    EXPECT_FALSE(FileExists(cli_.Work("y.zq")));
+
+    for (const char* name : {"shot.png", "shot.bmp", "shot.jpg"}) {
+        CliResult screen = Sim({"screen", name});
+        ASSERT_EQ(screen.status, 0) << screen.err;
+        QImage image(QString::fromStdString(cli_.Work(name)));
+        EXPECT_EQ(image.size(), QSize(137, 70)) << name;
+    }
+    cli_.WriteSettings("[ScreenCapture]\nBorderShow=0\n");
+    ASSERT_EQ(Sim({"screen", "bare.png"}).status, 0);
+    EXPECT_EQ(QImage(QString::fromStdString(cli_.Work("bare.png"))).size(), QSize(131, 64));
+
+    WriteWork("rom.bin", std::string(5000, '\x5A'));
+    CliResult rom = cli_.Run({"-p", "sim:K8G+", "--yes", "rom", "rom.bin"});
+    EXPECT_EQ(rom.status, 0) << rom.err;
+    CliResult serialRom = Sim({"--yes", "rom", "rom.bin"});
+    EXPECT_EQ(serialRom.status, 1);
+    EXPECT_NE(serialRom.err.find("USB calculator"), std::string::npos);
+}
+
+TEST_F(CliSimTest, BadInputEndsWithOneClearLine) {
+    struct Row {
+        std::vector<std::string> arguments;
+        int status;
+        const char* text;
+    } rows[] = {
+        {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
+        {{"ls", "--colour"}, 2, "unknown option --colour"},
+        {{"-s", "1200", "info"}, 2, "--speed is one of"},
+        {{"screen", "shot.gif"}, 2, "screen saves .png, .bmp or .jpg files"},
+        {{"-p", "sim:K9", "info"}, 2, "unknown simulated calculator"},
+        {{"put", "missing.zq"}, 1, "missing.zq: no such file"},
+        {{"-p", "/dev/no-such-port", "info"}, 1, "unable to open communications"},
+        {{"--trace", "no/such/folder/trace.txt", "info"}, 1, "cannot write the trace file"},
+    };
+    for (const Row& row : rows) {
+        CliResult result = cli_.Run(row.arguments);
+        EXPECT_EQ(result.status, row.status) << row.text;
+        EXPECT_NE(result.err.find(row.text), std::string::npos) << result.err;
+        std::size_t lines = std::count(result.err.begin(), result.err.end(), '\n');
+        EXPECT_EQ(lines, row.status == 2 ? 2u : 1u) << result.err;
+    }
+    WriteWork("x.zq", kGreetingFile);
+    CliResult manualAuto = cli_.Run({"-p", "auto", "xrecv", "x.zq"});
+    EXPECT_EQ(manualAuto.status, 1);
+    EXPECT_NE(manualAuto.err.find("Com port cannot be auto for this operation"), std::string::npos);
+}
+
+TEST_F(CliSimTest, HelpDocumentsEveryCommandAndOption) {
+    CliResult help = cli_.Run({"--help"});
+    ASSERT_EQ(help.status, 0);
+    for (const char* word : {"ports",       "info",          "ls [-R]",     "get NAME [FILE]",
+                             "put FILE...", "rm NAME...",    "mkdir NAME",  "mv OLD NEW",
+                             "eval TEXT",   "stack",         "backup FILE", "restore FILE",
+                             "xrecv FILE",  "xsend FILE",    "screen FILE", "rom FILE",
+                             "--port",      "--speed",       "--text",      "--transio",
+                             "--no-cr",     "--no-trans031", "--dir",       "--trace",
+                             "--json",      "--help",        "--version",   "--yes",
+                             "--no",        "--verbose",     "--sim-name",  "sim:K8G+"}) {
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+    }
+    EXPECT_EQ(cli_.Run({"--version"}).out.rfind("vaddex-cli Version ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace vaddex::test

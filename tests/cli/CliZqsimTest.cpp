@@ -1,0 +1,144 @@
+// vaddex-cli against zqsim on a pseudo-terminal: the calculator keeps its memory between
+// commands, talks at the line's pace when asked to, and does nothing by itself.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <string>
+
+#include "cli/CliHarness.h"
+#include "support/PtyPeer.h"
+#include "util/FileIo.h"
+
+namespace vaddex::test {
+namespace {
+
+const std::string kGreetingFile = std::string("ZQZQK8-R,*\x90\x01\x00", 13) + "Hello, ZQ!";
+constexpr int kPromptMs = 30000;
+
+class CliZqsimTest : public ::testing::Test {
+protected:
+    CliResult On(const ZqsimProcess& sim, std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"-p", sim.Port()});
+        return cli_.Run(arguments);
+    }
+
+    CliHarness cli_;
+};
+
+TEST_F(CliZqsimTest, ChangesLastFromOneCommandToTheNext) {
+    ZqsimProcess sim;
+    ASSERT_TRUE(WriteWholeFile(cli_.Work("NEWVAR.zq"), kGreetingFile));
+    ASSERT_EQ(On(sim, {"put", "NEWVAR.zq"}).status, 0);
+    EXPECT_NE(On(sim, {"ls"}).out.find("NEWVAR"), std::string::npos);
+
+    ASSERT_EQ(On(sim, {"eval", "1 2 + \"abc\""}).status, 0);
+    EXPECT_EQ(On(sim, {"stack"}).out, "2: 3.\n1: \"abc\"\n");
+    QJsonArray lines = ParseJson(On(sim, {"stack", "--json"}).out).array();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[1].toString(), "1: \"abc\"");
+
+    ASSERT_EQ(On(sim, {"mkdir", "D"}).status, 0);
+    ASSERT_EQ(On(sim, {"mv", "D", "E"}).status, 0);
+    ASSERT_EQ(On(sim, {"rm", "NEWVAR"}).status, 0);
+    CliResult tree = On(sim, {"ls", "-R"});
+    EXPECT_NE(tree.out.find("\nHOME E:\n"), std::string::npos) << tree.out;
+    EXPECT_EQ(tree.out.find("NEWVAR"), std::string::npos);
+
+    ASSERT_EQ(On(sim, {"backup", "memory.zqbackup"}).status, 0);
+    ASSERT_EQ(On(sim, {"rm", "GREETING"}).status, 0);
+    CliResult restored = On(sim, {"--yes", "restore", "memory.zqbackup"});
+    ASSERT_EQ(restored.status, 0) << restored.err;
+    EXPECT_NE(On(sim, {"ls"}).out.find("GREETING"), std::string::npos);
+}
+
+TEST_F(CliZqsimTest, StoredSettingsChooseThePortAndSpeed) {
+    ZqsimProcess sim;
+    cli_.SetEnvironment("VADDEX_EXTRA_PORTS", sim.Port());
+    cli_.WriteSettings("[General]\nPort=" + sim.Port() + "\nSpeed=130000\n");
+    CliResult usbSpeed = cli_.Run({"info", "--json"});
+    ASSERT_EQ(usbSpeed.status, 0) << usbSpeed.err;
+    QJsonObject info = ParseJson(usbSpeed.out).object();
+    EXPECT_EQ(info["port"].toString().toStdString(), sim.Port());
+    EXPECT_EQ(info["speed"].toInt(), 9600);
+
+    cli_.WriteSettings("[General]\nPort=" + sim.Port() + "\nSpeed=38400\n");
+    EXPECT_EQ(ParseJson(cli_.Run({"info", "--json"}).out).object()["speed"].toInt(), 38400);
+    EXPECT_EQ(ParseJson(cli_.Run({"-s", "19200", "info", "--json"}).out).object()["speed"].toInt(),
+              19200);
+}
+
+TEST_F(CliZqsimTest, TerminalAnswersTheReplaceQuestion) {
+    ZqsimProcess sim;
+    ASSERT_TRUE(WriteWholeFile(cli_.Work("GREETING.zq"), kGreetingFile));
+    struct Row {
+        const char* typed;
+        int status;
+        const char* text;
+    } rows[] = {{"n\n", 0, "GREETING: not replaced"},
+                {"y\n", 0, "Sent GREETING.zq"},
+                {"c\n", 1, "GREETING.zq: not sent"}};
+    for (const Row& row : rows) {
+        PtyPeer terminal;
+        int input = ::open(terminal.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        ASSERT_GE(input, 0);
+        auto child = cli_.Start({"-p", sim.Port(), "put", "GREETING.zq"}, input);
+        ::close(input);
+        ASSERT_TRUE(child->WaitForErr("[y]es, [n]o, [c]ancel? ", kPromptMs)) << child->Err();
+        ASSERT_TRUE(terminal.Write(row.typed));
+        EXPECT_EQ(child->Wait(CliHarness::kRunTimeoutMs), row.status) << row.typed;
+        EXPECT_NE((child->Out() + child->Err()).find(row.text), std::string::npos) << child->Err();
+    }
+}
+
+TEST_F(CliZqsimTest, LongTransferShowsProgressAndCtrlCLeavesNoFile) {
+    // At 9600 bit/s a 6000-character string takes about six seconds.
+    ZqsimProcess sim({"--pace"});
+    sim.Console("exec \"" + std::string(6000, 'A') + "\" 'BIG' STO");
+    sim.Console("tree", "BIG");
+    auto child = cli_.Start({"-p", sim.Port(), "get", "BIG"});
+    child->CloseInput();
+    ASSERT_TRUE(child->WaitForErr("Copying BIG: ", kPromptMs)) << child->Err();
+    ASSERT_TRUE(child->WaitForErr(" bytes/s\n", kPromptMs)) << child->Err();
+    std::string line = child->Err().substr(child->Err().find("Copying BIG: "));
+    EXPECT_NE(line.find(" bytes ("), std::string::npos) << line;
+    EXPECT_NE(line.find("%) "), std::string::npos) << line;
+    child->Signal(SIGINT);
+    EXPECT_EQ(child->Wait(CliHarness::kRunTimeoutMs), 1);
+    EXPECT_NE(child->Err().find("Canceled by user."), std::string::npos) << child->Err();
+    EXPECT_FALSE(FileExists(cli_.Work("BIG.zq")));
+}
+
+TEST_F(CliZqsimTest, CtrlCClosesTheWaitForTheCalculator) {
+    ZqsimProcess sim;
+    ASSERT_TRUE(WriteWholeFile(cli_.Work("x.zq"), kGreetingFile));
+    auto child = cli_.Start({"-p", sim.Port(), "xrecv", "x.zq"});
+    child->CloseInput();
+    ASSERT_TRUE(child->WaitForErr("Waiting for the calculator", kPromptMs)) << child->Err();
+    child->Signal(SIGINT);
+    EXPECT_EQ(child->Wait(CliHarness::kRunTimeoutMs), 1);
+    EXPECT_EQ(child->Err().find("vaddex-cli:"), std::string::npos) << "ends quietly";
+}
+
+TEST_F(CliZqsimTest, SecondCtrlCWithNothingToCancelEndsTheProgram) {
+    PtyPeer silent;  // a port on which no calculator answers
+    auto child = cli_.Start({"--verbose", "-p", silent.SlavePath(), "info"});
+    child->CloseInput();
+    // The port line comes once Ctrl-C is the program's to handle.
+    ASSERT_TRUE(child->WaitForErr("Port " + silent.SlavePath(), kPromptMs)) << child->Err();
+    // The first Ctrl-C waits for a window to cancel; one of the next ends the program.
+    bool ended = false;
+    for (int attempt = 0; attempt < 20 && !ended; ++attempt) {
+        child->Signal(SIGINT);
+        ended = child->Ended(300);
+    }
+    EXPECT_EQ(child->Wait(CliHarness::kRunTimeoutMs), 130) << child->Err();
+    EXPECT_NE(child->Err().find("interrupted"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vaddex::test
