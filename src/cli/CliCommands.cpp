@@ -17,8 +17,6 @@
 namespace vaddex::cli {
 namespace {
 
-// What a failed get raises, as the window's copy does.
-constexpr const char* kCanceledByUserText = "Canceled by user";
 // A list row with this icon is renamed as a directory too.
 constexpr int kUnknownIconTypeCode = 0;
 
@@ -42,12 +40,12 @@ int SpeedOf(const std::string& text) {
     return speed;
 }
 
+}  // namespace
+
 std::string FileSizeText(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 ? std::to_string(st.st_size) + " bytes" : "?";
 }
-
-}  // namespace
 
 void RequireFile(const std::string& path) {
     struct stat st {};
@@ -213,12 +211,8 @@ int CliCommands::Get() {
         }
         path = commands_.CopyItems({item}, folder).front();
     } else {
-        // The file name is the user's; size and type still come from the listing.
         path = options_.arguments[1];
-        if (!commands_.Session().GetToFile(SessionCommands::FileNameForItem(item->Name), path,
-                                           item->GetSize(), item->TypeCode)) {
-            throw LinkError(kCanceledByUserText);
-        }
+        commands_.FetchItemTo(*item, path);
     }
     out_ << "Wrote " << path << " (" << FileSizeText(path) << ")\n";
     return kSuccess;
@@ -227,18 +221,20 @@ int CliCommands::Get() {
 int CliCommands::Put() {
     Connect();
     const std::vector<std::string>& paths = options_.arguments;
-    bool replaceAll = false;
-    for (const std::string& path : paths) {
-        std::size_t declined = ui_.NotReplaced().size();
+    std::size_t declined = ui_.NotReplaced().size();
+    std::size_t sent = 0;
+    bool all = commands_.PutFiles(paths, [&](const std::string& path) {
         std::string name = SessionCommands::ItemNameForFile(path);
-        if (!commands_.PutDroppedFile(path, replaceAll, static_cast<int>(paths.size()))) {
-            throw CommandFailed(path + ": not sent");
-        }
         if (ui_.NotReplaced().size() > declined) {
+            declined = ui_.NotReplaced().size();
             ui_.Notice(name + ": not replaced");
         } else {
             out_ << "Sent " << path << " as " << name << "\n";
         }
+        ++sent;
+    });
+    if (!all) {
+        throw CommandFailed(paths[sent] + ": not sent");
     }
     return kSuccess;
 }

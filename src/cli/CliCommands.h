@@ -67,6 +67,9 @@ private:
     std::ostream& out_;
 };
 
+// "<n> bytes" for an existing file, "?" otherwise.
+std::string FileSizeText(const std::string& path);
+
 // Checks what can be checked before the calculator is touched (files to send exist, folders
 // to write into exist, the picture format): throws UsageError or CommandFailed.
 void CheckCommandArguments(const CliOptions& options);

@@ -1,8 +1,6 @@
 // The commands on the whole calculator (backup, restore) and the transfers its user starts on
 // the calculator itself (XRECV, XSEND, screen sending, the ROM loader).
 
-#include <sys/stat.h>
-
 #include "cli/CliCommands.h"
 #include "cli/CliErrors.h"
 #include "cli/ScreenFile.h"
@@ -12,29 +10,6 @@
 #include "util/FileIo.h"
 
 namespace vaddex::cli {
-namespace {
-
-// Enough of a file's identity to tell that it was written anew: the session replaces a file
-// by renaming a complete copy over it, which always gives it a new inode.
-struct FileStamp {
-    bool exists = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-
-    static FileStamp Of(const std::string& path) {
-        struct stat st {};
-        if (::stat(path.c_str(), &st) != 0) {
-            return {};
-        }
-        return {true, st.st_dev, st.st_ino, st.st_size};
-    }
-    bool SameAs(const FileStamp& other) const {
-        return exists == other.exists && device == other.device && inode == other.inode;
-    }
-};
-
-}  // namespace
 
 std::string CliCommands::SimVariableFor(const std::string& path) const {
     std::string name =
@@ -73,25 +48,17 @@ void CliCommands::PlayCalculatorSide(const std::string& path) {
 int CliCommands::Backup() {
     Connect();
     const std::string& path = options_.arguments[0];
-    FileStamp before = FileStamp::Of(path);
-    commands_.BackupToFile(path);
-    FileStamp after = FileStamp::Of(path);
-    if (!after.exists || after.SameAs(before)) {
+    if (!commands_.BackupToFile(path)) {
         throw CommandFailed("the backup was not written to " + path);
     }
-    out_ << "Wrote " << path << " (" << after.size << " bytes)\n";
+    out_ << "Wrote " << path << " (" << FileSizeText(path) << ")\n";
     return kSuccess;
 }
 
 int CliCommands::Restore() {
     Connect();
     const std::string& path = options_.arguments[0];
-    // The question a dropped archive asks: a restore erases the calculator first.
-    ui_.Beep();
-    std::string question = FileNameOf(path) + "\r\n\r\n" + "Is a Calculator Backup file.\r\n" +
-                           "Continuing will erase the calculator's current contents.\r\n\r\n" +
-                           "Continue the Restore operation?";
-    if (!ui_.ShowTextPrompt(question, "Erase Calculator?")) {
+    if (!commands_.ConfirmRestore(path)) {
         return kFailed;
     }
     if (!commands_.RestoreFromFile(path)) {
@@ -114,15 +81,10 @@ int CliCommands::XRecv() {
 int CliCommands::XSend() {
     const std::string& path = options_.arguments[0];
     PlayCalculatorSide(path);
-    FileStamp before = FileStamp::Of(path);
     if (!commands_.UploadFile(path)) {
-        return kFailed;
-    }
-    FileStamp after = FileStamp::Of(path);
-    if (!after.exists || after.SameAs(before)) {
         throw CommandFailed("nothing was received into " + path);
     }
-    out_ << "Wrote " << path << " (" << after.size << " bytes)\n";
+    out_ << "Wrote " << path << " (" << FileSizeText(path) << ")\n";
     return kSuccess;
 }
 

@@ -170,12 +170,15 @@ std::string SessionCommands::DefaultArchiveName() const {
 // --- copying between PC and calculator ----------------------------------------------------
 
 std::string SessionCommands::FetchItem(const TXPObject& item, const std::string& folder) {
-    std::string fileName = FileNameForItem(item.Name);
-    std::string path = folder + fileName + ObjectExtension();
-    if (!session_.GetToFile(fileName, path, item.GetSize(), item.TypeCode)) {
+    std::string path = folder + FileNameForItem(item.Name) + ObjectExtension();
+    FetchItemTo(item, path);
+    return path;
+}
+
+void SessionCommands::FetchItemTo(const TXPObject& item, const std::string& path) {
+    if (!session_.GetToFile(FileNameForItem(item.Name), path, item.GetSize(), item.TypeCode)) {
         throw LinkError(kCanceledByUserText);
     }
-    return path;
 }
 
 std::vector<std::string> SessionCommands::CopyItems(const std::vector<const TXPObject*>& items,
@@ -200,38 +203,49 @@ bool SessionCommands::PutDroppedFile(const std::string& path, bool& replaceAll, 
         }
         return session_.PutFile(name, path, "", exists, replaceAll, fileCount);
     }
-    UiBridge& ui = Ui();
-    ui.Beep();
-    std::string question = FileNameOf(path) + "\r\n\r\n" + "Is a Calculator Backup file.\r\n" +
-                           "Continuing will erase the calculator's current contents.\r\n\r\n" +
-                           "Continue the Restore operation?";
-    if (ui.ShowTextPrompt(question, "Erase Calculator?")) {
+    if (ConfirmRestore(path)) {
         RestoreFromFile(path);
     }
     return false;  // nothing after an archive is sent
 }
 
-void SessionCommands::PutFiles(const std::vector<std::string>& paths) {
+bool SessionCommands::ConfirmRestore(const std::string& path) {
+    UiBridge& ui = Ui();
+    ui.Beep();
+    std::string question = FileNameOf(path) + "\r\n\r\n" + "Is a Calculator Backup file.\r\n" +
+                           "Continuing will erase the calculator's current contents.\r\n\r\n" +
+                           "Continue the Restore operation?";
+    return ui.ShowTextPrompt(question, "Erase Calculator?");
+}
+
+bool SessionCommands::PutFiles(const std::vector<std::string>& paths,
+                               const std::function<void(const std::string& path)>& done) {
     UiBridge& ui = Ui();
     ui.SetBusy(true);
+    bool all = true;
     {
         ScopeExit notBusy([&] { ui.SetBusy(false); });
         ChangeToCurrentDir();
         bool replaceAll = false;
         for (const std::string& path : paths) {
             if (!PutDroppedFile(path, replaceAll, static_cast<int>(paths.size()))) {
+                all = false;
                 break;
+            }
+            if (done) {
+                done(path);
             }
         }
     }
     RequestRefresh();
+    return all;
 }
 
 // --- whole calculator ---------------------------------------------------------------------
 
-void SessionCommands::WriteReceivedObject(const std::string& path) {
+bool SessionCommands::WriteReceivedObject(const std::string& path) {
     if (session_.Data.empty()) {
-        return;
+        return false;
     }
     std::string object = session_.Data;
     bool measured = ObjectSize(object).success;
@@ -245,9 +259,10 @@ void SessionCommands::WriteReceivedObject(const std::string& path) {
                                                 "Length has been left with padding.\r\n" +
                                                 "File may still be ok.");
     }
+    return true;
 }
 
-void SessionCommands::BackupToFile(const std::string& path) {
+bool SessionCommands::BackupToFile(const std::string& path) {
     UiBridge& ui = Ui();
     ScopeExit cleanUp([&] {
         session_.Data.clear();
@@ -256,9 +271,9 @@ void SessionCommands::BackupToFile(const std::string& path) {
     // Only what this backup receives may become the archive: bytes of an earlier get would
     // otherwise be written when the backup ends before its transfer.
     session_.Data.clear();
-    session_.Backup(path, root_.GetSize());
+    bool ok = session_.Backup(path, root_.GetSize());
     ui.SetBusy(false);
-    WriteReceivedObject(path);
+    return WriteReceivedObject(path) && ok;
 }
 
 bool SessionCommands::RestoreFromFile(const std::string& path) {
@@ -322,8 +337,7 @@ bool SessionCommands::UploadFile(const std::string& path) {
     ui.ProcessEvents();
     session_.Data.clear();
     bool ok = session_.ReceiveObject(path, 0);
-    WriteReceivedObject(path);
-    return ok;
+    return WriteReceivedObject(path) && ok;
 }
 
 int SessionCommands::CaptureSpeedFor(const std::string& port, int speed) {

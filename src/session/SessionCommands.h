@@ -67,6 +67,8 @@ public:
     // Gets one item of the current directory into folder + its file name + ObjectExtension;
     // returns the path. A get that fails raises "Canceled by user".
     std::string FetchItem(const TXPObject& item, const std::string& folder);
+    // The same into a path the user chose; size and type still come from the listing.
+    void FetchItemTo(const TXPObject& item, const std::string& path);
     // Busy; the calculator changes to CurrentPath; each item is fetched in order. Returns the
     // paths; the first failed get raises "Canceled by user" and ends the copy.
     std::vector<std::string> CopyItems(const std::vector<const TXPObject*>& items,
@@ -76,14 +78,18 @@ public:
     // type, a cancelled replace question, a failed transfer.
     bool PutDroppedFile(const std::string& path, bool& replaceAll, int fileCount);
     // Busy; the calculator changes to CurrentPath; the files go one batch with one replace-all
-    // answer until PutDroppedFile says stop; then the refresh is requested.
-    void PutFiles(const std::vector<std::string>& paths);
+    // answer until PutDroppedFile says stop (`done` hears of each file that went); then the
+    // refresh is requested. True when every file went.
+    bool PutFiles(const std::vector<std::string>& paths,
+                  const std::function<void(const std::string& path)>& done = {});
 
     // --- whole calculator ----------------------------------------------------------------
     // Archives the calculator into the file: the archive cut to its exact length, or, when
     // that cannot be worked out, as received with the "Decompile Error" message. Nothing is
-    // written when the backup received nothing.
-    void BackupToFile(const std::string& path);
+    // written when the backup received nothing. True when the archive was written.
+    bool BackupToFile(const std::string& path);
+    // The "Erase Calculator?" question before an archive is restored; true to go on.
+    bool ConfirmRestore(const std::string& path);
     // Restores the calculator from an archive; on success the window is disconnected and
     // prompt 9 offers to connect again. True when the archive was sent.
     bool RestoreFromFile(const std::string& path);
@@ -95,7 +101,8 @@ public:
     // The server program to a first-series calculator (prompts 1 and 2).
     bool DownloadServer();
     // Receives what the calculator's XSEND sends into the file, its length fixed as for the
-    // backup. False when the user cancelled prompt 6 or nothing arrived.
+    // backup. False when the user cancelled prompt 6 or nothing arrived (then the file is
+    // left alone).
     bool UploadFile(const std::string& path);
     // The speed the calculator must be switched to for a capture: 0 on the USB device or
     // "Auto", and at 9600 or 115200; else 9600 below 15601, 115200 above.
@@ -118,8 +125,9 @@ private:
     UiBridge& Ui() { return session_.Ui(); }
     void RequestRefresh();
     // Writes the session's Data to the file, cut to the object's length when it can be
-    // measured; else as received, with the "Decompile Error" message. Nothing when empty.
-    void WriteReceivedObject(const std::string& path);
+    // measured; else as received, with the "Decompile Error" message. Nothing when empty;
+    // true when the file was written.
+    bool WriteReceivedObject(const std::string& path);
 
     TXModemServer& session_;
     TXPObject& root_;
