@@ -2,16 +2,11 @@
 // to TYModemRX, and the throughput and CPU cost of the two receivers are compared.
 
 #include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -21,16 +16,19 @@
 #include <vector>
 
 #include "link/CommLink.h"
+#include "support/ChildPeer.h"
+#include "support/TestLinkUi.h"
 #include "transfer/TYModemRX.h"
 #include "util/FileIo.h"
 #include "util/Ticks.h"
-#include "util/UiCallQueue.h"
-
-extern char** environ;
 
 namespace {
 
 using vaddex::TickMs;
+using vaddex::test::ChildPeer;
+using vaddex::test::PeerPty;
+using vaddex::test::TestLinkUi;
+using vaddex::test::WaitForText;
 
 constexpr const char* kSx = "/usr/bin/sx";
 constexpr const char* kRx = "/usr/bin/rx";
@@ -38,100 +36,18 @@ constexpr std::size_t kFileSize = 1 << 20;
 constexpr int kRounds = 3;
 constexpr int kPeerTimeoutMs = 60000;
 
-// The window-less UI thread of the benchmark: the main thread runs the thread's reports.
-class BenchUi : public vaddex::LinkUi {
-public:
-    void ProcessEvents() override { queue_.RunPending(); }
-    bool IsUiThread() const override { return queue_.IsUiThread(); }
-    bool IsWorkingWindowVisible() const override { return false; }
-    bool IsPromptVisible() const override { return false; }
-    void SetConnected(bool) override {}
-    void CloseConnectStatus() override {}
-    void FocusMainWindow() override {}
-    void RunOnUiThread(const std::function<void()>& fn) override { queue_.RunOnUiThread(fn); }
-    void ShowMessage(const std::string&, const std::string&) override {}
-    vaddex::UiCallQueue& Queue() { return queue_; }
-
-private:
-    vaddex::UiCallQueue queue_;
-};
-
-struct Pty {
-    int master = -1;
-    std::string slavePath;
-    Pty() {
-        master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        char name[128];
-        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
-            ::ptsname_r(master, name, sizeof name) != 0) {
-            throw std::runtime_error("no pseudo-terminal");
-        }
-        slavePath = name;
-    }
-    ~Pty() { ::close(master); }
-};
-
-class Child {
-public:
-    Child(const char* program, std::vector<std::string> args, int stdioFd,
-          const std::string& folder, const std::string& errorFile) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, stdioFd, STDIN_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, stdioFd, STDOUT_FILENO);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        // rx refuses absolute paths in its restricted mode: it writes into its own folder.
-        posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-        std::vector<char*> argv;
-        for (auto& arg : args) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        int rc = posix_spawn(&pid_, program, &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) {
-            throw std::runtime_error(std::string("cannot start ") + program);
-        }
-    }
-    ~Child() {
-        if (!reaped_) {
-            ::kill(pid_, SIGKILL);
-            Reap();
-        }
-    }
-    // Blocks until the child has exited; returns the CPU seconds it used.
-    double Reap() {
-        int status = 0;
-        rusage usage{};
-        ::wait4(pid_, &status, 0, &usage);
-        reaped_ = true;
-        return Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
-    }
-    static double Seconds(const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; }
-
-private:
-    pid_t pid_ = -1;
-    bool reaped_ = false;
-};
-
 double SelfCpuSeconds() {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
-    return Child::Seconds(usage.ru_utime) + Child::Seconds(usage.ru_stime);
+    return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
+           usage.ru_stime.tv_usec / 1e6;
 }
 
-// Blocks (in short sleeps) until sx has said it waits for the receiver, so that no receiver
-// request is sent before sx listens.
+// Blocks until sx has said it waits for the receiver, so that no receiver request is sent
+// before sx listens.
 void WaitUntilSenderReady(const std::string& errorFile) {
-    std::int64_t end = TickMs() + 10000;
-    std::string text;
-    while (text.find("receive command now") == std::string::npos) {
-        if (TickMs() > end) {
-            throw std::runtime_error("sx did not start");
-        }
-        vaddex::SleepMs(2);
-        vaddex::ReadWholeFile(errorFile, text);
+    if (!WaitForText(errorFile, "receive command now", 10000)) {
+        throw std::runtime_error("sx did not start");
     }
 }
 
@@ -143,16 +59,17 @@ struct Measure {
 
 Measure ReceiveWithRx(const std::string& folder, const std::string& source,
                       const std::string& expected) {
-    Pty pty;
-    int slave = ::open(pty.slavePath.c_str(), O_RDWR | O_NOCTTY);
+    PeerPty pty;
+    int slave = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY);
     std::string out = folder + "rx.out";
     vaddex::DeleteFileIfExists(out);
-    Child sender(kSx, {"sx", "-k", "-q", source}, pty.master, folder, folder + "sx.err");
+    ChildPeer sender(kSx, {"sx", "-k", "-q", source}, pty.Master(), folder, folder + "sx.err");
     WaitUntilSenderReady(folder + "sx.err");
     Measure m;
     std::int64_t start = TickMs();
-    Child receiver(kRx, {"rx", "-q", "rx.out"}, slave, folder, folder + "rx.err");
-    m.cpuSeconds = receiver.Reap();
+    ChildPeer receiver(kRx, {"rx", "-q", "rx.out"}, slave, folder, folder + "rx.err");
+    receiver.WaitExit(kPeerTimeoutMs);
+    m.cpuSeconds = receiver.CpuSeconds();
     m.seconds = (TickMs() - start) / 1000.0;
     ::close(slave);
     std::string got;
@@ -163,11 +80,11 @@ Measure ReceiveWithRx(const std::string& folder, const std::string& source,
 
 Measure ReceiveWithVaddex(const std::string& folder, const std::string& source,
                           const std::string& expected) {
-    Pty pty;
-    BenchUi ui;
+    PeerPty pty;
+    TestLinkUi ui;
     vaddex::CommLink link(ui);
-    link.OpenPort(pty.slavePath, 115200);
-    Child sender(kSx, {"sx", "-k", "-q", source}, pty.master, folder, folder + "sx.err");
+    link.OpenPort(pty.SlavePath(), 115200);
+    ChildPeer sender(kSx, {"sx", "-k", "-q", source}, pty.Master(), folder, folder + "sx.err");
     WaitUntilSenderReady(folder + "sx.err");
     Measure m;
     double cpuStart = SelfCpuSeconds();
@@ -176,9 +93,7 @@ Measure ReceiveWithVaddex(const std::string& folder, const std::string& source,
     vaddex::TYModemRX receiver(link, "", static_cast<std::int64_t>(expected.size()) + 8,
                                [&](const std::string&, int kind, std::int64_t, std::int64_t,
                                    std::int64_t) { finished = finished || kind == 3; });
-    while (!finished && TickMs() - start < kPeerTimeoutMs) {
-        ui.Queue().WaitAndRun(100);
-    }
+    ui.PumpUntil([&] { return finished; }, kPeerTimeoutMs);
     receiver.RequestTerminate();
     receiver.WaitFor();
     m.seconds = (TickMs() - start) / 1000.0;
@@ -186,7 +101,7 @@ Measure ReceiveWithVaddex(const std::string& folder, const std::string& source,
     const std::string& got = receiver.ReceivedData();
     m.intact = receiver.Success() && got.size() >= expected.size() &&
                got.compare(0, expected.size(), expected) == 0;
-    sender.Reap();
+    sender.WaitExit(kPeerTimeoutMs);
     link.ClosePort();
     return m;
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "transfer/ChildPeer.h"
+#include "support/ChildPeer.h"
 #include "transfer/TYModemRX.h"
 #include "transfer/TYModemTX.h"
 #include "transfer/TransferHarness.h"

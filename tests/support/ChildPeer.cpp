@@ -1,10 +1,11 @@
-#include "transfer/ChildPeer.h"
+#include "support/ChildPeer.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -64,15 +65,18 @@ bool ChildPeer::WaitExit(int timeoutMs, int* status) {
         }
     }
     int exitStatus = 0;
-    pid_t got = ::waitpid(pid_, &exitStatus, pidFd_ >= 0 ? 0 : WNOHANG);
+    rusage usage{};
+    pid_t got = ::wait4(pid_, &exitStatus, pidFd_ >= 0 ? 0 : WNOHANG, &usage);
     for (std::int64_t end = TickMs() + timeoutMs; got == 0 && TickMs() < end;) {
         SleepMs(10);  // no process descriptor on this kernel: look again shortly
-        got = ::waitpid(pid_, &exitStatus, WNOHANG);
+        got = ::wait4(pid_, &exitStatus, WNOHANG, &usage);
     }
     if (got != pid_) {
         return false;
     }
     reaped_ = true;
+    cpuSeconds_ = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
+                  usage.ru_stime.tv_usec / 1e6;
     if (status != nullptr) {
         *status = exitStatus;
     }

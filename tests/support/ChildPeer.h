@@ -28,9 +28,12 @@ public:
     void Kill();
 
     pid_t Pid() const { return pid_; }
+    // CPU seconds (user and system) the child used; known once it has exited and been reaped.
+    double CpuSeconds() const { return cpuSeconds_; }
 
 private:
     pid_t pid_ = -1;
+    double cpuSeconds_ = 0;
     int pidFd_ = -1;
     bool reaped_ = false;
 };
