@@ -153,26 +153,11 @@ TEST_F(SessionBackupTest, MissingArchiveProgramEndsWithTheOpenError) {
 }
 
 TEST_F(SessionBackupTest, ArchiveProgramThatDidNotArriveRunsNoScript) {
-    bool damaging = false;
-    bool done = false;
-    // Damage only the transfer of the archive program; the command lines pass untouched.
-    sim.Ui().SetOnIdle([&] {
-        if (!done && !damaging && sim.Ui().IsStatusVisible()) {
-            zqsim::FaultPlan plan;
-            plan.seed = 4;
-            plan.corruptIn = 0.05;
-            sim.Server().SetFaultPlan(plan);
-            damaging = true;
-        } else if (damaging && !sim.Ui().IsStatusVisible()) {
-            sim.Server().SetFaultPlan({});
-            damaging = false;
-            done = true;
-        }
-    });
+    auto damage = DamageFirstTransfer(sim, 4);
     int commandsBefore = sim.Server().Stats().commandsExecuted;
     EXPECT_FALSE(sim.Session().Backup(sim.Files().File("c.zqbackup"), 1000));
     sim.Ui().SetOnIdle({});
-    EXPECT_TRUE(done);
+    EXPECT_TRUE(damage->done);
     EXPECT_EQ(sim.Server().Stats().commandsExecuted, commandsBefore) << "a script was run";
     EXPECT_FALSE(sim.FindObject("HOME fLaG").has_value());
 }

@@ -140,26 +140,11 @@ TEST_P(SessionFaultsTest, CablePulledDuringGetLeavesNoFileUnderTheTargetName) {
 TEST_P(SessionFaultsTest, LongTextWhoseVariableFailedToArriveRaisesTheConnectionError) {
     std::string path = sim.Files().File("long.txt");
     PutFileBytes(path, "%%ZQ: T(3)A(D)F(.);\r\n\"" + PatternText(5000) + "\"\r\n");
-    bool damaging = false;
-    bool done = false;
-    // Damage only the transfer of $$$a; the command lines around it pass untouched.
-    sim.Ui().SetOnIdle([&] {
-        if (!done && !damaging && sim.Ui().IsStatusVisible()) {
-            FaultPlan plan;
-            plan.seed = 9;
-            plan.corruptIn = 0.05;
-            sim.Server().SetFaultPlan(plan);
-            damaging = true;
-        } else if (damaging && !sim.Ui().IsStatusVisible()) {
-            sim.Server().SetFaultPlan({});
-            damaging = false;
-            done = true;
-        }
-    });
+    auto damage = DamageFirstTransfer(sim, 9);
     bool replaceAll = false;
     EXPECT_THROW(sim.Session().PutFile("LONG", path, "", false, replaceAll, 1), ConnectionError);
     sim.Ui().SetOnIdle({});
-    EXPECT_TRUE(done);
+    EXPECT_TRUE(damage->done);
     EXPECT_FALSE(sim.FindObject("HOME LONG").has_value());
     EXPECT_FALSE(FileExists(LongTextTempPath(sim.Session().PortName)));
 }
