@@ -1,6 +1,7 @@
 #include "sim/server/SimLink.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 #include "util/Ticks.h"
@@ -12,6 +13,11 @@ namespace {
 constexpr int kWriteStallMs = 5000;
 // Bytes of a chunk shown in full in the trace.
 constexpr std::size_t kTraceBytes = 48;
+
+std::int64_t MicrosNow() {
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 }  // namespace
 
@@ -71,6 +77,11 @@ bool SimLink::Fill(int timeoutMs) {
             TraceBytes('<', raw);
             std::string kept = faults_.FilterIn(raw);
             stats_.Update([&](SimStats& s) { s.bytesIn += static_cast<std::int64_t>(count); });
+            // A real line delivers the PC's bytes no faster than its speed; a read that only
+            // looks at what is there (timeout 0) must not block.
+            if (timeoutMs != 0) {
+                WaitForLine(inFreeAtUs_, count);
+            }
             if (next_ > 0 && next_ == pending_.size()) {
                 pending_.clear();
                 next_ = 0;
@@ -165,20 +176,30 @@ void SimLink::Write(std::string_view bytes) {
         // Chunks of about 10 ms of line time keep the pace smooth without a write per byte.
         std::size_t chunk = std::max(1, bytesPerSecond / 100);
         for (std::size_t at = 0; at < out.size(); at += chunk) {
-            std::int64_t now = vaddex::TickMs();
-            if (paceFreeAt_ > now) {
-                Pause(paceFreeAt_ - now);
-            }
             std::string_view piece = std::string_view(out).substr(at, chunk);
             WriteChunk(piece);
-            paceFreeAt_ = std::max(paceFreeAt_, now) +
-                          static_cast<std::int64_t>(piece.size()) * 1000 / bytesPerSecond;
+            WaitForLine(outFreeAtUs_, piece.size());
         }
     }
     if (pullNow) {
         Note("fault plan pulls the cable");
         throw LinkClosed{true};
     }
+}
+
+void SimLink::WaitForLine(std::int64_t& freeAtUs, std::size_t count) {
+    if (!pacing_) {
+        return;
+    }
+    std::int64_t bytesPerSecond = std::max(1, transport_.BitsPerSecond() / 10);
+    std::int64_t nowUs = MicrosNow();
+    // The line time adds up exactly however the sleeps round: a byte count is 10 bits each.
+    freeAtUs =
+        std::max(freeAtUs, nowUs) + static_cast<std::int64_t>(count) * 1000000 / bytesPerSecond;
+    if (freeAtUs <= nowUs) {
+        return;
+    }
+    Pause((freeAtUs - nowUs + 999) / 1000);
 }
 
 void SimLink::WriteChunk(std::string_view bytes) {

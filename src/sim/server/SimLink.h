@@ -56,6 +56,9 @@ private:
     void CheckInterrupt() const;
     void WriteChunk(std::string_view bytes);
     void TraceBytes(char direction, std::string_view bytes);
+    // With pacing: blocks until `count` more bytes could have crossed the line, counted from
+    // `freeAtUs` (when the line is free again, in microseconds; advanced here) or from now.
+    void WaitForLine(std::int64_t& freeAtUs, std::size_t count);
 
     SimTransport& transport_;
     FaultInjector& faults_;
@@ -65,7 +68,8 @@ private:
     TraceFn trace_;
     std::string pending_;
     std::size_t next_ = 0;
-    std::int64_t paceFreeAt_ = 0;
+    std::int64_t outFreeAtUs_ = 0;  // when our output has crossed the line
+    std::int64_t inFreeAtUs_ = 0;   // when the PC's input could have crossed it
 };
 
 }  // namespace zqsim

@@ -25,7 +25,7 @@ struct SimServerOptions {
     CheckMode receiveCheck = CheckMode::Kermit;  // what the calculator's receiver asks for
     std::int64_t busyMs = 300;  // busy time after each evaluated command line and transfer
     double timeScale = 1.0;     // factor on busy times (and so on WAIT)
-    bool pacing = false;        // write at the line's speed (baud / 10 bytes per second)
+    bool pacing = false;        // both ways at the line's speed (baud / 10 bytes per second)
     std::uint64_t seed = 1;     // for fault plans that name none, and the block filler
     // Screen mode starts sending this long after it is entered; negative: on TriggerScreen.
     std::int64_t screenDelayMs = 1500;

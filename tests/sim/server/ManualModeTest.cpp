@@ -134,6 +134,20 @@ TEST_F(SimServerTest, PacedOutputFollowsTheSpeedThePcSet) {
     EXPECT_LE(elapsed[1], 500) << "115200 bit/s is 11520 bytes per second";
 }
 
+TEST_F(SimServerTest, PacedInputArrivesNoFasterThanTheLine) {
+    SimServerOptions options = Quick();
+    options.pacing = true;
+    Serve(options);
+    pc.SetSpeed(B9600);
+    server->StartRom();
+    ASSERT_TRUE(WaitFor([](const SimStats& s) { return InMode(s, SimMode::Rom); }));
+    std::int64_t start = vaddex::TickMs();
+    pc.Write(std::string("\xC0\x03\x00\x00", 4) + std::string(960, 'r'));
+    ASSERT_TRUE(WaitFor([](const SimStats& s) { return s.rom.finished; }, 8000));
+    EXPECT_GE(vaddex::TickMs() - start, 900) << "964 bytes at 960 bytes per second";
+    EXPECT_TRUE(server->Stats().rom.complete);
+}
+
 TEST_F(SimServerTest, RomLoaderCountsAndChecksWhatArrives) {
     SimServerOptions options = Quick();
     options.transport = TransportKind::Fifo;
