@@ -10,7 +10,6 @@ namespace {
 
 constexpr int kDigits = 12;
 constexpr int kMaxExponent = 499;
-constexpr std::uint64_t kMantissaLow = 100000000000ULL;  // 10^11
 constexpr std::uint64_t kMantissaMax = 999999999999ULL;
 
 bool IsDigit(char c) {

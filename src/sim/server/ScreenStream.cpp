@@ -6,7 +6,6 @@ namespace {
 constexpr char kEsc = 0x1B;
 // The first byte of the header forms: neither ESC nor the Kermit server's 0x01.
 constexpr char kLeadByte = 0x1D;
-constexpr int kRowBytes = (ScreenImage::kColumns + 7) / 8;
 
 // Lead byte and header h1..h5 of the generic form: h3 planes of h4 rows of h5 columns.
 std::string GenericHeader(int planes, int rows) {
