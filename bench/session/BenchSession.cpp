@@ -150,8 +150,7 @@ int Run() {
     transfer = ui.statusClosed - ui.statusOpened;
     std::printf(
         "put of %.0f bytes (1K blocks): transfer %lld ms, %.3f of the line; whole put "
-        "%lld ms, %.3f of the line (the simulator paces only what it sends, so a put "
-        "is bounded by the pty, not the line)\n",
+        "%lld ms, %.3f of the line (target >= 0.90)\n",
         bytes, static_cast<long long>(transfer),
         bytes * 1000.0 / static_cast<double>(transfer) / kLineBytesPerSecond,
         static_cast<long long>(whole),
