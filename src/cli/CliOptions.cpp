@@ -4,6 +4,8 @@
 #include <charconv>
 #include <climits>
 
+#include "util/TextSplit.h"
+
 namespace vaddex::cli {
 namespace {
 
@@ -226,18 +228,7 @@ CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
 }
 
 std::string NormaliseDirectory(const std::string& text) {
-    std::vector<std::string> names;
-    std::size_t position = 0;
-    while (position <= text.size()) {
-        std::size_t end = text.find_first_of("/ ", position);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        if (end > position) {
-            names.push_back(text.substr(position, end - position));
-        }
-        position = end + 1;
-    }
+    std::vector<std::string> names = SplitSkippingEmpty(text, "/ ");
     if (!names.empty() && names.front() == "HOME") {
         names.erase(names.begin());
     }

@@ -6,6 +6,7 @@
 #include "link/LibUsbDevice.h"
 #include "link/TermiosPort.h"
 #include "link/UsbIds.h"
+#include "util/TextSplit.h"
 
 #include <algorithm>
 #include <cctype>
@@ -102,24 +103,11 @@ std::vector<std::string> EnumerateSerialPorts() {
 }
 
 std::vector<std::string> ExtraPorts() {
-    std::vector<std::string> paths;
     const char* text = std::getenv("VADDEX_EXTRA_PORTS");
     if (text == nullptr) {
-        return paths;
+        return {};
     }
-    std::string list = text;
-    std::size_t start = 0;
-    while (start <= list.size()) {
-        std::size_t colon = list.find(':', start);
-        if (colon == std::string::npos) {
-            colon = list.size();
-        }
-        if (colon > start) {
-            paths.push_back(list.substr(start, colon - start));
-        }
-        start = colon + 1;
-    }
-    return paths;
+    return SplitSkippingEmpty(text, ":");
 }
 
 std::string UsbRoot() {
