@@ -18,6 +18,10 @@ struct CalculatorState {
     bool trans031 = true;   // also translate codes 0..31 and 127
     bool addCR = true;      // text files use CR LF line ends
 
+    // Receive objects with a CRC instead of the one-byte checksum (asked for, not assumed:
+    // a calculator that knows only the checksum still answers the fallback).
+    bool receiveCRC = false;
+
     // Calculator flag -36: a put asks before replacing a variable.
     bool OverwriteFlag() const { return !calculatorFlags.empty() && calculatorFlags[0] == '1'; }
     // Calculator flag -51: the comma is the decimal mark.
