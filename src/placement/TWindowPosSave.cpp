@@ -99,7 +99,10 @@ void TWindowPosSave::Restore(bool restoreComponents, bool restoreWindow) {
     if (restoreWindow) {
         RestoreWidget(settings, window_, QString(), Sizeable());
         QFont font = window_->font();
-        font.setFamily(settings.value("Font", font.family()).toString());
+        QString family = settings.value("Font").toString();
+        if (!family.isEmpty()) {
+            font.setFamily(family);
+        }
         SetFontHeight(font, ReadInt(settings, "FontSize", FontHeight(font)));
         window_->setFont(font);
     }
