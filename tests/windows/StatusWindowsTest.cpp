@@ -340,16 +340,31 @@ void StatusWindowsTest::placementIsSavedAndRestored() {
     {
         QWidget sizeable;
         sizeable.setGeometry(40, 50, 300, 200);
+        auto* list = new QWidget(&sizeable);
+        list->setObjectName("ListView1");
+        list->setGeometry(3, 4, 50, 60);
         QWidget fixed;
         fixed.setFixedSize(120, 80);
         fixed.move(70, 90);
-        TWindowPosSave(&sizeable, "Sizeable").Save();
+        TWindowPosSave saver(&sizeable, "Sizeable");
+        saver.SetImportantComponents({"listview1"});  // names compare ignoring case
+        saver.Save();
         TWindowPosSave(&fixed, "Fixed").Save();
     }
     QSettings settings("Zenquist", "Vaddex");
     QCOMPARE(settings.value("Sizeable/Width").toString(), QString("300"));
     QCOMPARE(settings.value("Sizeable/Visible").toString(), QString("0"));
     QVERIFY(!settings.contains("Fixed/Width"));  // a fixed border keeps only its place
+    QCOMPARE(settings.value("Sizeable/ListView1Height").toString(), QString("60"));
+
+    // A place on no screen (a monitor since removed) is not taken.
+    settings.setValue("Fixed/Left", "-30000");
+    settings.sync();
+    QWidget offScreen;
+    offScreen.setFixedSize(120, 80);
+    offScreen.move(10, 20);
+    TWindowPosSave(&offScreen, "Fixed").Restore();
+    QCOMPARE(offScreen.pos(), QPoint(10, 20));
 
     settings.setValue("Sizeable/Top", "12px");  // not an integer: the current value stays
     settings.sync();
