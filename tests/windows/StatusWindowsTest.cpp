@@ -28,8 +28,9 @@ using namespace vaddex::gui;
 namespace {
 
 // Runs `fn` from the event loop once `ready` holds (a modal window is up), looking every 10 ms.
-void WhenReady(std::function<bool()> ready, std::function<void()> fn) {
-    auto* timer = new QTimer;
+// The look goes with `owner`.
+void WhenReady(QObject* owner, std::function<bool()> ready, std::function<void()> fn) {
+    auto* timer = new QTimer(owner);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, ready, fn] {
         if (ready()) {
             timer->stop();
@@ -41,7 +42,8 @@ void WhenReady(std::function<bool()> ready, std::function<void()> fn) {
 }
 
 void WhenShown(QWidget* window, std::function<void()> fn) {
-    WhenReady([window] { return window->isVisible(); }, std::move(fn));
+    WhenReady(
+        window, [window] { return window->isVisible(); }, std::move(fn));
 }
 
 QString Expected(int kind, bool rpn) {
@@ -427,8 +429,9 @@ void StatusWindowsTest::cancelOnTheProgressWindowEndsTheTransfer() {
     QVERIFY(big != nullptr);
 
     TFCmStatus& status = side.ui.StatusWindow();
-    WhenReady([&] { return status.isVisible() && status.ProgressBar2->value() > 0; },
-              [&] { status.BitBtn1->click(); });
+    WhenReady(
+        &status, [&] { return status.isVisible() && status.ProgressBar2->value() > 0; },
+        [&] { status.BitBtn1->click(); });
     std::string path = sim.Files().File("BIG.zq");
     // Uncancelled, the paced get would end with the file written and true.
     QVERIFY(!side.session->GetToFile("BIG", path, big->Size, big->TypeCode));
