@@ -108,6 +108,7 @@ private slots:
     void progressWindowShowsReportsAndLogsEveryText();
     void cancelClosesTheProgressWindowWithCancel();
     void threadReportsRunOnTheUiThread();
+    void workingWindowCancelAndDisconnect();
     void replaceAndWrongFileQuestions();
     void placementIsSavedAndRestored();
     void getThroughTheBridge();
@@ -304,6 +305,34 @@ void StatusWindowsTest::threadReportsRunOnTheUiThread() {
     QVERIFY(ranOnUi);
     QVERIFY(errorReachedThread);
     QCOMPARE(ui.LogWindow().Text(), QString("from the thread\n"));
+}
+
+// Cancel abandons the PC side: the flag stays for the session's wait to find; a disconnect
+// closes the window too, and the main window hears of each change.
+void StatusWindowsTest::workingWindowCancelAndDisconnect() {
+    CalculatorState state;
+    QtUiBridge ui(nullptr, state);
+    std::vector<bool> heard;
+    ui.onWorkingChanged = [&](bool shown) { heard.push_back(shown); };
+    ui.ShowWorking();
+    ui.WorkingWindow().BitBtn1->click();
+    QVERIFY(!ui.IsWorkingWindowVisible());
+    QVERIFY(ui.IsWorkingCancelled());
+    ui.ClearCancel();
+    QVERIFY(!ui.IsWorkingCancelled());
+    ui.SetConnected(true);
+    ui.ShowWorking();
+    ui.SetConnected(false);
+    QVERIFY(!ui.IsWorkingWindowVisible());
+    QVERIFY(!ui.IsWorkingCancelled());
+    QCOMPARE(heard, (std::vector<bool>{true, false, true, false}));
+
+    // A PC path keeps its UTF-8; a calculator byte shows as itself.
+    QCOMPARE(DisplayText("/home/jos\xC3\xA9/a.zq"), QString::fromUtf8("/home/jos\u00E9/a.zq"));
+    QCOMPARE(DisplayText("A\xAB"
+                         "B\r\nC"),
+             QString::fromLatin1("A\xAB"
+                                 "B\nC"));
 }
 
 void StatusWindowsTest::replaceAndWrongFileQuestions() {
