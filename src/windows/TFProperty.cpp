@@ -35,15 +35,21 @@ TFProperty::TFProperty(QWidget* parent) : QDialog(parent) {
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
+    auto* figures = new QGridLayout;
+    figures->addWidget(label2, 0, 0);
+    figures->addWidget(size_, 0, 1, Qt::AlignRight);
+    figures->addWidget(label3, 1, 0);
+    figures->addWidget(time_, 1, 1, Qt::AlignRight);
+    figures->setHorizontalSpacing(16);
+    figures->setRowStretch(2, 1);
+    figures->addWidget(close, 3, 1, Qt::AlignRight);
+
     auto* grid = new QGridLayout(this);
     grid->addWidget(label1, 0, 0);
-    grid->addWidget(ListBox1_, 1, 0, 3, 1);
-    grid->addWidget(label2, 1, 1);
-    grid->addWidget(size_, 1, 2, Qt::AlignRight);
-    grid->addWidget(label3, 2, 1);
-    grid->addWidget(time_, 2, 2, Qt::AlignRight);
-    grid->addWidget(close, 3, 2, Qt::AlignRight | Qt::AlignBottom);
+    grid->addWidget(ListBox1_, 1, 0);
+    grid->addLayout(figures, 1, 1);
     grid->setColumnStretch(0, 1);
+    ListBox1_->setMaximumHeight(fontMetrics().height() * 6);
     setMinimumSize(kClientWidth, kClientHeight);
 }
 
