@@ -33,8 +33,12 @@ public:
     // batch gets a number, so the result is always a new file directly inside `batch`.
     static std::string PathIn(const std::string& batch, const std::string& fileName);
 
+    // How long a batch is kept: a paste the next day is still served.
+    static constexpr std::chrono::hours kKeepFor{24};
+
     // Removes the batch folders last changed longer than `age` ago, except those holding one
-    // of `inUse` (the files a clipboard still offers). Returns how many were removed.
+    // of `inUse` (the files a clipboard still offers), so a new run can clear what earlier ones
+    // left. Returns how many were removed.
     int RemoveOlderThan(std::chrono::seconds age, const std::vector<std::string>& inUse) const;
 
 private:

@@ -1,6 +1,8 @@
 #include "shell/FileListMime.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QUrl>
 
@@ -61,6 +63,11 @@ bool IsCut(const QMimeData& data) {
         return data.data(kGnomeCopiedFiles).split('\n').value(0).trimmed() == "cut";
     }
     return data.hasFormat(kKdeCutSelection) && data.data(kKdeCutSelection).startsWith('1');
+}
+
+std::vector<std::string> ClipboardFiles() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data ? LocalFiles(*data) : std::vector<std::string>{};
 }
 
 void PutCopiedFiles(QMimeData& data, const std::vector<std::string>& paths) {

@@ -31,6 +31,9 @@ std::vector<std::string> LocalFiles(const QMimeData& data);
 // Whether the data marks its files as cut (to be moved) rather than copied.
 bool IsCut(const QMimeData& data);
 
+// The local files the clipboard offers now (none when it holds no file list).
+std::vector<std::string> ClipboardFiles();
+
 // Fills `data` with the files as a clipboard copy: the URI list and both copy marks.
 void PutCopiedFiles(QMimeData& data, const std::vector<std::string>& paths);
 

@@ -2,7 +2,6 @@
 
 #include <QAbstractScrollArea>
 #include <QClipboard>
-#include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QScrollBar>
@@ -60,16 +59,13 @@ void TFileTarget::Detach() {
 }
 
 std::uint32_t TFileTarget::ReadClipboardFiles() {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    if (data == nullptr) {
-        return 0;
-    }
-    std::vector<std::string> files = FileListMime::LocalFiles(*data);
+    std::vector<std::string> files = FileListMime::ClipboardFiles();
     if (files.empty()) {
         return 0;
     }
     DroppedFiles = std::move(files);
-    return FileListMime::IsCut(*data) ? kEffectMove : kEffectCopy;
+    return FileListMime::IsCut(*QGuiApplication::clipboard()->mimeData()) ? kEffectMove
+                                                                          : kEffectCopy;
 }
 
 void TFileTarget::TakeScrollSettings() {
@@ -142,13 +138,6 @@ void TFileTarget::DragOver(QDropEvent& event) {
         }
     }
     Answer(event, effect);
-    // Keep receiving moves while the pointer rests, so the scrolling can stop at the edge.
-    if (auto* move = dynamic_cast<QDragMoveEvent*>(&event)) {
-        move->ignore(QRect());
-        if (effect & kEffectCopy) {
-            move->accept(QRect());
-        }
-    }
 }
 
 void TFileTarget::DragLeave() {

@@ -122,7 +122,11 @@ private slots:
         auto twoDaysAgo = fs::file_time_type::clock::now() - std::chrono::hours(48);
         fs::last_write_time(old, twoDaysAgo);
         fs::last_write_time(pasted, twoDaysAgo);
-        QCOMPARE(folder.RemoveOlderThan(std::chrono::hours(24), {pasted + "X.zq"}), 1);
+        TFileSource clipboard;
+        clipboard.Files = {pasted + "X.zq"};
+        clipboard.CopyFilesToClipboard();
+        QCOMPARE(
+            folder.RemoveOlderThan(DesktopFileFolder::kKeepFor, FileListMime::ClipboardFiles()), 1);
         QVERIFY(!fs::exists(old));
         QVERIFY(fs::exists(pasted + "X.zq"));
         QVERIFY(fs::exists(fresh));
@@ -154,6 +158,19 @@ private slots:
         QCOMPARE(UrlsOf(*data), files);
         QCOMPARE(data->FetchCount(), 1);
         QCOMPARE(Entries(outside.Path()), std::vector<std::string>{"desktop"});
+    }
+
+    // The root dragged out is the whole calculator: an archive named after series and date.
+    void rootDraggedOutBecomesAnArchive() {
+        TempDir outside;
+        DesktopFileFolder folder(outside.File("desktop"));
+        DesktopItemFetcher fetcher(*commands_, folder);
+        fetcher.Announce({&sim_->Root()});
+        std::vector<std::string> files = fetcher.FetchForDrop();
+        QCOMPARE(files.size(), std::size_t{1});
+        QCOMPARE(fs::path(files[0]).filename().string(), commands_->DefaultArchiveName());
+        QVERIFY(fs::file_size(files[0]) > 100);
+        commands_->Reread();
     }
 
     void cancelledDragFetchesNothing() {
