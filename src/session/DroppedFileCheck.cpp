@@ -12,7 +12,8 @@ namespace vaddex {
 std::string WhyNotSendable(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
-        return "cannot be found (" + std::string(std::strerror(errno)) + ").";
+        return errno == ENOENT ? "cannot be found."
+                               : "cannot be read (" + std::string(std::strerror(errno)) + ").";
     }
     if (S_ISDIR(info.st_mode)) {
         return "is a folder. Only files can be sent to the calculator.";
