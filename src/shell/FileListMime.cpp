@@ -58,6 +58,10 @@ std::vector<std::string> LocalFiles(const QMimeData& data) {
     return {};
 }
 
+bool OffersFiles(const QMimeData& data) {
+    return data.hasFormat(kUriList) || data.hasFormat(kGnomeCopiedFiles);
+}
+
 bool IsCut(const QMimeData& data) {
     if (data.hasFormat(kGnomeCopiedFiles)) {
         return data.data(kGnomeCopiedFiles).split('\n').value(0).trimmed() == "cut";

@@ -28,6 +28,9 @@ QByteArray UriList(const std::vector<std::string>& paths);
 // "x-special/gnome-copied-files" list; URLs that are not local files are left out.
 std::vector<std::string> LocalFiles(const QMimeData& data);
 
+// Whether the data announces a file list (its formats only: the data itself is not read).
+bool OffersFiles(const QMimeData& data);
+
 // Whether the data marks its files as cut (to be moved) rather than copied.
 bool IsCut(const QMimeData& data);
 

@@ -106,7 +106,9 @@ void TFileTarget::Answer(QDropEvent& event, std::uint32_t effect) {
 void TFileTarget::DragEnter(QDropEvent& event) {
     DroppedFiles.clear();
     lastPoint_ = event.position().toPoint();
-    if (!event.mimeData() || FileListMime::LocalFiles(*event.mimeData()).empty()) {
+    // Only the formats are looked at: reading the data would make a fetching source fetch
+    // while the drag merely passes over.
+    if (handlingDrop_ || !event.mimeData() || !FileListMime::OffersFiles(*event.mimeData())) {
         holdingDrag_ = false;
         event.ignore();
         return;
@@ -150,25 +152,39 @@ void TFileTarget::DragLeave() {
 }
 
 void TFileTarget::Drop(QDropEvent& event) {
-    std::uint32_t effect = 0;
     if (!holdingDrag_) {
         event.ignore();
         return;
     }
+    holdingDrag_ = false;
     scrollTimer_.stop();
     lastPoint_ = event.position().toPoint();
-    DroppedFiles =
+    std::vector<std::string> files =
         event.mimeData() ? FileListMime::LocalFiles(*event.mimeData()) : std::vector<std::string>{};
-    if (!DroppedFiles.empty()) {
-        // The files are taken as copies whatever the handler does with them.
-        effect = ScrollEffect(lastPoint_, 0) | kEffectCopy;
-        if (OnDrop) {
-            OnDrop(event.modifiers(), lastPoint_, effect);
-        }
+    DroppedFiles.clear();
+    if (files.empty()) {
+        event.ignore();
+        return;
+    }
+    Answer(event, kEffectCopy);
+    // The files travel after the drop has been answered, so the program they came from is not
+    // held in its drag loop while the calculator takes them.
+    QTimer::singleShot(
+        0, this, [this, files = std::move(files), shift = event.modifiers(), point = lastPoint_] {
+            RunDrop(files, shift, point);
+        });
+}
+
+void TFileTarget::RunDrop(const std::vector<std::string>& files, Qt::KeyboardModifiers shift,
+                          QPoint point) {
+    handlingDrop_ = true;
+    DroppedFiles = files;
+    std::uint32_t effect = ScrollEffect(point, 0) | kEffectCopy;
+    if (OnDrop) {
+        OnDrop(shift, point, effect);
     }
     DroppedFiles.clear();
-    holdingDrag_ = false;
-    Answer(event, effect);
+    handlingDrop_ = false;
 }
 
 void TFileTarget::AutoScroll() {

@@ -25,7 +25,9 @@ public:
     static constexpr std::uint32_t kEffectMove = 2;
     static constexpr std::uint32_t kEffectScroll = 0x80000000u;
 
-    // The handler may change `effect`; without the copy bit the drag is refused.
+    // The handler may change `effect`; without the copy bit the drag is refused. OnDrop runs
+    // just after the drop has been answered with copy (its effect is not used), with
+    // DroppedFiles set; no other drag is taken until it returns.
     using TargetEvent =
         std::function<void(Qt::KeyboardModifiers shift, QPoint point, std::uint32_t& effect)>;
 
@@ -63,12 +65,14 @@ private:
     void DragOver(QDropEvent& event);
     void DragLeave();
     void Drop(QDropEvent& event);
+    void RunDrop(const std::vector<std::string>& files, Qt::KeyboardModifiers shift, QPoint point);
     void AutoScroll();
     static std::uint32_t Offered(const QDropEvent& event);
     static void Answer(QDropEvent& event, std::uint32_t effect);
 
     QPointer<QWidget> control_;
     bool holdingDrag_ = false;
+    bool handlingDrop_ = false;
     QPoint lastPoint_;
     bool scrollsHorizontally_ = false;
     bool scrollsVertically_ = false;

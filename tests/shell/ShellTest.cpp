@@ -275,8 +275,33 @@ private slots:
 
         QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &files, Qt::LeftButton, {});
         QApplication::sendEvent(viewport, &drop);
-        QCOMPARE(dropped, (std::vector<std::string>{"/tmp/a.zq", "/tmp/b.txt"}));
+        QVERIFY(drop.isAccepted());
+        QTRY_COMPARE(dropped, (std::vector<std::string>{"/tmp/a.zq", "/tmp/b.txt"}));
         QVERIFY(target.DroppedFiles.empty());
+    }
+
+    // A drag out of the window passing over its own panes must not fetch until it is dropped.
+    void ownDragFetchesOnlyAtTheDrop() {
+        QListWidget list;
+        TFileTarget target;
+        target.Attach(&list);
+        std::vector<std::string> dropped;
+        target.OnDrop = [&](Qt::KeyboardModifiers, QPoint, std::uint32_t&) {
+            dropped = target.DroppedFiles;
+        };
+        TFileSourceData data({"/tmp/batch/X"}, [](const std::vector<std::string>&) {
+            return std::vector<std::string>{"/tmp/batch/X.zq"};
+        });
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(list.viewport(), &enter);
+        QDragMoveEvent over(QPoint(6, 6), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(list.viewport(), &over);
+        QVERIFY(over.isAccepted());
+        QCOMPARE(data.FetchCount(), 0);
+        QDropEvent drop(QPointF(6, 6), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(list.viewport(), &drop);
+        QCOMPARE(data.FetchCount(), 1);
+        QTRY_COMPARE(dropped, std::vector<std::string>{"/tmp/batch/X.zq"});
     }
 
     // A file that cannot be an object file: a clear message, nothing sent, the batch ends.
