@@ -135,7 +135,11 @@ ExternalEditor ExternalEditor::Resolve(const QString& setting,
             return wrapped;
         }
     }
-    return DesktopEditor(environment);
+    ExternalEditor desktop = DesktopEditor(environment);
+    if (desktop.program.isEmpty()) {
+        desktop.commandLine = "none set, and no $VISUAL, $EDITOR or desktop text editor found";
+    }
+    return desktop;
 }
 
 bool ExternalEditor::RunAndWait(const QString& file) const {

@@ -26,6 +26,7 @@ namespace {
 constexpr int kMinWidth = 271;
 constexpr int kMinHeight = 270;
 constexpr int kPanelHeight = 86;
+constexpr int kHelpContext = 145000;
 const char* const kSettingsGroup = "RplCmd";
 const char* const kAutoStackKey = "AutoStack";
 
@@ -117,6 +118,12 @@ void TFRplCmd::BuildControls() {
     grid->addWidget(btnSend_, 1, 3);
     grid->addWidget(btnOK_, 2, 3);
     grid->setColumnStretch(1, 1);
+
+    // The help handler finds the window's topic through this context number.
+    for (QWidget* control : std::initializer_list<QWidget*>{this, memo_, chbAutoUpdate_, cmboCmd_,
+                                                            btnStack_, btnSend_}) {
+        control->setProperty("helpContext", kHelpContext);
+    }
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
