@@ -163,6 +163,33 @@ private slots:
         QCOMPARE(Entries(outside.Path()), std::vector<std::string>{"desktop"});
     }
 
+    void copiedFileNameFollowsModeAndExtensionOption_data() {
+        QTest::addColumn<bool>("textMode");
+        QTest::addColumn<bool>("addExtension");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("binary with extension") << false << true << "X.zq";
+        QTest::newRow("binary without extension") << false << false << "X";
+        QTest::newRow("text") << true << false << "X.txt";
+    }
+
+    void copiedFileNameFollowsModeAndExtensionOption() {
+        QFETCH(bool, textMode);
+        QFETCH(bool, addExtension);
+        QFETCH(QString, name);
+        TempDir outside;
+        DesktopFileFolder folder(outside.File("desktop"));
+        DesktopItemFetcher fetcher(*commands_, folder);
+        sim_->State().textMode = textMode;
+        commands_->AddExtension = addExtension;
+        fetcher.Announce({&Item("X")});
+        std::vector<std::string> files = fetcher.FetchAll();
+        sim_->State().textMode = false;
+        commands_->AddExtension = true;
+        QCOMPARE(files.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(fs::path(files[0]).filename().string()), name);
+        QVERIFY(fs::file_size(files[0]) > 0);
+    }
+
     // The root dragged out is the whole calculator: an archive named after series and date.
     void rootDraggedOutBecomesAnArchive() {
         TempDir outside;
