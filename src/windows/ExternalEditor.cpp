@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <vector>
 
 namespace vaddex::gui {
 namespace {
@@ -14,7 +15,8 @@ const QStringList kTerminalEditors = {"vi", "vim",    "nvim",  "nano", "pico", "
 
 struct KnownProgram {
     const char* name;
-    QStringList waitArguments;  // what keeps it running until its window closes
+    QStringList waitArguments;   // what keeps it running until its window closes
+    const char* desktopId = "";  // part of its desktop file id, lower case
 };
 
 // Terminals and how each runs a command and stays until the command ends.
@@ -29,17 +31,20 @@ const KnownProgram kTerminals[] = {
 
 // Desktop text editors, each with what makes it wait.
 const KnownProgram kDesktopEditors[] = {
-    {"gnome-text-editor", {"--standalone"}},
-    {"gedit", {"--wait"}},
-    {"kate", {"--block"}},
-    {"kwrite", {}},
-    {"mousepad", {"--disable-server"}},
-    {"xed", {"--wait"}},
-    {"pluma", {}},
-    {"featherpad", {"--standalone"}},
-    {"leafpad", {}},
-    {"code", {"--wait", "--new-window"}},
+    {"gnome-text-editor", {"--standalone"}, "texteditor"},
+    {"gedit", {"--wait"}, "gedit"},
+    {"kate", {"--block"}, "kate"},
+    {"kwrite", {}, "kwrite"},
+    {"mousepad", {"--disable-server"}, "mousepad"},
+    {"xed", {"--wait"}, "xed"},
+    {"pluma", {}, "pluma"},
+    {"featherpad", {"--standalone"}, "featherpad"},
+    {"leafpad", {}, "leafpad"},
+    {"code", {"--wait", "--new-window"}, "code"},
 };
+
+// How long the desktop may take to name its default editor.
+constexpr int kDesktopQueryMs = 3000;
 
 QString Find(const QString& name, const QProcessEnvironment& environment) {
     QStringList paths = environment.value("PATH").split(':', Qt::SkipEmptyParts);
@@ -103,14 +108,42 @@ ExternalEditor ExternalEditor::InTerminal(const ExternalEditor& editor,
     return {};
 }
 
+// The desktop file id of the user's default text editor ("org.kde.kate.desktop"), lower case;
+// empty when the desktop cannot tell.
+QString DefaultTextEditorId(const QProcessEnvironment& environment) {
+    QString query = Find("xdg-mime", environment);
+    if (query.isEmpty()) {
+        return {};
+    }
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(query, {"query", "default", "text/plain"});
+    if (!process.waitForFinished(kDesktopQueryMs)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed().toLower();
+}
+
 ExternalEditor ExternalEditor::DesktopEditor(const QProcessEnvironment& environment) {
+    // The user's default first, if it is one we know how to wait for; then any we find.
+    QString defaultId = DefaultTextEditorId(environment);
+    std::vector<const KnownProgram*> order;
     for (const KnownProgram& known : kDesktopEditors) {
-        QString path = Find(known.name, environment);
+        if (!defaultId.isEmpty() && defaultId.contains(known.desktopId)) {
+            order.insert(order.begin(), &known);
+        } else {
+            order.push_back(&known);
+        }
+    }
+    for (const KnownProgram* known : order) {
+        QString path = Find(known->name, environment);
         if (!path.isEmpty()) {
             ExternalEditor editor;
             editor.program = path;
-            editor.arguments = known.waitArguments;
-            editor.commandLine = known.name;
+            editor.arguments = known->waitArguments;
+            editor.commandLine = known->name;
             return editor;
         }
     }

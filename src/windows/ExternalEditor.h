@@ -28,6 +28,7 @@ private:
     static ExternalEditor FromCommandLine(const QString& commandLine);
     static ExternalEditor InTerminal(const ExternalEditor& editor,
                                      const QProcessEnvironment& environment);
+    // Blocks at most a few seconds while the desktop names its default text editor.
     static ExternalEditor DesktopEditor(const QProcessEnvironment& environment);
 };
 

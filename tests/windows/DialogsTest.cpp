@@ -155,6 +155,17 @@ private slots:
         ExternalEditor desktop = ExternalEditor::Resolve("", environment);
         QCOMPARE(desktop.program, folder + "gedit");
         QCOMPARE(desktop.arguments, QStringList{"--wait"});
+
+        // The desktop's own choice wins over the first editor found.
+        MakeExecutable(folder + "kate");
+        QFile query(folder + "xdg-mime");
+        QVERIFY(query.open(QIODevice::WriteOnly));
+        query.write("#!/bin/sh\necho org.kde.kate.desktop\n");
+        query.close();
+        query.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        desktop = ExternalEditor::Resolve("", environment);
+        QCOMPARE(desktop.program, folder + "kate");
+        QCOMPARE(desktop.arguments, QStringList{"--block"});
     }
 
     void editAsTextAgainstTheCalculator() {
