@@ -20,7 +20,8 @@ public:
     // the files are announced under (without extension), one per item, all inside the batch.
     std::vector<std::string> Announce(std::vector<const TXPObject*> items);
 
-    // Busy; the calculator changes to the current directory; each item is got in order.
+    // Blocks until every item is got. Busy; the calculator changes to the current directory;
+    // each item is got in order.
     // Returns the complete files. A get that fails raises "Canceled by user" after its partial
     // file has been removed.
     std::vector<std::string> FetchAll();

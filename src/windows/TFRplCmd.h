@@ -44,7 +44,10 @@ public:
     void UpdateStack();
     bool AutoUpdate() const;
 
+    // Runs the command line (an empty one refreshes the stack); blocks until the calculator is
+    // ready again. Beeps and does nothing while the commands are disabled.
     void btnSendClick();
+    // Refreshes the stack picture; blocks while the calculator answers.
     void btnStackClick();
 
     static const char* const kWarningText;
