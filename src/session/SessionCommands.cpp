@@ -7,6 +7,7 @@
 #include "link/PortNames.h"
 #include "objects/CalcNames.h"
 #include "objects/ObjectSize.h"
+#include "session/DroppedFileCheck.h"
 #include "session/PromptTexts.h"
 #include "session/ScopeExit.h"
 #include "session/SessionPaths.h"
@@ -195,6 +196,12 @@ std::vector<std::string> SessionCommands::CopyItems(const std::vector<const TXPO
 }
 
 bool SessionCommands::PutDroppedFile(const std::string& path, bool& replaceAll, int fileCount) {
+    // Nothing of a file that is not a readable object file of a possible size is sent; like a
+    // refused file type, it ends the batch.
+    if (std::string why = WhyNotSendable(path); !why.empty()) {
+        Ui().ShowMessage("Cannot Send File", path + "\r\n\r\n" + why);
+        return false;
+    }
     std::string name = ItemNameForFile(path);
     if (!IsArchivePath(path)) {
         bool exists = false;

@@ -74,8 +74,9 @@ public:
     std::vector<std::string> CopyItems(const std::vector<const TXPObject*>& items,
                                        const std::string& folder);
     // Sends one dropped or pasted file into the calculator's current directory; an archive
-    // asks "Erase Calculator?" and restores. False ends the batch: an archive, a refused file
-    // type, a cancelled replace question, a failed transfer.
+    // asks "Erase Calculator?" and restores. False ends the batch: an archive, a folder, device,
+    // unreadable, empty or oversized file (with a message), a refused file type, a cancelled
+    // replace question, a failed transfer.
     bool PutDroppedFile(const std::string& path, bool& replaceAll, int fileCount);
     // Busy; the calculator changes to CurrentPath; the files go one batch with one replace-all
     // answer until PutDroppedFile says stop (`done` hears of each file that went); then the

@@ -1,0 +1,67 @@
+#include "shell/DesktopItemFetcher.h"
+
+#include <exception>
+
+#include "session/ScopeExit.h"
+#include "util/Errors.h"
+#include "util/FileIo.h"
+
+namespace vaddex::gui {
+
+DesktopItemFetcher::DesktopItemFetcher(SessionCommands& commands, const DesktopFileFolder& folder)
+    : commands_(commands), folder_(folder) {}
+
+std::vector<std::string> DesktopItemFetcher::Announce(std::vector<const TXPObject*> items) {
+    batch_ = folder_.NewBatch();
+    items_ = std::move(items);
+    entries_.clear();
+    fetched_.clear();
+    for (const TXPObject* item : items_) {
+        entries_.push_back(
+            DesktopFileFolder::PathIn(batch_, SessionCommands::FileNameForItem(item->Name)));
+    }
+    return entries_;
+}
+
+std::string DesktopItemFetcher::FetchOne(const TXPObject& item, const std::string& entry) {
+    if (&item == &commands_.Root()) {
+        std::string archive = DesktopFileFolder::PathIn(batch_, commands_.DefaultArchiveName());
+        if (!commands_.BackupToFile(archive)) {
+            DeleteFileIfExists(archive);
+            throw LinkError("Canceled by user");
+        }
+        return archive;
+    }
+    std::string path =
+        DesktopFileFolder::PathIn(batch_, FileNameOf(entry) + commands_.ObjectExtension());
+    try {
+        commands_.FetchItemTo(item, path);
+    } catch (...) {
+        DeleteFileIfExists(path);
+        throw;
+    }
+    return path;
+}
+
+std::vector<std::string> DesktopItemFetcher::FetchAll() {
+    UiBridge& ui = commands_.Session().Ui();
+    ui.SetBusy(true);
+    ScopeExit notBusy([&] { ui.SetBusy(false); });
+    fetched_.clear();
+    commands_.ChangeToCurrentDir();
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        fetched_.push_back(FetchOne(*items_[i], entries_[i]));
+    }
+    return fetched_;
+}
+
+std::vector<std::string> DesktopItemFetcher::FetchForDrop() {
+    try {
+        FetchAll();
+    } catch (const std::exception&) {
+        // The user cancelled or the link failed: the drop goes on with what is complete.
+    }
+    return fetched_;
+}
+
+}  // namespace vaddex::gui
