@@ -70,6 +70,17 @@ QIcon ImageIcon(int index) {
     return *found;
 }
 
+QIcon DirectoryNodeIcon() {
+    static QIcon icon;
+    if (icon.isNull()) {
+        icon = ImageIcon(kDirectoryTypeCode);
+        for (QSize size : {QSize(16, 16), QSize(32, 32)}) {
+            icon.addPixmap(ImageIcon(kImageOpenFolder).pixmap(size), QIcon::Selected);
+        }
+    }
+    return icon;
+}
+
 QIcon ApplicationIcon() {
     return Own("vaddex");
 }

@@ -9,6 +9,9 @@ namespace vaddex::gui {
 // one that fits, else the program's own drawing.
 QIcon ImageIcon(int index);
 
+// A directory node: closed, open while selected.
+QIcon DirectoryNodeIcon();
+
 // The program's own icon.
 QIcon ApplicationIcon();
 

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
 #include <QTreeWidget>
@@ -52,10 +53,27 @@ TFZQDir::TFZQDir(QWidget* parent) : QMainWindow(parent) {
 }
 
 TFZQDir::~TFZQDir() {
+    FormDestroy();
+}
+
+void TFZQDir::FormDestroy() {
     // The list and tree point at the items; they go before the items do.
-    if (tree_ != nullptr) {
-        ClearTreeNodes();
-    }
+    ClearTreeNodes();
+    commands_.reset();
+    root_.reset();
+    session_.reset();
+    link_.reset();
+}
+
+void TFZQDir::SetLogWindow(QWidget* log) {
+    QAction* action = MakeAction("btnLog", "&Log", "Show the log of the transfers.");
+    connect(action, &QAction::triggered, this, [log] {
+        log->show();
+        log->setWindowState(log->windowState() & ~Qt::WindowMinimized);
+        log->raise();
+        log->activateWindow();
+    });
+    viewMenu_->insertAction(Action("mnuRPL"), action);
 }
 
 void TFZQDir::FormCreate(UiBridge& ui, const frontend::StoredSettings& settings) {
@@ -71,14 +89,17 @@ void TFZQDir::FormCreate(UiBridge& ui, const frontend::StoredSettings& settings)
     commands_->OnRefreshRequested = [this] { refreshTimer_->start(); };
 
     auto* rootNode = new QTreeWidgetItem(tree_, QStringList("ZQ ?"));
-    rootNode->setIcon(0, ImageIcon(kDirectoryTypeCode));
+    rootNode->setIcon(0, DirectoryNodeIcon());
     rootNode->setData(0, Qt::UserRole, QVariant::fromValue<void*>(root_.get()));
     link_->SetPortListSeparator("\n");
     RefreshPortList();
     ApplySettings(settings);
     for (const std::string& problem : settings.problems) {
-        ShowStatus(problem);
-        qWarning("%s", problem.c_str());
+        if (logText) {
+            logText(problem);
+        } else {
+            qWarning("%s", problem.c_str());
+        }
     }
     UpdateControls();
     activePane_ = Pane::List;
@@ -239,6 +260,9 @@ void TFZQDir::closeEvent(QCloseEvent* event) {
         Guarded([this] { session_->Connect(""); });
         if (saveSettings) {
             saveSettings(CurrentSettings());
+        }
+        if (onClosing) {
+            onClosing();
         }
     }
     event->accept();

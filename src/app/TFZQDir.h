@@ -79,6 +79,16 @@ public:
 
     // Creates the session on the bridge, lists the ports and applies the settings. Once.
     void FormCreate(UiBridge& ui, const frontend::StoredSettings& settings);
+    // Closes the port and ends the session; the bridge may go after this.
+    void FormDestroy();
+    // Adds "Log" to the View menu (and the hidden tool button): shows the log window.
+    void SetLogWindow(QWidget* log);
+    // Where texts for the log go (settings that could not be used); empty: standard error.
+    std::function<void(const std::string&)> logText;
+    // The prompt wording the user chose last, written as "RPNPrompts"; empty: as read.
+    std::function<bool()> rpnPromptsNow;
+    // Runs at close after the settings were written: placements, secondary windows.
+    std::function<void()> onClosing;
     // The settings as the window stands now (written at close).
     frontend::StoredSettings CurrentSettings() const;
     // Where the settings go at close; by default the settings file.
@@ -93,6 +103,8 @@ public:
     void OnWorkingChanged(bool working);
 
     // --- state operations used by the commands
+    // Enables the panes, tool bar and menus by the window's state (after every change of it).
+    void UpdateControls();
     void SetBusy(bool busy);
     bool Busy() const { return busy_; }
     bool Connected() const;
@@ -190,7 +202,6 @@ private:
     TXPObject* RowItem(int row) const;
     static TXPObject* NodeItem(const QTreeWidgetItem* node);
     void SetRootCaption();
-    void UpdateControls();
     // Runs a calculator operation; a raised error goes to ShowError.
     void Guarded(const std::function<void()>& operation);
     void RunHandler(Command command);

@@ -120,6 +120,7 @@ void TFZQDir::BuildPanes() {
     details_->header()->setSectionsMovable(true);
     details_->header()->setSectionsClickable(true);
     details_->header()->setSortIndicatorShown(true);
+    details_->header()->setStretchLastSection(false);
     icons_ = new QListView(listStack_);
     icons_->setObjectName("ListView1Icons");
     icons_->setModel(proxy_);
@@ -180,12 +181,12 @@ void TFZQDir::BuildStatusBar() {
     bar->setObjectName("StatusBar1");
     bar->setToolTip("Last command");
     bar->setProperty("helpContext", 125002);
+    // The status text takes what the version and free memory leave, so neither is cut.
     statusPanel0_ = new QLabel(bar);
-    statusPanel0_->setMinimumWidth(kStatusPanelWidth);
-    statusPanel0_->setMaximumWidth(kStatusPanelWidth);
+    statusPanel0_->setMinimumWidth(kStatusPanelWidth / 2);
     statusPanel1_ = new QLabel(bar);
-    bar->addWidget(statusPanel0_);
-    bar->addWidget(statusPanel1_, 1);
+    bar->addWidget(statusPanel0_, 1);
+    bar->addPermanentWidget(statusPanel1_);
 }
 
 void TFZQDir::CreateColumns(int dirColSize) {
@@ -277,7 +278,7 @@ frontend::StoredSettings TFZQDir::CurrentSettings() const {
     s.trans031 = state_.trans031;
     s.editor = editor_;
     s.transIO = state_.transIO;
-    s.rpnPrompts = rpnPrompts_;
+    s.rpnPrompts = rpnPromptsNow ? rpnPromptsNow() : rpnPrompts_;
     s.receiveCRC = state_.receiveCRC;
     return s;
 }

@@ -38,14 +38,6 @@ std::string Bytes(const QString& text) {
     return text.toLatin1().toStdString();
 }
 
-QIcon DirectoryNodeIcon() {
-    QIcon icon = ImageIcon(kDirectoryTypeCode);
-    for (QSize size : {QSize(16, 16), QSize(32, 32)}) {
-        icon.addPixmap(ImageIcon(kImageOpenFolder).pixmap(size), QIcon::Selected);
-    }
-    return icon;
-}
-
 }  // namespace
 
 TXPObject* TFZQDir::NodeItem(const QTreeWidgetItem* node) {
