@@ -9,12 +9,15 @@
 #include <QTreeWidget>
 #include <QtTest>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "app/BridgeHooks.h"
 #include "app/TFZQDir.h"
 #include "frontend/StoredSettings.h"
+#include "objects/TextFileForm.h"
 #include "session/PromptTexts.h"
+#include "session/SessionCommands.h"
 #include "support/SimFixture.h"
 #include "support/TempDir.h"
 
@@ -72,6 +75,7 @@ struct Harness {
     explicit Harness(const frontend::StoredSettings& settings = {}) {
         test::SimFixtureOptions options;
         options.connect = false;
+        options.calculator.memoryBytes = 1024 * 1024;
         fixture = std::make_unique<test::SimFixture>(options);
         bridge = std::make_unique<HookedBridge>(window.State());
         ConnectHooks(*bridge, window);
@@ -280,6 +284,48 @@ private slots:
         QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
         QVERIFY(h.window.Connected());
         QVERIFY(h.window.ListCaptions().contains("GREETING"));
+    }
+
+    void ClosingDuringATransferCancelsItFirst() {
+        Harness h;
+        const std::string bigText(120000, 'z');
+        QVERIFY(h.fixture->StoreAt("HOME BIG", WrapAsStringObject(bigText, "K8").substr(8)));
+        h.Connect();
+        h.window.Tree()->setCurrentItem(h.Node("HOME"));
+        int row = h.Row("BIG");
+        QVERIFY(row >= 0);
+        const TXPObject* item = nullptr;
+        for (const auto& child : h.window.Commands().Root().Children) {
+            item = child->Name == "BIG" ? child.get() : item;
+        }
+        QVERIFY(item != nullptr);
+        std::string folder = h.fixture->Files().Path();
+        bool failed = false;
+        // A copy command as the copying part of the program will install it.
+        h.window.SetCommandHandler(Command::Copy, [&] {
+            try {
+                h.window.Commands().CopyItems({item}, folder);
+            } catch (const std::exception&) {
+                failed = true;
+            }
+        });
+        bool closeAsked = false;
+        h.window.cancelRunning = [&h] { h.bridge->RequestCancel(); };
+        h.bridge->SetOnIdle([&] {
+            if (h.bridge->IsStatusVisible() && !closeAsked) {
+                closeAsked = true;
+                h.window.close();
+            }
+        });
+        bool closed = false;
+        h.window.onClosing = [&closed] { closed = true; };
+        h.window.Action("mnuCopy")->trigger();
+        QVERIFY(closeAsked);
+        QVERIFY(failed);
+        QVERIFY(!closed);  // not while the transfer ran
+        QTRY_VERIFY(closed);
+        QVERIFY(!h.window.Connected());
+        QVERIFY(!std::filesystem::exists(folder + "BIG.zq"));
     }
 
 private:
