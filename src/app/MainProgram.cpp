@@ -6,6 +6,7 @@
 
 #include "app/BridgeHooks.h"
 #include "frontend/StoredSettings.h"
+#include "objects/CalcNames.h"
 
 namespace vaddex::gui {
 namespace {
@@ -75,7 +76,9 @@ MainProgram::~MainProgram() {
 void MainProgram::Show() {
     window_.StartSplash(port_);
     window_.show();
-    MarkHelpHints(&window_);
+    for (QWidget* topLevel : QApplication::topLevelWidgets()) {
+        MarkHelpHints(topLevel);
+    }
 }
 
 void MainProgram::CancelRunning() {
@@ -90,8 +93,9 @@ void MainProgram::PlayPrompts() {
     bridge_.onPromptShown = [this](int kind) {
         window_.UpdateControls();
         QString selected = window_.SelectedName();
-        std::string name = selected.isEmpty() ? std::string(kSimDefaultVariable)
-                                              : selected.toLatin1().toStdString();
+        // The list shows display names; the calculator keeps its own bytes.
+        std::string name = PcNameToCalc(
+            selected.isEmpty() ? kSimDefaultVariable : selected.toLatin1().toStdString(), false);
         QTimer::singleShot(kSimUserPauseMs, &window_, [this, kind, name] {
             if (bridge_.IsPromptVisible()) {
                 calculator_->PlayPrompt(kind, name);

@@ -96,6 +96,9 @@ void TFZQDir::BuildPanes() {
     tree_ = new QTreeWidget(splitter_);
     tree_->setObjectName("TreeView1");
     tree_->setHeaderHidden(true);
+    // Long captions ("HOME (ZQ-K8G+)") scroll rather than being cut short.
+    tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tree_->header()->setStretchLastSection(false);
     tree_->setIndentation(kTreeIndent);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     tree_->setEditTriggers(QAbstractItemView::EditKeyPressed);

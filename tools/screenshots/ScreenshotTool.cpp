@@ -50,13 +50,13 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Vaddex");
     QApplication::setOrganizationName("Zenquist");
     QApplication::setWindowIcon(ApplicationIcon());
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: vaddex-screenshots FOLDER\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: vaddex-screenshots FOLDER [MODEL]\n");
         return 2;
     }
     QDir folder(QString::fromLocal8Bit(argv[1]));
     ProgramArguments arguments;
-    arguments.sim = "sim";
+    arguments.sim = argc == 3 ? "sim:" + std::string(argv[2]) : "sim";
     MainProgram program(arguments);
     TFZQDir& window = program.Window();
     window.resize(720, 440);
