@@ -224,6 +224,7 @@ private:
     SortState sort_;
     int columnTag_[3] = {kTagFiles, kTagType, kTagSize};
     int viewStyle_ = 3;
+    int readTreeWidth_ = 150;  // until the splitter has been laid out
     std::string editor_;
     bool rpnPrompts_ = true;
     int aboutStep_ = 0;

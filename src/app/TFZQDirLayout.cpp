@@ -235,6 +235,7 @@ void TFZQDir::ApplySettings(const frontend::StoredSettings& s) {
     session_->SetSpeed(cmboSpeed_->currentText().toStdString());
     toolBar_->setVisible(s.toolBarVisible);
     statusBar()->setVisible(s.statusBarVisible);
+    readTreeWidth_ = s.dirWidthSplit;
     splitter_->setSizes({s.dirWidthSplit, std::max(width() - s.dirWidthSplit, 1)});
     CreateColumns(s.dirColSize);
     for (int column = 0; column < 3; ++column) {
@@ -261,7 +262,8 @@ frontend::StoredSettings TFZQDir::CurrentSettings() const {
     s.speed = QString::fromStdString(session_->GetSpeed()).toInt();
     s.toolBarVisible = !toolBar_->isHidden();
     s.statusBarVisible = !statusBar()->isHidden();
-    s.dirWidthSplit = splitter_->sizes().value(0, s.dirWidthSplit);
+    // A splitter never laid out on screen reports no real width: keep the one read.
+    s.dirWidthSplit = splitter_->isVisible() ? splitter_->sizes().value(0) : readTreeWidth_;
     for (int column = 0; column < 3; ++column) {
         int width = details_->columnWidth(column);
         int tag = columnTag_[column];

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStandardItemModel>
+#include <QStatusBar>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest>
@@ -13,6 +14,8 @@
 #include <memory>
 
 #include "app/BridgeHooks.h"
+#include "app/HelpSystem.h"
+#include "app/ItemSortProxy.h"
 #include "app/TFZQDir.h"
 #include "frontend/StoredSettings.h"
 #include "objects/TextFileForm.h"
@@ -72,7 +75,8 @@ private:
 
 // A simulated calculator, the window on a scripted bridge, and what the window reported.
 struct Harness {
-    explicit Harness(const frontend::StoredSettings& settings = {}) {
+    explicit Harness(const frontend::StoredSettings& settings = {},
+                     std::function<void(const std::string&)> log = {}) {
         test::SimFixtureOptions options;
         options.connect = false;
         options.calculator.memoryBytes = 1024 * 1024;
@@ -83,6 +87,7 @@ struct Harness {
             errors << QString::fromStdString(text);
         };
         window.saveSettings = [this](const frontend::StoredSettings& s) { saved = s; };
+        window.logText = std::move(log);
         window.FormCreate(*bridge, settings);
     }
     ~Harness() { window.FormDestroy(); }
@@ -326,6 +331,61 @@ private slots:
         QTRY_VERIFY(closed);
         QVERIFY(!h.window.Connected());
         QVERIFY(!std::filesystem::exists(folder + "BIG.zq"));
+    }
+
+    void KeysAndTheCommandLinePort() {
+        Harness h;
+        h.window.ConnectFromCommandLine("/dev/nonexistent-port");  // a path is tried as given
+        QCOMPARE(h.errors.size(), 1);
+        QVERIFY(!h.window.Connected());
+        h.window.ConnectFromCommandLine("COM7");  // named nothing the list holds: a beep
+        QCOMPARE(h.bridge->BeepCount(), 1);
+        QCOMPARE(h.errors.size(), 1);
+
+        h.Connect();
+        QTreeView* list = h.window.List();
+        list->setFocus();
+        list->setCurrentIndex(h.window.ListProxy()->index(h.Row("MATHS"), 0));
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(h.window.CurrentPath(), std::string("HOME MATHS"));
+        QVERIFY(h.window.ListCaptions().contains("AREA"));
+        QTest::keyClick(list, Qt::Key_Backspace);
+        QCOMPARE(h.window.CurrentPath(), std::string("HOME"));
+        QTest::keyClick(list, Qt::Key_K, Qt::ControlModifier);
+        QVERIFY(!h.window.Connected());
+        // Disconnecting keeps what was shown, disabled.
+        QVERIFY(h.window.ListCaptions().contains("GREETING"));
+        QVERIFY(!h.window.Tree()->isEnabled());
+    }
+
+    void UnusableSettingsAreLoggedAndHintsMarkedOnce() {
+        frontend::StoredSettings settings =
+            frontend::InterpretSettings([](const std::string& key) -> std::optional<std::string> {
+                if (key == "DirWidthSplit") {
+                    return "wide";
+                }
+                return std::nullopt;
+            });
+        QStringList logged;
+        {
+            Harness h(settings, [&logged](const std::string& text) {
+                logged << QString::fromStdString(text);
+            });
+            QCOMPARE(h.window.CurrentSettings().dirWidthSplit, 150);
+
+            MarkHelpHints(&h.window);
+            MarkHelpHints(&h.window);
+            QCOMPARE(h.window.PortSelector()->toolTip(),
+                     QString("?* Select a communications port"));
+            QCOMPARE(h.window.statusBar()->toolTip(), QString("?* Last command"));
+            QWidget popup;
+            popup.setProperty("helpContext", 145);
+            popup.setToolTip("Send the line");
+            MarkHelpHints(&popup);
+            QCOMPARE(popup.toolTip(), QString("? Send the line"));
+        }
+        QCOMPARE(logged.size(), 1);
+        QVERIFY(logged.first().contains("DirWidthSplit"));
     }
 
 private:
