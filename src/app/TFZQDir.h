@@ -167,6 +167,8 @@ private:
     // --- building (TFZQDirLayout.cpp)
     void BuildToolBar();
     void BuildPanes();
+    void BuildTree();
+    void BuildList();
     void BuildStatusBar();
     void CreateColumns(int dirColSize);
     void ApplySettings(const frontend::StoredSettings& settings);
@@ -178,6 +180,7 @@ private:
     void BuildMenus();
     void BuildPopupMenu();
     void WireActions();
+    void WireViewActions();
     void ApplyRules();
     void ApplyMenuRules(const MenuRules& rules);
     void EnableCommand(Command command, bool enabled);

@@ -93,6 +93,15 @@ void TFZQDir::BuildPanes() {
     splitter_->setObjectName("Splitter1");
     splitter_->setHandleWidth(kSplitterWidth);
     splitter_->setChildrenCollapsible(false);
+    BuildTree();
+    BuildList();
+    splitter_->addWidget(tree_);
+    splitter_->addWidget(listStack_);
+    splitter_->setStretchFactor(1, 1);
+    setCentralWidget(splitter_);
+}
+
+void TFZQDir::BuildTree() {
     tree_ = new QTreeWidget(splitter_);
     tree_->setObjectName("TreeView1");
     tree_->setHeaderHidden(true);
@@ -108,7 +117,24 @@ void TFZQDir::BuildPanes() {
             TreeView1Edited(tree_->itemFromIndex(index), text);
         },
         tree_));
+    tree_->installEventFilter(this);
+    connect(tree_, &QWidget::customContextMenuRequested, this, [this](const QPoint& point) {
+        // A right click selects the node under it first.
+        if (QTreeWidgetItem* node = tree_->itemAt(point)) {
+            tree_->setCurrentItem(node);
+        }
+        ShowPopup(tree_, point);
+    });
+    connect(tree_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* node, QTreeWidgetItem*) {
+                if (!filling_ && node != nullptr) {
+                    TreeView1Change(node);
+                }
+            });
+}
 
+// The details view and the icon views show one model and share one selection.
+void TFZQDir::BuildList() {
     listModel_ = new QStandardItemModel(this);
     proxy_ = new ItemSortProxy(this);
     proxy_->setSourceModel(listModel_);
@@ -150,33 +176,14 @@ void TFZQDir::BuildPanes() {
                 OpenItem(index.row());
             }
         });
+        listStack_->addWidget(view);
     }
-    listStack_->addWidget(details_);
-    listStack_->addWidget(icons_);
-    tree_->installEventFilter(this);
-    connect(tree_, &QWidget::customContextMenuRequested, this, [this](const QPoint& point) {
-        // A right click selects the node under it first.
-        if (QTreeWidgetItem* node = tree_->itemAt(point)) {
-            tree_->setCurrentItem(node);
-        }
-        ShowPopup(tree_, point);
-    });
-    connect(tree_, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* node, QTreeWidgetItem*) {
-                if (!filling_ && node != nullptr) {
-                    TreeView1Change(node);
-                }
-            });
     connect(details_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         ListView1SelectItem();
         ApplyRules();
     });
     connect(details_->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { ListView1ColumnClick(column); });
-    splitter_->addWidget(tree_);
-    splitter_->addWidget(listStack_);
-    splitter_->setStretchFactor(1, 1);
-    setCentralWidget(splitter_);
 }
 
 void TFZQDir::BuildStatusBar() {

@@ -253,6 +253,10 @@ void TFZQDir::WireActions() {
         refreshTimer_->stop();
         Reread();
     });
+    WireViewActions();
+}
+
+void TFZQDir::WireViewActions() {
     connect(Action("mnuSelectAll"), &QAction::triggered, details_, &QAbstractItemView::selectAll);
     connect(Action("mnuInvertSelection"), &QAction::triggered, this, [this] {
         QItemSelection all(ProxyIndex(0), proxy_->index(proxy_->rowCount() - 1, 2));
