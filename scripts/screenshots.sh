@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Pictures of the window on the simulated calculator, taken on a virtual X display:
-# the connected window, an operator prompt and the log, saved into the folder given.
+# the connected window, an operator prompt, the log and a help page, saved into the folder
+# given.
 #   scripts/screenshots.sh FOLDER
 # Builds vaddex-screenshots in build/ (or $VADDEX_BUILD) when needed. The user's own
 # settings are neither read nor changed.

@@ -1,6 +1,6 @@
 // Runs the window on the built-in simulated calculator, as `vaddex --sim` does, and saves
 // pictures of it into the folder given as argument: the connected window, an operator
-// prompt, the progress window during a copy, and the log.
+// prompt, the log after a copy, and a help page.
 
 #include <QApplication>
 #include <QDir>
@@ -10,6 +10,8 @@
 #include <QTreeWidget>
 #include <cstdio>
 
+#include "app/HelpSystem.h"
+#include "app/HelpWindow.h"
 #include "app/IconSet.h"
 #include "app/MainProgram.h"
 #include "session/PromptTexts.h"
@@ -88,6 +90,12 @@ int main(int argc, char** argv) {
     bridge.LogWindow().show();
     Settle();
     ok = Save(bridge.LogWindow(), folder.filePath("log.png")) && ok;
+
+    ShowHelpTopic(&window, 125001);
+    if (auto* help = window.findChild<HelpWindow*>()) {
+        Settle();
+        ok = Save(*help, folder.filePath("help.png")) && ok;
+    }
     window.close();
     return ok ? 0 : 1;
 }
