@@ -1,5 +1,7 @@
 #include "placement/TWindowPosSave.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <utility>
 
 namespace vaddex::gui {
@@ -38,6 +40,20 @@ void SetFontHeight(QFont& font, int height) {
     }
 }
 
+// Some part of the rectangle lies on one of the screens.
+bool OnSomeScreen(const QRect& rect) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.isEmpty()) {
+        return true;  // nothing to judge by
+    }
+    for (const QScreen* screen : screens) {
+        if (screen->availableGeometry().intersects(rect)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 TWindowPosSave::TWindowPosSave(QWidget* window, QString subKey)
@@ -71,9 +87,13 @@ void TWindowPosSave::RestoreWidget(QSettings& settings, QWidget* widget, const Q
         width = ReadInt(settings, prefix + "Width", width);
         height = ReadInt(settings, prefix + "Height", height);
     }
-    int top = ReadInt(settings, prefix + "Top", at.y());
-    int left = ReadInt(settings, prefix + "Left", at.x());
-    widget->move(left, top);
+    QPoint stored(ReadInt(settings, prefix + "Left", at.x()),
+                  ReadInt(settings, prefix + "Top", at.y()));
+    // A window kept where no screen is now (a monitor since removed) could never be reached.
+    if (widget->isWindow() && !OnSomeScreen(QRect(stored, QSize(width, height)))) {
+        stored = at;
+    }
+    widget->move(stored);
     widget->resize(width, height);
     widget->setVisible(ReadFlag(settings, prefix + "Visible", widget->isVisible()));
 }
@@ -99,7 +119,10 @@ void TWindowPosSave::Restore(bool restoreComponents, bool restoreWindow) {
     if (restoreWindow) {
         RestoreWidget(settings, window_, QString(), Sizeable());
         QFont font = window_->font();
-        font.setFamily(settings.value("Font", font.family()).toString());
+        QString family = settings.value("Font").toString();
+        if (!family.isEmpty()) {
+            font.setFamily(family);
+        }
         SetFontHeight(font, ReadInt(settings, "FontSize", FontHeight(font)));
         window_->setFont(font);
     }

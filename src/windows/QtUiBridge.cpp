@@ -154,6 +154,9 @@ void QtUiBridge::Beep() {
 }
 
 void QtUiBridge::SetBusy(bool busy) {
+    if (busy == busy_) {
+        return;
+    }
     busy_ = busy;
     if (onBusyChanged) {
         onBusyChanged(busy);

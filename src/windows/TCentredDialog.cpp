@@ -8,7 +8,7 @@ namespace vaddex::gui {
 TCentredDialog::TCentredDialog(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags) {}
 
 void TCentredDialog::showEvent(QShowEvent* event) {
-    if (owner_) {
+    if (owner_ && !event->spontaneous()) {
         QWidget* owner = owner_->window();
         // Integer division truncates toward zero, as the placement rule wants.
         QPoint at(owner->x() + (owner->width() - width()) / 2,

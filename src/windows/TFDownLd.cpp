@@ -130,7 +130,8 @@ void TFDownLd::showEvent(QShowEvent* event) {
     } else if (btnCancel->isVisibleTo(this)) {
         btnCancel->setFocus();
     }
-    if (OnShown) {
+    // A window restored from the task bar is no new prompt.
+    if (OnShown && !event->spontaneous()) {
         OnShown(currentPromptKind_);
     }
 }

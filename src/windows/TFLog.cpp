@@ -50,6 +50,13 @@ void TFLog::Append(const std::string& text) {
     Memo1->appendPlainText(DisplayText(text));
 }
 
+void TFLog::ShowLog() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
 void TFLog::closeEvent(QCloseEvent* event) {
     WindowPosSave1.Save();
     QWidget::closeEvent(event);

@@ -20,6 +20,8 @@ public:
     // empty text adds an empty line.
     void Append(const std::string& text);
     QString Text() const { return Memo1->toPlainText(); }
+    // Shows the window, restored if minimised, with the focus (the main window's "Log" button).
+    void ShowLog();
 
     QPlainTextEdit* Memo1;
     QPushButton* btnClear;

@@ -43,7 +43,8 @@ TFReplaceFile::TFReplaceFile(QWidget* parent)
 
 ModalResult TFReplaceFile::AskReplace(const std::string& name, int fileCount) {
     Memo1->setText(DisplayText("\r\nThis folder already contains a file named " + name +
-                               ".\r\n\r\n" + "Would you like to replace the existing file?\r\n"));
+                               ".\r\n\r\n" +
+                               "Would you like to replace the existing file?\r\n\r\n"));
     btnAll->setVisible(fileCount >= 2);
     // The question may come during a drop from another program.
     if (QWidget* owner = OwnerWindow()) {

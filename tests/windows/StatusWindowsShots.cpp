@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <memory>
 
 #include "link/CommLink.h"
@@ -34,6 +35,46 @@ bool Save(QWidget& window, const QString& path) {
     bool saved = window.grab().save(path);
     std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
     return saved;
+}
+
+// Grabs a modal window once it is up, then closes it with `close`.
+void WhenUp(QWidget& window, const QString& path, bool& ok, std::function<void()> close) {
+    auto* timer = new QTimer(&window);
+    QObject::connect(timer, &QTimer::timeout, [&window, timer, path, &ok, close] {
+        if (window.isVisible()) {
+            timer->stop();
+            Settle();
+            ok = Save(window, path) && ok;
+            close();
+        }
+    });
+    timer->start(20);
+}
+
+// The other windows a user meets: the modal prompts, the questions, the two notices.
+bool OtherWindows(QtUiBridge& ui, const QString& folder) {
+    bool ok = true;
+    TFDownLd& prompt = ui.PromptWindow();
+    WhenUp(prompt, folder + "/prompt-kind2.png", ok, [&] { prompt.btnOK->click(); });
+    ui.ShowPrompt(kPromptServerAfter, "");
+    WhenUp(prompt, folder + "/prompt-kind9.png", ok, [&] { prompt.btnCancel->click(); });
+    ui.ShowPrompt(kPromptRestored, "");
+    WhenUp(prompt, folder + "/prompt-text.png", ok, [&] { prompt.btnCancel->click(); });
+    ui.ShowTextPrompt("Change the calculator's speed to 9600 baud?\r\n", "Set the Calculator");
+    WhenUp(ui.ReplaceWindow(), folder + "/replace.png", ok, [&] { ui.ReplaceWindow().reject(); });
+    ui.AskReplace("GREETING", 3);
+    WhenUp(ui.BadFileWindow(), folder + "/wrong-file.png", ok,
+           [&] { ui.BadFileWindow().reject(); });
+    ui.AskWrongFile("/home/user/notes.doc", "doc", true);
+    ui.ShowConnectStatus();
+    Settle();
+    ok = Save(ui.ConnectStatusWindow(), folder + "/connect-status.png") && ok;
+    ui.CloseConnectStatus();
+    ui.ShowWorking();
+    Settle();
+    ok = Save(ui.WorkingWindow(), folder + "/working.png") && ok;
+    ui.CloseWorking();
+    return ok;
 }
 
 std::string PackedText(std::size_t size) {
@@ -72,6 +113,7 @@ int TakeShots(const QString& folder) {
     Settle();
     ok = Save(ui.PromptWindow(), folder + "/prompt-kind3-rpn.png") && ok;
     ui.HidePrompt();
+    ok = OtherWindows(ui, folder) && ok;
 
     session.Connect(sim.PortName());
     session.ReadDirectoryTree(root);

@@ -28,8 +28,9 @@ using namespace vaddex::gui;
 namespace {
 
 // Runs `fn` from the event loop once `ready` holds (a modal window is up), looking every 10 ms.
-void WhenReady(std::function<bool()> ready, std::function<void()> fn) {
-    auto* timer = new QTimer;
+// The look goes with `owner`.
+void WhenReady(QObject* owner, std::function<bool()> ready, std::function<void()> fn) {
+    auto* timer = new QTimer(owner);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, ready, fn] {
         if (ready()) {
             timer->stop();
@@ -41,7 +42,8 @@ void WhenReady(std::function<bool()> ready, std::function<void()> fn) {
 }
 
 void WhenShown(QWidget* window, std::function<void()> fn) {
-    WhenReady([window] { return window->isVisible(); }, std::move(fn));
+    WhenReady(
+        window, [window] { return window->isVisible(); }, std::move(fn));
 }
 
 QString Expected(int kind, bool rpn) {
@@ -106,6 +108,7 @@ private slots:
     void progressWindowShowsReportsAndLogsEveryText();
     void cancelClosesTheProgressWindowWithCancel();
     void threadReportsRunOnTheUiThread();
+    void workingWindowCancelAndDisconnect();
     void replaceAndWrongFileQuestions();
     void placementIsSavedAndRestored();
     void getThroughTheBridge();
@@ -304,6 +307,34 @@ void StatusWindowsTest::threadReportsRunOnTheUiThread() {
     QCOMPARE(ui.LogWindow().Text(), QString("from the thread\n"));
 }
 
+// Cancel abandons the PC side: the flag stays for the session's wait to find; a disconnect
+// closes the window too, and the main window hears of each change.
+void StatusWindowsTest::workingWindowCancelAndDisconnect() {
+    CalculatorState state;
+    QtUiBridge ui(nullptr, state);
+    std::vector<bool> heard;
+    ui.onWorkingChanged = [&](bool shown) { heard.push_back(shown); };
+    ui.ShowWorking();
+    ui.WorkingWindow().BitBtn1->click();
+    QVERIFY(!ui.IsWorkingWindowVisible());
+    QVERIFY(ui.IsWorkingCancelled());
+    ui.ClearCancel();
+    QVERIFY(!ui.IsWorkingCancelled());
+    ui.SetConnected(true);
+    ui.ShowWorking();
+    ui.SetConnected(false);
+    QVERIFY(!ui.IsWorkingWindowVisible());
+    QVERIFY(!ui.IsWorkingCancelled());
+    QCOMPARE(heard, (std::vector<bool>{true, false, true, false}));
+
+    // A PC path keeps its UTF-8; a calculator byte shows as itself.
+    QCOMPARE(DisplayText("/home/jos\xC3\xA9/a.zq"), QString::fromUtf8("/home/jos\u00E9/a.zq"));
+    QCOMPARE(DisplayText("A\xAB"
+                         "B\r\nC"),
+             QString::fromLatin1("A\xAB"
+                                 "B\nC"));
+}
+
 void StatusWindowsTest::replaceAndWrongFileQuestions() {
     TFReplaceFile replace;
     WhenShown(&replace, [&] {
@@ -340,16 +371,31 @@ void StatusWindowsTest::placementIsSavedAndRestored() {
     {
         QWidget sizeable;
         sizeable.setGeometry(40, 50, 300, 200);
+        auto* list = new QWidget(&sizeable);
+        list->setObjectName("ListView1");
+        list->setGeometry(3, 4, 50, 60);
         QWidget fixed;
         fixed.setFixedSize(120, 80);
         fixed.move(70, 90);
-        TWindowPosSave(&sizeable, "Sizeable").Save();
+        TWindowPosSave saver(&sizeable, "Sizeable");
+        saver.SetImportantComponents({"listview1"});  // names compare ignoring case
+        saver.Save();
         TWindowPosSave(&fixed, "Fixed").Save();
     }
     QSettings settings("Zenquist", "Vaddex");
     QCOMPARE(settings.value("Sizeable/Width").toString(), QString("300"));
     QCOMPARE(settings.value("Sizeable/Visible").toString(), QString("0"));
     QVERIFY(!settings.contains("Fixed/Width"));  // a fixed border keeps only its place
+    QCOMPARE(settings.value("Sizeable/ListView1Height").toString(), QString("60"));
+
+    // A place on no screen (a monitor since removed) is not taken.
+    settings.setValue("Fixed/Left", "-30000");
+    settings.sync();
+    QWidget offScreen;
+    offScreen.setFixedSize(120, 80);
+    offScreen.move(10, 20);
+    TWindowPosSave(&offScreen, "Fixed").Restore();
+    QCOMPARE(offScreen.pos(), QPoint(10, 20));
 
     settings.setValue("Sizeable/Top", "12px");  // not an integer: the current value stays
     settings.sync();
@@ -412,8 +458,9 @@ void StatusWindowsTest::cancelOnTheProgressWindowEndsTheTransfer() {
     QVERIFY(big != nullptr);
 
     TFCmStatus& status = side.ui.StatusWindow();
-    WhenReady([&] { return status.isVisible() && status.ProgressBar2->value() > 0; },
-              [&] { status.BitBtn1->click(); });
+    WhenReady(
+        &status, [&] { return status.isVisible() && status.ProgressBar2->value() > 0; },
+        [&] { status.BitBtn1->click(); });
     std::string path = sim.Files().File("BIG.zq");
     // Uncancelled, the paced get would end with the file written and true.
     QVERIFY(!side.session->GetToFile("BIG", path, big->Size, big->TypeCode));
