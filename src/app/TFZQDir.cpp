@@ -19,6 +19,7 @@
 #include "session/TXModemServer.h"
 #include "session/TXPObject.h"
 #include "session/UiBridge.h"
+#include "windows/TFLog.h"
 
 namespace vaddex::gui {
 namespace {
@@ -65,14 +66,9 @@ void TFZQDir::FormDestroy() {
     link_.reset();
 }
 
-void TFZQDir::SetLogWindow(QWidget* log) {
+void TFZQDir::SetLogWindow(TFLog* log) {
     QAction* action = MakeAction("btnLog", "&Log", "Show the log of the transfers.");
-    connect(action, &QAction::triggered, this, [log] {
-        log->show();
-        log->setWindowState(log->windowState() & ~Qt::WindowMinimized);
-        log->raise();
-        log->activateWindow();
-    });
+    connect(action, &QAction::triggered, log, &TFLog::ShowLog);
     viewMenu_->insertAction(Action("mnuRPL"), action);
 }
 

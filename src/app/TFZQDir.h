@@ -39,6 +39,7 @@ class UiBridge;
 namespace vaddex::gui {
 
 class ItemSortProxy;
+class TFLog;
 class PortComboBox;
 
 // Commands of the menus that other parts of the program carry out; each stays disabled, with
@@ -82,7 +83,7 @@ public:
     // Closes the port and ends the session; the bridge may go after this.
     void FormDestroy();
     // Adds "Log" to the View menu (and the hidden tool button): shows the log window.
-    void SetLogWindow(QWidget* log);
+    void SetLogWindow(TFLog* log);
     // Where texts for the log go (settings that could not be used); empty: standard error.
     std::function<void(const std::string&)> logText;
     // The prompt wording the user chose last, written as "RPNPrompts"; empty: as read.

@@ -156,17 +156,17 @@ void TFZQDir::BuildList() {
     icons_->setSelectionModel(details_->selectionModel());
     icons_->setResizeMode(QListView::Adjust);
     icons_->setWrapping(true);
-    auto* delegate =
-        new RenameDelegate([this](const QModelIndex& index,
-                                  const QString& text) { ListView1Edited(index.row(), text); },
-                           this);
     for (QAbstractItemView* view :
          {static_cast<QAbstractItemView*>(details_), static_cast<QAbstractItemView*>(icons_)}) {
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         view->setEditTriggers(QAbstractItemView::EditKeyPressed |
                               QAbstractItemView::SelectedClicked);
-        view->setItemDelegate(delegate);
+        // One delegate per view: a delegate's editor signals go to every view it serves.
+        view->setItemDelegate(
+            new RenameDelegate([this](const QModelIndex& index,
+                                      const QString& text) { ListView1Edited(index.row(), text); },
+                               view));
         view->setProperty("helpContext", 125000);
         view->installEventFilter(this);
         connect(view, &QWidget::customContextMenuRequested, this,

@@ -286,7 +286,7 @@ bool TFZQDir::Editing() const {
         auto* delegate = qobject_cast<RenameDelegate*>(view->itemDelegate());
         return delegate != nullptr && delegate->Editing();
     };
-    return editing(tree_) || editing(details_);
+    return editing(tree_) || editing(details_) || editing(icons_);
 }
 
 void TFZQDir::SetShortCuts() {

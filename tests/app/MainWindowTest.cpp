@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStandardItemModel>
@@ -229,6 +230,20 @@ private slots:
         QVERIFY(!h.OnCalculator("HOME X"));
         QTRY_VERIFY(h.window.ListCaptions().contains("XNEW"));
         QCOMPARE(h.window.SelectedName(), QString("XNEW"));
+
+        // Through the list's own caption editing: F2, the new name, Enter.
+        QTreeView* list = h.window.List();
+        list->setFocus();
+        list->setCurrentIndex(h.window.ListProxy()->index(h.Row("N"), 0));
+        QTest::keyClick(list, Qt::Key_F2);
+        QLineEdit* editor = list->findChild<QLineEdit*>();
+        QVERIFY(editor != nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, "COUNT");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(h.OnCalculator("HOME COUNT"));
+        QVERIFY(!h.OnCalculator("HOME N"));
+        QTRY_VERIFY(h.window.ListCaptions().contains("COUNT"));
 
         // A directory renamed in the tree ends selected under its new name.
         QVERIFY(h.window.TreeView1Edited(h.Node("HOME GAMES"), "PLAY"));
