@@ -12,12 +12,12 @@
 #include <mutex>
 #include <optional>
 
-#include "cli/BuiltInCalculator.h"
 #include "cli/CliCommands.h"
-#include "cli/CliSettings.h"
 #include "cli/ConsoleUiBridge.h"
 #include "cli/HelpText.h"
 #include "cli/InterruptWatcher.h"
+#include "frontend/BuiltInCalculator.h"
+#include "frontend/StoredSettings.h"
 #include "link/CommLink.h"
 #include "link/Trace.h"
 #include "session/SessionCommands.h"
@@ -29,6 +29,9 @@
 
 namespace vaddex::cli {
 namespace {
+
+using frontend::BuiltInCalculator;
+using frontend::StoredSettings;
 
 constexpr const char* kProgram = "vaddex-cli";
 constexpr int kDefaultColumns = 80;
@@ -125,7 +128,11 @@ int RunCommand(const CliOptions& options, const StoredSettings& stored) {
 
     std::unique_ptr<BuiltInCalculator> calculator;
     if (options.port && BuiltInCalculator::IsSimPort(*options.port)) {
-        calculator = std::make_unique<BuiltInCalculator>(*options.port);
+        try {
+            calculator = std::make_unique<BuiltInCalculator>(*options.port);
+        } catch (const frontend::UnknownSimModel& e) {
+            throw UsageError(e.what());
+        }
         gUsbRootToRemove = calculator->UsbRoot();
     }
     InterruptWatcher watcher([&ui] {
@@ -138,12 +145,14 @@ int RunCommand(const CliOptions& options, const StoredSettings& stored) {
     link.SetUsbIds(stored.usbIds);
     TXModemServer session(link, ui);
     session.OnStatus = [&ui](TXModemServer&, const std::string& text) { ui.ShowStatusText(text); };
-    int speed = options.speed.value_or(stored.speed);
+    // Without a stored speed the command line keeps to the slow one every calculator takes.
+    int speed =
+        options.speed.value_or(stored.speedStored ? stored.speed : frontend::kFallbackSpeed);
     session.SetSpeed(std::to_string(speed));
     ui.SetTextMode(options.textMode);
     state.addCR = stored.addCR && !options.noCR;
     state.trans031 = stored.trans031 && !options.noTrans031;
-    state.transIO = AdjustTransIO(options.transIO.value_or(stored.transIO), state.addCR);
+    state.transIO = frontend::AdjustTransIO(options.transIO.value_or(stored.transIO), state.addCR);
 
     TXPObject root("HOME", kDirectoryTypeCode, 0, nullptr, &session);
     root.TypeName = "Directory";
@@ -197,7 +206,7 @@ int RunCli(const std::vector<std::string>& arguments) {
             return CliCommands::kSuccess;
         }
         CheckCommandArguments(options);
-        return RunCommand(options, ReadStoredSettings());
+        return RunCommand(options, frontend::ReadStoredSettings());
     } catch (const UsageError& e) {
         PrintError(e.what());
         std::cerr << "Try '" << kProgram << " --help'.\n";

@@ -300,11 +300,9 @@ int CliCommands::Move() {
     }
     std::string from = item->Name;
     bool directory = item->IsDirectory() || item->TypeCode == kUnknownIconTypeCode;
-    TXModemServer& session = commands_.Session();
-    if (!session.CheckName(from) || !session.CheckName(newName)) {
+    if (!commands_.RenameItem(from, newName, directory)) {
         return kFailed;
     }
-    session.MoveVar(from, newName, directory);
     Reread();
     if (FindItem(newName) == nullptr || FindItem(from) != nullptr) {
         throw CommandFailed(from + ": not renamed");

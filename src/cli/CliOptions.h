@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/CliErrors.h"
+#include "frontend/StoredSettings.h"
 
 namespace vaddex::cli {
 
@@ -33,8 +34,7 @@ struct CliOptions {
     std::vector<std::string> arguments;
 };
 
-// The speeds the port can be set to.
-inline constexpr int kSpeeds[] = {4800, 9600, 14400, 19200, 38400, 57600, 115200};
+using frontend::kSpeeds;
 
 // Reads the arguments (without the program name). Options may stand before or after the
 // command; "--" ends them. Throws UsageError naming what is wrong.

@@ -63,6 +63,16 @@ void SessionCommands::ChangeToCurrentDir() {
     session_.ChangeDir(CurrentPath);
 }
 
+bool SessionCommands::RenameItem(const std::string& oldName, const std::string& newName,
+                                 bool isDirectory) {
+    if (!session_.CheckName(oldName) || !session_.CheckName(newName)) {
+        return false;
+    }
+    ChangeToCurrentDir();
+    session_.MoveVar(oldName, newName, isDirectory);
+    return true;
+}
+
 // --- connecting and rereading -------------------------------------------------------------
 
 void SessionCommands::ConnectToCalculator(const std::function<void()>& showTree) {

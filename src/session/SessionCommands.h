@@ -49,6 +49,9 @@ public:
     TXPObject& FindDirectory(const std::string& path);
     // Blocks while the calculator changes to CurrentPath.
     void ChangeToCurrentDir();
+    // Renames an item of CurrentPath once both names pass the improper-name question; false
+    // (and nothing sent) when the user declined. Blocks until the calculator has renamed it.
+    bool RenameItem(const std::string& oldName, const std::string& newName, bool isDirectory);
 
     // --- names ---------------------------------------------------------------------------
     // ".txt" in text mode; in binary mode ".zq" with AddExtension, else nothing.

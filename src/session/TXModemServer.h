@@ -107,6 +107,11 @@ public:
     std::vector<std::string> ReadStackLines();
 
 private:
+    // The protocol's delays (the session's unqualified Pause calls land here): waits at
+    // least `ms`; on the UI thread in short slices that let window events run, so a long
+    // delay does not freeze the window.
+    void Pause(int ms);
+
     CommLink& link_;
     UiBridge& ui_;
 };
