@@ -5,6 +5,8 @@
 #include <QTimer>
 
 #include "app/BridgeHooks.h"
+#include "app/CopyController.h"
+#include "app/ItemCommands.h"
 #include "frontend/StoredSettings.h"
 #include "objects/CalcNames.h"
 
@@ -62,6 +64,7 @@ MainProgram::MainProgram(const ProgramArguments& arguments)
         placement_.Save();
     };
     bridge_.onPromptShown = [this](int) { window_.UpdateControls(); };
+    InstallCommands();
     if (calculator_) {
         port_ = QString::fromStdString(calculator_->PortName());
         PlayPrompts();
@@ -78,6 +81,18 @@ void MainProgram::Show() {
     window_.show();
     for (QWidget* topLevel : QApplication::topLevelWidgets()) {
         MarkHelpHints(topLevel);
+    }
+}
+
+void MainProgram::InstallCommands() {
+    try {
+        copy_ = new CopyController(window_, DesktopFileFolder());
+    } catch (const std::exception& e) {
+        // Without a private folder nothing can be handed to the desktop: copying stays off.
+        bridge_.LogWindow().Append(e.what());
+    }
+    if (copy_ != nullptr) {
+        items_ = new ItemCommands(window_, *copy_);
     }
 }
 

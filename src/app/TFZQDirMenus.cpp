@@ -324,6 +324,9 @@ void TFZQDir::UpdateControls() {
     if (rules.forceNotBusy && busy_) {
         SetBusy(false);
     }
+    if (onControlsUpdated) {
+        onControlsUpdated();
+    }
 }
 
 void TFZQDir::EnableCommand(Command command, bool enabled) {
