@@ -338,7 +338,11 @@ bool TFZQDir::PaneKeyPress(QObject* watched, QKeyEvent* key) {
 
 bool TFZQDir::eventFilter(QObject* watched, QEvent* event) {
     bool pane = watched == tree_ || watched == details_ || watched == icons_;
-    if (pane && (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonPress)) {
+    // While busy the panes are disabled and Qt moves the focus on by itself: that is no choice
+    // of the user's, and must not make the other pane the active one.
+    bool chosen =
+        event->type() == QEvent::MouseButtonPress || (event->type() == QEvent::FocusIn && !busy_);
+    if (pane && chosen) {
         activePane_ = watched == tree_ ? Pane::Tree : Pane::List;
     }
     if (pane && event->type() == QEvent::KeyPress) {
