@@ -52,6 +52,7 @@ CopyController::CopyController(TFZQDir& window, DesktopFileFolder folder)
     treeTarget_->OnDrop = [this](Qt::KeyboardModifiers, QPoint point, std::uint32_t&) {
         FileTargetTreeDrop(treeTarget_->DroppedFiles, point);
     };
+    runDrag = [](TFileSource& source, QWidget* from) { source.StartDrag(from); };
     AttachTargets();
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(window_.details_),
                                     static_cast<QAbstractItemView*>(window_.icons_),
@@ -257,7 +258,7 @@ void CopyController::StartDrag(Pane pane) {
     }
     QWidget* from = pane == Pane::Tree ? static_cast<QWidget*>(window_.tree_)
                                        : window_.listStack_->currentWidget();
-    source->StartDrag(from);
+    runDrag(*source, from);
     if (wholeCalculator) {
         AttachTargets();
     }

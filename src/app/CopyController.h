@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPersistentModelIndex>
 #include <QPoint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 
 class QAbstractItemView;
 class QMouseEvent;
+class QWidget;
 
 namespace vaddex {
 class TXPObject;
@@ -58,6 +60,8 @@ public:
     void StartDrag(Pane pane);
     // Whether the window's own panes take drops now (not while the root is dragged out).
     bool PanesAcceptDrops() const;
+    // Runs the platform's drag of the source from the pane; blocks until it ends.
+    std::function<void(TFileSource& source, QWidget* from)> runDrag;
 
     const DesktopFileFolder& Folder() const { return folder_; }
 

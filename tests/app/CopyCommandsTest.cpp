@@ -206,6 +206,20 @@ private slots:
         QCOMPARE(FileName(x), std::string("X.zq"));  // in list order, after GREETING
         QVERIFY(Content(x).size() > 8);
 
+        // A press on a selected row and a move of two pixels drag the whole selection.
+        std::vector<std::string> dragged;
+        h.copy->runDrag = [&](TFileSource& from, QWidget*) { dragged = from.Files; };
+        QWidget* viewport = h.window.List()->viewport();
+        QPoint onX =
+            h.window.List()->visualRect(h.window.ListProxy()->index(h.Row("X"), 0)).center();
+        QTest::mousePress(viewport, Qt::LeftButton, {}, onX);
+        QMouseEvent move(QEvent::MouseMove, onX + QPoint(2, 0), viewport->mapToGlobal(onX),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, onX);
+        QCOMPARE(dragged.size(), std::size_t{2});
+        QCOMPARE(FileName(dragged[1]), std::string("X"));
+
         // The whole calculator dragged from the tree becomes an archive named for the date.
         h.SelectNode("HOME");
         source = h.copy->PrepareDrag(Pane::Tree);
@@ -214,6 +228,15 @@ private slots:
         QCOMPARE(urls.size(), 1);
         std::string archive = FileName(urls[0].toLocalFile().toStdString());
         QCOMPARE(archive, h.window.Commands().DefaultArchiveName());
+
+        // While the whole calculator is dragged out, the window's own panes take no drop.
+        bool acceptedDuring = true;
+        h.copy->runDrag = [&](TFileSource&, QWidget*) {
+            acceptedDuring = h.copy->PanesAcceptDrops();
+        };
+        h.copy->StartDrag(Pane::Tree);
+        QVERIFY(!acceptedDuring);
+        QVERIFY(h.copy->PanesAcceptDrops());
         QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
     }
 
