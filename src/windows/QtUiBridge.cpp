@@ -1,0 +1,190 @@
+#include "windows/QtUiBridge.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+#include <exception>
+
+#include "util/Errors.h"
+#include "windows/DisplayText.h"
+
+namespace vaddex::gui {
+
+QtUiBridge::QtUiBridge(QWidget* mainWindow, CalculatorState& state)
+    : mainWindow_(mainWindow), state_(state) {
+    // Made in the order the program has always made them.
+    prompt_ = std::make_unique<TFDownLd>();
+    log_ = std::make_unique<TFLog>();
+    status_ = std::make_unique<TFCmStatus>();
+    working_ = std::make_unique<TFCmndStatus>();
+    connectStatus_ = std::make_unique<TFCnctStatus>();
+    replace_ = std::make_unique<TFReplaceFile>();
+    badFile_ = std::make_unique<TFBadFile>();
+    status_->SetLog(log_.get());
+    for (TCentredDialog* window :
+         {static_cast<TCentredDialog*>(prompt_.get()), static_cast<TCentredDialog*>(status_.get()),
+          static_cast<TCentredDialog*>(working_.get()),
+          static_cast<TCentredDialog*>(connectStatus_.get()),
+          static_cast<TCentredDialog*>(replace_.get()),
+          static_cast<TCentredDialog*>(badFile_.get())}) {
+        window->SetOwnerWindow(mainWindow);
+    }
+    prompt_->OnShown = [this](int kind) {
+        if (onPromptShown) {
+            onPromptShown(kind);
+        }
+    };
+    working_->OnShownChanged = [this](bool shown) {
+        if (onWorkingChanged) {
+            onWorkingChanged(shown);
+        }
+    };
+}
+
+QtUiBridge::~QtUiBridge() {
+    // The windows' hooks point back here.
+    prompt_->OnShown = nullptr;
+    working_->OnShownChanged = nullptr;
+}
+
+void QtUiBridge::ProcessEvents() {
+    QCoreApplication::processEvents();
+}
+
+bool QtUiBridge::IsUiThread() const {
+    return QThread::currentThread() == thread();
+}
+
+void QtUiBridge::RunOnUiThread(const std::function<void()>& fn) {
+    if (IsUiThread()) {
+        fn();
+        return;
+    }
+    bool ran = false;
+    std::exception_ptr error;
+    // No exception may cross into Qt's event dispatch: it is carried back to this thread.
+    bool posted = QMetaObject::invokeMethod(
+        this,
+        [&] {
+            try {
+                fn();
+            } catch (...) {
+                error = std::current_exception();
+            }
+            ran = true;
+        },
+        Qt::BlockingQueuedConnection);
+    if (error) {
+        std::rethrow_exception(error);
+    }
+    if (!posted || !ran) {
+        throw ConnectionError();
+    }
+}
+
+void QtUiBridge::SetConnected(bool connected) {
+    connected_ = connected;
+    if (!connected) {
+        CloseWorking();
+    }
+    if (onConnectedChanged) {
+        onConnectedChanged(connected);
+    }
+}
+
+void QtUiBridge::FocusMainWindow() {
+    if (mainWindow_) {
+        mainWindow_->activateWindow();
+    }
+}
+
+void QtUiBridge::ShowMessage(const std::string& caption, const std::string& text) {
+    QMessageBox box(QMessageBox::Information, DisplayText(caption), DisplayText(text),
+                    QMessageBox::Ok, mainWindow_);
+    box.exec();
+}
+
+void QtUiBridge::ShowConnectStatus() {
+    connectStatus_->show();
+    // Once, so that the notice is painted before the port search blocks.
+    QCoreApplication::processEvents();
+}
+
+void QtUiBridge::ShowWorking() {
+    working_->show();
+}
+
+void QtUiBridge::FocusWorking() {
+    working_->activateWindow();
+    working_->BitBtn1->setFocus();
+}
+
+bool QtUiBridge::ShowPrompt(int kind, const std::string& caption) {
+    return prompt_->ShowPrompt(kind, caption);
+}
+
+bool QtUiBridge::ShowTextPrompt(const std::string& text, const std::string& caption) {
+    return prompt_->ShowTextPrompt(text, caption);
+}
+
+void QtUiBridge::FocusPrompt() {
+    prompt_->activateWindow();
+}
+
+ModalResult QtUiBridge::RunStatus(const std::string& caption, bool showCancel) {
+    return status_->RunStatus(caption, showCancel);
+}
+
+void QtUiBridge::UpdateStatus(const std::string& text, int kind, std::int64_t position,
+                              std::int64_t maximum, std::int64_t spare) {
+    status_->UpdateStatus(text, kind, position, maximum, spare);
+}
+
+ModalResult QtUiBridge::AskReplace(const std::string& name, int fileCount) {
+    return replace_->AskReplace(name, fileCount);
+}
+
+int QtUiBridge::AskWrongFile(const std::string& fileName, const std::string& kind,
+                             bool offerChoice) {
+    return badFile_->AskWrongFile(fileName, kind, offerChoice);
+}
+
+void QtUiBridge::Beep() {
+    QApplication::beep();
+}
+
+void QtUiBridge::SetBusy(bool busy) {
+    if (busy == busy_) {
+        return;
+    }
+    busy_ = busy;
+    if (onBusyChanged) {
+        onBusyChanged(busy);
+    }
+}
+
+void QtUiBridge::SetTextMode(bool textMode) {
+    state_.textMode = textMode;
+    if (onTextModeChanged) {
+        onTextModeChanged(textMode);
+    }
+}
+
+void QtUiBridge::SetSeries(const std::string& series) {
+    state_.SetSeries(series);
+    if (onSeriesChanged) {
+        onSeriesChanged(state_.series);
+    }
+    if (onModelChanged) {
+        onModelChanged(state_.modelName);
+    }
+}
+
+void QtUiBridge::SetModel(const std::string& model) {
+    state_.SetModel(model);
+    if (onModelChanged) {
+        onModelChanged(state_.modelName);
+    }
+}
+
+}  // namespace vaddex::gui

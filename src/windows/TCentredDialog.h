@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+
+namespace vaddex::gui {
+
+// A secondary window that centres itself over its owner (the main window) every time it is
+// shown and stays above it. Without an owner it stays where it is.
+class TCentredDialog : public QDialog {
+public:
+    explicit TCentredDialog(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+
+    void SetOwnerWindow(QWidget* owner) { owner_ = owner; }
+    QWidget* OwnerWindow() const { return owner_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // Added to the centred position (the connect status sits a little left of centre).
+    virtual QPoint CentreOffset() const { return {}; }
+
+private:
+    QPointer<QWidget> owner_;
+};
+
+}  // namespace vaddex::gui

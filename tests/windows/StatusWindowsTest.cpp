@@ -1,0 +1,442 @@
+// The operator prompt, the progress and log windows, the put questions and window placement,
+// and the window's UiBridge driving a real session against the simulated calculator.
+
+#include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "link/CommLink.h"
+#include "objects/TextFileForm.h"
+#include "session/PromptTexts.h"
+#include "session/TXModemServer.h"
+#include "session/TXPObject.h"
+#include "support/SimFixture.h"
+#include "util/Errors.h"
+#include "util/FileIo.h"
+#include "windows/DisplayText.h"
+#include "windows/QtUiBridge.h"
+
+using namespace vaddex;
+using namespace vaddex::gui;
+
+namespace {
+
+// Runs `fn` from the event loop once `ready` holds (a modal window is up), looking every 10 ms.
+// The look goes with `owner`.
+void WhenReady(QObject* owner, std::function<bool()> ready, std::function<void()> fn) {
+    auto* timer = new QTimer(owner);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, ready, fn] {
+        if (ready()) {
+            timer->stop();
+            timer->deleteLater();
+            fn();
+        }
+    });
+    timer->start(10);
+}
+
+void WhenShown(QWidget* window, std::function<void()> fn) {
+    WhenReady(
+        window, [window] { return window->isVisible(); }, std::move(fn));
+}
+
+QString Expected(int kind, bool rpn) {
+    return DisplayText(PromptText(kind, rpn)).chopped(1);  // the last line end is not shown
+}
+
+// The session side of a window, on the bridge, against a simulated calculator.
+struct BridgeSession {
+    explicit BridgeSession(test::SimFixture& sim) : ui(nullptr, sim.State()), link(ui) {
+        session = std::make_unique<TXModemServer>(link, ui);
+        session->SetSpeed("9600");
+        root.Name = "HOME";
+        root.TypeCode = kDirectoryTypeCode;
+        root.TypeName = "Directory";
+        root.Server = session.get();
+    }
+    ~BridgeSession() { root.ClearChildren(); }
+
+    const TXPObject* Child(const std::string& name) const {
+        for (const auto& child : root.Children) {
+            if (child->Name == name) {
+                return child.get();
+            }
+        }
+        return nullptr;
+    }
+
+    QtUiBridge ui;
+    CommLink link;
+    std::unique_ptr<TXModemServer> session;
+    TXPObject root;
+};
+
+test::SimFixtureOptions BigObjectCalculator(bool paced) {
+    test::SimFixtureOptions options;
+    options.connect = false;
+    options.calculator.memoryBytes = 1024 * 1024;
+    options.server.pacing = paced;
+    return options;
+}
+
+std::string PackedText(std::size_t size) {
+    std::string text;
+    for (std::size_t i = 0; text.size() < size; ++i) {
+        text += "line " + std::to_string(i) + ";";
+    }
+    text.resize(size);
+    return WrapAsStringObject(text, "K8").substr(8);
+}
+
+}  // namespace
+
+class StatusWindowsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void promptKinds_data();
+    void promptKinds();
+    void switchingWordingRelaysTheOpenPrompt();
+    void textPromptHidesTheModeGroup();
+    void progressWindowShowsReportsAndLogsEveryText();
+    void cancelClosesTheProgressWindowWithCancel();
+    void threadReportsRunOnTheUiThread();
+    void replaceAndWrongFileQuestions();
+    void placementIsSavedAndRestored();
+    void getThroughTheBridge();
+    void cancelOnTheProgressWindowEndsTheTransfer();
+
+private:
+    QTemporaryDir settingsDir_;
+};
+
+void StatusWindowsTest::initTestCase() {
+    QVERIFY(settingsDir_.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir_.path());
+}
+
+void StatusWindowsTest::promptKinds_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("rpn");
+    QTest::addColumn<QString>("caption");  // given by the caller
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("okText");  // empty: OK hidden (a notice that stays up)
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<bool>("okCentred");
+
+    QTest::newRow("kind 1 waits with Cancel only") << 1 << true << ""
+                                                   << "Set the Calculator"
+                                                   << "" << true << false;
+    QTest::newRow("kind 2 has only a centred OK") << 2 << true << ""
+                                                  << "Set the Calculator"
+                                                  << "OK" << false << true;
+    QTest::newRow("kind 3 ALG keeps the one wording") << 3 << false << ""
+                                                      << "Set the Calculator"
+                                                      << "" << true << false;
+    QTest::newRow("kind 4 ALG wording") << 4 << false << ""
+                                        << "Set the Calculator"
+                                        << "" << true << false;
+    QTest::newRow("kind 5 has only a centred OK") << 5 << false << ""
+                                                  << "Set the Calculator"
+                                                  << "OK" << false << true;
+    QTest::newRow("kind 6 RPN asks OK or Cancel") << 6 << true << ""
+                                                  << "Set the Calculator"
+                                                  << "OK" << true << false;
+    QTest::newRow("kind 6 ALG wording") << 6 << false << ""
+                                        << "Set the Calculator"
+                                        << "OK" << true << false;
+    QTest::newRow("kind 8 ALG adds then ENTER") << 8 << false << ""
+                                                << "Set the Calculator"
+                                                << "OK" << true << false;
+    QTest::newRow("kind 9 offers Connect") << 9 << true << ""
+                                           << "Wait for the Calculator"
+                                           << "Connect" << true << false;
+    QTest::newRow("kind 10 takes the caller's caption") << 10 << true << "Do Another Capture?"
+                                                        << "Do Another Capture?"
+                                                        << "" << true << false;
+}
+
+// Every kind's text, caption and buttons; a modal kind answers OK, a notice returns at once.
+void StatusWindowsTest::promptKinds() {
+    QFETCH(int, kind);
+    QFETCH(bool, rpn);
+    QFETCH(QString, caption);
+    QFETCH(QString, title);
+    QFETCH(QString, okText);
+    QFETCH(bool, cancel);
+    QFETCH(bool, okCentred);
+
+    QWidget main;
+    main.setGeometry(100, 100, 600, 400);
+    TFDownLd prompt(rpn);
+    prompt.SetOwnerWindow(&main);
+    int shownKind = -1;
+    prompt.OnShown = [&](int shown) { shownKind = shown; };
+    bool checked = false;
+    auto check = [&] {
+        QCOMPARE(prompt.windowTitle(), title);
+        QCOMPARE(prompt.Memo1->text(), Expected(kind, rpn));
+        QVERIFY(prompt.grpPrompt->isVisible());
+        QCOMPARE((rpn ? prompt.rbtnRPN : prompt.rbtnALG)->isChecked(), true);
+        QCOMPARE(prompt.btnOK->isVisible(), !okText.isEmpty());
+        QCOMPARE(prompt.btnCancel->isVisible(), cancel);
+        if (!okText.isEmpty()) {
+            QCOMPARE(prompt.btnOK->text(), okText);
+        }
+        if (okCentred) {
+            QVERIFY(qAbs(prompt.btnOK->geometry().center().x() - prompt.width() / 2) <= 2);
+        }
+        // Centred over the main window.
+        QVERIFY(qAbs(prompt.geometry().center().x() - main.geometry().center().x()) <= 2);
+        checked = true;
+    };
+    if (okText.isEmpty()) {
+        QCOMPARE(prompt.ShowPrompt(kind, caption.toStdString()), false);
+        QVERIFY(prompt.isVisible());
+        check();
+    } else {
+        WhenShown(&prompt, [&] {
+            check();
+            prompt.btnOK->click();
+        });
+        QCOMPARE(prompt.ShowPrompt(kind, caption.toStdString()), true);
+        QVERIFY(!prompt.isVisible());
+    }
+    QVERIFY(checked);
+    QCOMPARE(shownKind, kind);
+    QCOMPARE(prompt.CurrentPromptKind(), kind);
+}
+
+void StatusWindowsTest::switchingWordingRelaysTheOpenPrompt() {
+    TFDownLd prompt(true);
+    prompt.ShowPrompt(kPromptXRecvBefore, "");
+    int rpnHeight = prompt.height();
+    prompt.rbtnALG->click();
+    QCOMPARE(prompt.RPNPrompts(), false);
+    QCOMPARE(prompt.Memo1->text(), Expected(kPromptXRecvBefore, false));
+    QVERIFY(prompt.height() > rpnHeight);  // one more line
+    QVERIFY(prompt.isVisible() && !prompt.isModal() && !prompt.btnOK->isVisible());
+    prompt.btnCancel->click();  // Cancel hides a notice: the waiting caller sees it gone
+    QVERIFY(!prompt.isVisible());
+    prompt.HidePrompt(kPromptXRecvBefore);  // hiding what is already hidden changes nothing
+    QVERIFY(!prompt.isVisible());
+}
+
+void StatusWindowsTest::textPromptHidesTheModeGroup() {
+    TFDownLd prompt(true);
+    WhenShown(&prompt, [&] {
+        QVERIFY(!prompt.grpPrompt->isVisible());
+        QCOMPARE(prompt.Memo1->y(), 8);
+        QCOMPARE(prompt.Memo1->text(), QString("Rename?\nA\\->B"));
+        QVERIFY(prompt.btnOK->isVisible() && prompt.btnCancel->isVisible());
+        QCOMPARE(prompt.windowTitle(), QString("Improper Variable Name"));
+        prompt.btnCancel->click();
+    });
+    QCOMPARE(prompt.ShowTextPrompt("Rename?\r\nA\\->B\r\n", "Improper Variable Name"), false);
+}
+
+void StatusWindowsTest::progressWindowShowsReportsAndLogsEveryText() {
+    TFLog log;
+    TFCmStatus status;
+    status.SetLog(&log);
+    status.UpdateStatus("before", 1, 0, 0, 0);  // not showing: nothing shown, nothing logged
+    WhenShown(&status, [&] {
+        status.UpdateStatus("Copying /tmp/X.zq", 1, 0, 0, 0);
+        QCOMPARE(status.Label1->text(), QString("Copying /tmp/X.zq"));
+        status.UpdateStatus("1 KB of 10 KB\r\n120 B/s", 2, 10, 100, 0);
+        QCOMPARE(status.ProgressBar2->maximum(), 100);
+        QCOMPARE(status.ProgressBar2->value(), 10);
+        status.UpdateStatus("", 3, 0, 0, 0);
+    });
+    QCOMPARE(status.RunStatus("Copying X", true), ModalResult::OK);
+    QVERIFY(!status.isVisible());
+    QCOMPARE(status.Label1->text(), QString("1 KB of 10 KB\n120 B/s"));  // kind 3 leaves it
+    QCOMPARE(log.Text(), QString("Copying /tmp/X.zq\n1 KB of 10 KB\n120 B/s\n"));
+    status.UpdateStatus("after", 0, 0, 0, 0);
+    QVERIFY(!log.Text().contains("after"));
+
+    log.btnClear->click();
+    log.Append("next");
+    QCOMPARE(log.Text(), QString("next"));
+}
+
+void StatusWindowsTest::cancelClosesTheProgressWindowWithCancel() {
+    TFCmStatus status;
+    WhenShown(&status, [&] {
+        QVERIFY(status.BitBtn1->isVisible() && status.BitBtn1->isEnabled());
+        QCOMPARE(status.Label1->text(), QString());
+        status.BitBtn1->click();
+    });
+    QCOMPARE(status.RunStatus("Capturing Screen", true), ModalResult::Cancel);
+    QCOMPARE(status.windowTitle(), QString("Capturing Screen"));
+}
+
+// A thread's reports are run on the UI thread while the progress window's modal loop runs,
+// and an error raised there reaches the thread.
+void StatusWindowsTest::threadReportsRunOnTheUiThread() {
+    CalculatorState state;
+    QtUiBridge ui(nullptr, state);
+    std::atomic<bool> ranOnUi{true};
+    std::atomic<bool> errorReachedThread{false};
+    std::thread worker([&] {
+        ui.RunOnUiThread([&] {
+            ranOnUi = ranOnUi && ui.IsUiThread();
+            ui.UpdateStatus("from the thread", 1, 0, 0, 0);
+        });
+        try {
+            ui.RunOnUiThread([] { RaiseError("on the UI thread"); });
+        } catch (const OperationError& e) {
+            errorReachedThread = std::string(e.what()) == "Error (on the UI thread)";
+        }
+        ui.RunOnUiThread([&] { ui.UpdateStatus("", 3, 0, 0, 0); });
+    });
+    ModalResult result = ui.RunStatus("Copying", true);
+    worker.join();
+    QCOMPARE(result, ModalResult::OK);
+    QVERIFY(ranOnUi);
+    QVERIFY(errorReachedThread);
+    QCOMPARE(ui.LogWindow().Text(), QString("from the thread\n"));
+}
+
+void StatusWindowsTest::replaceAndWrongFileQuestions() {
+    TFReplaceFile replace;
+    WhenShown(&replace, [&] {
+        QVERIFY(!replace.btnAll->isVisible());
+        QVERIFY(replace.Memo1->text().contains("already contains a file named A\\->B."));
+        replace.btnYes->click();
+    });
+    QCOMPARE(replace.AskReplace("A\\->B", 1), ModalResult::Yes);
+    WhenShown(&replace, [&] { replace.btnAll->click(); });
+    QCOMPARE(replace.AskReplace("X", 2), ModalResult::All);
+    WhenShown(&replace, [&] { QTest::keyClick(&replace, Qt::Key_Escape); });
+    QCOMPARE(replace.AskReplace("X", 2), ModalResult::Cancel);
+
+    TFBadFile bad;
+    WhenShown(&bad, [&] {
+        QVERIFY(bad.btnText->isVisible() && !bad.btnYes->isVisible());
+        QVERIFY(bad.Memo1->text().endsWith("How should this file be downloaded?"));
+        bad.btnText->click();
+    });
+    QCOMPARE(bad.AskWrongFile("/tmp/a.doc", "doc", true), kWrongFileText);
+    WhenShown(&bad, [&] { bad.btnBinary->click(); });
+    QCOMPARE(bad.AskWrongFile("/tmp/a.doc", "doc", true), kWrongFileBinary);
+    WhenShown(&bad, [&] { QTest::keyClick(&bad, Qt::Key_Escape); });
+    QCOMPARE(bad.AskWrongFile("/tmp/a.doc", "doc", true), int(ModalResult::Cancel));
+    WhenShown(&bad, [&] {
+        QVERIFY(bad.Memo1->text().contains("is a K7 file and does not match"));
+        QVERIFY(!bad.btnText->isVisible() && bad.btnYes->isVisible());
+        bad.btnYes->click();
+    });
+    QCOMPARE(bad.AskWrongFile("/tmp/a.zq", "K7", false), int(ModalResult::OK));
+}
+
+void StatusWindowsTest::placementIsSavedAndRestored() {
+    {
+        QWidget sizeable;
+        sizeable.setGeometry(40, 50, 300, 200);
+        auto* list = new QWidget(&sizeable);
+        list->setObjectName("ListView1");
+        list->setGeometry(3, 4, 50, 60);
+        QWidget fixed;
+        fixed.setFixedSize(120, 80);
+        fixed.move(70, 90);
+        TWindowPosSave saver(&sizeable, "Sizeable");
+        saver.SetImportantComponents({"listview1"});  // names compare ignoring case
+        saver.Save();
+        TWindowPosSave(&fixed, "Fixed").Save();
+    }
+    QSettings settings("Zenquist", "Vaddex");
+    QCOMPARE(settings.value("Sizeable/Width").toString(), QString("300"));
+    QCOMPARE(settings.value("Sizeable/Visible").toString(), QString("0"));
+    QVERIFY(!settings.contains("Fixed/Width"));  // a fixed border keeps only its place
+    QCOMPARE(settings.value("Sizeable/ListView1Height").toString(), QString("60"));
+
+    // A place on no screen (a monitor since removed) is not taken.
+    settings.setValue("Fixed/Left", "-30000");
+    settings.sync();
+    QWidget offScreen;
+    offScreen.setFixedSize(120, 80);
+    offScreen.move(10, 20);
+    TWindowPosSave(&offScreen, "Fixed").Restore();
+    QCOMPARE(offScreen.pos(), QPoint(10, 20));
+
+    settings.setValue("Sizeable/Top", "12px");  // not an integer: the current value stays
+    settings.sync();
+    QWidget restored;
+    restored.setGeometry(5, 7, 50, 60);
+    TWindowPosSave(&restored, "Sizeable").Restore();
+    QCOMPARE(restored.pos(), QPoint(40, 7));
+    QCOMPARE(restored.size(), QSize(300, 200));
+
+    // The log window stores its place when closed and takes it back when made again.
+    {
+        TFLog log;
+        log.show();
+        log.move(33, 44);
+        log.resize(400, 300);
+        log.close();
+    }
+    TFLog again;
+    QCOMPARE(again.pos(), QPoint(33, 44));
+    QCOMPARE(again.size(), QSize(400, 300));
+    QVERIFY(again.isVisible());  // it was visible when closed
+    again.close();
+}
+
+// A connect and a get of a multi-block object through the bridge: the transfer thread's
+// reports reach the progress window while its modal loop runs.
+void StatusWindowsTest::getThroughTheBridge() {
+    test::SimFixture sim(BigObjectCalculator(false));
+    const std::string object = PackedText(6000);
+    QVERIFY(sim.StoreAt("HOME BIG", object));
+    BridgeSession side(sim);
+    std::vector<bool> working;
+    side.ui.onWorkingChanged = [&](bool shown) { working.push_back(shown); };
+    side.session->Connect(sim.PortName());
+    QVERIFY(side.ui.Connected());
+    QVERIFY(!side.ui.IsConnectStatusVisible());
+    side.session->ReadDirectoryTree(side.root);
+    const TXPObject* big = side.Child("BIG");
+    QVERIFY(big != nullptr);
+
+    std::string path = sim.Files().File("BIG.zq");
+    QVERIFY(side.session->GetToFile("BIG", path, big->Size, big->TypeCode));
+    std::string bytes;
+    QVERIFY(ReadWholeFile(path, bytes));
+    QVERIFY(bytes.size() > object.size());
+    QCOMPARE(bytes.substr(bytes.size() - object.size()), object);
+    QVERIFY(!side.ui.StatusWindow().isVisible());
+    QVERIFY(side.ui.LogWindow().Text().contains("5/5 Kbytes"));
+    QVERIFY(side.ui.StatusWindow().ProgressBar2->value() > 0);
+    QVERIFY(!working.empty() && !working.back());  // the working window came and went
+}
+
+void StatusWindowsTest::cancelOnTheProgressWindowEndsTheTransfer() {
+    test::SimFixture sim(BigObjectCalculator(true));
+    QVERIFY(sim.StoreAt("HOME BIG", PackedText(40000)));  // about 40 s at 9600 baud
+    BridgeSession side(sim);
+    side.session->Connect(sim.PortName());
+    side.session->ReadDirectoryTree(side.root);
+    const TXPObject* big = side.Child("BIG");
+    QVERIFY(big != nullptr);
+
+    TFCmStatus& status = side.ui.StatusWindow();
+    WhenReady(
+        &status, [&] { return status.isVisible() && status.ProgressBar2->value() > 0; },
+        [&] { status.BitBtn1->click(); });
+    std::string path = sim.Files().File("BIG.zq");
+    // Uncancelled, the paced get would end with the file written and true.
+    QVERIFY(!side.session->GetToFile("BIG", path, big->Size, big->TypeCode));
+    QVERIFY(!status.isVisible());
+}
+
+QTEST_MAIN(StatusWindowsTest)
+#include "StatusWindowsTest.moc"
