@@ -66,7 +66,8 @@ TFCapture* TFCapture::Existing() {
     return TheViewer().data();
 }
 
-TFCapture::TFCapture(QWidget* owner) : QMainWindow(owner, Qt::Window) {
+TFCapture::TFCapture(QWidget* owner)
+    : QMainWindow(owner, Qt::Window), windowPosSave1_(this, "ScreenCapture") {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kCaption);
     setMinimumSize(kMinimumSize, kMinimumSize);
@@ -86,6 +87,7 @@ TFCapture::TFCapture(QWidget* owner) : QMainWindow(owner, Qt::Window) {
     statusBar()->addWidget(sbCapture_, 1);
     statusBar()->setSizeGripEnabled(false);
 
+    windowPosSave1_.Restore();  // stays hidden: the placement is always stored as not visible
     QSettings stored("Zenquist", "Vaddex");
     CaptureSettings start;
     start.border.space = 4;  // kept when the stored value is out of range
@@ -193,8 +195,12 @@ void TFCapture::RenderCapture() {
     const QSize shown = DisplaySize();
     image1_->setFixedSize(shown);
     // Each picture pixel becomes a zoom x zoom block: no smoothing.
-    image1_->setPixmap(
-        QPixmap::fromImage(picture_.scaled(shown, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+    if (picture_.isNull()) {
+        image1_->clear();
+    } else {
+        image1_->setPixmap(QPixmap::fromImage(
+            picture_.scaled(shown, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+    }
     ready_ = true;
     FormResize();
     mnuCopyClick();
@@ -306,6 +312,8 @@ void TFCapture::ShowSaveError(const QString& text) {
 }
 
 void TFCapture::StoreSettings() {
+    // Never stored as visible, so the viewer does not reopen by itself at start-up.
+    windowPosSave1_.Save(true);
     QSettings stored("Zenquist", "Vaddex");
     settings_.Write(stored);
 }

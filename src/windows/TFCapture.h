@@ -6,6 +6,7 @@
 #include <QString>
 #include <string>
 
+#include "placement/TWindowPosSave.h"
 #include "windows/CaptureSettings.h"
 
 class QAction;
@@ -81,6 +82,7 @@ private:
     bool ready_ = false;
     QLabel* image1_ = nullptr;
     QLabel* sbCapture_ = nullptr;
+    TWindowPosSave windowPosSave1_;
 };
 
 }  // namespace vaddex::gui

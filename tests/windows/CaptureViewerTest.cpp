@@ -210,6 +210,10 @@ private slots:
         QCOMPARE(settings.value("ScreenCapture/BorderFrame").toString(), QString("0"));
         QCOMPARE(settings.value("ScreenCapture/Zoom").toString(), QString("3"));
         QCOMPARE(settings.value("ScreenCapture/BorderShow").toString(), QString("1"));
+        // The shown viewer is stored as hidden: it never reopens by itself at start-up.
+        QVERIFY(Viewer().isVisible());
+        QCOMPARE(settings.value("ScreenCapture/Visible").toString(), QString("0"));
+        QCOMPARE(settings.value("ScreenCapture/Width").toInt(), Viewer().width());
     }
 
     void savedFilesReadBack() {
