@@ -17,6 +17,8 @@
 #include <stdexcept>
 
 #include "objects/PictureFiles.h"
+#include "session/PromptTexts.h"
+#include "windows/TFDownLd.h"
 
 namespace vaddex::gui {
 namespace {
@@ -54,10 +56,10 @@ QImage ToImage(const ScreenPicture& picture) {
 
 }  // namespace
 
-TFCapture& TFCapture::Instance(QWidget* owner) {
+TFCapture& TFCapture::Instance(QWidget* owner, TFDownLd* prompt) {
     if (TheViewer().isNull()) {
         // Deleted by Qt when closed (WA_DeleteOnClose) or with its owner.
-        TheViewer() = new TFCapture(owner);
+        TheViewer() = new TFCapture(owner, prompt);
     }
     return *TheViewer();
 }
@@ -66,8 +68,8 @@ TFCapture* TFCapture::Existing() {
     return TheViewer().data();
 }
 
-TFCapture::TFCapture(QWidget* owner)
-    : QMainWindow(owner, Qt::Window), windowPosSave1_(this, "ScreenCapture") {
+TFCapture::TFCapture(QWidget* owner, TFDownLd* prompt)
+    : QMainWindow(owner, Qt::Window), windowPosSave1_(this, "ScreenCapture"), prompt_(prompt) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kCaption);
     setMinimumSize(kMinimumSize, kMinimumSize);
@@ -322,7 +324,9 @@ void TFCapture::closeEvent(QCloseEvent* event) {
     ready_ = false;
     StoreSettings();
     TheViewer() = nullptr;
-    emit Closed();
+    if (prompt_) {
+        prompt_->HidePrompt(kPromptCaptureAgain);
+    }
     event->accept();
 }
 

@@ -16,6 +16,8 @@ class QMenu;
 
 namespace vaddex::gui {
 
+class TFDownLd;
+
 // "Screen capture": one captured calculator screen drawn black on white inside an optional
 // margin and frame, shown enlarged by the zoom, copied to the clipboard, saved as a picture.
 // At most one exists; it deletes itself when closed.
@@ -23,8 +25,9 @@ class TFCapture : public QMainWindow {
     Q_OBJECT
 
 public:
-    // The program's viewer, made (as a window of `owner`) when there is none.
-    static TFCapture& Instance(QWidget* owner);
+    // The program's viewer, made (as a window of `owner`) when there is none. Closing it
+    // hides `prompt` when that shows "Do Another Capture?", which ends the capture loop.
+    static TFCapture& Instance(QWidget* owner, TFDownLd* prompt = nullptr);
     // The program's viewer, or nullptr.
     static TFCapture* Existing();
 
@@ -48,15 +51,13 @@ public:
 signals:
     // While a picture is saved: the main window is busy.
     void BusyChanged(bool busy);
-    // The viewer is closing: the main window hides the "Do Another Capture?" prompt.
-    void Closed();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    explicit TFCapture(QWidget* owner);
+    TFCapture(QWidget* owner, TFDownLd* prompt);
     ~TFCapture() override;
 
     void BuildMenus();
@@ -83,6 +84,7 @@ private:
     QLabel* image1_ = nullptr;
     QLabel* sbCapture_ = nullptr;
     TWindowPosSave windowPosSave1_;
+    QPointer<TFDownLd> prompt_;
 };
 
 }  // namespace vaddex::gui

@@ -13,8 +13,10 @@
 #include <memory>
 #include <string>
 
+#include "session/PromptTexts.h"
 #include "support/TempDir.h"
 #include "windows/TFCapture.h"
+#include "windows/TFDownLd.h"
 
 using vaddex::gui::TFCapture;
 
@@ -268,13 +270,18 @@ private slots:
         QCOMPARE(busy.at(1).at(0).toBool(), false);
     }
 
-    void closingForgetsTheViewer() {
-        Viewer().ShowCapture(LayoutA());
-        QSignalSpy closed(&Viewer(), &TFCapture::Closed);
-        QVERIFY(TFCapture::Existing() != nullptr);
-        Viewer().close();
-        QCOMPARE(closed.count(), 1);
-        QVERIFY(TFCapture::Existing() == nullptr);
+    void closingHidesOnlyTheAnotherCapturePrompt() {
+        vaddex::gui::TFDownLd prompt;
+        for (int kind : {vaddex::kPromptCaptureAgain, vaddex::kPromptCaptureFirst}) {
+            TFCapture& viewer = TFCapture::Instance(nullptr, &prompt);
+            viewer.ShowCapture(LayoutA());
+            prompt.ShowPrompt(kind, "Do Another Capture?");
+            QVERIFY(prompt.isVisible());
+            viewer.close();
+            QVERIFY(TFCapture::Existing() == nullptr);
+            QCOMPARE(prompt.isVisible(), kind != vaddex::kPromptCaptureAgain);
+            prompt.hide();
+        }
     }
 };
 
