@@ -75,14 +75,12 @@ TFCapture::TFCapture(QWidget* owner, TFDownLd* prompt)
     setMinimumSize(kMinimumSize, kMinimumSize);
     setObjectName("FCapture");
 
-    image1_ = new QLabel(this);
+    // The picture sits at the client's top left; a window made smaller clips it.
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+    image1_ = new QLabel(client);
     image1_->setObjectName("Image1");
     image1_->setToolTip("Captured Screen");
-    image1_->setScaledContents(true);
-    image1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    auto* client = new QWidget(this);
-    image1_->setParent(client);
-    setCentralWidget(client);
 
     sbCapture_ = new QLabel(this);
     sbCapture_->setObjectName("sbCapture");

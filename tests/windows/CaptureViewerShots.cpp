@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -72,6 +73,16 @@ int main(int argc, char** argv) {
         } else {
             std::printf("%s\n", qPrintable(path));
         }
+    }
+    // The View menu as it opens, with its radio items.
+    auto* view = qobject_cast<QMenu*>(viewer.findChild<QAction*>("mnuShowBorder")->parent());
+    if (view != nullptr) {
+        view->popup(viewer.mapToGlobal(QPoint(60, 20)));
+        QTest::qWait(200);
+        QString path = folder.filePath("capture-view-menu.png");
+        failures += view->grab().save(path) ? 0 : 1;
+        std::printf("%s\n", qPrintable(path));
+        view->hide();
     }
     viewer.close();
     return failures == 0 ? 0 : 1;
