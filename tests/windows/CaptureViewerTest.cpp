@@ -1,15 +1,19 @@
 // The screen capture viewer: what it draws from both screen layouts, how zoom and fit size
 // the window, what goes to the clipboard and into files, and the settings it keeps.
 
+#include <sys/resource.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
+#include <csignal>
 #include <memory>
 #include <string>
 
@@ -41,6 +45,28 @@ std::string LayoutB(int rows, int columns) {
     image[5] = static_cast<char>(columns);
     return image;
 }
+
+// While it lives, no file may grow past `bytes`: a write beyond fails as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*previousHandler_)(int) = SIG_DFL;
+};
 
 bool Black(const QImage& image, int x, int y) {
     return qGray(image.pixel(x, y)) < 128;
@@ -268,6 +294,22 @@ private slots:
         QVERIFY2(boxText_.contains("Not a directory"), qPrintable(boxText_));
         QCOMPARE(busy.count(), 2);
         QCOMPARE(busy.at(1).at(0).toBool(), false);
+
+        // A disk that fills up mid-write (a file size limit here): the old file stays whole
+        // and nothing else is left in the folder.
+        QFile old(File("full.bmp"));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        const auto filesBefore = QDir(QString::fromStdString(files_.Path())).entryList().size();
+        {
+            FileSizeLimit limit(4096);
+            AnswerNextMessageBox();
+            QVERIFY(!Viewer().SaveTo(File("full.bmp")));
+        }
+        QVERIFY2(boxText_.contains("File too large"), qPrintable(boxText_));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old"));
+        QCOMPARE(QDir(QString::fromStdString(files_.Path())).entryList().size(), filesBefore);
     }
 
     void closingHidesOnlyTheAnotherCapturePrompt() {
