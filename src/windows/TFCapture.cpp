@@ -30,6 +30,7 @@ const char* const kSaveFilter =
     "JPEG Files (*.jpg *.JPG *.jpeg *.JPEG);;Bitmaps (*.bmp *.BMP);;"
     "PNG Files (*.png *.PNG);;All Files (*)";
 constexpr int kMinimumSize = 100;
+constexpr int kHelpContext = 135000;
 constexpr int kMaxBorder = 9;
 
 // The last screen received: kept for the program, so a new viewer can draw it again.
@@ -74,6 +75,8 @@ TFCapture::TFCapture(QWidget* owner, TFDownLd* prompt)
     setWindowTitle(kCaption);
     setMinimumSize(kMinimumSize, kMinimumSize);
     setObjectName("FCapture");
+    // F1 and "What's This?" find the help page through this property.
+    setProperty("helpContext", kHelpContext);
 
     // The picture sits at the client's top left; a window made smaller clips it.
     auto* client = new QWidget(this);
