@@ -2,11 +2,13 @@
 
 #include <cctype>
 #include <charconv>
+#include <cstring>
 #include <ctime>
 
 #include "link/PortNames.h"
 #include "objects/CalcNames.h"
 #include "objects/ObjectSize.h"
+#include "session/ArchiveCheck.h"
 #include "session/DroppedFileCheck.h"
 #include "session/PromptTexts.h"
 #include "session/ScopeExit.h"
@@ -227,6 +229,7 @@ bool SessionCommands::PutDroppedFile(const std::string& path, bool& replaceAll, 
 }
 
 bool SessionCommands::ConfirmRestore(const std::string& path) {
+    RequireArchiveFile(path, session_.State().series);
     UiBridge& ui = Ui();
     ui.Beep();
     std::string question = FileNameOf(path) + "\r\n\r\n" + "Is a Calculator Backup file.\r\n" +
@@ -269,7 +272,7 @@ bool SessionCommands::WriteReceivedObject(const std::string& path) {
     const std::string& bytes = measured ? object : session_.Data;
     int error = 0;
     if (!WriteWholeFile(path, bytes, &error)) {
-        RaiseError("Unable to open file " + path + " " + std::to_string(error));
+        RaiseError("Unable to write file " + path + ": " + std::strerror(error));
     }
     if (!measured) {
         Ui().ShowMessage("Decompile Error", path + "\r\n" + "Cannot decompile this file.\r\n" +
@@ -294,6 +297,7 @@ bool SessionCommands::BackupToFile(const std::string& path) {
 }
 
 bool SessionCommands::RestoreFromFile(const std::string& path) {
+    RequireArchiveFile(path, session_.State().series);
     UiBridge& ui = Ui();
     ui.ProcessEvents();
     ui.SetBusy(false);
