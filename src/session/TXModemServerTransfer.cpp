@@ -162,14 +162,14 @@ void TXModemServer::RequireWholeObject(const std::string& name, int size) {
     std::string measured = Data;
     ObjectSizeResult sized = ObjectSize(measured);
     if (!sized.success) {
-        RaiseError(name + " arrived damaged: its object cannot be measured (" + sized.message +
-                   "); nothing was written");
+        RaiseError(name + " arrived damaged or incomplete: its object cannot be measured (" +
+                   sized.message + "); nothing was written");
     }
     std::size_t listed = static_cast<std::size_t>(size) + kFileHeaderSize;
     if (size > 0 && measured.size() != listed) {
-        RaiseError(name + " arrived damaged: it measures " + std::to_string(measured.size()) +
-                   " bytes where the listing gives " + std::to_string(listed) +
-                   "; nothing was written");
+        RaiseError(name + " did not arrive as listed: it measures " +
+                   std::to_string(measured.size()) + " bytes where the listing gives " +
+                   std::to_string(listed) + "; nothing was written");
     }
 }
 
