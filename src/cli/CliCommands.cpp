@@ -275,6 +275,7 @@ int CliCommands::MakeDirectory() {
     if (FindItem(name) != nullptr) {
         throw CommandFailed(name + ": already exists in " + commands_.CurrentPath);
     }
+    commands_.Session().RequireSafeName(name, true);  // before the question, not after it
     if (!commands_.Session().CheckName(name)) {
         return kFailed;
     }
@@ -301,6 +302,8 @@ int CliCommands::Move() {
     std::string from = item->Name;
     bool directory = item->IsDirectory() || item->TypeCode == kUnknownIconTypeCode;
     TXModemServer& session = commands_.Session();
+    session.RequireSafeName(from, false);  // before the questions, not after them
+    session.RequireSafeName(newName, true);
     if (!session.CheckName(from) || !session.CheckName(newName)) {
         return kFailed;
     }
