@@ -58,6 +58,8 @@ not one); with no terminal and neither --yes nor --no the answer is no / Cancel.
 transfer runs a progress bar shows on standard error. Ctrl-C is the Cancel button of
 whatever window would be showing (the transfer, the "Calculator is Working" wait, the
 wait for the calculator); a second Ctrl-C with nothing to cancel ends the program.
+SIGTERM and SIGHUP cancel what runs, then end the program; a file at the target of a
+get, backup or xsend that does not complete is left as it was.
 
 The built-in calculator: "-p sim" starts a simulated K8 with a demo memory on a
 pseudo-terminal for the duration of the command; sim:K7, sim:K8 and sim:K7GII choose the
@@ -71,7 +73,7 @@ Settings are read from the window's stored settings (~/.config/Zenquist/Vaddex.c
 never written.
 
 Exit status: 0 success, 1 the operation failed or was cancelled, 2 a usage error,
-130 ended by a second Ctrl-C.
+130 ended by a second Ctrl-C, 143 ended by SIGTERM, 129 by SIGHUP.
 )";
 }
 

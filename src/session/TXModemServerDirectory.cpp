@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -124,12 +125,21 @@ void TXModemServer::ParseListing(TXPObject& node, const std::string& data, std::
 }
 
 void TXModemServer::ChangeDir(const std::string& path) {
+    // The path's names stand bare in the command line: each must be one safe name.
+    for (std::size_t begin = 0; begin < path.size();) {
+        std::size_t end = std::min(path.find(' ', begin), path.size());
+        if (end > begin) {
+            RequireSafeName(path.substr(begin, end - begin), false);
+        }
+        begin = end + 1;
+    }
     SetStatus("Change current dir to " + path);
     Execute(path, false, true);
     SetStatus("");
 }
 
 void TXModemServer::Purge(const std::string& name, bool isDirectory) {
+    RequireSafeName(name, false);
     if (!CheckName(name)) {
         return;
     }
@@ -137,11 +147,14 @@ void TXModemServer::Purge(const std::string& name, bool isDirectory) {
 }
 
 void TXModemServer::MakeDir(const std::string& name) {
+    RequireSafeName(name, true);
     Execute("'" + name + "' CRDIR", true, true);
 }
 
 void TXModemServer::MoveVar(const std::string& oldName, const std::string& newName,
                             bool isDirectory) {
+    RequireSafeName(oldName, false);
+    RequireSafeName(newName, true);
     Execute("'" + oldName + "' DUP RCL SWAP " + (isDirectory ? "PGDIR" : "PURGE") + " '" + newName +
                 "' STO ",
             true, true);
