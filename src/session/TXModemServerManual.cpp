@@ -22,7 +22,8 @@ constexpr int kPromptPollMs = 100;
 
 bool TXModemServer::ReceiveObject(const std::string& fileName, int size) {
     SetStatus("Copying " + FileNameOf(fileName));
-    auto receiver = std::make_unique<TYModemRX>(link_, fileName, size, SessionReports(*this));
+    auto receiver = std::make_unique<TYModemRX>(link_, fileName, size, SessionReports(*this),
+                                                State().receiveCRC);
     RunTransfer(ui_, *receiver, "Copying " + fileName);
     Pause(link_.timing.RxEndDelay);
     bool success = receiver->Success();

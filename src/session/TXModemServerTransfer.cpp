@@ -77,7 +77,8 @@ bool TXModemServer::GetVariable(const std::string& name, const std::string& file
     std::int64_t expected = size != 0 ? static_cast<std::int64_t>(size) + kFileHeaderSize : 0;
     Pause(link_.timing.RxStartDelay);
 
-    auto receiver = std::make_unique<TYModemRX>(link_, fileName, expected, SessionReports(*this));
+    auto receiver = std::make_unique<TYModemRX>(link_, fileName, expected, SessionReports(*this),
+                                                State().receiveCRC);
     bool success = false;
     // Data is set however the operation ends, also while an error is on its way out.
     ScopeExit keepData([&] {

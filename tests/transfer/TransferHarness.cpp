@@ -92,4 +92,17 @@ std::string ChecksumBlock(unsigned number, const std::string& data, unsigned cha
     return block;
 }
 
+std::string KermitBlock(unsigned number, const std::string& data) {
+    unsigned crc = 0;
+    for (unsigned char c : data) {
+        crc ^= c;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc & 1) ? (crc >> 1) ^ 0x8408 : crc >> 1;
+        }
+    }
+    std::string block = ChecksumBlock(number, data);
+    block.back() = static_cast<char>(crc >> 8);
+    return block + static_cast<char>(crc & 0xFF);
+}
+
 }  // namespace vaddex::test
