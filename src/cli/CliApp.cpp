@@ -144,6 +144,7 @@ int RunCommand(const CliOptions& options, const StoredSettings& stored) {
     state.addCR = stored.addCR && !options.noCR;
     state.trans031 = stored.trans031 && !options.noTrans031;
     state.transIO = AdjustTransIO(options.transIO.value_or(stored.transIO), state.addCR);
+    state.receiveCRC = options.crc;
 
     TXPObject root("HOME", kDirectoryTypeCode, 0, nullptr, &session);
     root.TypeName = "Directory";
