@@ -222,6 +222,25 @@ TEST_F(ReceiverTest, CrcRequestsFallBackToNakAndALateCrcBlockIsStillTaken) {
     ExpectWellFormed(log_);
 }
 
+TEST_F(ReceiverTest, SenderThatKnowsOnlyCrc16IsServedInThatMode) {
+    std::string data = Pattern(1024, 10);
+    std::string heard;
+    PeerScript calculator([&] {
+        heard = peer_.Read(4, 20000);
+        peer_.Write(ArcBlock(1, data));
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+        peer_.Write(kEot);
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+    });
+    TYModemRX rx(link_, "", 0, log_.Callback(), true);
+    RunLikeSession(ui_, rx, log_, 30000);
+    calculator.Join();
+    EXPECT_EQ(heard, "DDDC");
+    EXPECT_TRUE(rx.Success());
+    EXPECT_EQ(rx.ReceivedData(), data);
+    ExpectWellFormed(log_);
+}
+
 TEST(ReceiverDelay, FailureDelayOfTheSlowProfileIsWaitedBeforeTheEnd) {
     TestLinkUi ui;
     PtyPeer peer;
