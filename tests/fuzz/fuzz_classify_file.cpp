@@ -1,17 +1,17 @@
 // Any file's first bytes: ClassifyFile calls it binary exactly with the series' binary head,
 // text exactly with a text head, and names a kind for the wrong-file question otherwise.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
 #include <string>
 
 #include "objects/ClassifyFile.h"
+#include "util/AppPaths.h"
 #include "util/FileIo.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = "/tmp/vaddex-fuzz-classify-" + std::to_string(::getpid());
+    // The run's private temporary folder goes, with the file, when the fuzzer ends.
+    static const std::string path = vaddex::TempFolder() + "classify";
     const std::string input(reinterpret_cast<const char*>(data), size);
     if (!vaddex::WriteWholeFile(path, input)) {
         std::abort();
