@@ -172,6 +172,7 @@ int RunCommand(const CliOptions& options, const StoredSettings& stored) {
     state.addCR = stored.addCR && !options.noCR;
     state.trans031 = stored.trans031 && !options.noTrans031;
     state.transIO = frontend::AdjustTransIO(options.transIO.value_or(stored.transIO), state.addCR);
+    state.receiveCRC = options.crc || stored.receiveCRC;
 
     TXPObject root("HOME", kDirectoryTypeCode, 0, nullptr, &session);
     root.TypeName = "Directory";

@@ -41,6 +41,9 @@ Options:
       --no-cr           text files get LF line ends instead of CR LF
       --no-trans031     do not translate the codes 0 to 31 and 127 in text files
   -C, --dir PATH        the calculator directory, as "HOME A B" or A/B (default HOME)
+      --crc             receive with a CRC, so that damage a one-byte checksum misses is
+                        caught; a calculator that knows only the checksum still answers,
+                        about 15 seconds later
       --trace FILE      write the protocol trace of the session and the link to FILE
       --json            machine-readable output for info, ls and stack
       --verbose         show the session's status texts

@@ -89,7 +89,8 @@ bool TXModemServer::GetVariable(const std::string& name, const std::string& file
     // The receiver deletes the file it is named after when it fails; the user's file is the
     // writer's to keep or replace, so the receiver gets no name.
     Trace("Receive for " + fileName);
-    auto receiver = std::make_unique<TYModemRX>(link_, "", expected, SessionReports(*this));
+    auto receiver =
+        std::make_unique<TYModemRX>(link_, "", expected, SessionReports(*this), State().receiveCRC);
     bool success = false;
     // Data is set however the operation ends, also while an error is on its way out.
     ScopeExit keepData([&] {

@@ -58,6 +58,17 @@ TEST_F(CliZqsimTest, ChangesLastFromOneCommandToTheNext) {
     EXPECT_NE(On(sim, {"ls"}).out.find("GREETING"), std::string::npos);
 }
 
+// --crc asks for a CRC first; a calculator that knows only the checksum is served after the
+// fallback, with the same file.
+TEST_F(CliZqsimTest, CrcGetFromAChecksumOnlyCalculatorFallsBackAndSucceeds) {
+    ZqsimProcess sim({"--checksum-only"});
+    CliResult got = On(sim, {"--crc", "--trace", "trace.txt", "get", "GREETING"});
+    ASSERT_EQ(got.status, 0) << got.err;
+    EXPECT_EQ(ReadFile(cli_.Work("GREETING.zq")), kGreetingFile);
+    EXPECT_NE(ReadFile(cli_.Work("trace.txt")).find("Rx no CRC block, asking for the checksum"),
+              std::string::npos);
+}
+
 TEST_F(CliZqsimTest, StoredSettingsChooseThePortAndSpeed) {
     ZqsimProcess sim;
     cli_.SetEnvironment("VADDEX_EXTRA_PORTS", sim.Port());
