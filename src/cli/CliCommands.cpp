@@ -275,6 +275,7 @@ int CliCommands::MakeDirectory() {
     if (FindItem(name) != nullptr) {
         throw CommandFailed(name + ": already exists in " + commands_.CurrentPath);
     }
+    commands_.Session().RequireSafeName(name, true);  // before the question, not after it
     if (!commands_.Session().CheckName(name)) {
         return kFailed;
     }
@@ -300,11 +301,9 @@ int CliCommands::Move() {
     }
     std::string from = item->Name;
     bool directory = item->IsDirectory() || item->TypeCode == kUnknownIconTypeCode;
-    TXModemServer& session = commands_.Session();
-    if (!session.CheckName(from) || !session.CheckName(newName)) {
+    if (!commands_.RenameItem(from, newName, directory)) {
         return kFailed;
     }
-    session.MoveVar(from, newName, directory);
     Reread();
     if (FindItem(newName) == nullptr || FindItem(from) != nullptr) {
         throw CommandFailed(from + ": not renamed");

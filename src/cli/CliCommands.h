@@ -4,13 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "cli/BuiltInCalculator.h"
 #include "cli/CliOptions.h"
 #include "cli/ConsoleUiBridge.h"
+#include "frontend/BuiltInCalculator.h"
 #include "objects/ScreenPicture.h"
 #include "session/SessionCommands.h"
 
 namespace vaddex::cli {
+
+using frontend::BuiltInCalculator;
 
 // Carries out the command of the command line on the session, through the operations the
 // main window uses. UI thread only.

@@ -23,26 +23,7 @@ void CliCommands::PlayCalculatorSide(const std::string& path) {
     }
     BuiltInCalculator& calculator = *calculator_;
     std::string name = SimVariableFor(path);
-    ui_.OnCalculatorPrompt = [&calculator, name](int kind) {
-        switch (kind) {
-            case kPromptServerBefore:
-            case kPromptXRecvBefore:
-                calculator.PlayXRecv(name);
-                break;
-            case kPromptXSend:
-                calculator.PlayXSend(name);
-                break;
-            case kPromptCaptureFirst:
-            case kPromptCaptureAgain:
-                calculator.PlayScreen();
-                break;
-            case kPromptRom:
-                calculator.PlayRom();
-                break;
-            default:
-                break;
-        }
-    };
+    ui_.OnCalculatorPrompt = [&calculator, name](int kind) { calculator.PlayPrompt(kind, name); };
 }
 
 int CliCommands::Backup() {

@@ -171,6 +171,8 @@ private:
             options_.noCR = true;
         } else if (name == "no-trans031") {
             options_.noTrans031 = true;
+        } else if (name == "crc") {
+            options_.crc = true;
         } else if (name == "json") {
             options_.json = true;
         } else if (name == "verbose") {

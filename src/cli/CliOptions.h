@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/CliErrors.h"
+#include "frontend/StoredSettings.h"
 
 namespace vaddex::cli {
 
@@ -19,6 +20,7 @@ struct CliOptions {
     std::optional<int> transIO;       // --transio
     bool noCR = false;                // --no-cr
     bool noTrans031 = false;          // --no-trans031
+    bool crc = false;                 // --crc: receive with a CRC instead of the checksum
     std::string directory = "HOME";   // -C, as "HOME A B"
     std::string tracePath;            // --trace
     bool json = false;                // --json
@@ -33,8 +35,7 @@ struct CliOptions {
     std::vector<std::string> arguments;
 };
 
-// The speeds the port can be set to.
-inline constexpr int kSpeeds[] = {4800, 9600, 14400, 19200, 38400, 57600, 115200};
+using frontend::kSpeeds;
 
 // Reads the arguments (without the program name). Options may stand before or after the
 // command; "--" ends them. Throws UsageError naming what is wrong.

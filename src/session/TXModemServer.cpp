@@ -1,13 +1,18 @@
 #include "session/TXModemServer.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "link/Trace.h"
 #include "objects/CalcNames.h"
 #include "util/Errors.h"
+#include "util/Ticks.h"
 
 namespace vaddex {
 namespace {
+
+// Delays up to this long are slept in one piece; longer ones let window events run between.
+constexpr std::int64_t kPauseSliceMs = 10;
 
 constexpr const char* kNoDeviceConnectedText =
     "No device connected. Check you are in Xmodem server (RShift RightArrow)";
@@ -26,6 +31,18 @@ TXModemServer::~TXModemServer() {
         Connect("");
     } catch (const std::exception& e) {
         Trace(std::string("TXModemServer: closing the port failed: ") + e.what());
+    }
+}
+
+void TXModemServer::Pause(int ms) {
+    if (ms <= kPauseSliceMs || !ui_.IsUiThread()) {
+        SleepMs(ms);
+        return;
+    }
+    const std::int64_t end = TickMs() + ms;
+    for (std::int64_t left = ms; left > 0; left = end - TickMs()) {
+        SleepMs(std::min(left, kPauseSliceMs));
+        ui_.ProcessEvents();
     }
 }
 
@@ -56,6 +73,18 @@ bool TXModemServer::CheckName(const std::string& name) {
         },
         [this] { ui_.Beep(); });
     return check.goOn;
+}
+
+void TXModemServer::RequireSafeName(const std::string& name, bool makesVariable) {
+    std::string calcName = PcNameToCalc(name, false);
+    std::string shown = CalcNameToPc(calcName, false);
+    std::string reason = UnsafeNameReason(calcName);
+    if (!reason.empty()) {
+        RaiseError("the name " + shown + " cannot be sent in a calculator command: " + reason);
+    }
+    if (makesVariable && IsReservedName(calcName)) {
+        RaiseError(shown + " is the calculator's top directory and cannot name a variable");
+    }
 }
 
 }  // namespace vaddex

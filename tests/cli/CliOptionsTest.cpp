@@ -2,11 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
-
-#include "cli/CliSettings.h"
 
 namespace vaddex::cli {
 namespace {
@@ -66,59 +63,6 @@ TEST(CliArguments, HelpAndVersionNeedNoCommand) {
     EXPECT_TRUE(Parse({"--help"}).help);
     EXPECT_TRUE(Parse({"-h"}).help);
     EXPECT_TRUE(Parse({"--version"}).version);
-}
-
-SettingLookup From(const std::map<std::string, std::string>& values) {
-    return [values](const std::string& key) -> std::optional<std::string> {
-        auto found = values.find(key);
-        return found == values.end() ? std::nullopt : std::optional<std::string>(found->second);
-    };
-}
-
-TEST(CliStoredSettings, FirstRunGivesTheDefaults) {
-    StoredSettings settings = InterpretSettings(From({}));
-    EXPECT_EQ(settings.port, "Auto");
-    EXPECT_EQ(settings.speed, 9600);
-    EXPECT_TRUE(settings.addExtension);
-    EXPECT_TRUE(settings.addCR);
-    EXPECT_TRUE(settings.trans031);
-    EXPECT_EQ(settings.transIO, 3);
-    EXPECT_TRUE(settings.border.show);
-    EXPECT_EQ(settings.border.space, 1);
-    EXPECT_EQ(settings.border.frame, 2);
-}
-
-TEST(CliStoredSettings, ReadRulesOfTheWindow) {
-    // The USB device leaves "130000" behind; it reads back as 9600.
-    EXPECT_EQ(InterpretSettings(From({{"Speed", "130000"}})).speed, 9600);
-    EXPECT_EQ(InterpretSettings(From({{"Speed", "38400"}})).speed, 38400);
-    // Any integer but 0 is true; a text that is no integer gives the default.
-    EXPECT_TRUE(InterpretSettings(From({{"AddExtension", "5"}})).addExtension);
-    EXPECT_FALSE(InterpretSettings(From({{"AddExtension", "0"}})).addExtension);
-    EXPECT_TRUE(InterpretSettings(From({{"AddExtension", "no"}})).addExtension);
-    EXPECT_FALSE(InterpretSettings(From({{"TRANS031", "0"}})).trans031);
-}
-
-TEST(CliStoredSettings, TransIOFollowsTheLineEnds) {
-    EXPECT_EQ(InterpretSettings(From({{"TRANSIO", "0"}, {"AddCR", "1"}})).transIO, 1);
-    EXPECT_EQ(InterpretSettings(From({{"TRANSIO", "1"}, {"AddCR", "0"}})).transIO, 0);
-    EXPECT_EQ(InterpretSettings(From({{"TRANSIO", "2"}, {"AddCR", "0"}})).transIO, 2);
-    EXPECT_EQ(InterpretSettings(From({{"TRANSIO", "9"}})).transIO, 3);
-    EXPECT_EQ(AdjustTransIO(0, true), 1);
-    EXPECT_EQ(AdjustTransIO(3, false), 3);
-}
-
-TEST(CliStoredSettings, CaptureBorderOutsideItsRangeIsIgnored) {
-    StoredSettings settings = InterpretSettings(From({{"ScreenCapture/BorderShow", "0"},
-                                                      {"ScreenCapture/BorderSpace", "12"},
-                                                      {"ScreenCapture/BorderFrame", "-1"}}));
-    EXPECT_FALSE(settings.border.show);
-    EXPECT_EQ(settings.border.space, 4);
-    EXPECT_EQ(settings.border.frame, 2);
-    settings = InterpretSettings(
-        From({{"ScreenCapture/BorderSpace", "0"}, {"ScreenCapture/BorderFrame", "9"}}));
-    EXPECT_EQ(settings.border.space, 0);
-    EXPECT_EQ(settings.border.frame, 9);
 }
 
 }  // namespace

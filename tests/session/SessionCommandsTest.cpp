@@ -184,8 +184,9 @@ TEST_F(SessionCommandsTest, DroppedFileOverExistingVariableAsksToReplace) {
 TEST_F(SessionCommandsTest, ArchiveInABatchAsksEraseAndStopsTheBatch) {
     commands.ConnectToCalculator();
     std::string archive = sim.Files().File("K8_7-Dec-2026.zqbackup");
-    PutFileBytes(archive, "ZQZQK8-C" + Home("X"));
+    ASSERT_TRUE(commands.BackupToFile(archive));
     PutFileBytes(sim.Files().File("after.zq"), "ZQZQK8-C" + Home("X"));
+    sim.Ui().ClearRecords();
     sim.Ui().QueuePromptAnswer(false);
 
     commands.PutFiles({archive, sim.Files().File("after.zq")});

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -49,7 +50,7 @@ TEST_F(SessionBadFileTest, GetWhoseTargetCannotBeWrittenRaisesAfterTheTransferAn
     const TXPObject& x = Item("X");
     int sentBefore = sim.Server().Stats().objectsSent;
     EXPECT_EQ(ErrorOf([&] { sim.Session().GetToFile("X", target, x.Size, x.TypeCode); }),
-              "Error (Unable to open file " + target + " " + std::to_string(ENOTDIR) + ")");
+              "Error (Unable to write file " + target + ": " + std::strerror(ENOTDIR) + ")");
     EXPECT_EQ(sim.Server().Stats().objectsSent, sentBefore + 1);
     EXPECT_TRUE(sim.Ui().Connected()) << "the link did not fail";
     EXPECT_EQ(FileBytes(plain), "a file, not a folder");
@@ -59,8 +60,8 @@ TEST_F(SessionBadFileTest, GetWhoseTargetCannotBeWrittenRaisesAfterTheTransferAn
 }
 
 // The calculator's text of a variable comes back in $$$t; when what arrives there is not the
-// string the script stores, no text file can be made of it.
-TEST_F(SessionBadFileTest, TextGetWhoseTextCannotBeMadeWritesNothingAndPurgesItsVariable) {
+// string the script stores, no text file can be made of it and the user is told.
+TEST_F(SessionBadFileTest, TextGetWhoseTextCannotBeMadeRaisesKeepsTheFileAndPurgesItsVariable) {
     std::string path = sim.Files().File("GREETING.txt");
     PutFileBytes(path, "an older copy");
     std::string real = sim.FindObject("HOME X").value_or("");
@@ -81,11 +82,15 @@ TEST_F(SessionBadFileTest, TextGetWhoseTextCannotBeMadeWritesNothingAndPurgesIts
     TraceRecorder trace;
     sim.State().textMode = true;
     const TXPObject& greeting = Item("GREETING");
-    EXPECT_FALSE(sim.Session().GetToFile("GREETING", path, greeting.Size, greeting.TypeCode));
+    EXPECT_EQ(ErrorOf([&] {
+                  sim.Session().GetToFile("GREETING", path, greeting.Size, greeting.TypeCode);
+              }),
+              "Error (the text of GREETING did not arrive whole (Not a string object); nothing was "
+              "written)");
     sim.Ui().SetOnIdle({});
     ASSERT_TRUE(replaced);
     EXPECT_TRUE(trace.Contains("Text form of GREETING failed: Not a string object"));
-    EXPECT_FALSE(FileExists(path));
+    EXPECT_EQ(FileBytes(path), "an older copy");
     EXPECT_FALSE(sim.FindObject("HOME $$$t").has_value());
     EXPECT_TRUE(sim.Ui().Connected());
 }

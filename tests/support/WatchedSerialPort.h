@@ -31,6 +31,7 @@ public:
         return port_->SetTimeouts(timeouts);
     }
     long Read(char* data, std::size_t count) override;
+    bool WaitReadable(int maxMs) override { return port_->WaitReadable(maxMs); }
     long Write(const char* data, std::size_t count) override;
     bool PurgeInput() override { return port_->PurgeInput(); }
 

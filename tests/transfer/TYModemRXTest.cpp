@@ -176,6 +176,77 @@ TEST_F(ReceiverTest, CanFromTheSenderFailsAndDeletesTheTargetFile) {
     ExpectWellFormed(log_);
 }
 
+// Two bytes changed by +1 and -1 leave the one-byte sum as it was: only a CRC sees them.
+TEST_F(ReceiverTest, CrcModeRejectsABlockWhoseDamageTheChecksumWouldPass) {
+    std::string data = Pattern(128, 8);
+    std::string damaged = KermitBlock(1, data);
+    damaged[3 + 10] = static_cast<char>(damaged[3 + 10] + 1);
+    damaged[3 + 70] = static_cast<char>(damaged[3 + 70] - 1);
+    std::string asChecksum = ChecksumBlock(1, data);
+    asChecksum.replace(3, 128, damaged.substr(3, 128));
+    ASSERT_EQ(asChecksum, ChecksumBlock(1, asChecksum.substr(3, 128))) << "the sum must pass";
+    PeerScript calculator([&] {
+        EXPECT_EQ(peer_.Read(1, 5000), "D");  // the calculator's CRC is asked for first
+        peer_.Write(damaged);
+        EXPECT_EQ(peer_.Read(1, 5000), kNak);
+        peer_.Write(KermitBlock(1, data));
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+        peer_.Write(kEot);
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+    });
+    TYModemRX rx(link_, "", 0, log_.Callback(), true);
+    RunLikeSession(ui_, rx, log_, 20000);
+    EXPECT_TRUE(rx.Success());
+    EXPECT_EQ(rx.ReceivedData(), data);
+    EXPECT_EQ(log_.CountText(kReportMessage, kConnectionErrorText), 1);
+    ExpectWellFormed(log_);
+}
+
+// A sender that answers no CRC request in time gets "D" three times, "C" three times, then the
+// NAK of the checksum mode. One that was only busy may still take the first "D" late: its
+// blocks then carry the calculator's CRC and are taken in that mode.
+TEST_F(ReceiverTest, CrcRequestsFallBackToNakAndALateCrcBlockIsStillTaken) {
+    std::string data = Pattern(256, 9);
+    std::string heard;
+    PeerScript calculator([&] {
+        heard = peer_.Read(7, 30000);
+        peer_.Write(KermitBlock(1, data.substr(0, 128)));
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+        peer_.Write(KermitBlock(2, data.substr(128)));
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+        peer_.Write(kEot);
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+    });
+    TYModemRX rx(link_, "", 0, log_.Callback(), true);
+    RunLikeSession(ui_, rx, log_, 40000);
+    calculator.Join();
+    EXPECT_EQ(heard, "DDDCCC" + kNak);
+    EXPECT_TRUE(rx.Success());
+    EXPECT_EQ(rx.ReceivedData(), data);
+    EXPECT_EQ(traces_.Count("Rx Error #"), 0);  // the requests are no failures
+    EXPECT_EQ(log_.Count(kReportMessage), 0);
+    ExpectWellFormed(log_);
+}
+
+TEST_F(ReceiverTest, SenderThatKnowsOnlyCrc16IsServedInThatMode) {
+    std::string data = Pattern(1024, 10);
+    std::string heard;
+    PeerScript calculator([&] {
+        heard = peer_.Read(4, 20000);
+        peer_.Write(ArcBlock(1, data));
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+        peer_.Write(kEot);
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+    });
+    TYModemRX rx(link_, "", 0, log_.Callback(), true);
+    RunLikeSession(ui_, rx, log_, 30000);
+    calculator.Join();
+    EXPECT_EQ(heard, "DDDC");
+    EXPECT_TRUE(rx.Success());
+    EXPECT_EQ(rx.ReceivedData(), data);
+    ExpectWellFormed(log_);
+}
+
 TEST(ReceiverDelay, FailureDelayOfTheSlowProfileIsWaitedBeforeTheEnd) {
     TestLinkUi ui;
     PtyPeer peer;

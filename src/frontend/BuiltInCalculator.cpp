@@ -1,4 +1,4 @@
-#include "cli/BuiltInCalculator.h"
+#include "frontend/BuiltInCalculator.h"
 
 #include <stdlib.h>
 
@@ -10,11 +10,11 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "cli/CliErrors.h"
+#include "session/PromptTexts.h"
 #include "sim/calc/SimCalculator.h"
 #include "sim/server/SimServer.h"
 
-namespace vaddex::cli {
+namespace vaddex::frontend {
 namespace {
 
 constexpr const char* kUsbRootVariable = "VADDEX_USB_ROOT";
@@ -44,8 +44,8 @@ zqsim::Personality ModelOf(const std::string& port) {
     if (model == "K8G+") {
         return zqsim::Personality::K8GPlus;
     }
-    throw UsageError("unknown simulated calculator '" + port +
-                     "' (sim, sim:K7, sim:K8, sim:K7GII or sim:K8G+)");
+    throw UnknownSimModel("unknown simulated calculator '" + port +
+                          "' (sim, sim:K7, sim:K8, sim:K7GII or sim:K8G+)");
 }
 
 std::string MakePrivateFolder() {
@@ -130,4 +130,25 @@ void BuiltInCalculator::PlayRom() {
     server_->StartRom();
 }
 
-}  // namespace vaddex::cli
+void BuiltInCalculator::PlayPrompt(int kind, const std::string& name) {
+    switch (kind) {
+        case kPromptServerBefore:
+        case kPromptXRecvBefore:
+            PlayXRecv(name);
+            break;
+        case kPromptXSend:
+            PlayXSend(name);
+            break;
+        case kPromptCaptureFirst:
+        case kPromptCaptureAgain:
+            PlayScreen();
+            break;
+        case kPromptRom:
+            PlayRom();
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace vaddex::frontend

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 namespace zqsim {
@@ -9,17 +10,23 @@ class SimCalculator;
 class SimServer;
 }  // namespace zqsim
 
-namespace vaddex::cli {
+namespace vaddex::frontend {
 
-// "-p sim": the simulated calculator with its demo memory, served in this process for the
-// duration of one command, on a pseudo-terminal, or for "sim:K8G+" on a FIFO pair in a
+// A simulated calculator model that does not exist ("sim:K9").
+class UnknownSimModel : public std::invalid_argument {
+public:
+    using std::invalid_argument::invalid_argument;
+};
+
+// The simulated calculator with its demo memory ("-p sim", "vaddex --sim"), served in this
+// process on a pseudo-terminal, or for "sim:K8G+" on a FIFO pair in a
 // private $VADDEX_USB_ROOT. It also plays the calculator's side of the manual commands.
 class BuiltInCalculator {
 public:
     // True for "sim" and "sim:MODEL" (any case).
     static bool IsSimPort(const std::string& port);
 
-    // Starts serving. Throws UsageError for an unknown model, std::runtime_error when the
+    // Starts serving. Throws UnknownSimModel for an unknown model, std::runtime_error when the
     // stream cannot be made.
     explicit BuiltInCalculator(const std::string& port);
     // Stops serving, removes the FIFO folder and puts $VADDEX_USB_ROOT back.
@@ -38,6 +45,9 @@ public:
     void PlayXSend(const std::string& name);
     void PlayScreen();
     void PlayRom();
+    // What the calculator's user does when the operator prompt of this kind asks for it;
+    // `name` is the variable that XRECV stores into or XSEND sends. Nothing for other kinds.
+    void PlayPrompt(int kind, const std::string& name);
 
 private:
     void RemoveUsbRoot();
@@ -49,4 +59,4 @@ private:
     std::unique_ptr<zqsim::SimServer> server_;
 };
 
-}  // namespace vaddex::cli
+}  // namespace vaddex::frontend

@@ -1,0 +1,267 @@
+#include "app/TFZQDir.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCursor>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "app/AboutSplash.h"
+#include "app/IconSet.h"
+#include "app/PortComboBox.h"
+#include "link/CommLink.h"
+#include "session/SessionCommands.h"
+#include "session/TXModemServer.h"
+#include "session/TXPObject.h"
+#include "session/UiBridge.h"
+#include "windows/TFLog.h"
+
+namespace vaddex::gui {
+namespace {
+
+constexpr int kRefreshDelayMs = 1;
+constexpr int kSplashFirstMs = 100;
+constexpr int kSplashShowMs = 500;
+constexpr int kSplashAfterMs = 100;
+
+}  // namespace
+
+TFZQDir::TFZQDir(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle("ZQ K7, K8 Calculator Vaddex");
+    setWindowIcon(ApplicationIcon());
+    setMinimumSize(400, 200);
+    resize(640, 420);
+    saveSettings = [](const frontend::StoredSettings& settings) {
+        frontend::SaveStoredSettings(settings);
+    };
+    refreshTimer_ = new QTimer(this);
+    refreshTimer_->setSingleShot(true);
+    refreshTimer_->setInterval(kRefreshDelayMs);
+    connect(refreshTimer_, &QTimer::timeout, this, [this] { Reread(); });
+    aboutTimer_ = new QTimer(this);
+    BuildActions();
+    BuildToolBar();
+    BuildPanes();
+    BuildStatusBar();
+    BuildMenus();
+    BuildPopupMenu();
+    WireActions();
+}
+
+TFZQDir::~TFZQDir() {
+    FormDestroy();
+}
+
+void TFZQDir::FormDestroy() {
+    // The list and tree point at the items; they go before the items do.
+    ClearTreeNodes();
+    commands_.reset();
+    root_.reset();
+    session_.reset();
+    link_.reset();
+}
+
+void TFZQDir::SetLogWindow(TFLog* log) {
+    QAction* action = MakeAction("btnLog", "&Log", "Show the log of the transfers.");
+    connect(action, &QAction::triggered, log, &TFLog::ShowLog);
+    viewMenu_->insertAction(Action("mnuRPL"), action);
+}
+
+void TFZQDir::FormCreate(UiBridge& ui, const frontend::StoredSettings& settings) {
+    ui_ = &ui;
+    link_ = std::make_unique<CommLink>(ui);
+    link_->SetUsbIds(settings.usbIds);
+    session_ = std::make_unique<TXModemServer>(*link_, ui);
+    session_->OnStatus = [this](TXModemServer&, const std::string& text) { ShowStatus(text); };
+    state_.calculatorFlags = "00000000";
+    root_ = std::make_unique<TXPObject>("HOME", kDirectoryTypeCode, 0, nullptr, session_.get());
+    root_->TypeName = "Directory";
+    commands_ = std::make_unique<SessionCommands>(*session_, *root_);
+    commands_->OnRefreshRequested = [this] { refreshTimer_->start(); };
+
+    auto* rootNode = new QTreeWidgetItem(tree_, QStringList("ZQ ?"));
+    rootNode->setIcon(0, DirectoryNodeIcon());
+    rootNode->setData(0, Qt::UserRole, QVariant::fromValue<void*>(root_.get()));
+    link_->SetPortListSeparator("\n");
+    RefreshPortList();
+    ApplySettings(settings);
+    for (const std::string& problem : settings.problems) {
+        if (logText) {
+            logText(problem);
+        } else {
+            qWarning("%s", problem.c_str());
+        }
+    }
+    UpdateControls();
+    activePane_ = Pane::List;
+}
+
+bool TFZQDir::Connected() const {
+    return connected_;
+}
+
+void TFZQDir::OnConnectedChanged(bool connected) {
+    connected_ = connected;
+    UpdateControls();
+}
+
+void TFZQDir::OnBusyChanged(bool busy) {
+    if (busy == busy_) {
+        return;
+    }
+    busy_ = busy;
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+    UpdateControls();
+    if (!busy && closePending_) {
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void TFZQDir::SetBusy(bool busy) {
+    if (ui_ != nullptr) {
+        ui_->SetBusy(busy);
+    }
+    OnBusyChanged(busy);
+}
+
+void TFZQDir::OnTextModeChanged(bool /*textMode*/) {
+    UpdateControls();
+}
+
+void TFZQDir::OnSeriesChanged(const std::string& /*series*/) {
+    SetRootCaption();
+}
+
+void TFZQDir::OnModelChanged(const std::string& /*model*/) {
+    SetRootCaption();
+}
+
+void TFZQDir::OnWorkingChanged(bool working) {
+    working_ = working;
+    UpdateControls();
+}
+
+void TFZQDir::SetRootCaption() {
+    if (QTreeWidgetItem* root = tree_->topLevelItem(0)) {
+        root->setText(0, state_.modelName.empty()
+                             ? QString("ZQ ?")
+                             : "HOME (ZQ-" + QString::fromLatin1(state_.modelName) + ")");
+    }
+}
+
+void TFZQDir::ShowStatus(const std::string& text) {
+    QString shown = QString::fromLatin1(text);
+    shown.replace("\r\n", " ");
+    statusPanel0_->setText(shown);
+    if (ui_ != nullptr) {
+        ui_->ProcessEvents();
+    }
+}
+
+QString TFZQDir::StatusPanel(int index) const {
+    return index == 0 ? statusPanel0_->text() : statusPanel1_->text();
+}
+
+void TFZQDir::ShowError(const std::string& message) {
+    std::string text = message;
+    // Ends with a full stop unless it ends in punctuation already.
+    if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') {
+        text += '.';
+    }
+    if (errorHandler) {
+        errorHandler(text);
+        return;
+    }
+    QString shown = QString::fromLatin1(text);
+    shown.replace("\r\n", "\n");
+    QMessageBox box(QMessageBox::Critical, "Vaddex", shown, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void TFZQDir::Guarded(const std::function<void()>& operation) {
+    try {
+        operation();
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    }
+}
+
+void TFZQDir::SetCommandHandler(Command command, std::function<void()> handler) {
+    handlers_[command] = std::move(handler);
+    UpdateControls();
+}
+
+void TFZQDir::RunHandler(Command command) {
+    auto handler = handlers_.find(command);
+    if (handler != handlers_.end() && handler->second) {
+        handler->second();
+    }
+}
+
+// --- start and close ----------------------------------------------------------------------
+
+void TFZQDir::StartSplash(const QString& port) {
+    splashPort_ = port;
+    splashStarted_ = true;
+    aboutStep_ = 0;
+    connect(aboutTimer_, &QTimer::timeout, this, [this] {
+        if (aboutStep_ == 0) {
+            aboutStep_ = 1;
+            aboutTimer_->setInterval(kSplashShowMs);
+            ShowAboutSplash(this);
+        } else if (aboutStep_ == 1) {
+            aboutStep_ = 2;
+            CloseAboutSplash();
+            aboutTimer_->setInterval(kSplashAfterMs);
+        } else {
+            aboutTimer_->stop();
+            aboutStep_ = 3;
+            if (!splashPort_.isEmpty()) {
+                ConnectFromCommandLine(splashPort_);
+            }
+        }
+    });
+}
+
+void TFZQDir::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (splashStarted_ && aboutStep_ == 0 && !aboutTimer_->isActive()) {
+        aboutTimer_->start(kSplashFirstMs);
+    }
+}
+
+void TFZQDir::closeEvent(QCloseEvent* event) {
+    if (busy_) {
+        // An operation runs inside this call's stack: cancel it and close once it has ended.
+        closePending_ = true;
+        if (cancelRunning) {
+            cancelRunning();
+        }
+        event->ignore();
+        return;
+    }
+    if (ui_ != nullptr) {
+        if (connected_) {
+            Guarded([this] { session_->Disconnect(); });
+        }
+        Guarded([this] { session_->Connect(""); });
+        if (saveSettings) {
+            saveSettings(CurrentSettings());
+        }
+        if (onClosing) {
+            onClosing();
+        }
+    }
+    event->accept();
+}
+
+}  // namespace vaddex::gui

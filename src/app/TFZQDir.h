@@ -1,0 +1,265 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/ListSort.h"
+#include "app/WindowRules.h"
+#include "frontend/StoredSettings.h"
+#include "session/CalculatorState.h"
+
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QLabel;
+class QListView;
+class QMenu;
+class QModelIndex;
+class QSplitter;
+class QStackedWidget;
+class QStandardItemModel;
+class QTimer;
+class QToolBar;
+class QTreeView;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace vaddex {
+class CommLink;
+class SessionCommands;
+class TXModemServer;
+class TXPObject;
+class UiBridge;
+}  // namespace vaddex
+
+namespace vaddex::gui {
+
+class ItemSortProxy;
+class TFLog;
+class PortComboBox;
+
+// Commands of the menus that other parts of the program carry out; each stays disabled, with
+// its reason in the status tip, until a handler is installed with SetCommandHandler.
+enum class Command {
+    NewFolder,
+    Backup,
+    Restore,
+    Eval,
+    Delete,
+    Properties,
+    DownloadServer,
+    DownloadFile,
+    UploadFile,
+    Capture,
+    Cut,
+    Copy,
+    CopyAsText,
+    Paste,
+    EditAsText,
+    Options,
+    CalculatorCommand,
+    RomDownload,
+};
+
+// The main window: the calculator's directories as a tree beside the items of the selected
+// one, with the tool bar, menus and status bar. It owns the session and runs every calculator
+// operation through SessionCommands on the UI thread.
+class TFZQDir : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TFZQDir(QWidget* parent = nullptr);
+    ~TFZQDir() override;
+
+    // The state record the session and the bridge share; made with the window.
+    CalculatorState& State() { return state_; }
+
+    // Creates the session on the bridge, lists the ports and applies the settings. Once.
+    void FormCreate(UiBridge& ui, const frontend::StoredSettings& settings);
+    // Closes the port and ends the session; the bridge may go after this.
+    void FormDestroy();
+    // Adds "Log" to the View menu (and the hidden tool button): shows the log window.
+    void SetLogWindow(TFLog* log);
+    // Where texts for the log go (settings that could not be used); empty: standard error.
+    std::function<void(const std::string&)> logText;
+    // The prompt wording the user chose last, written as "RPNPrompts"; empty: as read.
+    std::function<bool()> rpnPromptsNow;
+    // Runs at close after the settings were written: placements, secondary windows.
+    std::function<void()> onClosing;
+    // The settings as the window stands now (written at close).
+    frontend::StoredSettings CurrentSettings() const;
+    // Where the settings go at close; by default the settings file.
+    std::function<void(const frontend::StoredSettings&)> saveSettings;
+
+    // --- state hooks: the bridge calls these on the UI thread when the session changes them
+    void OnConnectedChanged(bool connected);
+    void OnBusyChanged(bool busy);
+    void OnTextModeChanged(bool textMode);
+    void OnSeriesChanged(const std::string& series);
+    void OnModelChanged(const std::string& model);
+    void OnWorkingChanged(bool working);
+
+    // --- state operations used by the commands
+    // Enables the panes, tool bar and menus by the window's state (after every change of it).
+    void UpdateControls();
+    void SetBusy(bool busy);
+    bool Busy() const { return busy_; }
+    bool Connected() const;
+    void ShowStatus(const std::string& text);
+    Pane ActivePane() const { return activePane_; }
+
+    // --- commands
+    // The tool button's quick connect, or Disconnect when connected and idle.
+    void tbtnConnectClick();
+    void ConnectToCalculator();
+    void Disconnect();
+    void Reread();
+    // The first command-line argument: the port item it names is selected and connected; a
+    // device path the list does not hold is added first. Beeps when nothing matches.
+    void ConnectFromCommandLine(const QString& argument);
+    // Starts the splash once the window shows, then connects to `port` when not empty.
+    void StartSplash(const QString& port);
+    void RefreshPortList();
+    // Renames the list row (a proxy row) in place; false when a name was declined.
+    bool ListView1Edited(int row, const QString& newText);
+    bool TreeView1Edited(QTreeWidgetItem* node, const QString& newText);
+    void OpenItem(int row);
+    void SetCommandHandler(Command command, std::function<void()> handler);
+    // A session error, shown in a message box unless a handler is installed (tests).
+    void ShowError(const std::string& message);
+    std::function<void(const std::string&)> errorHandler;
+    // Asked to cancel what runs when the window closes during an operation.
+    std::function<void()> cancelRunning;
+
+    // The host's project hooks: empty in the standalone program, so their items stay hidden.
+    std::function<void()> putProjectHook;
+    std::function<void()> getProjectFileHook;
+
+    // --- for tests and the benchmark
+    WindowState CurrentWindowState() const;
+    SessionCommands& Commands() { return *commands_; }
+    TXModemServer& Session() { return *session_; }
+    QTreeWidget* Tree() const { return tree_; }
+    QTreeView* List() const { return details_; }
+    QStandardItemModel* ListModel() const { return listModel_; }
+    ItemSortProxy* ListProxy() const { return proxy_; }
+    QComboBox* PortSelector() const;
+    QComboBox* SpeedSelector() const { return cmboSpeed_; }
+    QAction* Action(const QString& objectName) const;
+    QTreeWidgetItem* FindNodeByPath(const std::string& path) const;
+    const std::string& CurrentPath() const;
+    const QString& SelectedName() const { return selectedName_; }
+    // Proxy row texts in display order, column 0.
+    QStringList ListCaptions() const;
+    void ListView1ColumnClick(int column);
+    const SortState& Sort() const { return sort_; }
+    QString StatusPanel(int index) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // --- building (TFZQDirLayout.cpp)
+    void BuildToolBar();
+    void BuildPanes();
+    void BuildTree();
+    void BuildList();
+    void BuildStatusBar();
+    void CreateColumns(int dirColSize);
+    void ApplySettings(const frontend::StoredSettings& settings);
+    void SetViewStyle(int style);
+    int ViewStyle() const { return viewStyle_; }
+    // --- menus (TFZQDirMenus.cpp)
+    QAction* MakeAction(const char* name, const QString& caption, const QString& hint);
+    void BuildActions();
+    void BuildMenus();
+    void BuildPopupMenu();
+    void WireActions();
+    void WireViewActions();
+    void ApplyRules();
+    void ApplyMenuRules(const MenuRules& rules);
+    void EnableCommand(Command command, bool enabled);
+    void mnuViewClick();
+    void ShowPopup(QWidget* pane, const QPoint& point);
+    // --- panes (TFZQDirPanes.cpp)
+    void ClearTreeNodes();
+    void ClearListRows();
+    void ShowTree();
+    void AddDirectoryNodes(QTreeWidgetItem* node, TXPObject& item);
+    void TreeView1Change(QTreeWidgetItem* node);
+    void AddListRow(const TXPObject& item);
+    void SortList();
+    void SelectRowNamed(const QString& name);
+    void ListView1SelectItem();
+    void SelectParentNode();
+    void SetShortCuts();
+    bool Editing() const;
+    bool PaneKeyPress(QObject* watched, QKeyEvent* key);
+    QList<int> SelectedRows() const;
+    QModelIndex ProxyIndex(int row) const;
+    TXPObject* RowItem(int row) const;
+    static TXPObject* NodeItem(const QTreeWidgetItem* node);
+    void SetRootCaption();
+    // Runs a calculator operation; a raised error goes to ShowError.
+    void Guarded(const std::function<void()>& operation);
+    void RunHandler(Command command);
+
+    CalculatorState state_;
+    UiBridge* ui_ = nullptr;
+    std::unique_ptr<CommLink> link_;
+    std::unique_ptr<TXModemServer> session_;
+    std::unique_ptr<TXPObject> root_;
+    std::unique_ptr<SessionCommands> commands_;
+
+    bool busy_ = false;
+    bool connected_ = false;
+    bool working_ = false;
+    bool loadingSettings_ = false;
+    bool closePending_ = false;
+    bool filling_ = false;  // the tree's selection is being set by the window itself
+    Pane activePane_ = Pane::List;
+    QString selectedName_;
+    SortState sort_;
+    int columnTag_[3] = {kTagFiles, kTagType, kTagSize};
+    int viewStyle_ = 3;
+    int readTreeWidth_ = 150;  // until the splitter has been laid out
+    std::string editor_;
+    bool rpnPrompts_ = true;
+    int aboutStep_ = 0;
+    QString splashPort_;
+    bool splashStarted_ = false;
+
+    QToolBar* toolBar_ = nullptr;
+    PortComboBox* cmboPort_ = nullptr;
+    QComboBox* cmboSpeed_ = nullptr;
+    QTreeWidget* tree_ = nullptr;
+    QSplitter* splitter_ = nullptr;
+    QStackedWidget* listStack_ = nullptr;
+    QTreeView* details_ = nullptr;
+    QListView* icons_ = nullptr;
+    QStandardItemModel* listModel_ = nullptr;
+    ItemSortProxy* proxy_ = nullptr;
+    QLabel* statusPanel0_ = nullptr;
+    QLabel* statusPanel1_ = nullptr;
+    QTimer* refreshTimer_ = nullptr;
+    QTimer* aboutTimer_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* editMenu_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
+    QMenu* romMenu_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
+    QMenu* popupMenu_ = nullptr;
+    QActionGroup* styleGroup_ = nullptr;
+    std::map<QString, QAction*> actions_;
+    std::map<Command, QAction*> commandActions_;
+    std::map<Command, std::function<void()>> handlers_;
+    std::map<QAction*, QString> hints_;
+};
+
+}  // namespace vaddex::gui

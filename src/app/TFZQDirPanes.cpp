@@ -1,0 +1,432 @@
+// The main window's panes: connecting, rereading the tree, filling and sorting the list,
+// keys, and renaming in place.
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QStackedWidget>
+#include <QStandardItemModel>
+#include <QTimer>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include "app/IconSet.h"
+#include "app/ItemSortProxy.h"
+#include "app/PortComboBox.h"
+#include "app/RenameDelegate.h"
+#include "app/TFZQDir.h"
+#include "app/TreePath.h"
+#include "session/ScopeExit.h"
+#include "session/SessionCommands.h"
+#include "session/TXModemServer.h"
+#include "session/TXPObject.h"
+#include "session/UiBridge.h"
+
+namespace vaddex::gui {
+namespace {
+
+// An unknown type's icon: renamed like a directory, as it may be one.
+constexpr int kUnknownIcon = 0;
+
+QString Latin(const std::string& text) {
+    return QString::fromLatin1(text);
+}
+
+std::string Bytes(const QString& text) {
+    return text.toLatin1().toStdString();
+}
+
+}  // namespace
+
+TXPObject* TFZQDir::NodeItem(const QTreeWidgetItem* node) {
+    return node == nullptr ? nullptr
+                           : static_cast<TXPObject*>(node->data(0, Qt::UserRole).value<void*>());
+}
+
+TXPObject* TFZQDir::RowItem(int row) const {
+    QModelIndex index = ProxyIndex(row);
+    return index.isValid() ? static_cast<TXPObject*>(index.data(kItemRole).value<void*>())
+                           : nullptr;
+}
+
+QModelIndex TFZQDir::ProxyIndex(int row) const {
+    return proxy_->index(row, 0);
+}
+
+QList<int> TFZQDir::SelectedRows() const {
+    QList<int> rows;
+    for (const QModelIndex& index : details_->selectionModel()->selectedIndexes()) {
+        if (!rows.contains(index.row())) {
+            rows << index.row();
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+QStringList TFZQDir::ListCaptions() const {
+    QStringList captions;
+    for (int row = 0; row < proxy_->rowCount(); ++row) {
+        captions << ProxyIndex(row).data().toString();
+    }
+    return captions;
+}
+
+const std::string& TFZQDir::CurrentPath() const {
+    return commands_->CurrentPath;
+}
+
+QTreeWidgetItem* TFZQDir::FindNodeByPath(const std::string& path) const {
+    QTreeWidgetItem* root = tree_->topLevelItem(0);
+    // The root itself, even when HOME holds a directory named HOME.
+    if (path == "HOME") {
+        return root;
+    }
+    return gui::FindNodeByPath(root, path, [](QTreeWidgetItem* node, const std::string& name) {
+        for (int i = 0; i < node->childCount(); ++i) {
+            if (Bytes(node->child(i)->text(0)) == name) {
+                return node->child(i);
+            }
+        }
+        return static_cast<QTreeWidgetItem*>(nullptr);
+    });
+}
+
+// --- connecting and rereading ---------------------------------------------------------------
+
+void TFZQDir::tbtnConnectClick() {
+    if (connected_) {
+        if (!busy_) {
+            Disconnect();
+        }
+        return;
+    }
+    RefreshPortList();
+    if (cmboPort_->currentText().isEmpty()) {
+        ui_->Beep();
+        return;
+    }
+    ConnectToCalculator();
+}
+
+void TFZQDir::ConnectToCalculator() {
+    // The connect rereads the tree anyway; a refresh still pending would only repeat it.
+    refreshTimer_->stop();
+    ClearTreeNodes();
+    commands_->SelectedPort = cmboPort_->currentText().toStdString();
+    Guarded([this] {
+        commands_->ConnectToCalculator([this] { ShowTree(); });
+        if (connected_) {
+            statusPanel1_->setText(Latin(commands_->MemoryStatus()));
+            tree_->topLevelItem(0)->setExpanded(true);
+        }
+    });
+    SetBusy(false);
+}
+
+void TFZQDir::Disconnect() {
+    Guarded([this] { session_->Disconnect(); });
+    OnConnectedChanged(ui_->Connected());
+}
+
+void TFZQDir::Reread() {
+    if (!ui_->Connected()) {
+        SetBusy(false);
+        return;
+    }
+    Pane remembered = activePane_;
+    // The items are about to be replaced: nothing may point at them meanwhile.
+    ClearTreeNodes();
+    ScopeExit restore([this, remembered] {
+        SetBusy(false);
+        if (remembered == Pane::Tree) {
+            tree_->setFocus();
+        }
+    });
+    Guarded([this, remembered] {
+        commands_->Reread([this] { ShowTree(); });
+        if (remembered == Pane::List) {
+            listStack_->currentWidget()->setFocus();
+            activePane_ = Pane::List;
+            SelectRowNamed(selectedName_);
+        }
+        statusPanel1_->setText(Latin(commands_->MemoryStatus()));
+    });
+}
+
+void TFZQDir::ClearTreeNodes() {
+    ClearListRows();
+    if (QTreeWidgetItem* root = tree_->topLevelItem(0)) {
+        filling_ = true;
+        tree_->setCurrentItem(nullptr);
+        qDeleteAll(root->takeChildren());
+        filling_ = false;
+    }
+}
+
+void TFZQDir::ClearListRows() {
+    listModel_->removeRows(0, listModel_->rowCount());
+}
+
+void TFZQDir::AddDirectoryNodes(QTreeWidgetItem* node, TXPObject& item) {
+    for (const auto& child : item.Children) {
+        if (child->IsDirectory()) {
+            auto* childNode = new QTreeWidgetItem(node, QStringList(Latin(child->Name)));
+            childNode->setIcon(0, DirectoryNodeIcon());
+            childNode->setFlags(childNode->flags() | Qt::ItemIsEditable);
+            childNode->setData(0, Qt::UserRole, QVariant::fromValue<void*>(child.get()));
+            AddDirectoryNodes(childNode, *child);
+        }
+    }
+}
+
+void TFZQDir::ShowTree() {
+    QTreeWidgetItem* root = tree_->topLevelItem(0);
+    filling_ = true;
+    tree_->setCurrentItem(nullptr);
+    qDeleteAll(root->takeChildren());
+    AddDirectoryNodes(root, *root_);
+    QTreeWidgetItem* node = FindNodeByPath(commands_->CurrentPath);
+    tree_->setCurrentItem(node);
+    filling_ = false;
+    TreeView1Change(node);
+    node->setExpanded(true);
+}
+
+void TFZQDir::TreeView1Change(QTreeWidgetItem* node) {
+    bool wasBusy = busy_;
+    SetBusy(true);
+    ui_->ProcessEvents();
+    ScopeExit finish([this, wasBusy] {
+        SetBusy(wasBusy);
+        SortList();
+        if (details_->selectionModel()->selectedIndexes().isEmpty() && proxy_->rowCount() > 0) {
+            details_->selectionModel()->select(
+                ProxyIndex(0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            details_->selectionModel()->setCurrentIndex(ProxyIndex(0),
+                                                        QItemSelectionModel::NoUpdate);
+        }
+        QWidget* pane =
+            activePane_ == Pane::Tree ? static_cast<QWidget*>(tree_) : listStack_->currentWidget();
+        if (pane->isEnabled()) {
+            pane->setFocus();
+        }
+    });
+    ClearListRows();
+    TXPObject* item = NodeItem(node);
+    if (item == nullptr) {
+        return;
+    }
+    commands_->CurrentPath = item->GetPath();
+    commands_->ChangeToCurrentDir();
+    listModel_->setRowCount(0);
+    for (const auto& child : item->Children) {
+        AddListRow(*child);
+    }
+}
+
+void TFZQDir::AddListRow(const TXPObject& item) {
+    QList<QStandardItem*> row;
+    auto* name = new QStandardItem(ImageIcon(item.TypeCode), Latin(item.Name));
+    name->setData(item.TypeCode, kTypeCodeRole);
+    name->setData(QVariant::fromValue<void*>(const_cast<TXPObject*>(&item)), kItemRole);
+    row << name;
+    for (int column = 1; column < 3; ++column) {
+        auto* cell = new QStandardItem;
+        if (columnTag_[column] == kTagSize) {
+            cell->setText(QString::number(item.GetSize()));
+            cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        } else {
+            cell->setText(Latin(item.TypeName));
+        }
+        cell->setEditable(false);
+        row << cell;
+    }
+    listModel_->appendRow(row);
+}
+
+void TFZQDir::SortList() {
+    int column = std::clamp(sort_.column, 0, 2);
+    proxy_->SetSort(sort_, columnTag_[column]);
+    proxy_->sort(-1);
+    proxy_->sort(column, Qt::AscendingOrder);
+    details_->header()->setSortIndicator(column,
+                                         sort_.reverse ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void TFZQDir::ListView1ColumnClick(int column) {
+    sort_ = gui::ListView1ColumnClick(sort_, column);
+    SortList();
+}
+
+void TFZQDir::SelectRowNamed(const QString& name) {
+    // From the second row on, without wrapping.
+    for (int row = 1; row < proxy_->rowCount(); ++row) {
+        if (ProxyIndex(row).data().toString().compare(name, Qt::CaseInsensitive) == 0) {
+            details_->selectionModel()->select(
+                ProxyIndex(row), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            return;
+        }
+    }
+}
+
+void TFZQDir::ListView1SelectItem() {
+    QList<int> rows = SelectedRows();
+    if (!rows.isEmpty()) {
+        selectedName_ = ProxyIndex(rows.front()).data().toString();
+    }
+}
+
+// --- keys and focus ---------------------------------------------------------------------------
+
+bool TFZQDir::Editing() const {
+    auto editing = [](QAbstractItemView* view) {
+        auto* delegate = qobject_cast<RenameDelegate*>(view->itemDelegate());
+        return delegate != nullptr && delegate->Editing();
+    };
+    return editing(tree_) || editing(details_) || editing(icons_);
+}
+
+void TFZQDir::SetShortCuts() {
+    // While a caption is edited, Ctrl+X, Ctrl+C and Ctrl+V belong to the edit field.
+    bool editing = Editing();
+    Action("mnuCut")->setShortcut(editing ? QKeySequence() : QKeySequence("Ctrl+X"));
+    Action("mnuCopy")->setShortcut(editing ? QKeySequence() : QKeySequence("Ctrl+C"));
+    Action("mnuPaste")->setShortcut(editing ? QKeySequence() : QKeySequence("Ctrl+V"));
+}
+
+void TFZQDir::SelectParentNode() {
+    QTreeWidgetItem* node = tree_->currentItem();
+    if (node != nullptr && node->parent() != nullptr) {
+        tree_->setCurrentItem(node->parent());
+    }
+}
+
+bool TFZQDir::PaneKeyPress(QObject* watched, QKeyEvent* key) {
+    SetShortCuts();
+    if (key->key() == Qt::Key_K && key->modifiers() == Qt::ControlModifier) {
+        Disconnect();
+        return true;
+    }
+    if (Editing() || busy_) {
+        return false;
+    }
+    bool inList = watched != tree_;
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && inList) {
+        if (QList<int> rows = SelectedRows(); !rows.isEmpty()) {
+            OpenItem(rows.front());
+        }
+        return true;
+    }
+    if (key->key() == Qt::Key_Backspace) {
+        if (inList) {
+            SelectParentNode();
+        }
+        return true;
+    }
+    if (key->key() == Qt::Key_Delete) {
+        QAction* remove = Action("mnuDelete");
+        if (remove->isEnabled()) {
+            remove->trigger();
+        }
+        return true;
+    }
+    return false;
+}
+
+bool TFZQDir::eventFilter(QObject* watched, QEvent* event) {
+    bool pane = watched == tree_ || watched == details_ || watched == icons_;
+    if (pane && (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonPress)) {
+        activePane_ = watched == tree_ ? Pane::Tree : Pane::List;
+    }
+    if (pane && event->type() == QEvent::KeyPress) {
+        return PaneKeyPress(watched, static_cast<QKeyEvent*>(event));
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// --- opening and renaming -------------------------------------------------------------------
+
+void TFZQDir::OpenItem(int row) {
+    TXPObject* item = RowItem(row);
+    if (item == nullptr) {
+        return;
+    }
+    if (!item->IsDirectory()) {
+        RunHandler(Command::EditAsText);
+        return;
+    }
+    SetBusy(true);
+    ScopeExit notBusy([this] { SetBusy(false); });
+    commands_->CurrentPath += " " + item->Name;
+    Guarded([this] {
+        commands_->ChangeToCurrentDir();
+        Reread();
+    });
+}
+
+bool TFZQDir::ListView1Edited(int row, const QString& newText) {
+    TXPObject* item = RowItem(row);
+    if (item == nullptr) {
+        return false;
+    }
+    bool renamed = false;
+    std::string oldName = item->Name;
+    bool directory = item->IsDirectory() || item->TypeCode == kUnknownIcon;
+    Guarded([&] { renamed = commands_->RenameItem(oldName, Bytes(newText), directory); });
+    if (renamed) {
+        proxy_->setData(ProxyIndex(row), newText);
+        selectedName_ = newText;
+        if (!busy_) {
+            refreshTimer_->start();
+        }
+    }
+    return renamed;
+}
+
+bool TFZQDir::TreeView1Edited(QTreeWidgetItem* node, const QString& newText) {
+    TXPObject* item = NodeItem(node);
+    if (item == nullptr || node->parent() == nullptr) {
+        return false;
+    }
+    // The list shows the parent while its directory is renamed.
+    tree_->setCurrentItem(node->parent());
+    TXPObject* parent = NodeItem(node->parent());
+    std::string oldName = item->Name;
+    bool directory = item->IsDirectory() || item->TypeCode == kUnknownIcon;
+    bool renamed = false;
+    Guarded([&] {
+        commands_->CurrentPath = parent->GetPath();
+        renamed = commands_->RenameItem(oldName, Bytes(newText), directory);
+        if (renamed) {
+            commands_->CurrentPath = parent->GetPath() + " " + Bytes(newText);
+            commands_->ChangeToCurrentDir();
+        }
+    });
+    if (renamed) {
+        refreshTimer_->start();
+    }
+    return renamed;
+}
+
+void TFZQDir::ConnectFromCommandLine(const QString& argument) {
+    if (argument.isEmpty()) {
+        return;
+    }
+    int found = cmboPort_->findText(argument, Qt::MatchFixedString);
+    if (found < 0 && argument.startsWith('/')) {
+        // A device path that is not listed (a pseudo-terminal never is) is taken as given.
+        cmboPort_->addItem(argument);
+        found = cmboPort_->count() - 1;
+    }
+    if (found < 0) {
+        ui_->Beep();
+        return;
+    }
+    cmboPort_->setCurrentIndex(found);
+    ConnectToCalculator();
+}
+
+}  // namespace vaddex::gui

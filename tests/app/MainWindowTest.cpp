@@ -1,0 +1,411 @@
+// The main window driven against the simulated calculator through a scripted bridge.
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStandardItemModel>
+#include <QStatusBar>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QtTest>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "app/BridgeHooks.h"
+#include "app/HelpSystem.h"
+#include "app/ItemSortProxy.h"
+#include "app/TFZQDir.h"
+#include "frontend/StoredSettings.h"
+#include "objects/TextFileForm.h"
+#include "session/PromptTexts.h"
+#include "session/SessionCommands.h"
+#include "support/SimFixture.h"
+#include "support/TempDir.h"
+
+using namespace vaddex;
+using namespace vaddex::gui;
+
+namespace {
+
+// The scripted bridge with the state hooks the window takes from the Qt bridge.
+class HookedBridge : public test::ScriptedUiBridge {
+public:
+    using ScriptedUiBridge::ScriptedUiBridge;
+    std::function<void(bool)> onConnectedChanged, onBusyChanged, onTextModeChanged;
+    std::function<void(const std::string&)> onSeriesChanged, onModelChanged;
+    std::function<void(bool)> onWorkingChanged;
+
+    void SetConnected(bool connected) override {
+        ScriptedUiBridge::SetConnected(connected);
+        Call(onConnectedChanged, connected);
+    }
+    void SetBusy(bool busy) override {
+        ScriptedUiBridge::SetBusy(busy);
+        Call(onBusyChanged, busy);
+    }
+    void SetTextMode(bool textMode) override {
+        ScriptedUiBridge::SetTextMode(textMode);
+        Call(onTextModeChanged, textMode);
+    }
+    void SetSeries(const std::string& series) override {
+        ScriptedUiBridge::SetSeries(series);
+        Call(onSeriesChanged, series);
+    }
+    void SetModel(const std::string& model) override {
+        ScriptedUiBridge::SetModel(model);
+        Call(onModelChanged, model);
+    }
+
+protected:
+    void OnWorking(bool shown) override {
+        ScriptedUiBridge::OnWorking(shown);
+        Call(onWorkingChanged, shown);
+    }
+
+private:
+    template <typename Hook, typename Value>
+    static void Call(const Hook& hook, const Value& value) {
+        if (hook) {
+            hook(value);
+        }
+    }
+};
+
+// A simulated calculator, the window on a scripted bridge, and what the window reported.
+struct Harness {
+    explicit Harness(const frontend::StoredSettings& settings = {},
+                     std::function<void(const std::string&)> log = {}) {
+        test::SimFixtureOptions options;
+        options.connect = false;
+        options.calculator.memoryBytes = 1024 * 1024;
+        fixture = std::make_unique<test::SimFixture>(options);
+        bridge = std::make_unique<HookedBridge>(window.State());
+        ConnectHooks(*bridge, window);
+        window.errorHandler = [this](const std::string& text) {
+            errors << QString::fromStdString(text);
+        };
+        window.saveSettings = [this](const frontend::StoredSettings& s) { saved = s; };
+        window.logText = std::move(log);
+        window.FormCreate(*bridge, settings);
+    }
+    ~Harness() { window.FormDestroy(); }
+
+    void Connect() { window.ConnectFromCommandLine(QString::fromStdString(fixture->PortName())); }
+    QTreeWidgetItem* Node(const char* path) { return window.FindNodeByPath(path); }
+    int Row(const QString& caption) { return window.ListCaptions().indexOf(caption); }
+    bool OnCalculator(const std::string& path) { return fixture->FindObject(path).has_value(); }
+
+    std::unique_ptr<test::SimFixture> fixture;
+    TFZQDir window;
+    std::unique_ptr<HookedBridge> bridge;
+    QStringList errors;
+    frontend::StoredSettings saved;
+};
+
+bool MenuEnabled(TFZQDir& window, const QString& title) {
+    for (QAction* action : window.menuBar()->actions()) {
+        if (action->text() == title) {
+            return action->isEnabled();
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        // Nothing here may touch the user's own settings.
+        ::setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
+    }
+
+    void FirstRunLayoutAndWrittenSettings() {
+        Harness h;
+        QCOMPARE(h.window.PortSelector()->currentText(), QString("Auto"));
+        QCOMPARE(h.window.SpeedSelector()->currentText(), QString("115200"));
+        QStandardItemModel* model = h.window.ListModel();
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QString("Type"));
+        QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), QString("Size"));
+        frontend::StoredSettings s = h.window.CurrentSettings();
+        QCOMPARE(s.dirColSize, frontend::kColumnsTypeFirst);
+        QCOMPARE(s.dirWidthFiles, 160);
+        QCOMPARE(s.dirWidthSize, 60);
+        QCOMPARE(s.dirWidthType, 80);
+        QCOMPARE(s.dirViewStyle, 3);
+        QCOMPARE(s.speed, 115200);
+        QVERIFY(s.addExtension && s.addCR && s.trans031);
+        QVERIFY(!h.window.State().textMode);
+
+        // Stored values come back at close, including the column order.
+        frontend::StoredSettings stored;
+        stored.dirColSize = frontend::kColumnsSizeFirst;
+        stored.dirWidthSize = 71;
+        stored.speed = 38400;
+        stored.dirSortCol = 2;
+        stored.dirSortReverse = true;
+        stored.receiveCRC = true;
+        Harness again(stored);
+        QCOMPARE(again.window.ListModel()->headerData(1, Qt::Horizontal).toString(),
+                 QString("Size"));
+        QVERIFY(again.window.State().receiveCRC);
+        again.window.close();
+        QCOMPARE(again.saved.dirColSize, frontend::kColumnsSizeFirst);
+        QCOMPARE(again.saved.dirWidthSize, 71);
+        QCOMPARE(again.saved.speed, 38400);
+        QCOMPARE(again.saved.dirSortCol, 2);
+        QVERIFY(again.saved.dirSortReverse);
+        QVERIFY(again.saved.receiveCRC);
+    }
+
+    void ConnectingFillsTreeAndList() {
+        Harness h;
+        QVERIFY(!h.window.Tree()->isEnabled());
+        QVERIFY(h.window.PortSelector()->isEnabled());
+        h.Connect();
+        QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
+        QVERIFY(h.window.Connected());
+        QVERIFY(!h.window.Busy());
+        QTreeWidgetItem* root = h.window.Tree()->topLevelItem(0);
+        QCOMPARE(root->text(0), QString("HOME (ZQ-K8)"));
+        QVERIFY(h.Node("HOME GAMES") != root && h.Node("HOME MATHS DEEP") != root);
+        QVERIFY(h.window.ListCaptions().contains("GREETING"));
+        QVERIFY(h.window.ListCaptions().contains("A\\->B"));
+        QVERIFY(h.window.StatusPanel(1).contains("Free Mem: "));
+        QVERIFY(h.window.Tree()->isEnabled());
+        QVERIFY(!h.window.PortSelector()->isEnabled());
+        QVERIFY(h.window.Action("mnuRefresh")->isEnabled());
+    }
+
+    void SortingTheList() {
+        Harness h;
+        h.Connect();
+        h.window.ListView1ColumnClick(2);  // Size
+        QStringList rows = h.window.ListCaptions();
+        QCOMPARE(rows.mid(0, 2), (QStringList{"GAMES", "MATHS"}));
+        QCOMPARE(rows.mid(2, 2), (QStringList{"SQR", "N"}));  // 10 bytes before 11
+        QCOMPARE(rows.last(), QString("LIST1"));              // 47, the largest
+        h.window.ListView1ColumnClick(2);
+        rows = h.window.ListCaptions();
+        QCOMPARE(rows.first(), QString("LIST1"));
+        QCOMPARE(rows.mid(rows.size() - 2), (QStringList{"MATHS", "GAMES"}));
+    }
+
+    void RereadFallsBackWhenTheDirectoryWentAway() {
+        Harness h;
+        h.Connect();
+        h.window.Tree()->setCurrentItem(h.Node("HOME MATHS DEEP"));
+        QCOMPARE(h.window.CurrentPath(), std::string("HOME MATHS DEEP"));
+        QVERIFY(h.window.ListCaptions().contains("NOTE"));
+        h.fixture->WithCalculator([](zqsim::SimCalculator& calculator) {
+            calculator.Execute("HOME MATHS 'DEEP' PGDIR HOME");
+        });
+        QVERIFY(!h.OnCalculator("HOME MATHS DEEP"));
+        h.window.Reread();
+        QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
+        QCOMPARE(h.window.CurrentPath(), std::string("HOME MATHS"));
+        QCOMPARE(h.window.Tree()->currentItem(), h.Node("HOME MATHS"));
+        QVERIFY(h.window.ListCaptions().contains("AREA"));
+    }
+
+    void RenameInPlace() {
+        Harness h;
+        h.Connect();
+        // Declined improper name: nothing is sent and the caption stays.
+        h.bridge->QueuePromptAnswer(false);
+        QVERIFY(!h.window.ListView1Edited(h.Row("X"), "1X"));
+        QVERIFY(h.window.ListCaptions().contains("X"));
+        QVERIFY(h.OnCalculator("HOME X"));
+        QVERIFY(!h.OnCalculator("HOME 1X"));
+        QCOMPARE(h.bridge->Prompts().size(), std::size_t{1});
+
+        std::string before = *h.fixture->FindObject("HOME X");
+        QVERIFY(h.window.ListView1Edited(h.Row("X"), "XNEW"));
+        QCOMPARE(*h.fixture->FindObject("HOME XNEW"), before);
+        QVERIFY(!h.OnCalculator("HOME X"));
+        QTRY_VERIFY(h.window.ListCaptions().contains("XNEW"));
+        QCOMPARE(h.window.SelectedName(), QString("XNEW"));
+
+        // Through the list's own caption editing: F2, the new name, Enter.
+        QTreeView* list = h.window.List();
+        list->setFocus();
+        list->setCurrentIndex(h.window.ListProxy()->index(h.Row("N"), 0));
+        QTest::keyClick(list, Qt::Key_F2);
+        QLineEdit* editor = list->findChild<QLineEdit*>();
+        QVERIFY(editor != nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, "COUNT");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(h.OnCalculator("HOME COUNT"));
+        QVERIFY(!h.OnCalculator("HOME N"));
+        QTRY_VERIFY(h.window.ListCaptions().contains("COUNT"));
+
+        // A directory renamed in the tree ends selected under its new name.
+        QVERIFY(h.window.TreeView1Edited(h.Node("HOME GAMES"), "PLAY"));
+        QTRY_COMPARE(h.window.CurrentPath(), std::string("HOME PLAY"));
+        QVERIFY(h.OnCalculator("HOME PLAY HISCORE"));
+        QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
+    }
+
+    void ControlsInEachState() {
+        Harness h;
+        QVERIFY(!MenuEnabled(h.window, "&Edit") || !h.window.Action("mnuRefresh")->isEnabled());
+        h.Connect();
+        QVERIFY(MenuEnabled(h.window, "&Edit"));
+        QVERIFY(h.window.Action("mnuRename")->isEnabled());
+
+        h.window.SetBusy(true);
+        QVERIFY(!h.window.Tree()->isEnabled());
+        QVERIFY(!h.window.Action("tbtnConnect")->isEnabled());
+        QVERIFY(!MenuEnabled(h.window, "&File"));
+        h.window.SetBusy(false);
+
+        // A non-modal prompt up: only the File menu stays.
+        h.bridge->ShowPrompt(kPromptServerBefore, "");
+        h.window.UpdateControls();
+        QVERIFY(!h.window.Tree()->isEnabled());
+        QVERIFY(MenuEnabled(h.window, "&File"));
+        QVERIFY(!MenuEnabled(h.window, "&Edit") && !MenuEnabled(h.window, "&Help"));
+        h.bridge->HidePrompt();
+        h.window.UpdateControls();
+        QVERIFY(h.window.Tree()->isEnabled());
+
+        // Commands that are not part of this window yet say so and stay off.
+        QAction* backup = h.window.Action("mnuBackup");
+        QVERIFY(!backup->isEnabled());
+        QVERIFY(backup->statusTip().contains("not available"));
+        bool ran = false;
+        h.window.SetCommandHandler(Command::Backup, [&ran] { ran = true; });
+        QVERIFY(backup->isEnabled());
+        backup->trigger();
+        QVERIFY(ran);
+    }
+
+    void CalculatorDisappearsWhileConnected() {
+        Harness h;
+        h.Connect();
+        QVERIFY(h.window.Connected());
+        h.fixture->Server().PullCable();
+        h.window.Reread();
+        QCOMPARE(h.errors.size(), 1);
+        QVERIFY2(h.errors.first().startsWith("Connection Error."), qPrintable(h.errors.first()));
+        QVERIFY(!h.window.Connected());
+        QVERIFY(!h.window.Busy());
+        QVERIFY(h.window.PortSelector()->isEnabled());
+
+        h.fixture->Server().Start();
+        h.errors.clear();
+        h.Connect();
+        QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
+        QVERIFY(h.window.Connected());
+        QVERIFY(h.window.ListCaptions().contains("GREETING"));
+    }
+
+    void ClosingDuringATransferCancelsItFirst() {
+        Harness h;
+        const std::string bigText(120000, 'z');
+        QVERIFY(h.fixture->StoreAt("HOME BIG", WrapAsStringObject(bigText, "K8").substr(8)));
+        h.Connect();
+        h.window.Tree()->setCurrentItem(h.Node("HOME"));
+        int row = h.Row("BIG");
+        QVERIFY(row >= 0);
+        const TXPObject* item = nullptr;
+        for (const auto& child : h.window.Commands().Root().Children) {
+            item = child->Name == "BIG" ? child.get() : item;
+        }
+        QVERIFY(item != nullptr);
+        std::string folder = h.fixture->Files().Path();
+        bool failed = false;
+        // A copy command as the copying part of the program will install it.
+        h.window.SetCommandHandler(Command::Copy, [&] {
+            try {
+                h.window.Commands().CopyItems({item}, folder);
+            } catch (const std::exception&) {
+                failed = true;
+            }
+        });
+        bool closeAsked = false;
+        h.window.cancelRunning = [&h] { h.bridge->RequestCancel(); };
+        h.bridge->SetOnIdle([&] {
+            if (h.bridge->IsStatusVisible() && !closeAsked) {
+                closeAsked = true;
+                h.window.close();
+            }
+        });
+        bool closed = false;
+        h.window.onClosing = [&closed] { closed = true; };
+        h.window.Action("mnuCopy")->trigger();
+        QVERIFY(closeAsked);
+        QVERIFY(failed);
+        QVERIFY(!closed);  // not while the transfer ran
+        QTRY_VERIFY(closed);
+        QVERIFY(!h.window.Connected());
+        QVERIFY(!std::filesystem::exists(folder + "BIG.zq"));
+    }
+
+    void KeysAndTheCommandLinePort() {
+        Harness h;
+        h.window.ConnectFromCommandLine("/dev/nonexistent-port");  // a path is tried as given
+        QCOMPARE(h.errors.size(), 1);
+        QVERIFY(!h.window.Connected());
+        h.window.ConnectFromCommandLine("COM7");  // named nothing the list holds: a beep
+        QCOMPARE(h.bridge->BeepCount(), 1);
+        QCOMPARE(h.errors.size(), 1);
+
+        h.Connect();
+        QTreeView* list = h.window.List();
+        list->setFocus();
+        list->setCurrentIndex(h.window.ListProxy()->index(h.Row("MATHS"), 0));
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(h.window.CurrentPath(), std::string("HOME MATHS"));
+        QVERIFY(h.window.ListCaptions().contains("AREA"));
+        QTest::keyClick(list, Qt::Key_Backspace);
+        QCOMPARE(h.window.CurrentPath(), std::string("HOME"));
+        QTest::keyClick(list, Qt::Key_K, Qt::ControlModifier);
+        QVERIFY(!h.window.Connected());
+        // Disconnecting keeps what was shown, disabled.
+        QVERIFY(h.window.ListCaptions().contains("GREETING"));
+        QVERIFY(!h.window.Tree()->isEnabled());
+    }
+
+    void UnusableSettingsAreLoggedAndHintsMarkedOnce() {
+        frontend::StoredSettings settings =
+            frontend::InterpretSettings([](const std::string& key) -> std::optional<std::string> {
+                if (key == "DirWidthSplit") {
+                    return "wide";
+                }
+                return std::nullopt;
+            });
+        QStringList logged;
+        {
+            Harness h(settings, [&logged](const std::string& text) {
+                logged << QString::fromStdString(text);
+            });
+            QCOMPARE(h.window.CurrentSettings().dirWidthSplit, 150);
+
+            MarkHelpHints(&h.window);
+            MarkHelpHints(&h.window);
+            QCOMPARE(h.window.PortSelector()->toolTip(),
+                     QString("?* Select a communications port"));
+            QCOMPARE(h.window.statusBar()->toolTip(), QString("?* Last command"));
+            QWidget popup;
+            popup.setProperty("helpContext", 145);
+            popup.setToolTip("Send the line");
+            MarkHelpHints(&popup);
+            QCOMPARE(popup.toolTip(), QString("? Send the line"));
+        }
+        QCOMPARE(logged.size(), 1);
+        QVERIFY(logged.first().contains("DirWidthSplit"));
+    }
+
+private:
+    test::TempDir config_;
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

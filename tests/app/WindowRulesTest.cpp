@@ -1,0 +1,199 @@
+// The main window's rules as plain functions: enabling, sorting and finding a tree node.
+
+#include <QtTest>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/ListSort.h"
+#include "app/TreePath.h"
+#include "app/WindowRules.h"
+
+using namespace vaddex::gui;
+
+Q_DECLARE_METATYPE(WindowState)
+
+namespace {
+
+WindowState Connected() {
+    WindowState s;
+    s.connected = true;
+    s.listEnabled = s.treeEnabled = true;
+    s.listSelected = 1;
+    s.treeNodeSelected = true;
+    return s;
+}
+
+ListRow Row(const char* name, int icon, const char* size, const char* type = "Real") {
+    // Columns Files, Type, Size: sub-items type then size.
+    return ListRow{name, icon, {type, size}};
+}
+
+std::vector<std::string> Sorted(std::vector<ListRow> rows, SortState sort, int tag) {
+    std::stable_sort(rows.begin(), rows.end(), [&](const ListRow& a, const ListRow& b) {
+        return ListView1Compare(a, b, sort, tag) < 0;
+    });
+    std::vector<std::string> names;
+    for (const ListRow& row : rows) {
+        names.push_back(row.caption);
+    }
+    return names;
+}
+
+struct Node {
+    std::string caption;
+    std::vector<Node> children;
+};
+
+Node* Child(Node* node, const std::string& name) {
+    for (Node& child : node->children) {
+        if (child.caption == name) {
+            return &child;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+class WindowRulesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void EnablingByState_data() {
+        QTest::addColumn<WindowState>("state");
+        QTest::addColumn<bool>("panes");
+        QTest::addColumn<bool>("port");
+        QTest::addColumn<bool>("connectButton");
+        QTest::addColumn<bool>("mode");
+        QTest::addColumn<bool>("refresh");
+        QTest::addColumn<bool>("fileMenu");
+        QTest::addColumn<bool>("editMenu");
+        WindowState off;
+        WindowState busy = Connected();
+        busy.busy = true;
+        WindowState prompt = Connected();
+        prompt.promptVisible = true;
+        WindowState looking;
+        looking.connectStatusVisible = true;
+        QTest::newRow("disconnected: port free, panes kept but disabled")
+            << off << false << true << true << false << false << true << true;
+        QTest::newRow("connected idle: panes on, port fixed")
+            << Connected() << true << false << true << true << true << true << true;
+        QTest::newRow("busy: nothing may start")
+            << busy << false << false << false << false << false << false << false;
+        QTest::newRow("operator prompt up: only the File menu")
+            << prompt << false << false << false << false << false << true << false;
+        QTest::newRow("looking for the calculator blocks the port")
+            << looking << false << false << false << false << false << true << false;
+    }
+    void EnablingByState() {
+        QFETCH(WindowState, state);
+        QFETCH(bool, panes);
+        QFETCH(bool, port);
+        QFETCH(bool, connectButton);
+        QFETCH(bool, mode);
+        QFETCH(bool, refresh);
+        QFETCH(bool, fileMenu);
+        QFETCH(bool, editMenu);
+        ControlRules controls = UpdateControls(state);
+        MenuRules menus = PopupMenu1Popup(state);
+        QCOMPARE(controls.panesEnabled, panes);
+        QCOMPARE(controls.portEnabled, port);
+        QCOMPARE(controls.speedEnabled, port);
+        QCOMPARE(controls.connectEnabled, connectButton);
+        QCOMPARE(controls.transferModeEnabled, mode);
+        QCOMPARE(menus.refresh, refresh);
+        QCOMPARE(menus.fileMenu, fileMenu);
+        QCOMPARE(menus.editMenu, editMenu);
+        QCOMPARE(menus.viewMenu, editMenu);
+        QCOMPARE(menus.helpMenu, editMenu);
+    }
+
+    void DisconnectedNeverStaysBusy() {
+        WindowState s;
+        s.busy = true;
+        QVERIFY(UpdateControls(s).forceNotBusy);
+        QVERIFY(!UpdateControls(Connected()).forceNotBusy);
+        QCOMPARE(UpdateControls(s).connectImage, kImageDisconnected);
+        QCOMPARE(UpdateControls(Connected()).connectImage, kImageConnected);
+    }
+
+    void SelectionRules() {
+        WindowState tree = Connected();
+        tree.activePane = Pane::Tree;
+        tree.treeRootSelected = true;
+        MenuRules root = PopupMenu1Popup(tree);
+        QVERIFY(!root.copy && !root.cut && !root.remove && !root.rename && !root.copyAsText);
+        QVERIFY(root.properties);
+        QVERIFY(!root.eval);  // EVAL is for list rows only
+
+        WindowState two = Connected();
+        two.listSelected = 2;
+        MenuRules many = PopupMenu1Popup(two);
+        QVERIFY(many.copy && many.remove && many.properties);
+        QVERIFY(!many.eval && !many.copyAsText && !many.editAsText);
+
+        WindowState text = Connected();
+        text.textMode = true;
+        QCOMPARE(PopupMenu1Popup(text).copyCaption, std::string("Copy (Text)"));
+        QCOMPARE(UpdateControls(text).transferModeImage, kImageTextMode);
+        QCOMPARE(PopupMenu1Popup(Connected()).copyCaption, std::string("Copy (Binary)"));
+    }
+
+    void FileAndRomMenus() {
+        WindowState off;
+        MenuRules m = PopupMenu1Popup(off);
+        QCOMPARE(m.connectCaption, std::string("Connect..."));
+        QVERIFY(m.manualTransfers && !m.romDownload && !m.romMenu);
+        QVERIFY(!m.putProjectVisible && !m.getProjectVisible);  // standalone: no host hooks
+        off.portText = "ZQx8G+";
+        QVERIFY(PopupMenu1Popup(off).romDownload);
+        QVERIFY(!UpdateControls(off).speedEnabled);  // USB ignores the speed
+        MenuRules on = PopupMenu1Popup(Connected());
+        QCOMPARE(on.connectCaption, std::string("Disconnect"));
+        QVERIFY(!on.manualTransfers);
+        WindowState paste = Connected();
+        QVERIFY(!PopupMenu1Popup(paste).paste);
+        paste.clipboardHasFiles = true;
+        QVERIFY(PopupMenu1Popup(paste).paste);
+    }
+
+    void Sorting() {
+        std::vector<ListRow> rows = {Row("b", 23, "10"), Row("DIR", 34, "50", "Directory"),
+                                     Row("a", 23, "9"), Row("C", 17, "100", "String")};
+        using Names = std::vector<std::string>;
+        // Size is column 2 in the order Files, Type, Size.
+        QCOMPARE(Sorted(rows, {2, false}, kTagSize), (Names{"DIR", "a", "b", "C"}));
+        QCOMPARE(Sorted(rows, {2, true}, kTagSize), (Names{"C", "b", "a", "DIR"}));
+        QCOMPARE(Sorted(rows, {0, false}, kTagFiles), (Names{"DIR", "a", "b", "C"}));
+        QCOMPARE(Sorted(rows, {1, false}, kTagType), (Names{"DIR", "b", "a", "C"}));
+        QCOMPARE(CompareTextNoCase("abc", "ABC"), 0);
+        // Bytes above 127 are compared as bytes, after ASCII.
+        QCOMPARE(CompareTextNoCase("\xAB", "z"), 1);
+    }
+
+    void ColumnClicks() {
+        SortState sort;
+        sort = ListView1ColumnClick(sort, 0);
+        QCOMPARE(sort.reverse, true);
+        sort = ListView1ColumnClick(sort, 1);
+        QCOMPARE(sort.column, 1);
+        QCOMPARE(sort.reverse, false);
+    }
+
+    void FindNodeFallsBackToTheDeepestExisting() {
+        Node root{"HOME", {{"A", {{"B", {}}}}, {"C", {}}}};
+        auto find = [&root](const std::string& path) {
+            return FindNodeByPath(&root, path, &Child)->caption;
+        };
+        QCOMPARE(find("HOME A B"), std::string("B"));
+        QCOMPARE(find("HOME A GONE"), std::string("A"));  // B deleted: its parent
+        QCOMPARE(find("HOME a"), std::string("HOME"));    // names are case-sensitive
+        QCOMPARE(find("A B"), std::string("B"));          // "HOME " may be left out
+        QCOMPARE(find("HOME"), std::string("HOME"));
+    }
+};
+
+QTEST_APPLESS_MAIN(WindowRulesTest)
+#include "WindowRulesTest.moc"
