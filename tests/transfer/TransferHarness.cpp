@@ -4,6 +4,8 @@
 
 #include <random>
 
+#include "support/OneByteSum.h"
+
 namespace vaddex::test {
 
 ReportFn ReportLog::Callback() {
@@ -80,15 +82,11 @@ std::string ChecksumBlock(unsigned number, const std::string& data) {
 }
 
 std::string ChecksumBlock(unsigned number, const std::string& data, unsigned char complement) {
-    unsigned sum = 0;
-    for (unsigned char c : data) {
-        sum += c;
-    }
     std::string block(1, data.size() == 128 ? kTestSOH : kTestSTX);
     block += static_cast<char>(number & 0xFF);
     block += static_cast<char>(complement);
     block += data;
-    block += static_cast<char>(sum & 0xFF);
+    block += OneByteSum(data);
     return block;
 }
 
