@@ -31,8 +31,8 @@ elsewhere=$scratch/elsewhere
 mkdir "$elsewhere"
 cd "$elsewhere"
 
-lists_demo() { "$prefix/bin/vaddex-cli" -p sim ls | grep -q '^GREETING '; }
-zqsim_help() { "$prefix/bin/zqsim" --help | grep -q -- '--model'; }
+lists_demo() { "$prefix/bin/vaddex-cli" -p sim ls | grep '^GREETING '; }
+zqsim_help() { "$prefix/bin/zqsim" --help | grep -- '--model'; }
 # The archive program comes from the prefix, wherever the prefix is moved.
 backup_from() { "$1/bin/vaddex-cli" -p sim backup "$elsewhere/memory.zqbackup"; }
 moved_prefix_finds_its_data() {
@@ -88,7 +88,7 @@ expect_completion() {  # expect_completion "EXPECTED WORDS" WORD...
 check "vaddex-cli g -> get" expect_completion "get" g
 check "options after the command" expect_completion "--verbose --version" ls --ver
 check "-p sim: models" expect_completion "K7 K7GII" -p sim:K7
-offers_auto_and_sim() { complete_words -p '' | grep -qx auto && complete_words -p s | grep -qx sim; }
+offers_auto_and_sim() { complete_words -p '' | grep -x auto && complete_words -p s | grep -x sim; }
 check "-p offers auto and sim" offers_auto_and_sim
 
 echo "== Debian package"
@@ -96,6 +96,19 @@ echo "== Debian package"
 deb=$(echo "$scratch"/package/vaddex_*.deb)
 echo "$(basename "$deb"): $(stat -c %s "$deb") bytes, installed size $(dpkg-deb -f "$deb" Installed-Size) KiB"
 check "lintian reports no error" lintian --fail-on error "$deb"
+package_holds_everything() {
+    dpkg-deb -c "$deb" | awk '{print $6}' >"$scratch/content"
+    local path
+    for path in usr/bin/vaddex usr/bin/vaddex-cli usr/bin/zqsim usr/share/vaddex/ArchK8.zq \
+        usr/share/vaddex/help/index.html usr/share/applications/vaddex.desktop \
+        usr/share/icons/hicolor/scalable/apps/vaddex.svg usr/share/man/man1/vaddex-cli.1.gz \
+        usr/share/metainfo/org.vaddex.Vaddex.metainfo.xml \
+        usr/share/bash-completion/completions/vaddex-cli usr/share/doc/vaddex/copyright; do
+        grep -qx "./$path" "$scratch/content" || { echo "missing: $path"; return 1; }
+    done
+}
+check "the package holds programs, data, desktop files, manual pages" package_holds_everything
+check "dependencies come from the libraries used" bash -c "dpkg-deb -f '$deb' Depends | grep libserialport0"
 if [ "$(id -u)" -ne 0 ]; then
     echo "skip dpkg -i / dpkg -r: not root"
 elif dpkg-query -W -f='${Status}' vaddex 2>/dev/null | grep -q 'install ok installed'; then
@@ -104,9 +117,12 @@ else
     package_round_trip() {
         dpkg -i "$deb" || return 1
         dpkg -L vaddex | sort >"$scratch/files"
-        /usr/bin/vaddex-cli --version | grep -q '^vaddex-cli ' || return 1
-        (cd / && /usr/bin/vaddex-cli -p sim ls | grep -q '^GREETING ') || return 1
-        man -w vaddex-cli | grep -q '^/usr/share/man/man1/vaddex-cli.1.gz$' || return 1
+        /usr/bin/vaddex-cli --version | grep '^vaddex-cli ' || return 1
+        (cd / && /usr/bin/vaddex-cli -p sim ls | grep '^GREETING ') || return 1
+        # Images that exclude manual pages from dpkg leave them out; elsewhere man finds it.
+        if [ -e /usr/share/man/man1/vaddex-cli.1.gz ]; then
+            man -w vaddex-cli | grep '^/usr/share/man/man1/vaddex-cli.1.gz$' || return 1
+        fi
         dpkg -r vaddex || return 1
         # Nothing the package brought stays behind but the shared folders.
         local left=0 path

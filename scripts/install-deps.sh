@@ -10,7 +10,7 @@ packages=(
     # tests, screenshots, fuzzers
     lrzsz socat xvfb xauth x11-apps imagemagick clang libclang-rt-14-dev
     # installing and packaging: icon pictures, checks of the installed files, the .deb
-    librsvg2-bin gzip desktop-file-utils appstream man-db bash-completion dpkg-dev lintian
+    librsvg2-bin gzip file desktop-file-utils appstream man-db bash-completion dpkg-dev lintian
 )
 
 missing=()
