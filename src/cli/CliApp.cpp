@@ -18,6 +18,7 @@
 #include "cli/ConsoleUiBridge.h"
 #include "cli/HelpText.h"
 #include "cli/InterruptWatcher.h"
+#include "cli/UsbRule.h"
 #include "frontend/BuiltInCalculator.h"
 #include "frontend/StoredSettings.h"
 #include "link/CommLink.h"
@@ -225,6 +226,10 @@ int RunCliCommand(const std::vector<std::string>& arguments) {
         }
         if (options.version) {
             std::cout << kProgram << ' ' << VersionText() << '\n';
+            return CliCommands::kSuccess;
+        }
+        if (options.command == "usb-rule") {
+            std::cout << UsbRuleText(options.arguments[0]);
             return CliCommands::kSuccess;
         }
         CheckCommandArguments(options);

@@ -29,6 +29,8 @@ Commands:
   xsend FILE            receive into FILE what a calculator running XSEND sends
   screen FILE           capture the screen into FILE: .png, .bmp or .jpg
   rom FILE              stream a ROM file to the USB calculator (in its ROM loader)
+  usb-rule VVVV:PPPP    print a udev rule that lets you reach the USB calculator with
+                        this id (see lsusb) without root
 
 Options:
   -p, --port PORT       a device path (/dev/ttyUSB0), a USB name (ZQx8G+, ZQx8G+_1 ...),
