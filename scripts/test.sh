@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets everything up and runs every test: a normal build, a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and a short bounded run of each fuzzer under the sanitizers.
+# Sets everything up and runs every test: a normal build with the checks of its installed
+# files and package, a build with AddressSanitizer and UndefinedBehaviorSanitizer, and a short
+# bounded run of each fuzzer under the sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +14,9 @@ echo "== normal build"
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/release -j "$jobs"
 ctest --test-dir build/release --output-on-failure -j "$jobs"
+
+echo "== installed files and the Debian package"
+./scripts/check-install.sh build/release
 
 echo "== sanitizer build"
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVADDEX_SANITIZE=ON -DVADDEX_BENCH=OFF

@@ -118,8 +118,9 @@ public:
     Pane ActivePane() const { return activePane_; }
 
     // --- commands
-    // The tool button's quick connect, or Disconnect when connected and idle.
-    void tbtnConnectClick();
+    // Connects, or disconnects when connected and idle; withInstructions shows how to start
+    // the calculator's server first (the menu command).
+    void tbtnConnectClick(bool withInstructions = false);
     void ConnectToCalculator();
     void Disconnect();
     void Reread();

@@ -18,6 +18,7 @@
 #include "app/RenameDelegate.h"
 #include "app/TFZQDir.h"
 #include "app/TreePath.h"
+#include "session/PromptTexts.h"
 #include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
 #include "session/TXModemServer.h"
@@ -96,7 +97,7 @@ QTreeWidgetItem* TFZQDir::FindNodeByPath(const std::string& path) const {
 
 // --- connecting and rereading ---------------------------------------------------------------
 
-void TFZQDir::tbtnConnectClick() {
+void TFZQDir::tbtnConnectClick(bool withInstructions) {
     if (connected_) {
         if (!busy_) {
             Disconnect();
@@ -106,6 +107,10 @@ void TFZQDir::tbtnConnectClick() {
     RefreshPortList();
     if (cmboPort_->currentText().isEmpty()) {
         ui_->Beep();
+        return;
+    }
+    // Cancel on the instructions connects nothing.
+    if (withInstructions && !ui_->ShowPrompt(kPromptConnect, "")) {
         return;
     }
     ConnectToCalculator();

@@ -6,12 +6,12 @@
 
 namespace vaddex::cli {
 
-// Whether "screen" can save under this name: ".png", or what the capture viewer writes
-// (".bmp", ".jpg", ".jpeg", a lone "." or no extension), in any case.
+// Whether "screen" can save under this name: what the capture viewer writes (".png", ".bmp",
+// ".jpg", ".jpeg", a lone "." or no extension), in any case.
 bool IsScreenFileName(const std::string& path);
 
-// Writes the picture, PNG through QImage, the others through PictureFiles; the file is either
-// complete or untouched. Throws CommandFailed when it cannot be written.
+// Writes the picture through PictureFiles; the file is either complete or untouched. Throws
+// CommandFailed when it cannot be written.
 void SaveScreenFile(const std::string& path, const ScreenPicture& picture);
 
 }  // namespace vaddex::cli

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <png.h>
 
 #include "util/FileIo.h"
 
@@ -108,6 +109,9 @@ PictureFormat PictureFormatFor(const std::string& path) {
     if (extension == ".jpg" || extension == ".jpeg") {
         return PictureFormat::Jpeg;
     }
+    if (extension == ".png") {
+        return PictureFormat::Png;
+    }
     return PictureFormat::None;
 }
 
@@ -164,6 +168,34 @@ std::string EncodeJpeg(const ScreenPicture& picture, int quality) {
     return out;
 }
 
+std::string EncodePng(const ScreenPicture& picture) {
+    std::vector<unsigned char> grey;
+    grey.reserve(static_cast<std::size_t>(picture.Width()) * picture.Height());
+    for (int y = 0; y < picture.Height(); ++y) {
+        for (int x = 0; x < picture.Width(); ++x) {
+            grey.push_back(picture.IsBlack(x, y) ? 0 : 255);
+        }
+    }
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(picture.Width());
+    image.height = static_cast<png_uint_32>(picture.Height());
+    image.format = PNG_FORMAT_GRAY;
+    // The first call only measures; the second fills a buffer of that size.
+    png_alloc_size_t size = 0;
+    std::string out;
+    if (png_image_write_to_memory(&image, nullptr, &size, 0, grey.data(), 0, nullptr) != 0) {
+        out.resize(size);
+        if (png_image_write_to_memory(&image, out.data(), &size, 0, grey.data(), 0, nullptr) != 0) {
+            out.resize(size);
+            return out;
+        }
+    }
+    std::string message = image.message;
+    png_image_free(&image);
+    throw std::runtime_error("Cannot make the PNG picture: " + message);
+}
+
 bool WritePictureFile(const std::string& path, const ScreenPicture& picture, int* error) {
     if (error != nullptr) {
         *error = 0;
@@ -173,6 +205,8 @@ bool WritePictureFile(const std::string& path, const ScreenPicture& picture, int
             return WriteWholeFile(path, EncodeBmp(picture), error);
         case PictureFormat::Jpeg:
             return WriteWholeFile(path, EncodeJpeg(picture), error);
+        case PictureFormat::Png:
+            return WriteWholeFile(path, EncodePng(picture), error);
         case PictureFormat::None:
             break;
     }

@@ -10,6 +10,7 @@ namespace vaddex {
 enum class PictureFormat {
     Bmp,   // ".bmp", a lone "." or no extension
     Jpeg,  // ".jpg" or ".jpeg"
+    Png,   // ".png"
     None,  // any other extension: nothing is written
 };
 
@@ -22,6 +23,10 @@ std::string EncodeBmp(const ScreenPicture& picture);
 // The picture as a baseline colour JPEG file of the given quality. Throws std::runtime_error
 // with the library's message when it cannot be compressed.
 std::string EncodeJpeg(const ScreenPicture& picture, int quality = 90);
+
+// The picture as a PNG file, 8-bit grey. Throws std::runtime_error with the library's message
+// when it cannot be compressed.
+std::string EncodePng(const ScreenPicture& picture);
 
 // Writes the picture in the form the extension names, replacing the file; the file is either
 // complete or untouched. False with the system error code in *error when it cannot be

@@ -2,11 +2,14 @@
 
 #include <cctype>
 #include <charconv>
+#include <cstring>
 #include <ctime>
 
 #include "link/PortNames.h"
+#include "link/Trace.h"
 #include "objects/CalcNames.h"
 #include "objects/ObjectSize.h"
+#include "session/ArchiveCheck.h"
 #include "session/DroppedFileCheck.h"
 #include "session/PromptTexts.h"
 #include "session/ScopeExit.h"
@@ -20,6 +23,7 @@ namespace {
 constexpr const char* kCanceledByUserText = "Canceled by user";
 constexpr const char* kArchiveExtension = ".zqbackup";
 constexpr const char* kCaptureAgainCaption = "Do Another Capture?";
+constexpr const char* kNotReplacedCaption = "File Not Replaced";
 constexpr int kSlowCaptureSpeed = 9600;
 constexpr int kFastCaptureSpeed = 115200;
 // Speeds up to this one are switched to the slow capture speed, faster ones to the fast one.
@@ -65,6 +69,8 @@ void SessionCommands::ChangeToCurrentDir() {
 
 bool SessionCommands::RenameItem(const std::string& oldName, const std::string& newName,
                                  bool isDirectory) {
+    session_.RequireSafeName(oldName, false);  // before the questions, not after them
+    session_.RequireSafeName(newName, true);
     if (!session_.CheckName(oldName) || !session_.CheckName(newName)) {
         return false;
     }
@@ -187,9 +193,31 @@ std::string SessionCommands::FetchItem(const TXPObject& item, const std::string&
 }
 
 void SessionCommands::FetchItemTo(const TXPObject& item, const std::string& path) {
-    if (!session_.GetToFile(FileNameForItem(item.Name), path, item.GetSize(), item.TypeCode)) {
+    bool ok = WritingUserFile(path, [&] {
+        return session_.GetToFile(FileNameForItem(item.Name), path, item.GetSize(), item.TypeCode);
+    });
+    if (!ok) {
         throw LinkError(kCanceledByUserText);
     }
+}
+
+bool SessionCommands::WritingUserFile(const std::string& path, const std::function<bool()>& write) {
+    bool existed = IsRegularFile(path);
+    bool ok = false;
+    {
+        ScopeExit notReplaced([&] {
+            if (!ok && existed) {
+                try {
+                    Ui().ShowMessage(kNotReplacedCaption,
+                                     path + "\r\n" + "was not replaced and is as it was.");
+                } catch (const std::exception& e) {
+                    Trace(std::string("Not-replaced message failed: ") + e.what());
+                }
+            }
+        });
+        ok = write();
+    }
+    return ok;
 }
 
 std::vector<std::string> SessionCommands::CopyItems(const std::vector<const TXPObject*>& items,
@@ -227,6 +255,7 @@ bool SessionCommands::PutDroppedFile(const std::string& path, bool& replaceAll, 
 }
 
 bool SessionCommands::ConfirmRestore(const std::string& path) {
+    RequireArchiveFile(path, session_.State().series);
     UiBridge& ui = Ui();
     ui.Beep();
     std::string question = FileNameOf(path) + "\r\n\r\n" + "Is a Calculator Backup file.\r\n" +
@@ -267,10 +296,7 @@ bool SessionCommands::WriteReceivedObject(const std::string& path) {
     std::string object = session_.Data;
     bool measured = ObjectSize(object).success;
     const std::string& bytes = measured ? object : session_.Data;
-    int error = 0;
-    if (!WriteWholeFile(path, bytes, &error)) {
-        RaiseError("Unable to open file " + path + " " + std::to_string(error));
-    }
+    WriteUserFile(path, bytes);
     if (!measured) {
         Ui().ShowMessage("Decompile Error", path + "\r\n" + "Cannot decompile this file.\r\n" +
                                                 "Length has been left with padding.\r\n" +
@@ -288,12 +314,15 @@ bool SessionCommands::BackupToFile(const std::string& path) {
     // Only what this backup receives may become the archive: bytes of an earlier get would
     // otherwise be written when the backup ends before its transfer.
     session_.Data.clear();
-    bool ok = session_.Backup(path, root_.GetSize());
-    ui.SetBusy(false);
-    return WriteReceivedObject(path) && ok;
+    return WritingUserFile(path, [&] {
+        bool ok = session_.Backup(path, root_.GetSize());
+        ui.SetBusy(false);
+        return WriteReceivedObject(path) && ok;
+    });
 }
 
 bool SessionCommands::RestoreFromFile(const std::string& path) {
+    RequireArchiveFile(path, session_.State().series);
     UiBridge& ui = Ui();
     ui.ProcessEvents();
     ui.SetBusy(false);
@@ -353,8 +382,10 @@ bool SessionCommands::UploadFile(const std::string& path) {
     ui.SetBusy(true);
     ui.ProcessEvents();
     session_.Data.clear();
-    bool ok = session_.ReceiveObject(path, 0);
-    return WriteReceivedObject(path) && ok;
+    return WritingUserFile(path, [&] {
+        bool ok = session_.ReceiveObject(path, 0);
+        return WriteReceivedObject(path) && ok;
+    });
 }
 
 int SessionCommands::CaptureSpeedFor(const std::string& port, int speed) {

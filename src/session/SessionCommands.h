@@ -92,10 +92,12 @@ public:
     // that cannot be worked out, as received with the "Decompile Error" message. Nothing is
     // written when the backup received nothing. True when the archive was written.
     bool BackupToFile(const std::string& path);
-    // The "Erase Calculator?" question before an archive is restored; true to go on.
+    // The "Erase Calculator?" question before an archive is restored; true to go on. A file
+    // that is no complete archive of the connected series is refused (raised) before asking.
     bool ConfirmRestore(const std::string& path);
     // Restores the calculator from an archive; on success the window is disconnected and
-    // prompt 9 offers to connect again. True when the archive was sent.
+    // prompt 9 offers to connect again. True when the archive was sent. A file that is no
+    // complete archive of the connected series is raised before anything is sent.
     bool RestoreFromFile(const std::string& path);
 
     // --- manual transfers ----------------------------------------------------------------
@@ -132,6 +134,9 @@ private:
     // measured; else as received, with the "Decompile Error" message. Nothing when empty;
     // true when the file was written.
     bool WriteReceivedObject(const std::string& path);
+    // Runs `write`, which makes or replaces the user's file at path; when it fails or raises
+    // and a file was there, the user is told that it was not replaced. Returns its result.
+    bool WritingUserFile(const std::string& path, const std::function<bool()>& write);
 
     TXModemServer& session_;
     TXPObject& root_;

@@ -164,6 +164,14 @@ TEST_F(CliSimTest, BackupAndRestoreOfTheWholeMemory) {
     CliResult restored = Sim({"--yes", "restore", "memory.zqbackup"});
     EXPECT_EQ(restored.status, 0) << restored.err;
     EXPECT_NE(restored.err.find("The Calculator memory has been restored"), std::string::npos);
+
+    // One variable is no archive: refused before the question, nothing restored.
+    WriteWork("GREETING.zq", kGreetingFile);
+    CliResult variable = Sim({"--yes", "restore", "GREETING.zq"});
+    EXPECT_EQ(variable.status, 1);
+    EXPECT_NE(variable.err.find("GREETING.zq is not restored"), std::string::npos) << variable.err;
+    EXPECT_EQ(variable.err.find("Erase Calculator?"), std::string::npos);
+    EXPECT_EQ(variable.out.find("Restored"), std::string::npos);
 }
 
 TEST_F(CliSimTest, ManualTransfersArePlayedByTheBuiltInCalculator) {
@@ -234,7 +242,8 @@ TEST_F(CliSimTest, HelpDocumentsEveryCommandAndOption) {
                              "--port",      "--speed",       "--text",      "--transio",
                              "--no-cr",     "--no-trans031", "--dir",       "--trace",
                              "--json",      "--help",        "--version",   "--yes",
-                             "--no",        "--verbose",     "--sim-name",  "sim:K8G+"}) {
+                             "--no",        "--verbose",     "--sim-name",  "sim:K8G+",
+                             "--crc"}) {
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
     }
     EXPECT_EQ(cli_.Run({"--version"}).out.rfind("vaddex-cli Version ", 0), 0u);

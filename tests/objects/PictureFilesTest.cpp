@@ -33,10 +33,11 @@ TEST(PictureFileFormat, ExtensionChoosesTheForm) {
         const char* path;
         PictureFormat format;
     } rows[] = {
-        {"shot.jpg", PictureFormat::Jpeg}, {"shot.JPEG", PictureFormat::Jpeg},
-        {"shot.bmp", PictureFormat::Bmp},  {"shot", PictureFormat::Bmp},
-        {"shot.", PictureFormat::Bmp},     {"dir.jpg/shot", PictureFormat::Bmp},
-        {"shot.png", PictureFormat::None}, {"shot.jpg.txt", PictureFormat::None},
+        {"shot.jpg", PictureFormat::Jpeg},     {"shot.JPEG", PictureFormat::Jpeg},
+        {"shot.bmp", PictureFormat::Bmp},      {"shot", PictureFormat::Bmp},
+        {"shot.", PictureFormat::Bmp},         {"dir.jpg/shot", PictureFormat::Bmp},
+        {"shot.PNG", PictureFormat::Png},      {"shot.gif", PictureFormat::None},
+        {"shot.jpg.txt", PictureFormat::None},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(PictureFormatFor(row.path), row.format) << row.path;
@@ -84,12 +85,27 @@ TEST(PictureFileFormat, JpegIsABaselineColourPicture) {
     EXPECT_GT(qGray(decoded.pixel(68, 35)), 192);
 }
 
+TEST(PictureFileFormat, PngReadsBackExactly) {
+    ScreenPicture picture = FramedPicture();
+    std::string png = EncodePng(picture);
+    QImage decoded;
+    ASSERT_TRUE(decoded.loadFromData(QByteArray(png.data(), static_cast<qsizetype>(png.size()))));
+    ASSERT_EQ(decoded.size(), QSize(137, 70));
+    int mismatches = 0;
+    for (int y = 0; y < 70; ++y) {
+        for (int x = 0; x < 137; ++x) {
+            mismatches += (qGray(decoded.pixel(x, y)) == 0) != picture.IsBlack(x, y);
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
 TEST(PictureFileFormat, OtherExtensionWritesNothing) {
     test::TempDir folder;
     int error = -1;
-    EXPECT_FALSE(WritePictureFile(folder.File("shot.png"), FramedPicture(), &error));
+    EXPECT_FALSE(WritePictureFile(folder.File("shot.gif"), FramedPicture(), &error));
     EXPECT_EQ(error, 0);
-    EXPECT_FALSE(FileExists(folder.File("shot.png")));
+    EXPECT_FALSE(FileExists(folder.File("shot.gif")));
 
     ASSERT_TRUE(WritePictureFile(folder.File("shot.JPG"), FramedPicture(), &error));
     std::string written;

@@ -1,0 +1,9 @@
+#!/bin/sh
+# Pictures of the screen capture viewer at zoom 2 and 4, with and without the border, taken on
+# a virtual screen. Usage: scripts/capture-viewer-shots.sh [FOLDER] (default build/screenshots);
+# expects a configured build tree in build/.
+set -eu
+cd "$(dirname "$0")/.."
+folder=${1:-build/screenshots}
+cmake --build build -j2 --target capture_viewer_shots
+xvfb-run -a -s "-screen 0 1280x800x24" build/tests/windows/capture_viewer_shots "$folder"
