@@ -167,7 +167,7 @@ private slots:
     void AnArchiveEndsTheBatchAndTheReplaceQuestion() {
         Commands h;
         std::string archive = h.fixture->Files().File("K8_1-Jan-2026.zqbackup");
-        std::ofstream(archive) << "not restored";
+        QVERIFY(h.window.Commands().BackupToFile(archive));
         std::string c = h.FileOf("X", "c.zq", false);
         h.bridge->QueuePromptAnswer(false);
         h.Drop(h.window.List(), {archive, c}, h.BelowRows());
