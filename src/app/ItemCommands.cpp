@@ -35,8 +35,8 @@ ItemCommands::ItemCommands(TFZQDir& window, CopyController& copy)
     showProperties = [this](const std::string& names, std::int64_t bytes, std::int64_t seconds) {
         TFProperty(&window_).ShowProperties(names, bytes, seconds);
     };
-    rplCmd_ = std::make_unique<TFRplCmd>(window_.Commands(), &window_);
-    rplPlacement_ = std::make_unique<TWindowPosSave>(rplCmd_.get(), "RplCmd");
+    rplCmd_ = new TFRplCmd(window_.Commands(), &window_);
+    rplPlacement_ = std::make_unique<TWindowPosSave>(rplCmd_, "RplCmd");
     rplCmd_->RestorePlacement = [this] { rplPlacement_->Restore(); };
     rplCmd_->SavePlacement = [this] { rplPlacement_->Save(); };
     rplCmd_->FormCreate();
@@ -63,11 +63,7 @@ ItemCommands::ItemCommands(TFZQDir& window, CopyController& copy)
     UpdateCommandWindow();
 }
 
-ItemCommands::~ItemCommands() {
-    if (window_.onControlsUpdated) {
-        window_.onControlsUpdated = nullptr;
-    }
-}
+ItemCommands::~ItemCommands() = default;
 
 void ItemCommands::UpdateCommandWindow() {
     WindowState s = window_.CurrentWindowState();

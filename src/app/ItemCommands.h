@@ -61,7 +61,7 @@ private:
 
     TFZQDir& window_;
     CopyController& copy_;
-    std::unique_ptr<TFRplCmd> rplCmd_;
+    TFRplCmd* rplCmd_ = nullptr;  // a child of the window, which outlives these commands
     std::unique_ptr<TWindowPosSave> rplPlacement_;
 };
 
