@@ -135,6 +135,12 @@ private slots:
         QVERIFY(h.window.State().textMode);
         h.Trigger("mnuCopy");
         QCOMPARE(FileName(FileListMime::ClipboardFiles().at(0)), std::string("X.txt"));
+
+        // EVAL puts the variable's value on the stack the command window shows.
+        h.Trigger("mnuEval");
+        std::vector<std::string> stack = h.window.Commands().ReadStack();
+        QVERIFY(!stack.empty());
+        QCOMPARE(QString::fromStdString(stack.back()), QString("1: 12.5"));
         QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
     }
 
