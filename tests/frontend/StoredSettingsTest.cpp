@@ -142,8 +142,7 @@ protected:
 };
 
 TEST_F(SettingsFileTest, GarbageFileOpensWithDefaultsAndIsWrittenSound) {
-    WriteFile(
-        QByteArray("[General\n\x01\xff=\"unterminated\nSpeed=\nDirWidthSplit=1,2,3\nPort", 60));
+    WriteFile(QByteArray("[General\n\x01\xff=\"unterminated\nSpeed=\nDirWidthSplit=1,2,3\nPort"));
     StoredSettings settings = ReadStoredSettings();
     EXPECT_EQ(settings.dirWidthSplit, 150);
     EXPECT_EQ(settings.port, "Auto");
