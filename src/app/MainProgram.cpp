@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "app/BridgeHooks.h"
+#include "app/WholeCalculatorCommands.h"
 #include "frontend/StoredSettings.h"
 #include "objects/CalcNames.h"
 
@@ -56,6 +57,8 @@ MainProgram::MainProgram(const ProgramArguments& arguments)
     placement_.Restore();
     window_.FormCreate(bridge_, settings);
     window_.SetLogWindow(&bridge_.LogWindow());
+    // Owned by the window, as a child object.
+    new WholeCalculatorCommands(window_, &bridge_.PromptWindow());
     window_.cancelRunning = [this] { CancelRunning(); };
     window_.onClosing = [this] {
         bridge_.LogWindow().close();
