@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -31,6 +32,8 @@ namespace {
 constexpr int kWaitMs = 30000;
 // Long enough for the simulated calculator's user to start the calculator's side first.
 constexpr int kPromptAnswerMs = 1500;
+// "Wait for the Calculator": a person gives the restore time before pressing "Connect".
+constexpr int kRestoreWaitMs = 8000;
 
 // Plays the person at the keyboard: answers file dialogs with the next path, presses OK on
 // modal prompts, notes and closes message boxes, and takes the pictures on the way.
@@ -57,8 +60,9 @@ private:
     }
 
     void LookOnce() {
-        if (std::getenv("SHOTS_LOG") != nullptr && (++ticks_ % 50) == 0) {
-            QGuiApplication::primaryScreen()->grabWindow(0).save(folder_.filePath("watch.png"));
+        if (std::getenv("SHOTS_LOG") != nullptr && (++ticks_ % 50) == 0 && ticks_ < 4000) {
+            QGuiApplication::primaryScreen()->grabWindow(0).save(
+                folder_.filePath(QString("watch-%1.png").arg(ticks_, 3, 10, QChar('0'))));
         }
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (!w->isVisible()) {
@@ -99,7 +103,11 @@ private:
             dialog.reject();
             return;
         }
-        dialog.selectFile(nextPath);
+        // Typed, as a person would: the folder, then the name over the one proposed.
+        dialog.setDirectory(QFileInfo(nextPath).absolutePath());
+        if (auto* name = dialog.findChild<QLineEdit*>("fileNameEdit")) {
+            name->setText(QFileInfo(nextPath).fileName());
+        }
         nextPath.clear();
         // Later, so that a question the dialog asks (replace?) is answered here too.
         QTimer::singleShot(0, &dialog, [&dialog] {
@@ -115,7 +123,9 @@ private:
         }
         if (!shownFor_.isValid()) {
             shownFor_.start();
-        } else if (shownFor_.elapsed() > kPromptAnswerMs) {
+        } else if (shownFor_.elapsed() > (prompt.CurrentPromptKind() == kPromptRestored
+                                              ? kRestoreWaitMs
+                                              : kPromptAnswerMs)) {
             shownFor_.invalidate();
             prompt.btnOK->click();
         }
@@ -182,9 +192,13 @@ void BackupAndRestore(Run& run) {
     run.Report("backup", run.SizeOf("archive.zqbackup") > 8,
                QString("%1 bytes").arg(run.SizeOf("archive.zqbackup")));
 
+    // The refresh the backup started runs first, as it would before a person's next command.
+    QTest::qWait(500);
+    (void)QTest::qWaitFor([&] { return !run.Window().Busy(); }, kWaitMs);
     run.Window().Commands().RunCalculatorCommand("99 'ADDED' STO");
     run.Window().Reread();
     bool added = run.Window().ListCaptions().contains("ADDED");
+    run.Report("store a variable", added, "ADDED");
     run.person.nextPath = archive;
     run.Trigger("mnuRestore");  // "Erase Calculator?" and "Connect" are pressed
     bool back = QTest::qWaitFor([&] { return run.Window().Connected(); }, kWaitMs);
