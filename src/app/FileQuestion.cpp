@@ -3,6 +3,11 @@
 #include <QFileDialog>
 
 namespace vaddex::gui {
+namespace {
+
+const QSize kOwnDialogSize(760, 460);
+
+}  // namespace
 
 QString AskPathInDialog(QWidget* parent, const FileQuestion& question) {
     QFileDialog dialog(parent, question.title, question.folder, question.filter);
@@ -14,6 +19,8 @@ QString AskPathInDialog(QWidget* parent, const FileQuestion& question) {
     // Qt's own dialog is the one that works.
     if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
         dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        // Room for the date column, which Qt's own dialog otherwise cuts short.
+        dialog.resize(kOwnDialogSize);
     }
     if (!question.proposedName.isEmpty()) {
         dialog.selectFile(question.proposedName);
