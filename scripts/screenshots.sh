@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Pictures of the window on the simulated calculator, taken on a virtual X display:
-# the connected window, an operator prompt, the log and a help page, saved into the folder
+# the connected window, an operator prompt, the log, a help page, the pop-up menu, the command
+# window with a stack and the options, replace and properties dialogs, saved into the folder
 # given.
 #   scripts/screenshots.sh FOLDER
 # Builds vaddex-screenshots in build/ (or $VADDEX_BUILD) when needed. The user's own

@@ -1,25 +1,31 @@
 #!/usr/bin/env bash
-# Sets everything up and runs every test: a normal build, a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and a short bounded run of each fuzzer under the sanitizers.
+# Sets everything up and runs every test: a normal build with the checks of its installed
+# files and package, a build with AddressSanitizer and UndefinedBehaviorSanitizer, and a short
+# bounded run of each fuzzer under the sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 ./scripts/install-deps.sh
 
 jobs=$(nproc)
+# Most tests wait on simulated serial lines rather than compute, so twice as many run at once.
+test_jobs=$((jobs * 2))
 fuzz_seconds=${VADDEX_FUZZ_SECONDS:-20}
 
 echo "== normal build"
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/release -j "$jobs"
-ctest --test-dir build/release --output-on-failure -j "$jobs"
+ctest --test-dir build/release --output-on-failure -j "$test_jobs"
+
+echo "== installed files and the Debian package"
+./scripts/check-install.sh build/release
 
 echo "== sanitizer build"
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVADDEX_SANITIZE=ON -DVADDEX_BENCH=OFF
 cmake --build build/asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    ctest --test-dir build/asan --output-on-failure -j "$jobs"
+    ctest --test-dir build/asan --output-on-failure -j "$test_jobs"
 
 echo "== fuzzers (${fuzz_seconds} s each)"
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVADDEX_FUZZ=ON

@@ -16,7 +16,8 @@
 #include <vector>
 
 #include "link/CommLink.h"
-#include "support/ChildPeer.h"
+#include "support/ChildProcess.h"
+#include "support/PtyPeer.h"
 #include "support/TestLinkUi.h"
 #include "transfer/TYModemRX.h"
 #include "util/FileIo.h"
@@ -25,8 +26,9 @@
 namespace {
 
 using vaddex::TickMs;
-using vaddex::test::ChildPeer;
-using vaddex::test::PeerPty;
+using vaddex::test::ChildOptions;
+using vaddex::test::ChildProcess;
+using vaddex::test::PtyPeer;
 using vaddex::test::TestLinkUi;
 using vaddex::test::WaitForText;
 
@@ -51,6 +53,19 @@ void WaitUntilSenderReady(const std::string& errorFile) {
     }
 }
 
+// An lrzsz program talking through `fd`, in `folder`; args[0] names its protocol.
+ChildOptions Peer(const char* program, const std::vector<std::string>& args, int fd,
+                  const std::string& folder, const std::string& errorFile) {
+    ChildOptions options;
+    options.program = program;
+    options.argv = args;
+    options.folder = folder;
+    options.input = fd;
+    options.output = fd;
+    options.errorFile = errorFile;
+    return options;
+}
+
 struct Measure {
     double seconds = 0;
     double cpuSeconds = 0;
@@ -59,16 +74,17 @@ struct Measure {
 
 Measure ReceiveWithRx(const std::string& folder, const std::string& source,
                       const std::string& expected) {
-    PeerPty pty;
+    PtyPeer pty;
     int slave = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY);
     std::string out = folder + "rx.out";
     vaddex::DeleteFileIfExists(out);
-    ChildPeer sender(kSx, {"sx", "-k", "-q", source}, pty.Master(), folder, folder + "sx.err");
+    ChildProcess sender(
+        Peer(kSx, {"sx", "-k", "-q", source}, pty.MasterForChild(), folder, folder + "sx.err"));
     WaitUntilSenderReady(folder + "sx.err");
     Measure m;
     std::int64_t start = TickMs();
-    ChildPeer receiver(kRx, {"rx", "-q", "rx.out"}, slave, folder, folder + "rx.err");
-    receiver.WaitExit(kPeerTimeoutMs);
+    ChildProcess receiver(Peer(kRx, {"rx", "-q", "rx.out"}, slave, folder, folder + "rx.err"));
+    receiver.Wait(kPeerTimeoutMs);
     m.cpuSeconds = receiver.CpuSeconds();
     m.seconds = (TickMs() - start) / 1000.0;
     ::close(slave);
@@ -80,11 +96,12 @@ Measure ReceiveWithRx(const std::string& folder, const std::string& source,
 
 Measure ReceiveWithVaddex(const std::string& folder, const std::string& source,
                           const std::string& expected) {
-    PeerPty pty;
+    PtyPeer pty;
     TestLinkUi ui;
     vaddex::CommLink link(ui);
     link.OpenPort(pty.SlavePath(), 115200);
-    ChildPeer sender(kSx, {"sx", "-k", "-q", source}, pty.Master(), folder, folder + "sx.err");
+    ChildProcess sender(
+        Peer(kSx, {"sx", "-k", "-q", source}, pty.MasterForChild(), folder, folder + "sx.err"));
     WaitUntilSenderReady(folder + "sx.err");
     Measure m;
     double cpuStart = SelfCpuSeconds();
@@ -101,7 +118,7 @@ Measure ReceiveWithVaddex(const std::string& folder, const std::string& source,
     const std::string& got = receiver.ReceivedData();
     m.intact = receiver.Success() && got.size() >= expected.size() &&
                got.compare(0, expected.size(), expected) == 0;
-    sender.WaitExit(kPeerTimeoutMs);
+    sender.Wait(kPeerTimeoutMs);
     link.ClosePort();
     return m;
 }

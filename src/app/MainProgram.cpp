@@ -5,6 +5,8 @@
 #include <QTimer>
 
 #include "app/BridgeHooks.h"
+#include "app/CopyController.h"
+#include "app/ItemCommands.h"
 #include "app/WholeCalculatorCommands.h"
 #include "frontend/StoredSettings.h"
 #include "objects/CalcNames.h"
@@ -57,14 +59,13 @@ MainProgram::MainProgram(const ProgramArguments& arguments)
     placement_.Restore();
     window_.FormCreate(bridge_, settings);
     window_.SetLogWindow(&bridge_.LogWindow());
-    // Owned by the window, as a child object.
-    new WholeCalculatorCommands(window_, &bridge_.PromptWindow());
     window_.cancelRunning = [this] { CancelRunning(); };
     window_.onClosing = [this] {
         bridge_.LogWindow().close();
         placement_.Save();
     };
     bridge_.onPromptShown = [this](int) { window_.UpdateControls(); };
+    InstallCommands();
     if (calculator_) {
         port_ = QString::fromStdString(calculator_->PortName());
         PlayPrompts();
@@ -81,6 +82,20 @@ void MainProgram::Show() {
     window_.show();
     for (QWidget* topLevel : QApplication::topLevelWidgets()) {
         MarkHelpHints(topLevel);
+    }
+}
+
+void MainProgram::InstallCommands() {
+    // Owned by the window, as a child object.
+    new WholeCalculatorCommands(window_, &bridge_.PromptWindow());
+    try {
+        copy_ = new CopyController(window_, DesktopFileFolder());
+    } catch (const std::exception& e) {
+        // Without a private folder nothing can be handed to the desktop: copying stays off.
+        bridge_.LogWindow().Append(e.what());
+    }
+    if (copy_ != nullptr) {
+        items_ = new ItemCommands(window_, *copy_);
     }
 }
 

@@ -26,6 +26,9 @@ ProgramArguments ParseProgramArguments(const QStringList& arguments);
 
 // The running program: the main window with its bridge, settings, placement and help, and
 // the built-in simulated calculator when asked for. Made after the QApplication.
+class CopyController;
+class ItemCommands;
+
 class MainProgram {
 public:
     // Throws frontend::UnknownSimModel for an unknown simulated model.
@@ -40,11 +43,14 @@ public:
 
     TFZQDir& Window() { return window_; }
     QtUiBridge& Bridge() { return bridge_; }
+    // Null when the desktop file folder could not be made.
+    ItemCommands* Items() { return items_; }
     // Null unless --sim was given.
     frontend::BuiltInCalculator* Calculator() { return calculator_.get(); }
 
 private:
     void PlayPrompts();
+    void InstallCommands();
     void CancelRunning();
 
     QString port_;
@@ -53,6 +59,9 @@ private:
     QtUiBridge bridge_;
     TWindowPosSave placement_;
     HelpHandler help_;
+    // Children of the window; null when the desktop file folder could not be made.
+    CopyController* copy_ = nullptr;
+    ItemCommands* items_ = nullptr;
 };
 
 }  // namespace vaddex::gui

@@ -70,6 +70,9 @@ enum class Command {
 // operation through SessionCommands on the UI thread.
 class TFZQDir : public QMainWindow {
     Q_OBJECT
+    // The command controllers work on the panes' selection and state directly.
+    friend class CopyController;
+    friend class ItemCommands;
 
 public:
     explicit TFZQDir(QWidget* parent = nullptr);
@@ -90,6 +93,8 @@ public:
     std::function<bool()> rpnPromptsNow;
     // Runs at close after the settings were written: placements, secondary windows.
     std::function<void()> onClosing;
+    // Runs after every UpdateControls: secondary windows follow the state.
+    std::function<void()> onControlsUpdated;
     // The settings as the window stands now (written at close).
     frontend::StoredSettings CurrentSettings() const;
     // Where the settings go at close; by default the settings file.
@@ -113,8 +118,9 @@ public:
     Pane ActivePane() const { return activePane_; }
 
     // --- commands
-    // The tool button's quick connect, or Disconnect when connected and idle.
-    void tbtnConnectClick();
+    // Connects, or disconnects when connected and idle; withInstructions shows how to start
+    // the calculator's server first (the menu command).
+    void tbtnConnectClick(bool withInstructions = false);
     void ConnectToCalculator();
     void Disconnect();
     void Reread();

@@ -217,23 +217,8 @@ void TFZQDir::WireActions() {
     connect(Action("tbtnScrnCapture"), &QAction::triggered, this,
             [this] { RunHandler(Command::Capture); });
     connect(Action("tbtnConnect"), &QAction::triggered, this, [this] { tbtnConnectClick(); });
-    connect(Action("mnuConnect"), &QAction::triggered, this, [this] {
-        if (connected_) {
-            if (!busy_) {
-                Disconnect();
-            }
-            return;
-        }
-        RefreshPortList();
-        if (cmboPort_->currentText().isEmpty()) {
-            ui_->Beep();
-            return;
-        }
-        // The instructions for starting the server come first; Cancel connects nothing.
-        if (ui_->ShowPrompt(kPromptConnect, "")) {
-            ConnectToCalculator();
-        }
-    });
+    // The menu command shows the instructions for starting the server first.
+    connect(Action("mnuConnect"), &QAction::triggered, this, [this] { tbtnConnectClick(true); });
     auto toggleMode = [this] {
         ui_->SetTextMode(!state_.textMode);
         OnTextModeChanged(state_.textMode);
@@ -323,6 +308,9 @@ void TFZQDir::UpdateControls() {
     ApplyRules();
     if (rules.forceNotBusy && busy_) {
         SetBusy(false);
+    }
+    if (onControlsUpdated) {
+        onControlsUpdated();
     }
 }
 

@@ -18,6 +18,7 @@
 #include "app/RenameDelegate.h"
 #include "app/TFZQDir.h"
 #include "app/TreePath.h"
+#include "session/PromptTexts.h"
 #include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
 #include "session/TXModemServer.h"
@@ -96,7 +97,7 @@ QTreeWidgetItem* TFZQDir::FindNodeByPath(const std::string& path) const {
 
 // --- connecting and rereading ---------------------------------------------------------------
 
-void TFZQDir::tbtnConnectClick() {
+void TFZQDir::tbtnConnectClick(bool withInstructions) {
     if (connected_) {
         if (!busy_) {
             Disconnect();
@@ -106,6 +107,10 @@ void TFZQDir::tbtnConnectClick() {
     RefreshPortList();
     if (cmboPort_->currentText().isEmpty()) {
         ui_->Beep();
+        return;
+    }
+    // Cancel on the instructions connects nothing.
+    if (withInstructions && !ui_->ShowPrompt(kPromptConnect, "")) {
         return;
     }
     ConnectToCalculator();
@@ -338,7 +343,11 @@ bool TFZQDir::PaneKeyPress(QObject* watched, QKeyEvent* key) {
 
 bool TFZQDir::eventFilter(QObject* watched, QEvent* event) {
     bool pane = watched == tree_ || watched == details_ || watched == icons_;
-    if (pane && (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonPress)) {
+    // While busy the panes are disabled and Qt moves the focus on by itself: that is no choice
+    // of the user's, and must not make the other pane the active one.
+    bool chosen =
+        event->type() == QEvent::MouseButtonPress || (event->type() == QEvent::FocusIn && !busy_);
+    if (pane && chosen) {
         activePane_ = watched == tree_ ? Pane::Tree : Pane::List;
     }
     if (pane && event->type() == QEvent::KeyPress) {

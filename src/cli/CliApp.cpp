@@ -1,9 +1,11 @@
 #include "cli/CliApp.h"
 
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +18,7 @@
 #include "cli/ConsoleUiBridge.h"
 #include "cli/HelpText.h"
 #include "cli/InterruptWatcher.h"
+#include "cli/UsbRule.h"
 #include "frontend/BuiltInCalculator.h"
 #include "frontend/StoredSettings.h"
 #include "link/CommLink.h"
@@ -24,6 +27,7 @@
 #include "session/TXModemServer.h"
 #include "util/AppPaths.h"
 #include "util/Errors.h"
+#include "util/ReplacingWriter.h"
 #include "util/Ticks.h"
 #include "util/VersionText.h"
 
@@ -39,11 +43,16 @@ constexpr int kDefaultColumns = 80;
 // The simulated USB device's folder, set before the interrupt watcher starts and read by it.
 std::string gUsbRootToRemove;
 
-// A second Ctrl-C that found nothing to cancel: the private folders go, then the process.
-// Files are only ever replaced whole, so nothing half-written stays behind.
-[[noreturn]] void EndAtOnce() {
+// SIGTERM or SIGHUP: the signal's number once the command has been cancelled; 0 before.
+std::atomic<int> gEndSignal{0};
+
+// A second Ctrl-C that found nothing to cancel, or a second SIGTERM: the private folders and
+// the temporary files of unfinished writes go, then the process. Files are only ever replaced
+// whole, so nothing half-written stays behind.
+[[noreturn]] void EndAtOnce(int status) {
     static constexpr char kText[] = "\nvaddex-cli: interrupted\n";
     [[maybe_unused]] ssize_t ignored = ::write(STDERR_FILENO, kText, sizeof kText - 1);
+    ReplacingWriter::AbandonUnfinished();
     std::error_code error;
     if (!gUsbRootToRemove.empty()) {
         std::filesystem::remove_all(gUsbRootToRemove, error);
@@ -53,7 +62,22 @@ std::string gUsbRootToRemove;
     } catch (const std::exception&) {
         // No private folder could be made, so there is none to remove.
     }
-    ::_exit(kInterruptedStatus);
+    ::_exit(status);
+}
+
+// Ctrl-C is the Cancel button; SIGTERM and SIGHUP are Cancel and then the end of the program,
+// which returns normally so that every temporary file and folder is removed on the way.
+void OnSignal(ConsoleUiBridge& ui, int signal) {
+    if (signal == SIGINT) {
+        if (!ui.Interrupt()) {
+            EndAtOnce(kInterruptedStatus);
+        }
+        return;
+    }
+    if (gEndSignal.exchange(signal) != 0) {
+        EndAtOnce(kSignalStatusBase + signal);
+    }
+    ui.Terminate();
 }
 
 int TerminalColumns() {
@@ -135,11 +159,7 @@ int RunCommand(const CliOptions& options, const StoredSettings& stored) {
         }
         gUsbRootToRemove = calculator->UsbRoot();
     }
-    InterruptWatcher watcher([&ui] {
-        if (!ui.Interrupt()) {
-            EndAtOnce();
-        }
-    });
+    InterruptWatcher watcher([&ui](int signal) { OnSignal(ui, signal); });
 
     CommLink link(ui);
     link.SetUsbIds(stored.usbIds);
@@ -153,6 +173,7 @@ int RunCommand(const CliOptions& options, const StoredSettings& stored) {
     state.addCR = stored.addCR && !options.noCR;
     state.trans031 = stored.trans031 && !options.noTrans031;
     state.transIO = frontend::AdjustTransIO(options.transIO.value_or(stored.transIO), state.addCR);
+    state.receiveCRC = options.crc || stored.receiveCRC;
 
     TXPObject root("HOME", kDirectoryTypeCode, 0, nullptr, &session);
     root.TypeName = "Directory";
@@ -193,7 +214,9 @@ std::string ErrorLine(const std::string& message) {
     return line;
 }
 
-int RunCli(const std::vector<std::string>& arguments) {
+namespace {
+
+int RunCliCommand(const std::vector<std::string>& arguments) {
     CliOptions options;
     try {
         options = ParseCliArguments(arguments);
@@ -203,6 +226,10 @@ int RunCli(const std::vector<std::string>& arguments) {
         }
         if (options.version) {
             std::cout << kProgram << ' ' << VersionText() << '\n';
+            return CliCommands::kSuccess;
+        }
+        if (options.command == "usb-rule") {
+            std::cout << UsbRuleText(options.arguments[0]);
             return CliCommands::kSuccess;
         }
         CheckCommandArguments(options);
@@ -217,6 +244,17 @@ int RunCli(const std::vector<std::string>& arguments) {
         PrintError(ErrorLine(e.what()));
     }
     return CliCommands::kFailed;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& arguments) {
+    int status = RunCliCommand(arguments);
+    if (int signal = gEndSignal.load(); signal != 0) {
+        PrintError("ended by signal " + std::to_string(signal));
+        return kSignalStatusBase + signal;
+    }
+    return status;
 }
 
 }  // namespace vaddex::cli

@@ -8,6 +8,8 @@ namespace vaddex::cli {
 // Exit statuses beside CliCommands' success and failure.
 inline constexpr int kUsageStatus = 2;
 inline constexpr int kInterruptedStatus = 130;
+// SIGTERM and SIGHUP end the program with this plus the signal's number, as a shell reports.
+inline constexpr int kSignalStatusBase = 128;
 
 // The whole program behind main: reads the arguments (without the program name) and the
 // stored settings, runs the command, and returns the exit status. Results go to standard

@@ -275,6 +275,7 @@ int CliCommands::MakeDirectory() {
     if (FindItem(name) != nullptr) {
         throw CommandFailed(name + ": already exists in " + commands_.CurrentPath);
     }
+    commands_.Session().RequireSafeName(name, true);  // before the question, not after it
     if (!commands_.Session().CheckName(name)) {
         return kFailed;
     }

@@ -20,6 +20,7 @@ constexpr CommandShape kCommands[] = {
     {"put", 1, INT_MAX},  {"rm", 1, INT_MAX}, {"mkdir", 1, 1},  {"mv", 2, 2},
     {"eval", 1, INT_MAX}, {"stack", 0, 0},    {"backup", 1, 1}, {"restore", 1, 1},
     {"xrecv", 1, 1},      {"xsend", 1, 1},    {"screen", 1, 1}, {"rom", 1, 1},
+    {"usb-rule", 1, 1},
 };
 
 const CommandShape* FindCommand(const std::string& name) {
@@ -171,6 +172,8 @@ private:
             options_.noCR = true;
         } else if (name == "no-trans031") {
             options_.noTrans031 = true;
+        } else if (name == "crc") {
+            options_.crc = true;
         } else if (name == "json") {
             options_.json = true;
         } else if (name == "verbose") {

@@ -20,6 +20,7 @@ struct CliOptions {
     std::optional<int> transIO;       // --transio
     bool noCR = false;                // --no-cr
     bool noTrans031 = false;          // --no-trans031
+    bool crc = false;                 // --crc: receive with a CRC instead of the checksum
     std::string directory = "HOME";   // -C, as "HOME A B"
     std::string tracePath;            // --trace
     bool json = false;                // --json

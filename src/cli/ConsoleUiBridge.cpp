@@ -59,9 +59,19 @@ bool ConsoleUiBridge::Interrupt() {
     return true;
 }
 
+void ConsoleUiBridge::Terminate() {
+    terminating_ = true;
+    terminal_.Interrupt();
+    RequestCancel();
+}
+
 // The headless bridge acts on a pending cancel right after this call, and only while one of
 // its windows shows: a cancel that finds one is taken.
 void ConsoleUiBridge::OnIdle() {
+    if (terminating_) {
+        RequestCancel();
+        return;
+    }
     if (cancelPending_ && (IsStatusVisible() || IsWorkingWindowVisible() || IsPromptVisible())) {
         cancelPending_ = false;
     }
@@ -71,6 +81,9 @@ int ConsoleUiBridge::Ask(const std::string& question, const std::string& prompt,
                          const std::vector<Choice>& choices, int yes, int no, int noAnswer,
                          int fallback) {
     Print(question);
+    if (terminating_) {
+        return noAnswer;
+    }
     if (settings_.answers == AnswerMode::Yes) {
         return yes;
     }

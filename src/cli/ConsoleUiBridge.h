@@ -40,6 +40,9 @@ public:
     // window showing (or the next one to show). False when an earlier Ctrl-C is still waiting
     // for a window to cancel: there is nothing to cancel.
     bool Interrupt();
+    // Any thread, for SIGTERM and SIGHUP: from now on every window is cancelled as it shows
+    // and every question is answered No/Cancel, so the command unwinds to a clean end.
+    void Terminate();
     // A line on standard error, below the progress bar if one shows.
     void Notice(const std::string& text) { Print(text); }
     // The progress bar's line is ended, so that a last message starts on a line of its own.
@@ -78,6 +81,7 @@ private:
     Terminal& terminal_;
     ProgressBar& progress_;
     std::atomic<bool> cancelPending_{false};
+    std::atomic<bool> terminating_{false};
     std::vector<std::string> notReplaced_;
 };
 

@@ -29,6 +29,8 @@ Commands:
   xsend FILE            receive into FILE what a calculator running XSEND sends
   screen FILE           capture the screen into FILE: .png, .bmp or .jpg
   rom FILE              stream a ROM file to the USB calculator (in its ROM loader)
+  usb-rule VVVV:PPPP    print a udev rule that lets you reach the USB calculator with
+                        this id (see lsusb) without root
 
 Options:
   -p, --port PORT       a device path (/dev/ttyUSB0), a USB name (ZQx8G+, ZQx8G+_1 ...),
@@ -41,6 +43,9 @@ Options:
       --no-cr           text files get LF line ends instead of CR LF
       --no-trans031     do not translate the codes 0 to 31 and 127 in text files
   -C, --dir PATH        the calculator directory, as "HOME A B" or A/B (default HOME)
+      --crc             receive with a CRC, so that damage a one-byte checksum misses is
+                        caught; a calculator that knows only the checksum still answers,
+                        about 15 seconds later
       --trace FILE      write the protocol trace of the session and the link to FILE
       --json            machine-readable output for info, ls and stack
       --verbose         show the session's status texts
@@ -58,6 +63,8 @@ not one); with no terminal and neither --yes nor --no the answer is no / Cancel.
 transfer runs a progress bar shows on standard error. Ctrl-C is the Cancel button of
 whatever window would be showing (the transfer, the "Calculator is Working" wait, the
 wait for the calculator); a second Ctrl-C with nothing to cancel ends the program.
+SIGTERM and SIGHUP cancel what runs, then end the program; a file at the target of a
+get, backup or xsend that does not complete is left as it was.
 
 The built-in calculator: "-p sim" starts a simulated K8 with a demo memory on a
 pseudo-terminal for the duration of the command; sim:K7, sim:K8 and sim:K7GII choose the
@@ -71,7 +78,7 @@ Settings are read from the window's stored settings (~/.config/Zenquist/Vaddex.c
 never written.
 
 Exit status: 0 success, 1 the operation failed or was cancelled, 2 a usage error,
-130 ended by a second Ctrl-C.
+130 ended by a second Ctrl-C, 143 ended by SIGTERM, 129 by SIGHUP.
 )";
 }
 

@@ -13,15 +13,20 @@
 namespace vaddex::cli {
 namespace {
 
+constexpr int kWatchedSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kWatchedCount = sizeof kWatchedSignals / sizeof kWatchedSignals[0];
+// The byte that tells the thread to end; signal numbers are never 0.
+constexpr char kStopByte = 0;
+
 // The write end of the watcher's pipe, for the signal handler; -1 while no watcher lives.
 std::atomic<int> gSignalFd{-1};
-struct sigaction gPrevious {};
+struct sigaction gPrevious[kWatchedCount] {};
 
-extern "C" void OnInterruptSignal(int) {
+extern "C" void OnInterruptSignal(int signal) {
     int savedErrno = errno;
     int fd = gSignalFd.load();
     if (fd >= 0) {
-        char byte = 'i';
+        char byte = static_cast<char>(signal);
         [[maybe_unused]] ssize_t ignored = ::write(fd, &byte, 1);
     }
     errno = savedErrno;
@@ -29,8 +34,8 @@ extern "C" void OnInterruptSignal(int) {
 
 }  // namespace
 
-InterruptWatcher::InterruptWatcher(std::function<void()> onInterrupt)
-    : onInterrupt_(std::move(onInterrupt)) {
+InterruptWatcher::InterruptWatcher(std::function<void(int signal)> onSignal)
+    : onSignal_(std::move(onSignal)) {
     if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
         throw std::system_error(errno, std::generic_category(), "pipe");
     }
@@ -39,15 +44,19 @@ InterruptWatcher::InterruptWatcher(std::function<void()> onInterrupt)
     action.sa_handler = OnInterruptSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, &gPrevious);
+    for (int i = 0; i < kWatchedCount; ++i) {
+        ::sigaction(kWatchedSignals[i], &action, &gPrevious[i]);
+    }
     thread_ = std::thread([this] { Run(); });
 }
 
 InterruptWatcher::~InterruptWatcher() {
-    ::sigaction(SIGINT, &gPrevious, nullptr);
+    for (int i = 0; i < kWatchedCount; ++i) {
+        ::sigaction(kWatchedSignals[i], &gPrevious[i], nullptr);
+    }
     gSignalFd = -1;
     stop_ = true;
-    char byte = 's';
+    char byte = kStopByte;
     [[maybe_unused]] ssize_t ignored = ::write(pipe_[1], &byte, 1);
     if (thread_.joinable()) {
         thread_.join();
@@ -65,9 +74,9 @@ void InterruptWatcher::Run() {
         char bytes[16];
         ssize_t count = ::read(pipe_[0], bytes, sizeof bytes);
         for (ssize_t i = 0; i < count && !stop_; ++i) {
-            if (bytes[i] == 'i' && onInterrupt_) {
+            if (bytes[i] != kStopByte && onSignal_) {
                 try {
-                    onInterrupt_();
+                    onSignal_(bytes[i]);
                 } catch (...) {
                     Trace("Interrupt handler failed");  // none may end the thread
                 }

@@ -48,6 +48,8 @@ constexpr int kNormalWaitMs = 2500;
 
 constexpr std::size_t kMaxSerialPiece = 2038;  // the most one serial read asks for
 constexpr int kSafeRdWaitMs = 80;
+// The longest the UI thread waits for a serial byte before it lets window events run.
+constexpr std::int64_t kUiReadSliceMs = 20;
 constexpr std::int64_t kSilenceLimitMs = 2500;  // USB silence that means the link is gone
 
 std::string ErrorText(int error) {
@@ -315,6 +317,9 @@ int CommLink::ReadSerial(std::string& buffer) {
     }
     std::size_t length = buffer.size();
     std::size_t position = 0;
+    if (length > 0 && ui_.IsUiThread() && !WaitFirstSerialByte(length)) {
+        return 0;
+    }
     do {
         std::size_t piece = std::min(length - position, kMaxSerialPiece);
         long n = serial_->Read(buffer.data() + position, piece);
@@ -330,6 +335,26 @@ int CommLink::ReadSerial(std::string& buffer) {
         }
     } while (position < length);
     return static_cast<int>(position);
+}
+
+bool CommLink::WaitFirstSerialByte(std::size_t length) {
+    // A silent line would freeze the window for the whole read time-out (the waits for
+    // answers that usually do not come): wait for the first byte in slices between which
+    // window events run. The read itself then keeps its usual deadline.
+    SerialTimeouts timeouts = serial_->Timeouts();
+    std::int64_t deadline =
+        TickMs() + timeouts.readConstant +
+        static_cast<std::int64_t>(std::min(length, kMaxSerialPiece)) * timeouts.readMultiplier;
+    for (;;) {
+        std::int64_t remaining = deadline - TickMs();
+        if (remaining <= 0) {
+            return false;
+        }
+        if (serial_->WaitReadable(static_cast<int>(std::min(remaining, kUiReadSliceMs)))) {
+            return true;
+        }
+        ui_.ProcessEvents();
+    }
 }
 
 int CommLink::ReadUsb(std::string& buffer, int maxWait) {

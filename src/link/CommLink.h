@@ -101,6 +101,9 @@ private:
     void OpenSerial(const std::string& name, int speed);
     void SetSerialTimeouts(int readConstant);
     int ReadSerial(std::string& buffer);
+    // UI thread: blocks until a byte can be read, letting window events run; false when the
+    // read deadline for `length` bytes passed first.
+    bool WaitFirstSerialByte(std::size_t length);
     int ReadUsb(std::string& buffer, int maxWait);
     // Silence on the USB link: counts it and raises the connection error after the limit
     // unless a window explains the wait. True when maxWait ms of silence have passed.

@@ -33,6 +33,13 @@ public:
     // readMultiplier ms) passed; returns the bytes read, or -1 when the port failed.
     virtual long Read(char* data, std::size_t count) = 0;
 
+    // Blocks until a byte can be read or maxMs passed; true when one can (or when the port
+    // cannot tell: the next Read then waits as usual).
+    virtual bool WaitReadable(int maxMs) {
+        (void)maxMs;
+        return true;
+    }
+
     // Blocks until every byte went out or the write deadline (writeConstant + count x
     // writeMultiplier ms) passed; returns the bytes written, or -1 when the port failed.
     virtual long Write(const char* data, std::size_t count) = 0;

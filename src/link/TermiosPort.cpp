@@ -145,6 +145,12 @@ long TermiosPort::Read(char* data, std::size_t count) {
     return static_cast<long>(got);
 }
 
+bool TermiosPort::WaitReadable(int maxMs) {
+    short revents = 0;
+    // An error or hang-up counts as readable: the Read that follows reports it.
+    return PollUntil(fd_, POLLIN, TickMs() + maxMs, revents) != 0;
+}
+
 long TermiosPort::Write(const char* data, std::size_t count) {
     std::int64_t deadline = TickMs() + timeouts_.writeConstant +
                             static_cast<std::int64_t>(count) * timeouts_.writeMultiplier;

@@ -26,6 +26,7 @@ public:
     SerialTimeouts Timeouts() const override { return timeouts_; }
     bool SetTimeouts(const SerialTimeouts& timeouts) override;
     long Read(char* data, std::size_t count) override;
+    bool WaitReadable(int maxMs) override;
     long Write(const char* data, std::size_t count) override;
     bool PurgeInput() override;
 

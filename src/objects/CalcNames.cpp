@@ -10,6 +10,10 @@ namespace {
 constexpr std::string_view kFileNameUnsafe = "^\\/<>:*?\"|";
 constexpr std::string_view kImproperChars = " ,@#[]{}()\"':_+-*\\/^=<>!";
 constexpr std::string_view kImproperCalcChars = "\xAB\xBB\x83\x89\x8A\x88\x84";
+// What ends a name on the calculator besides blanks and quotes: the delimiters of lists,
+// vectors, tags and programs, the list separator, and the operators of an algebraic.
+constexpr std::string_view kProgramDelimiters = "\xAB\xBB";
+constexpr std::string_view kNameEnders = "{}[]():,+-*/^=";
 
 char EscapeOf(bool fileForm) {
     return fileForm ? '^' : '\\';
@@ -86,6 +90,32 @@ std::string PcNameToCalc(const std::string& name, bool fileForm) {
         }
     }
     return out;
+}
+
+std::string UnsafeNameReason(const std::string& calcName) {
+    if (calcName.empty()) {
+        return "it is empty";
+    }
+    for (char ch : calcName) {
+        auto c = static_cast<unsigned char>(ch);
+        if (c <= ' ') {
+            return "it holds a blank, a line break or another control character";
+        }
+        if (ch == '\'' || ch == '"') {
+            return "it holds a quote";
+        }
+        if (kProgramDelimiters.find(ch) != std::string_view::npos) {
+            return "it holds a program delimiter";
+        }
+        if (kNameEnders.find(ch) != std::string_view::npos) {
+            return std::string("it holds the character ") + ch + ", which ends a name";
+        }
+    }
+    return {};
+}
+
+bool IsReservedName(const std::string& calcName) {
+    return calcName == "HOME";
 }
 
 NameCheck CheckCalcName(const std::string& name, const AskOkCancel& ask,

@@ -18,6 +18,14 @@ std::string PcNameToCalc(const std::string& name, bool fileForm);
 // user answers.
 using AskOkCancel = std::function<bool(const std::string& text, const std::string& caption)>;
 
+// Why a calculator-form name cannot stand inside the quotes of an RPL command line (nor as a
+// word of a directory path): the calculator's parser would end the name early and read the
+// rest as other objects or commands. Empty when it can stand there.
+std::string UnsafeNameReason(const std::string& calcName);
+
+// True for a name the calculator keeps for itself ("HOME"), which no variable may take.
+bool IsReservedName(const std::string& calcName);
+
 struct NameCheck {
     bool goOn = true;    // the command may go on
     bool proper = true;  // the calculator accepts the name as a variable name

@@ -102,6 +102,12 @@ ParsedTextFile ParseTextFile(const std::string& content) {
         body = start < content.size() ? content.substr(start) : std::string();
     }
     parsed.body = TextToCalc(body, parsed.stringMode);
+    if (parsed.stringMode && parsed.body.find('\0') != std::string::npos) {
+        // Inside the command line a NUL would reach the calculator as the digits "000": such
+        // a text travels the long way, as a string object.
+        parsed.stringMode = false;
+        parsed.body = TextToCalc(body, false);
+    }
 
     switch (KeyValue(header, "A(")) {
         case 'D':

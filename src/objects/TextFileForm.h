@@ -19,10 +19,11 @@ TextFileResult MakeTextFile(std::string objectFile, int typeIndex, int transIO, 
                             bool addCR);
 
 struct ParsedTextFile {
-    std::string body;         // calculator text to parse on the calculator
-    std::string angle;        // "DEG ", "RAD ", "GRAD " or empty
-    std::string fraction;     // "-51 SF ", "-51 CF " or empty
-    bool stringMode = false;  // short enough to travel inside a string literal
+    std::string body;      // calculator text to parse on the calculator
+    std::string angle;     // "DEG ", "RAD ", "GRAD " or empty
+    std::string fraction;  // "-51 SF ", "-51 CF " or empty
+    // Short enough to travel inside a string literal, and free of NUL characters
+    bool stringMode = false;
 };
 
 // Splits a text file into its header's mode commands and its body in calculator characters.

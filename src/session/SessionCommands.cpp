@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "link/PortNames.h"
+#include "link/Trace.h"
 #include "objects/CalcNames.h"
 #include "objects/ObjectSize.h"
 #include "session/ArchiveCheck.h"
@@ -22,6 +23,7 @@ namespace {
 constexpr const char* kCanceledByUserText = "Canceled by user";
 constexpr const char* kArchiveExtension = ".zqbackup";
 constexpr const char* kCaptureAgainCaption = "Do Another Capture?";
+constexpr const char* kNotReplacedCaption = "File Not Replaced";
 constexpr int kSlowCaptureSpeed = 9600;
 constexpr int kFastCaptureSpeed = 115200;
 // Speeds up to this one are switched to the slow capture speed, faster ones to the fast one.
@@ -67,6 +69,8 @@ void SessionCommands::ChangeToCurrentDir() {
 
 bool SessionCommands::RenameItem(const std::string& oldName, const std::string& newName,
                                  bool isDirectory) {
+    session_.RequireSafeName(oldName, false);  // before the questions, not after them
+    session_.RequireSafeName(newName, true);
     if (!session_.CheckName(oldName) || !session_.CheckName(newName)) {
         return false;
     }
@@ -189,9 +193,31 @@ std::string SessionCommands::FetchItem(const TXPObject& item, const std::string&
 }
 
 void SessionCommands::FetchItemTo(const TXPObject& item, const std::string& path) {
-    if (!session_.GetToFile(FileNameForItem(item.Name), path, item.GetSize(), item.TypeCode)) {
+    bool ok = WritingUserFile(path, [&] {
+        return session_.GetToFile(FileNameForItem(item.Name), path, item.GetSize(), item.TypeCode);
+    });
+    if (!ok) {
         throw LinkError(kCanceledByUserText);
     }
+}
+
+bool SessionCommands::WritingUserFile(const std::string& path, const std::function<bool()>& write) {
+    bool existed = IsRegularFile(path);
+    bool ok = false;
+    {
+        ScopeExit notReplaced([&] {
+            if (!ok && existed) {
+                try {
+                    Ui().ShowMessage(kNotReplacedCaption,
+                                     path + "\r\n" + "was not replaced and is as it was.");
+                } catch (const std::exception& e) {
+                    Trace(std::string("Not-replaced message failed: ") + e.what());
+                }
+            }
+        });
+        ok = write();
+    }
+    return ok;
 }
 
 std::vector<std::string> SessionCommands::CopyItems(const std::vector<const TXPObject*>& items,
@@ -270,10 +296,7 @@ bool SessionCommands::WriteReceivedObject(const std::string& path) {
     std::string object = session_.Data;
     bool measured = ObjectSize(object).success;
     const std::string& bytes = measured ? object : session_.Data;
-    int error = 0;
-    if (!WriteWholeFile(path, bytes, &error)) {
-        RaiseError("Unable to write file " + path + ": " + std::strerror(error));
-    }
+    WriteUserFile(path, bytes);
     if (!measured) {
         Ui().ShowMessage("Decompile Error", path + "\r\n" + "Cannot decompile this file.\r\n" +
                                                 "Length has been left with padding.\r\n" +
@@ -291,9 +314,11 @@ bool SessionCommands::BackupToFile(const std::string& path) {
     // Only what this backup receives may become the archive: bytes of an earlier get would
     // otherwise be written when the backup ends before its transfer.
     session_.Data.clear();
-    bool ok = session_.Backup(path, root_.GetSize());
-    ui.SetBusy(false);
-    return WriteReceivedObject(path) && ok;
+    return WritingUserFile(path, [&] {
+        bool ok = session_.Backup(path, root_.GetSize());
+        ui.SetBusy(false);
+        return WriteReceivedObject(path) && ok;
+    });
 }
 
 bool SessionCommands::RestoreFromFile(const std::string& path) {
@@ -357,8 +382,10 @@ bool SessionCommands::UploadFile(const std::string& path) {
     ui.SetBusy(true);
     ui.ProcessEvents();
     session_.Data.clear();
-    bool ok = session_.ReceiveObject(path, 0);
-    return WriteReceivedObject(path) && ok;
+    return WritingUserFile(path, [&] {
+        bool ok = session_.ReceiveObject(path, 0);
+        return WriteReceivedObject(path) && ok;
+    });
 }
 
 int SessionCommands::CaptureSpeedFor(const std::string& port, int speed) {

@@ -138,6 +138,9 @@ private:
     // measured; else as received, with the "Decompile Error" message. Nothing when empty;
     // true when the file was written.
     bool WriteReceivedObject(const std::string& path);
+    // Runs `write`, which makes or replaces the user's file at path; when it fails or raises
+    // and a file was there, the user is told that it was not replaced. Returns its result.
+    bool WritingUserFile(const std::string& path, const std::function<bool()>& write);
 
     TXModemServer& session_;
     TXPObject& root_;

@@ -75,4 +75,16 @@ bool TXModemServer::CheckName(const std::string& name) {
     return check.goOn;
 }
 
+void TXModemServer::RequireSafeName(const std::string& name, bool makesVariable) {
+    std::string calcName = PcNameToCalc(name, false);
+    std::string shown = CalcNameToPc(calcName, false);
+    std::string reason = UnsafeNameReason(calcName);
+    if (!reason.empty()) {
+        RaiseError("the name " + shown + " cannot be sent in a calculator command: " + reason);
+    }
+    if (makesVariable && IsReservedName(calcName)) {
+        RaiseError(shown + " is the calculator's top directory and cannot name a variable");
+    }
+}
+
 }  // namespace vaddex

@@ -91,6 +91,9 @@ public:
                                    const std::string& altName);
     // The improper-name question through the operator prompt; true when the command may go on.
     bool CheckName(const std::string& name);
+    // Raises an error that says why when a display-form name cannot stand in a command line
+    // (or, with makesVariable, is "HOME"); asks nothing, so no answer lets such a name through.
+    void RequireSafeName(const std::string& name, bool makesVariable);
 
     // --- backup and restore --------------------------------------------------------------
     bool Backup(const std::string& fileName, int size);
@@ -111,6 +114,12 @@ private:
     // least `ms`; on the UI thread in short slices that let window events run, so a long
     // delay does not freeze the window.
     void Pause(int ms);
+    // Raises when the object in Data does not measure whole or disagrees with its listed size
+    // (0: unknown, only measured).
+    void RequireWholeObject(const std::string& name, int size);
+    // Raises, before anything is sent, when the file is larger than the calculator's free
+    // memory; blocks for the free-memory question.
+    void RequireRoomFor(const std::string& fileName);
 
     CommLink& link_;
     UiBridge& ui_;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -5,9 +6,8 @@
 #include "link/Trace.h"
 #include "objects/CalcNames.h"
 #include "objects/ObjectTypeTable.h"
-#include "objects/TextTranslation.h"
+#include "session/StackLines.h"
 #include "session/TXModemServer.h"
-#include "util/Nibbles.h"
 
 namespace vaddex {
 namespace {
@@ -18,53 +18,16 @@ constexpr int kTypeCodeOffset = 9;
 // The type code of a prolog the type table does not know: row -1 + 9, never a directory.
 constexpr int kUnknownTypeCode = kTypeCodeOffset - 1;
 
-// The stack picture: every level as a string in a list stored in $$$t, deepest level first;
-// levels that were strings start with the marker 01 03 02 (0x8D is the arrow, 0xAB and 0xBB
-// the program delimiters).
-constexpr const char* kStackMarker = "\x01\x03\x02";
+// The stack picture: every level as a string in a list stored in $$$t, deepest level first,
+// strings marked (0x8D is the arrow, 0xAB and 0xBB the program delimiters).
 const std::string kStackScript =
     std::string(
         "DEPTH IF 0. == THEN { } ELSE DEPTH DUPN DEPTH 2. / \x8DLIST 1. \xAB IF DUP TYPE "
         "2. == THEN \"") +
-    kStackMarker + "\" SWAP + END \x8DSTR \xBB DOSUBS END '$$$t' STO";
-// Nibbles before the first element of the received list: the file header and the list prolog.
-constexpr std::size_t kListElementsNibble = 21;
-// Nibbles of an empty list's file: header, list prolog and the closing Semi.
-constexpr std::size_t kEmptyListNibbles = 26;
-constexpr std::size_t kStringHeadBytes = 5;  // prolog and length field of a packed string
-constexpr std::size_t kStackLinesShown = 7;
-constexpr int kStackTransIO = 3;
+    kStackStringMarker + "\" SWAP + END \x8DSTR \xBB DOSUBS END '$$$t' STO";
 
 unsigned Byte(const std::string& bytes, std::size_t index) {
     return static_cast<unsigned char>(bytes[index]);
-}
-
-// The string elements of a packed list body, as stack lines ": text" (quoted for strings).
-std::vector<std::string> StackElements(const std::string& packed) {
-    std::vector<std::string> lines;
-    std::size_t position = 0;
-    while (packed.size() - position >= 6) {
-        if (packed[position] != ',' || packed[position + 1] != '*') {
-            break;  // not a string prolog: the list has ended
-        }
-        long length = (Byte(packed, position + 2) >> 4) + 16 * Byte(packed, position + 3) +
-                      4096 * Byte(packed, position + 4);
-        std::size_t count = length > 5 ? static_cast<std::size_t>((length - 5) / 2) : 0;
-        std::size_t start = position + kStringHeadBytes;
-        if (count > packed.size() - start) {
-            Trace("ReadStackLines: an element runs past the data");
-            break;
-        }
-        std::string text = packed.substr(start, count);
-        bool marked = text.rfind(kStackMarker, 0) == 0;
-        if (marked) {
-            text.erase(0, 3);
-        }
-        std::string pcText = TextFromCalc(text, kStackTransIO, true, marked, false);
-        lines.push_back(": " + (marked ? "\"" + pcText + "\"" : pcText));
-        position = start + count;
-    }
-    return lines;
 }
 
 }  // namespace
@@ -124,12 +87,21 @@ void TXModemServer::ParseListing(TXPObject& node, const std::string& data, std::
 }
 
 void TXModemServer::ChangeDir(const std::string& path) {
+    // The path's names stand bare in the command line: each must be one safe name.
+    for (std::size_t begin = 0; begin < path.size();) {
+        std::size_t end = std::min(path.find(' ', begin), path.size());
+        if (end > begin) {
+            RequireSafeName(path.substr(begin, end - begin), false);
+        }
+        begin = end + 1;
+    }
     SetStatus("Change current dir to " + path);
     Execute(path, false, true);
     SetStatus("");
 }
 
 void TXModemServer::Purge(const std::string& name, bool isDirectory) {
+    RequireSafeName(name, false);
     if (!CheckName(name)) {
         return;
     }
@@ -137,11 +109,14 @@ void TXModemServer::Purge(const std::string& name, bool isDirectory) {
 }
 
 void TXModemServer::MakeDir(const std::string& name) {
+    RequireSafeName(name, true);
     Execute("'" + name + "' CRDIR", true, true);
 }
 
 void TXModemServer::MoveVar(const std::string& oldName, const std::string& newName,
                             bool isDirectory) {
+    RequireSafeName(oldName, false);
+    RequireSafeName(newName, true);
     Execute("'" + oldName + "' DUP RCL SWAP " + (isDirectory ? "PGDIR" : "PURGE") + " '" + newName +
                 "' STO ",
             true, true);
@@ -162,16 +137,7 @@ std::vector<std::string> TXModemServer::ReadStackLines() {
     Execute(kStackScript, false, true);
     std::vector<std::string> result;
     if (GetVariable("$$$t", "", 0, 0)) {
-        std::string units = SpreadNibbles(Data);
-        std::size_t n = units.size();
-        std::size_t keep = n > kEmptyListNibbles ? 2 * (n - kEmptyListNibbles) : 0;
-        std::string packed =
-            n > kListElementsNibble ? PackNibbles(units.substr(kListElementsNibble, keep)) : "";
-        std::vector<std::string> lines = StackElements(packed);
-        std::size_t first = lines.size() > kStackLinesShown ? lines.size() - kStackLinesShown : 0;
-        for (std::size_t j = first; j < lines.size(); ++j) {
-            result.push_back(std::to_string(lines.size() - j) + lines[j]);
-        }
+        result = StackLinesFromList(Data);
     }
     Purge("$$$t", false);
     return result;

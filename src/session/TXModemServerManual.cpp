@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "link/Trace.h"
 #include "session/ScopeExit.h"
 #include "session/TXModemServer.h"
 #include "session/TransferRun.h"
@@ -22,7 +23,11 @@ constexpr int kPromptPollMs = 100;
 
 bool TXModemServer::ReceiveObject(const std::string& fileName, int size) {
     SetStatus("Copying " + FileNameOf(fileName));
-    auto receiver = std::make_unique<TYModemRX>(link_, fileName, size, SessionReports(*this));
+    // Nameless: the receiver would delete the file it is named after when it fails, and the
+    // user's file is kept or replaced only by whoever writes Data.
+    Trace("Receive for " + fileName);
+    auto receiver =
+        std::make_unique<TYModemRX>(link_, "", size, SessionReports(*this), State().receiveCRC);
     RunTransfer(ui_, *receiver, "Copying " + fileName);
     Pause(link_.timing.RxEndDelay);
     bool success = receiver->Success();

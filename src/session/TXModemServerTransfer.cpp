@@ -1,11 +1,15 @@
 // Getting and putting single objects: "G" and "P" with XModem, and the text forms that the
 // calculator itself converts.
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <memory>
 
 #include "link/Trace.h"
 #include "objects/CalcNames.h"
 #include "objects/ClassifyFile.h"
+#include "objects/ObjectSize.h"
 #include "objects/TextFileForm.h"
 #include "session/ScopeExit.h"
 #include "session/SessionPaths.h"
@@ -43,11 +47,16 @@ std::string TextPutScript(const std::string& name, const std::string& modes,
            err + "ELSE SWAP STOF " + "OVER IFERR PURGE THEN PGDIR END " + "SWAP STO END ";
 }
 
-void WriteTargetFile(const std::string& fileName, const std::string& bytes) {
-    int error = 0;
-    if (!WriteWholeFile(fileName, bytes, &error)) {
-        RaiseError("Unable to open file " + fileName + " " + std::to_string(error));
+// Bytes of the free-memory answer that are digits; -1 when it holds none.
+long long FreeBytes(const std::string& text) {
+    long long value = -1;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            break;
+        }
+        value = (value < 0 ? 0 : value * 10) + (c - '0');
     }
+    return value;
 }
 
 }  // namespace
@@ -77,7 +86,11 @@ bool TXModemServer::GetVariable(const std::string& name, const std::string& file
     std::int64_t expected = size != 0 ? static_cast<std::int64_t>(size) + kFileHeaderSize : 0;
     Pause(link_.timing.RxStartDelay);
 
-    auto receiver = std::make_unique<TYModemRX>(link_, fileName, expected, SessionReports(*this));
+    // The receiver deletes the file it is named after when it fails; the user's file is the
+    // writer's to keep or replace, so the receiver gets no name.
+    Trace("Receive for " + fileName);
+    auto receiver =
+        std::make_unique<TYModemRX>(link_, "", expected, SessionReports(*this), State().receiveCRC);
     bool success = false;
     // Data is set however the operation ends, also while an error is on its way out.
     ScopeExit keepData([&] {
@@ -104,29 +117,26 @@ bool TXModemServer::GetVariable(const std::string& name, const std::string& file
 bool TXModemServer::GetToFile(const std::string& name, const std::string& fileName, int size,
                               int typeCode) {
     std::string calcName = CalcNameToPc(PcNameToCalc(name, true), false);
+    CalculatorState& state = State();
+    if (state.textMode) {
+        RequireSafeName(calcName, false);  // it stands in the text script
+    }
     if (!CheckName(calcName)) {
         return false;
     }
-    CalculatorState& state = State();
     if (state.textMode && calcName.find("HOME") != std::string::npos) {
         return false;
     }
     RequireConnected();
-    // From here on a get that does not complete leaves nothing under the target name: no
-    // half-written file and no older copy that could pass for this one.
-    bool written = false;
-    ScopeExit noStaleFile([&] {
-        if (!written) {
-            DeleteFileIfExists(fileName);
-        }
-    });
 
     if (!state.textMode) {
         if (!GetVariable(calcName, fileName, size, 0)) {
             return false;
         }
-        WriteTargetFile(fileName, Data);
-        written = true;
+        if (!state.receiveCRC) {
+            RequireWholeObject(calcName, size);
+        }
+        WriteUserFile(fileName, Data);
         return true;
     }
 
@@ -140,11 +150,28 @@ bool TXModemServer::GetToFile(const std::string& name, const std::string& fileNa
     if (!text.success) {
         Trace("Text form of " + calcName + " failed: " + text.message);
         SetStatus("");
-        return false;
+        RaiseError("the text of " + calcName + " did not arrive whole (" + text.message +
+                   "); nothing was written");
     }
-    WriteTargetFile(fileName, text.text);
-    written = true;
+    WriteUserFile(fileName, text.text);
     return true;
+}
+
+// The one-byte checksum lets two damaged bytes of a block cancel: without a CRC the object
+// must at least measure whole and match its listed size before it may become a file.
+void TXModemServer::RequireWholeObject(const std::string& name, int size) {
+    std::string measured = Data;
+    ObjectSizeResult sized = ObjectSize(measured);
+    if (!sized.success) {
+        RaiseError(name + " arrived damaged or incomplete: its object cannot be measured (" +
+                   sized.message + "); nothing was written");
+    }
+    std::size_t listed = static_cast<std::size_t>(size) + kFileHeaderSize;
+    if (size > 0 && measured.size() != listed) {
+        RaiseError(name + " did not arrive as listed: it measures " +
+                   std::to_string(measured.size()) + " bytes where the listing gives " +
+                   std::to_string(listed) + "; nothing was written");
+    }
 }
 
 TXModemServer::SendFileCheck TXModemServer::CheckSendFile(const std::string& fileName) {
@@ -174,6 +201,7 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& fileName
                             const std::string& altName, bool askReplace, bool& replaceAll,
                             int fileCount) {
     RequireConnected();
+    RequireSafeName(name, true);
     if (!CheckName(name)) {
         return false;
     }
@@ -205,6 +233,7 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& fileName
         return result;
     }
 
+    RequireRoomFor(fileName);
     SetStatus("Sending PUT command");
     SendCommandByte('P');
     SendPacket(name);
@@ -223,7 +252,22 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& fileName
     return result;
 }
 
+void TXModemServer::RequireRoomFor(const std::string& fileName) {
+    struct stat st {};
+    if (::stat(fileName.c_str(), &st) != 0) {
+        RaiseError("Unable to open file " + fileName + " " + std::to_string(errno));
+    }
+    long long size = static_cast<long long>(st.st_size);
+    long long free = FreeBytes(FreeMemory());
+    if (free >= 0 && size > free) {
+        RaiseError(FileNameOf(fileName) + " holds " + std::to_string(size) +
+                   " bytes but the calculator has only " + std::to_string(free) +
+                   " bytes free; nothing was sent");
+    }
+}
+
 bool TXModemServer::PutText(const std::string& name, const std::string& fileName) {
+    RequireSafeName(name, true);
     const std::string& series = State().series;
     std::string err = SyntaxErrorScript(series);
     std::string content;

@@ -24,7 +24,7 @@ constexpr const char* kReadErrorText = "Cannot read Calculator screen.";
 }  // namespace
 
 TSRX::TSRX(CommLink& link, std::string firstByte, ReportFn callback)
-    : TYModemRX(link, "", 0, std::move(callback), false), screen_(std::move(firstByte)) {
+    : TYModemRX(link, "", 0, std::move(callback), NoStart{}), screen_(std::move(firstByte)) {
     Start();
 }
 

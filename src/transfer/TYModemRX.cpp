@@ -1,5 +1,6 @@
 #include "transfer/TYModemRX.h"
 
+#include <algorithm>
 #include <exception>
 #include <string_view>
 #include <utility>
@@ -16,21 +17,25 @@ namespace {
 constexpr int kMaxUnexpectedReplies = 5;
 // Run of CAN bytes by which the receiver abandons a transfer.
 constexpr std::size_t kReceiverCanCount = 4;
+// Start requests of each CRC kind before the next kind (and at last the checksum) is asked.
+constexpr int kAsksPerCrcKind = 3;
 
 }  // namespace
 
-TYModemRX::TYModemRX(CommLink& link, std::string name, std::int64_t expectedSize, ReportFn callback)
-    : TYModemRX(link, std::move(name), expectedSize, std::move(callback), true) {}
-
 TYModemRX::TYModemRX(CommLink& link, std::string name, std::int64_t expectedSize, ReportFn callback,
-                     bool startNow)
+                     bool askCrc)
     : TransferThread(link, std::move(callback)),
       name_(std::move(name)),
-      expectedSize_(expectedSize) {
-    if (startNow) {
-        Start();
-    }
+      expectedSize_(expectedSize),
+      askCrc_(askCrc) {
+    Start();
 }
+
+TYModemRX::TYModemRX(CommLink& link, std::string name, std::int64_t expectedSize, ReportFn callback,
+                     NoStart)
+    : TransferThread(link, std::move(callback)),
+      name_(std::move(name)),
+      expectedSize_(expectedSize) {}
 
 TYModemRX::~TYModemRX() {
     Stop();
@@ -41,6 +46,10 @@ void TYModemRX::Execute() {
     startTick_ = 0;
     bytesReceived_ = 0;
     mode_ = CheckMode::kChecksum;
+    crcAsks_ = 0;
+    blockSeen_ = false;
+    modeSettled_ = false;
+    asked_.clear();
     try {
         Trace("TX Receive begins for " + name_);
         received_.clear();
@@ -52,7 +61,9 @@ void TYModemRX::Execute() {
 
 void TYModemRX::ReceiveAll() {
     std::uint32_t expected = 0;
-    link_.WritePort(std::string(1, kNAK));  // asks the sender to start, in checksum mode
+    if (!askCrc_ || !AskAgain()) {
+        Ask(kNAK, CheckMode::kChecksum);  // asks the sender to start, in checksum mode
+    }
     for (;;) {
         ++expected;
         if (ReceiveNext(expected)) {
@@ -72,6 +83,7 @@ bool TYModemRX::ReceiveNext(std::uint32_t expected) {
         }
         char first = ReadByte();
         if (first == kSOH || first == kSTX) {
+            blockSeen_ = true;
             if (ReceiveBlock(first == kSOH ? kSmallBlock : kLargeBlock, expected) ==
                 BlockResult::kAccepted) {
                 return false;
@@ -85,6 +97,9 @@ bool TYModemRX::ReceiveNext(std::uint32_t expected) {
             link_.RaiseConnectionError();
         }
         link_.ClearInput();
+        if (AskAgain()) {
+            continue;  // the handshake's own requests are not counted as failures
+        }
         link_.WritePort(std::string(1, kNAK));
         ++unexpected;
         Trace("Rx Error #" + std::to_string(unexpected) + " Reply was 0x" + HexByte(first));
@@ -109,12 +124,17 @@ TYModemRX::BlockResult TYModemRX::ReceiveBlock(std::size_t dataSize, std::uint32
     bool whole = link_.ReadComm(block, kTransferReadWaitMs) == static_cast<int>(length);
     auto number = static_cast<unsigned char>(block[0]);
     auto complement = static_cast<unsigned char>(block[1]);
-    std::string_view data(block.data() + 2, dataSize);
+    CheckMode passed = mode_;
     bool sound = whole && complement == 255 - number &&
-                 std::string_view(block).substr(2 + dataSize) == BlockCheck(mode_, data);
+                 (PassesCheck(block, dataSize, passed) ||
+                  (ReadCrcTail(block) && PassesCheck(block, dataSize, passed)));
 
     if (sound && number == (expected & 0xFF)) {
-        received_.append(data);
+        if (!modeSettled_) {
+            modeSettled_ = true;
+            mode_ = passed;
+        }
+        received_.append(block, 2, dataSize);
         bytesReceived_ += static_cast<std::int64_t>(dataSize);
         link_.WritePort(std::string(1, kACK));
         return BlockResult::kAccepted;
@@ -130,6 +150,60 @@ TYModemRX::BlockResult TYModemRX::ReceiveBlock(std::size_t dataSize, std::uint32
     link_.ClearInput();
     link_.WritePort(std::string(1, kNAK));
     return BlockResult::kRejected;
+}
+
+void TYModemRX::Ask(char request, CheckMode mode) {
+    mode_ = mode;
+    if (std::find(asked_.begin(), asked_.end(), mode) == asked_.end()) {
+        asked_.push_back(mode);
+    }
+    link_.WritePort(std::string(1, request));
+}
+
+bool TYModemRX::AskAgain() {
+    if (!askCrc_ || blockSeen_ || crcAsks_ > 2 * kAsksPerCrcKind) {
+        return false;
+    }
+    ++crcAsks_;
+    if (crcAsks_ <= kAsksPerCrcKind) {
+        Ask(kAskKermit, CheckMode::kKermit);
+    } else if (crcAsks_ <= 2 * kAsksPerCrcKind) {
+        Ask(kAskCrc16, CheckMode::kCrc16);
+    } else {
+        Trace("Rx no CRC block, asking for the checksum");
+        Ask(kNAK, CheckMode::kChecksum);
+    }
+    return true;
+}
+
+bool TYModemRX::PassesCheck(std::string_view block, std::size_t dataSize, CheckMode& passed) const {
+    std::string_view data = block.substr(2, dataSize);
+    std::string_view check = block.substr(2 + dataSize);
+    if (modeSettled_) {
+        passed = mode_;
+        return check == BlockCheck(mode_, data);
+    }
+    for (CheckMode mode : asked_) {
+        if (check.size() == CheckLength(mode) && check == BlockCheck(mode, data)) {
+            passed = mode;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TYModemRX::ReadCrcTail(std::string& block) {
+    // Only after the fallback: a CRC request may have been taken late, while the calculator
+    // was still busy.
+    if (modeSettled_ || mode_ != CheckMode::kChecksum || asked_.size() < 2) {
+        return false;
+    }
+    std::string tail(1, '\0');
+    if (link_.ReadComm(tail, kTransferReadWaitMs) != 1) {
+        return false;
+    }
+    block += tail;
+    return true;
 }
 
 void TYModemRX::CleanUpAfterFailure(const std::string& message) {

@@ -69,7 +69,11 @@ std::string DataFolder() {
     if (const char* env = std::getenv("VADDEX_DATA_DIR"); env && *env) {
         return WithSlash(env);
     }
+#ifdef VADDEX_RELATIVE_DATA_DIR
+    std::string installed = ProgramFolder() + VADDEX_RELATIVE_DATA_DIR;
+#else
     std::string installed = ProgramFolder() + "../share/vaddex/";
+#endif
     if (IsDirectory(installed)) {
         return installed;
     }

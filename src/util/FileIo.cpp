@@ -6,6 +6,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#include "util/Errors.h"
+#include "util/ReplacingWriter.h"
 
 namespace vaddex {
 namespace {
@@ -14,21 +18,6 @@ void SetError(int* error, int value) {
     if (error) {
         *error = value;
     }
-}
-
-bool WriteAll(int fd, std::string_view data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 }  // namespace
@@ -62,31 +51,28 @@ bool ReadWholeFile(const std::string& path, std::string& out, int* error) {
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view data, int* error) {
-    std::string temp = path + ".part-XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        SetError(error, errno);
-        return false;
+    ReplacingWriter writer(path);
+    if (writer.Write(data)) {
+        return true;
     }
-    bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
-    int savedErrno = errno;
-    // mkstemp makes the file owner-only; give it the usual mode of a new file.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        savedErrno = errno;
+    SetError(error, writer.ErrorCode());
+    return false;
+}
+
+void WriteUserFile(const std::string& path, std::string_view data) {
+    ReplacingWriter writer(path);
+    if (writer.Write(data)) {
+        return;
     }
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        savedErrno = errno;
+    if (!writer.Refusal().empty()) {
+        RaiseError("Cannot write " + path + ": it " + writer.Refusal());
     }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        SetError(error, savedErrno);
-    }
-    return ok;
+    RaiseError("Unable to write file " + path + ": " + std::strerror(writer.ErrorCode()));
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool FileExists(const std::string& path) {

@@ -9,9 +9,17 @@ namespace vaddex {
 // empty and stores the system error code in *error when given.
 bool ReadWholeFile(const std::string& path, std::string& out, int* error = nullptr);
 
-// Replaces the file with exactly `data`. The bytes go to a temporary file beside it that is
-// renamed over the target only when complete, so a failure never leaves a half-written file.
+// Replaces the file with exactly `data`, or leaves it as it was (ReplacingWriter). Blocks
+// until written; on failure stores the system error code in *error when given.
 bool WriteWholeFile(const std::string& path, std::string_view data, int* error = nullptr);
+
+// WriteWholeFile for a file the user named; blocks until written. Raises "Unable to write
+// file " + path + ": " + the system's reason, or for a target of a kind that is never replaced
+// (a folder, a block device) a text that says so.
+void WriteUserFile(const std::string& path, std::string_view data);
+
+// True when the path names a regular file, through symbolic links.
+bool IsRegularFile(const std::string& path);
 
 // True when a file (of any kind) exists at the path.
 bool FileExists(const std::string& path);

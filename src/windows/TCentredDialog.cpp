@@ -1,6 +1,10 @@
 #include "windows/TCentredDialog.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
 #include <QShowEvent>
+#include <QVBoxLayout>
 #include <QWindow>
 
 namespace vaddex::gui {
@@ -21,6 +25,21 @@ void TCentredDialog::showEvent(QShowEvent* event) {
         }
     }
     QDialog::showEvent(event);
+}
+
+void TCentredDialog::LayOutQuestion(QLabel* text, std::initializer_list<QPushButton*> buttons) {
+    text->setTextFormat(Qt::PlainText);
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QPushButton* button : buttons) {
+        row->addWidget(button);
+    }
+    row->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text);
+    layout->addLayout(row);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 }  // namespace vaddex::gui

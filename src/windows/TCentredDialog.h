@@ -3,6 +3,11 @@
 #include <QDialog>
 #include <QPointer>
 
+#include <initializer_list>
+
+class QLabel;
+class QPushButton;
+
 namespace vaddex::gui {
 
 // A secondary window that centres itself over its owner (the main window) every time it is
@@ -16,6 +21,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // The questions' layout: a plain, selectable text above one centred row of buttons, the
+    // window sized to fit them.
+    void LayOutQuestion(QLabel* text, std::initializer_list<QPushButton*> buttons);
     // Added to the centred position (the connect status sits a little left of centre).
     virtual QPoint CentreOffset() const { return {}; }
 

@@ -1,8 +1,6 @@
 #include "windows/TFBadFile.h"
 
 #include <QApplication>
-#include <QHBoxLayout>
-#include <QVBoxLayout>
 
 #include "session/ModalResult.h"
 #include "windows/DisplayText.h"
@@ -13,25 +11,16 @@ TFBadFile::TFBadFile(QWidget* parent)
     : TCentredDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setWindowTitle("Wrong File Type?");
     Memo1 = new QLabel(this);
-    Memo1->setTextFormat(Qt::PlainText);
-    Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse);
     btnYes = new QPushButton("&Yes", this);
     btnNo = new QPushButton("&No", this);
     btnBinary = new QPushButton("&Binary", this);
     btnText = new QPushButton("&Text", this);
     btnCancel = new QPushButton("Cancel", this);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
     for (QPushButton* button : {btnYes, btnNo, btnBinary, btnText, btnCancel}) {
         button->setAutoDefault(false);
-        buttons->addWidget(button);
     }
-    buttons->addStretch();
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Memo1);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    LayOutQuestion(Memo1, {btnYes, btnNo, btnBinary, btnText, btnCancel});
 
     connect(btnYes, &QPushButton::clicked, this,
             [this] { done(static_cast<int>(ModalResult::OK)); });

@@ -70,7 +70,11 @@ void TFOptions::BuildControls() {
     auto* other = Named(new QGroupBox("Other Options"), "GroupBox3");
     chbAddExtension_ = Named(new QCheckBox("Add .zq Extension to File Names"), "chbAddExtension",
                              "Use .zq file extension for binary files");
-    (new QVBoxLayout(other))->addWidget(chbAddExtension_);
+    chbReceiveCRC_ = Named(new QCheckBox("Receive with CRC"), "chbReceiveCRC",
+                           "Ask the calculator for CRC-checked blocks when getting objects");
+    auto* otherLayout = new QVBoxLayout(other);
+    otherLayout->addWidget(chbAddExtension_);
+    otherLayout->addWidget(chbReceiveCRC_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setObjectName("btnOK");
@@ -104,6 +108,7 @@ void TFOptions::Fill(const FileOptions& options) {
     edtEditor_->setText(QFile::decodeName(QByteArray::fromStdString(options.editor)));
     chb031_->setChecked(options.trans031);
     chbAddExtension_->setChecked(options.addExtension);
+    chbReceiveCRC_->setChecked(options.receiveCRC);
     if (options.transIO <= 1) {
         rbtnTrans1_->setChecked(true);
     } else if (options.transIO == 2) {
@@ -119,6 +124,7 @@ FileOptions TFOptions::Taken() const {
     options.editor = QFile::encodeName(edtEditor_->text()).toStdString();
     options.trans031 = chb031_->isChecked();
     options.addExtension = chbAddExtension_->isChecked();
+    options.receiveCRC = chbReceiveCRC_->isChecked();
     int button = rbtnTrans1_->isChecked() ? 1 : rbtnTrans2_->isChecked() ? 2 : 3;
     options.transIO = TransIOFor(button, options.addCR);
     return options;

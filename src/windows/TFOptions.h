@@ -16,6 +16,7 @@ struct FileOptions {
     bool addCR = true;
     std::string editor;  // command line of the text editor; empty: the default one
     bool addExtension = true;
+    bool receiveCRC = false;  // objects got from the calculator are checked with a CRC
 };
 
 // "File Options": text translation, line ends, the editor command line and the file
@@ -45,6 +46,7 @@ private:
     QCheckBox* chbAddCR_ = nullptr;
     QLineEdit* edtEditor_ = nullptr;
     QCheckBox* chbAddExtension_ = nullptr;
+    QCheckBox* chbReceiveCRC_ = nullptr;
 
     void BuildControls();
     void btnBrowseEditorClick();

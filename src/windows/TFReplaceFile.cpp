@@ -1,7 +1,5 @@
 #include "windows/TFReplaceFile.h"
 
-#include <QHBoxLayout>
-#include <QVBoxLayout>
 
 #include "windows/DisplayText.h"
 
@@ -11,24 +9,13 @@ TFReplaceFile::TFReplaceFile(QWidget* parent)
     : TCentredDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setWindowTitle("Confirm File Replace");
     Memo1 = new QLabel(this);
-    Memo1->setTextFormat(Qt::PlainText);
-    Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse);
     btnYes = new QPushButton("&Yes", this);
     btnAll = new QPushButton("&All", this);
     btnNo = new QPushButton("&No", this);
     btnCancel = new QPushButton("Cancel", this);
     btnYes->setDefault(true);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton* button : {btnYes, btnAll, btnNo, btnCancel}) {
-        buttons->addWidget(button);
-    }
-    buttons->addStretch();
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Memo1);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    LayOutQuestion(Memo1, {btnYes, btnAll, btnNo, btnCancel});
 
     // QDialog's result carries the ModalResult; Esc and the close box give Cancel (0 ->
     // Rejected is mapped below).

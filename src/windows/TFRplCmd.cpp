@@ -111,11 +111,13 @@ void TFRplCmd::BuildControls() {
 
     auto* grid = new QGridLayout(panel);
     grid->setContentsMargins(6, 4, 6, 4);
-    grid->addWidget(chbAutoUpdate_, 0, 0, 1, 3);
-    grid->addWidget(btnStack_, 0, 3);
+    // The check box has a row of its own: beside a button it is cut short at the smallest
+    // width.
+    grid->addWidget(chbAutoUpdate_, 0, 0, 1, 4);
     grid->addWidget(lblCmd_, 1, 0);
     grid->addWidget(cmboCmd_, 1, 1, 1, 2);
     grid->addWidget(btnSend_, 1, 3);
+    grid->addWidget(btnStack_, 2, 2);
     grid->addWidget(btnOK_, 2, 3);
     grid->setColumnStretch(1, 1);
 

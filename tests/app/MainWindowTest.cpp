@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/BridgeHooks.h"
+#include "WindowHarness.h"
 #include "app/HelpSystem.h"
 #include "app/ItemSortProxy.h"
 #include "app/TFZQDir.h"
@@ -27,83 +27,9 @@
 
 using namespace vaddex;
 using namespace vaddex::gui;
+using namespace vaddex::gui::apptest;
 
 namespace {
-
-// The scripted bridge with the state hooks the window takes from the Qt bridge.
-class HookedBridge : public test::ScriptedUiBridge {
-public:
-    using ScriptedUiBridge::ScriptedUiBridge;
-    std::function<void(bool)> onConnectedChanged, onBusyChanged, onTextModeChanged;
-    std::function<void(const std::string&)> onSeriesChanged, onModelChanged;
-    std::function<void(bool)> onWorkingChanged;
-
-    void SetConnected(bool connected) override {
-        ScriptedUiBridge::SetConnected(connected);
-        Call(onConnectedChanged, connected);
-    }
-    void SetBusy(bool busy) override {
-        ScriptedUiBridge::SetBusy(busy);
-        Call(onBusyChanged, busy);
-    }
-    void SetTextMode(bool textMode) override {
-        ScriptedUiBridge::SetTextMode(textMode);
-        Call(onTextModeChanged, textMode);
-    }
-    void SetSeries(const std::string& series) override {
-        ScriptedUiBridge::SetSeries(series);
-        Call(onSeriesChanged, series);
-    }
-    void SetModel(const std::string& model) override {
-        ScriptedUiBridge::SetModel(model);
-        Call(onModelChanged, model);
-    }
-
-protected:
-    void OnWorking(bool shown) override {
-        ScriptedUiBridge::OnWorking(shown);
-        Call(onWorkingChanged, shown);
-    }
-
-private:
-    template <typename Hook, typename Value>
-    static void Call(const Hook& hook, const Value& value) {
-        if (hook) {
-            hook(value);
-        }
-    }
-};
-
-// A simulated calculator, the window on a scripted bridge, and what the window reported.
-struct Harness {
-    explicit Harness(const frontend::StoredSettings& settings = {},
-                     std::function<void(const std::string&)> log = {}) {
-        test::SimFixtureOptions options;
-        options.connect = false;
-        options.calculator.memoryBytes = 1024 * 1024;
-        fixture = std::make_unique<test::SimFixture>(options);
-        bridge = std::make_unique<HookedBridge>(window.State());
-        ConnectHooks(*bridge, window);
-        window.errorHandler = [this](const std::string& text) {
-            errors << QString::fromStdString(text);
-        };
-        window.saveSettings = [this](const frontend::StoredSettings& s) { saved = s; };
-        window.logText = std::move(log);
-        window.FormCreate(*bridge, settings);
-    }
-    ~Harness() { window.FormDestroy(); }
-
-    void Connect() { window.ConnectFromCommandLine(QString::fromStdString(fixture->PortName())); }
-    QTreeWidgetItem* Node(const char* path) { return window.FindNodeByPath(path); }
-    int Row(const QString& caption) { return window.ListCaptions().indexOf(caption); }
-    bool OnCalculator(const std::string& path) { return fixture->FindObject(path).has_value(); }
-
-    std::unique_ptr<test::SimFixture> fixture;
-    TFZQDir window;
-    std::unique_ptr<HookedBridge> bridge;
-    QStringList errors;
-    frontend::StoredSettings saved;
-};
 
 bool MenuEnabled(TFZQDir& window, const QString& title) {
     for (QAction* action : window.menuBar()->actions()) {

@@ -9,7 +9,7 @@
 #include <memory>
 #include <thread>
 
-#include "HookedBridge.h"
+#include "WindowHarness.h"
 #include "app/BridgeHooks.h"
 #include "app/TFZQDir.h"
 #include "app/WholeCalculatorCommands.h"
@@ -41,7 +41,7 @@ struct Harness {
         test::SimFixtureOptions options;
         options.connect = false;
         fixture = std::make_unique<test::SimFixture>(options);
-        bridge = std::make_unique<test::HookedBridge>(window.State());
+        bridge = std::make_unique<apptest::HookedBridge>(window.State());
         ConnectHooks(*bridge, window);
         window.errorHandler = [this](const std::string& text) {
             errors << QString::fromStdString(text);
@@ -88,7 +88,7 @@ struct Harness {
 
     std::unique_ptr<test::SimFixture> fixture;
     TFZQDir window;
-    std::unique_ptr<test::HookedBridge> bridge;
+    std::unique_ptr<apptest::HookedBridge> bridge;
     WholeCalculatorCommands* commands = nullptr;  // owned by the window
     std::string answer;
     std::vector<FileQuestion> asked;

@@ -1,20 +1,13 @@
 #include "cli/CliHarness.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <QJsonParseError>
 #include <filesystem>
-#include <stdexcept>
 
 #include "util/FileIo.h"
 
 namespace vaddex::test {
-namespace {
-
-constexpr int kZqsimStartMs = 10000;
-
-}  // namespace
 
 CliHarness::CliHarness() {
     for (const char* name : {"work", "config", "home"}) {
@@ -59,29 +52,6 @@ CliResult CliHarness::Run(const std::vector<std::string>& arguments) const {
     result.out = child->Out();
     result.err = child->Err();
     return result;
-}
-
-ZqsimProcess::ZqsimProcess(const std::vector<std::string>& arguments) {
-    ChildOptions options;
-    options.argv.push_back(ZQSIM_PATH);
-    options.argv.insert(options.argv.end(), arguments.begin(), arguments.end());
-    child_ = std::make_unique<ChildProcess>(options);
-    if (!child_->WaitForOut("\n", kZqsimStartMs)) {
-        throw std::runtime_error("zqsim printed no port: " + child_->Err());
-    }
-    port_ = child_->Out().substr(0, child_->Out().find('\n'));
-}
-
-ZqsimProcess::~ZqsimProcess() {
-    child_->Signal(SIGTERM);
-    child_->Wait(kZqsimStartMs);
-}
-
-void ZqsimProcess::Console(const std::string& line, const std::string& answer) {
-    child_->WriteInput(line + "\n");
-    if (!answer.empty()) {
-        EXPECT_TRUE(child_->WaitForOut(answer, kZqsimStartMs)) << child_->Out();
-    }
 }
 
 QJsonDocument ParseJson(const std::string& text) {

@@ -7,8 +7,9 @@
 
 #include <QJsonDocument>
 
-#include "cli/ChildProcess.h"
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
+#include "support/ZqsimProcess.h"
 
 namespace vaddex::test {
 
@@ -42,20 +43,6 @@ public:
 private:
     TempDir folder_;
     std::vector<std::pair<std::string, std::string>> environment_;
-};
-
-// zqsim as a process, serving on a pseudo-terminal until the object goes (ended by its pid).
-class ZqsimProcess {
-public:
-    explicit ZqsimProcess(const std::vector<std::string>& arguments = {});
-    ~ZqsimProcess();
-    const std::string& Port() const { return port_; }
-    // One line on zqsim's console; blocks until its answer has begun, when `answer` is given.
-    void Console(const std::string& line, const std::string& answer = "");
-
-private:
-    std::unique_ptr<ChildProcess> child_;
-    std::string port_;
 };
 
 // Parses JSON the program printed; a parse failure fails the test and gives a null document.

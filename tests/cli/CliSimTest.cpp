@@ -242,7 +242,8 @@ TEST_F(CliSimTest, HelpDocumentsEveryCommandAndOption) {
                              "--port",      "--speed",       "--text",      "--transio",
                              "--no-cr",     "--no-trans031", "--dir",       "--trace",
                              "--json",      "--help",        "--version",   "--yes",
-                             "--no",        "--verbose",     "--sim-name",  "sim:K8G+"}) {
+                             "--no",        "--verbose",     "--sim-name",  "sim:K8G+",
+                             "--crc"}) {
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
     }
     EXPECT_EQ(cli_.Run({"--version"}).out.rfind("vaddex-cli Version ", 0), 0u);

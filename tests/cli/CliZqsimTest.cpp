@@ -8,10 +8,12 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <filesystem>
 #include <string>
 
 #include "cli/CliHarness.h"
 #include "support/PtyPeer.h"
+#include "support/TempDir.h"
 #include "util/FileIo.h"
 
 namespace vaddex::test {
@@ -54,6 +56,17 @@ TEST_F(CliZqsimTest, ChangesLastFromOneCommandToTheNext) {
     CliResult restored = On(sim, {"--yes", "restore", "memory.zqbackup"});
     ASSERT_EQ(restored.status, 0) << restored.err;
     EXPECT_NE(On(sim, {"ls"}).out.find("GREETING"), std::string::npos);
+}
+
+// --crc asks for a CRC first; a calculator that knows only the checksum is served after the
+// fallback, with the same file.
+TEST_F(CliZqsimTest, CrcGetFromAChecksumOnlyCalculatorFallsBackAndSucceeds) {
+    ZqsimProcess sim({"--checksum-only"});
+    CliResult got = On(sim, {"--crc", "--trace", "trace.txt", "get", "GREETING"});
+    ASSERT_EQ(got.status, 0) << got.err;
+    EXPECT_EQ(ReadFile(cli_.Work("GREETING.zq")), kGreetingFile);
+    EXPECT_NE(ReadFile(cli_.Work("trace.txt")).find("Rx no CRC block, asking for the checksum"),
+              std::string::npos);
 }
 
 TEST_F(CliZqsimTest, StoredSettingsChooseThePortAndSpeed) {
@@ -111,6 +124,35 @@ TEST_F(CliZqsimTest, LongTransferShowsProgressAndCtrlCLeavesNoFile) {
     EXPECT_EQ(child->Wait(CliHarness::kRunTimeoutMs), 1);
     EXPECT_NE(child->Err().find("Canceled by user."), std::string::npos) << child->Err();
     EXPECT_FALSE(FileExists(cli_.Work("BIG.zq")));
+}
+
+// SIGTERM and SIGHUP are a Cancel and then the end: the file already at the target stays as
+// it was, and the private folder with its copy of a long text goes.
+TEST_F(CliZqsimTest, TermAndHangUpCancelAndEndLeavingNothingBehind) {
+    ZqsimProcess sim({"--pace"});
+    sim.Console("exec \"" + std::string(6000, 'A') + "\" 'BIG' STO");
+    sim.Console("tree", "BIG");
+    TempDir temp;
+    cli_.SetEnvironment("TMPDIR", temp.Path());
+    ASSERT_TRUE(WriteWholeFile(cli_.Work("BIG.zq"), "an older copy"));
+    ASSERT_TRUE(WriteWholeFile(cli_.Work("long.txt"),
+                               "%%ZQ: T(3)A(D)F(.);\n\"" + std::string(6000, 'B') + "\"\n"));
+    struct Row {
+        int signal;
+        std::vector<std::string> command;
+    } rows[] = {{SIGTERM, {"get", "BIG"}}, {SIGHUP, {"put", "long.txt"}}};
+    for (const Row& row : rows) {
+        std::vector<std::string> arguments = {"-p", sim.Port()};
+        arguments.insert(arguments.end(), row.command.begin(), row.command.end());
+        auto child = cli_.Start(arguments);
+        child->CloseInput();
+        ASSERT_TRUE(child->WaitForErr(" bytes/s\n", kPromptMs)) << child->Err();
+        child->Signal(row.signal);
+        EXPECT_EQ(child->Wait(CliHarness::kRunTimeoutMs), 128 + row.signal) << child->Err();
+        EXPECT_NE(child->Err().find("ended by signal"), std::string::npos) << "not a clean end";
+        EXPECT_TRUE(std::filesystem::is_empty(temp.Path())) << row.command[0];
+    }
+    EXPECT_EQ(ReadFile(cli_.Work("BIG.zq")), "an older copy");
 }
 
 TEST_F(CliZqsimTest, CtrlCClosesTheWaitForTheCalculator) {

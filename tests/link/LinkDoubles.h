@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
@@ -15,19 +16,50 @@
 
 namespace vaddex::test {
 
-// A serial port that delivers scripted input at once and records what it was asked for.
+// A serial port that delivers scripted input at once and records what it was asked for. It
+// can refuse any call as a driver may (setting errno as a failed system call does), so that
+// the link's failure paths run.
 class ScriptedSerialPort : public SerialPort {
 public:
+    ~ScriptedSerialPort() override {
+        if (closed) {
+            *closed = true;
+        }
+    }
+
     std::string input;                   // bytes still to deliver
     std::vector<std::size_t> readSizes;  // the count of each Read
     std::string written;
     long writeLimit = -1;  // most bytes one Write takes; -1: all
     SerialTimeouts timeouts;
+    std::vector<int> speeds;  // every rate it was set to, the first by Configure
 
-    bool Configure(int) override { return true; }
-    bool SetSpeed(int) override { return true; }
+    bool refuseSettings = false;  // Configure fails
+    bool refuseSpeed = false;     // SetSpeed fails
+    bool refusePurge = false;
+    int timeoutsAccepted = -1;  // SetTimeouts calls still taken; -1: all
+    int writesAccepted = -1;    // Write calls still taken; -1: all
+    bool* closed = nullptr;     // set when the link lets go of the port
+
+    bool Configure(int speed) override {
+        if (refuseSettings) {
+            return Refuse();
+        }
+        speeds.push_back(speed);
+        return true;
+    }
+    bool SetSpeed(int speed) override {
+        if (refuseSpeed) {
+            return Refuse();
+        }
+        speeds.push_back(speed);
+        return true;
+    }
     SerialTimeouts Timeouts() const override { return timeouts; }
     bool SetTimeouts(const SerialTimeouts& t) override {
+        if (!Take(timeoutsAccepted)) {
+            return Refuse();
+        }
         timeouts = t;
         return true;
     }
@@ -39,13 +71,35 @@ public:
         return static_cast<long>(n);
     }
     long Write(const char* data, std::size_t count) override {
+        if (!Take(writesAccepted)) {
+            Refuse();
+            return -1;
+        }
         std::size_t n = writeLimit < 0 ? count : std::min(count, std::size_t(writeLimit));
         written.append(data, n);
         return static_cast<long>(n);
     }
     bool PurgeInput() override {
+        if (refusePurge) {
+            return Refuse();
+        }
         input.clear();
         return true;
+    }
+
+private:
+    static bool Take(int& left) {
+        if (left == 0) {
+            return false;
+        }
+        if (left > 0) {
+            --left;
+        }
+        return true;
+    }
+    static bool Refuse() {
+        errno = EIO;
+        return false;
     }
 };
 

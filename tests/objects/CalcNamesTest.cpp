@@ -114,5 +114,37 @@ TEST(CheckCalcName, ImproperNamesBeepAndLetTheUserDecide) {
     EXPECT_FALSE(CheckCalcName("2X", nullptr).goOn);
 }
 
+// Inside the quotes of a command line only a name the parser reads whole is safe; anything that
+// ends it early lets the rest run as commands.
+TEST(UnsafeNameReason, RefusesWhatEndsANameAndAcceptsTheCalculatorsOwnCharacters) {
+    for (std::string name : {"X",
+                             "A\x8D"
+                             "B",
+                             "\x87", "$$$t", "N1", "a.b", "A\\B", "fLaG"}) {
+        EXPECT_EQ(UnsafeNameReason(name), "") << name;
+    }
+    struct Row {
+        std::string name;
+        const char* why;
+    } rows[] = {{"", "empty"},
+                {"Q' 'N", "quote"},
+                {"Q\"N", "quote"},
+                {"A B", "blank"},
+                {"A\nB", "line break"},
+                {std::string("A\0B", 3), "control character"},
+                {"P\xAB", "program delimiter"},
+                {"\xBBP", "program delimiter"},
+                {"L{", "ends a name"},
+                {"T:X", "ends a name"},
+                {"A+B", "ends a name"},
+                {"V]", "ends a name"}};
+    for (const Row& row : rows) {
+        EXPECT_NE(UnsafeNameReason(row.name).find(row.why), std::string::npos) << row.name;
+    }
+    EXPECT_TRUE(IsReservedName("HOME"));
+    EXPECT_FALSE(IsReservedName("HOMEX"));
+    EXPECT_FALSE(IsReservedName("home"));
+}
+
 }  // namespace
 }  // namespace vaddex

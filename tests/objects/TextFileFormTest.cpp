@@ -47,6 +47,17 @@ TEST(ParseTextFile, WithoutAHeaderTheWholeContentIsTheBody) {
     EXPECT_EQ(ParseTextFile(std::string(290, 'x') + "\"1234567890").body.size(), 301u);
 }
 
+// A NUL would not survive the command line: such a short text goes the long way, parsed as
+// a long one (no string-mode escapes added).
+TEST(ParseTextFile, ShortTextHoldingANulIsNoInlineString) {
+    for (std::string body : {std::string("\"a\0b\"", 5), std::string("\"a\\000b\"")}) {
+        ParsedTextFile parsed = ParseTextFile(body);
+        EXPECT_FALSE(parsed.stringMode);
+        EXPECT_EQ(parsed.body, std::string("\"a\0b\"", 5));
+    }
+    EXPECT_TRUE(ParseTextFile("\"a\\001b\"").stringMode);
+}
+
 TEST(WrapAsStringObject, BuildsAMeasurableStringFile) {
     std::string file = WrapAsStringObject("AB", "K8");
     EXPECT_EQ(file, std::string("ZQZQK8-C,*\x90\x00\x00"

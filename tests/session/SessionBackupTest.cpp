@@ -134,6 +134,21 @@ TEST_F(SessionBackupTest, DeclinedSpeedQuestionSendsNothingAndWritesNoStaleData)
     EXPECT_FALSE(FileExists(archive)) << "the bytes of the earlier get are no archive";
 }
 
+TEST_F(SessionBackupTest, CancelledBackupKeepsTheLastGoodArchiveAndSaysSo) {
+    ASSERT_TRUE(sim.StoreAt("HOME BIG", PackedString(PatternText(16000))));
+    sim.Session().ReadDirectoryTree(sim.Root());
+    std::string archive = sim.Files().File("last.zqbackup");
+    ASSERT_TRUE(commands.BackupToFile(archive));
+    std::string good = FileBytes(archive);
+    sim.Ui().ClearRecords();
+    sim.Ui().CancelWhenReportPasses(4096);  // past the archive program, inside the archive
+    EXPECT_FALSE(commands.BackupToFile(archive));
+    EXPECT_EQ(FileBytes(archive), good);
+    ASSERT_EQ(sim.Ui().Messages().size(), 1u);
+    EXPECT_EQ(sim.Ui().Messages()[0].caption, "File Not Replaced");
+    EXPECT_EQ(sim.Ui().Messages()[0].text, archive + "\r\nwas not replaced and is as it was.");
+}
+
 TEST_F(SessionBackupTest, MissingArchiveProgramEndsWithTheOpenError) {
     TempDir empty;
     const char* old = std::getenv("VADDEX_DATA_DIR");

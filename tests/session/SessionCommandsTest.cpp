@@ -7,6 +7,7 @@
 #include "session/SessionBTestSupport.h"
 #include "session/SessionCommands.h"
 #include "support/FifoDevice.h"
+#include "support/OneByteSum.h"
 #include "util/Errors.h"
 
 namespace vaddex::test {
@@ -228,15 +229,11 @@ TEST_F(SessionCommandsTest, UnmeasurableUploadKeepsPaddedFileWithDecompileError)
     // A string whose length field claims far more than the block holds.
     std::string block = std::string("ZQZQK8-C") + ",*" + std::string("\xF0\xFF\xFF", 3);
     block.resize(128, 'p');
-    unsigned sum = 0;
-    for (unsigned char c : block) {
-        sum += c;
-    }
     std::thread calculator([&] {
         if (device.Read(1, 10000) != "\x15") {
             return;
         }
-        device.Write(std::string("\x01\x01\xFE") + block + static_cast<char>(sum & 0xFF));
+        device.Write(std::string("\x01\x01\xFE") + block + OneByteSum(block));
         device.Read(1, 5000);
         device.Write("\x04");
         device.Read(1, 5000);

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "session/TXModemServer.h"
+#include "support/OneByteSum.h"
 #include "support/PtyPeer.h"
 #include "support/ScriptedUiBridge.h"
 #include "support/SimFixture.h"
@@ -17,12 +18,8 @@ constexpr char kAck = 0x06;
 constexpr char kNak = 0x15;
 
 std::string Packet(const std::string& data) {
-    unsigned sum = 0;
-    for (char c : data) {
-        sum += static_cast<unsigned char>(c);
-    }
     return std::string{static_cast<char>(data.size() >> 8), static_cast<char>(data.size() & 0xFF)} +
-           data + static_cast<char>(sum & 0xFF);
+           data + OneByteSum(data);
 }
 
 // The session on a pty whose far end the test plays byte by byte, on its own thread, while

@@ -223,14 +223,18 @@ TEST_F(SessionTransferTest, TextModeGetOfNameContainingHomeIsRefusedAndSendsNoth
     EXPECT_EQ(FileBytes(path), "the user's own file");
 }
 
-TEST_F(SessionTransferTest, FailedGetLeavesNoStaleFileUnderTheTargetName) {
+TEST_F(SessionTransferTest, FailedGetLeavesTheTargetAsItWas) {
     for (bool text : {false, true}) {
         SCOPED_TRACE(text);
-        std::string path = sim.Files().File("GONE");
+        std::string path = sim.Files().File("KEPT");
         PutFileBytes(path, "an older copy");
         sim.State().textMode = text;
         EXPECT_FALSE(sim.Session().GetToFile("NOSUCH", path, 10, 32));
-        EXPECT_FALSE(FileExists(path));
+        EXPECT_EQ(FileBytes(path), "an older copy");
+        sim.Connect();
+        std::string absent = sim.Files().File("ABSENT");
+        EXPECT_FALSE(sim.Session().GetToFile("NOSUCH", absent, 10, 32));
+        EXPECT_FALSE(FileExists(absent));
         sim.Connect();
     }
 }

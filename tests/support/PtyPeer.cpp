@@ -49,6 +49,11 @@ std::string PtyPeer::Read(std::size_t count, int timeoutMs) {
     return PeerRead(master_, count, timeoutMs);
 }
 
+int PtyPeer::MasterForChild() {
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) & ~O_NONBLOCK);
+    return master_;
+}
+
 void PtyPeer::Close() {
     if (master_ >= 0) {
         ::close(master_);

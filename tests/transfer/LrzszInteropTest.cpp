@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "support/ChildPeer.h"
+#include "support/ChildProcess.h"
 #include "transfer/TYModemRX.h"
 #include "transfer/TYModemTX.h"
 #include "transfer/TransferHarness.h"
@@ -27,9 +27,22 @@ protected:
         link_.OpenPort(pty_.SlavePath(), 115200);
     }
 
+    // lrzsz on the pty's master, in the test's folder; args[0] names the protocol.
+    ChildOptions PeerOptions(const std::string& program, const std::vector<std::string>& args,
+                             const std::string& errorFile) {
+        ChildOptions options;
+        options.program = program;
+        options.argv = args;
+        options.folder = dir_.Path();
+        options.input = pty_.MasterForChild();
+        options.output = options.input;
+        options.errorFile = dir_.File(errorFile);
+        return options;
+    }
+
     TempDir dir_;
     TestLinkUi ui_;
-    PeerPty pty_;
+    PtyPeer pty_;
     CommLink link_{ui_};
     ReportLog log_;
 };
@@ -55,8 +68,8 @@ TEST_P(SxSendsTest, ReceivedBytesEqualTheSentOnes) {
     std::vector<std::string> args{"sx", "-q"};
     args.insert(args.end(), row.args.begin(), row.args.end());
     args.push_back(source);
-    ChildPeer sx(kSx, args, pty_.Master(), dir_.Path(), dir_.File("sx.err"));
-    pty_.ReleaseMaster();
+    ChildProcess sx(PeerOptions(kSx, args, "sx.err"));
+    pty_.Close();
     // A request sent before sx listens would be flushed away.
     ASSERT_TRUE(WaitForText(dir_.File("sx.err"), "receive command now", 10000));
 
@@ -70,7 +83,7 @@ TEST_P(SxSendsTest, ReceivedBytesEqualTheSentOnes) {
     // sx pads the last block with 0x1A.
     EXPECT_EQ(got.substr(content.size()), std::string(got.size() - content.size(), 0x1A));
     ExpectWellFormed(log_);
-    EXPECT_TRUE(sx.WaitExit(10000));
+    EXPECT_NE(sx.Wait(10000), -1) << "sx did not end";
 }
 
 INSTANTIATE_TEST_SUITE_P(Lrzsz, SxSendsTest,
@@ -83,13 +96,12 @@ TEST_F(LrzszTest, RxReceivesForcedSmallBlocksInChecksumMode) {
     std::string source = dir_.File("source.bin");
     ASSERT_TRUE(WriteWholeFile(source, content));
     // rx refuses absolute paths in its restricted mode: it writes into its own folder.
-    ChildPeer rx(kRx, {"rx", "-q", "received.bin"}, pty_.Master(), dir_.Path(),
-                 dir_.File("rx.err"));
-    pty_.ReleaseMaster();
+    ChildProcess rx(PeerOptions(kRx, {"rx", "-q", "received.bin"}, "rx.err"));
+    pty_.Close();
 
     TYModemTX tx(link_, source, true, '\0', log_.Callback());
     RunLikeSession(ui_, tx, log_, 60000);
-    ASSERT_TRUE(rx.WaitExit(20000));
+    ASSERT_NE(rx.Wait(20000), -1) << "rx did not end";
     // rx discards its own last ACK often enough on exit that our verdict on the EOT is not
     // judged here; the bytes it wrote are.
     std::string got;

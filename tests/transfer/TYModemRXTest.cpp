@@ -4,6 +4,7 @@
 #include <ostream>
 #include <string>
 
+#include "support/WatchedSerialPort.h"
 #include "transfer/TYModemRX.h"
 #include "transfer/TransferHarness.h"
 #include "util/Errors.h"
@@ -115,16 +116,21 @@ TEST_P(DamagedBlockTest, IsAnsweredWithNakAndTheSameBlockIsExpectedAgain) {
 
 INSTANTIATE_TEST_SUITE_P(
     Receiver, DamagedBlockTest,
-    ::testing::Values(DamagedBlock{"BadComplement",
-                                   [](const std::string& d) { return ChecksumBlock(1, d, 0xFF); }},
-                      DamagedBlock{"BadChecksum",
-                                   [](const std::string& d) {
-                                       std::string b = ChecksumBlock(1, d);
-                                       b.back() = static_cast<char>(b.back() + 1);
-                                       return b;
-                                   }},
-                      DamagedBlock{"BlockNumberAhead",
-                                   [](const std::string& d) { return ChecksumBlock(2, d); }}),
+    ::testing::Values(
+        DamagedBlock{"BadComplement",
+                     [](const std::string& d) { return ChecksumBlock(1, d, 0xFF); }},
+        DamagedBlock{"BadChecksum",
+                     [](const std::string& d) {
+                         std::string b = ChecksumBlock(1, d);
+                         b.back() = static_cast<char>(b.back() + 1);
+                         return b;
+                     }},
+        DamagedBlock{"BlockNumberAhead", [](const std::string& d) { return ChecksumBlock(2, d); }},
+        // No header block 0 comes first: one would be neither data nor a repeat.
+        DamagedBlock{"BlockZeroFirst", [](const std::string& d) { return ChecksumBlock(0, d); }},
+        // The read of the block ends at the time-out with what came.
+        DamagedBlock{"Truncated",
+                     [](const std::string& d) { return ChecksumBlock(1, d).substr(0, 100); }}),
     [](const auto& info) { return std::string(info.param.fault); });
 
 TEST_F(ReceiverTest, LostAckRepeatIsAcknowledgedOnceAndNotAppended) {
@@ -134,8 +140,8 @@ TEST_F(ReceiverTest, LostAckRepeatIsAcknowledgedOnceAndNotAppended) {
         std::string first = ChecksumBlock(1, data.substr(0, 128));
         peer_.Write(first);
         EXPECT_EQ(peer_.Read(1, 5000), kAck);
-        peer_.Write(first);  // as if that ACK had been lost
-        EXPECT_EQ(peer_.Read(2, 500), kAck);
+        peer_.Write(first);                    // as if that ACK had been lost
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);  // a NAK after it would answer block 2 below
         peer_.Write(ChecksumBlock(2, data.substr(128)));
         EXPECT_EQ(peer_.Read(1, 5000), kAck);
         peer_.Write(kEot);
@@ -167,6 +173,77 @@ TEST_F(ReceiverTest, CanFromTheSenderFailsAndDeletesTheTargetFile) {
     EXPECT_TRUE(traces_.Contains("sending CAN"));
     EXPECT_EQ(ui_.Count("SetConnected(false)"), 1);
     EXPECT_EQ(ui_.CallsOffUiThread(), 0);
+    ExpectWellFormed(log_);
+}
+
+// Two bytes changed by +1 and -1 leave the one-byte sum as it was: only a CRC sees them.
+TEST_F(ReceiverTest, CrcModeRejectsABlockWhoseDamageTheChecksumWouldPass) {
+    std::string data = Pattern(128, 8);
+    std::string damaged = KermitBlock(1, data);
+    damaged[3 + 10] = static_cast<char>(damaged[3 + 10] + 1);
+    damaged[3 + 70] = static_cast<char>(damaged[3 + 70] - 1);
+    std::string asChecksum = ChecksumBlock(1, data);
+    asChecksum.replace(3, 128, damaged.substr(3, 128));
+    ASSERT_EQ(asChecksum, ChecksumBlock(1, asChecksum.substr(3, 128))) << "the sum must pass";
+    PeerScript calculator([&] {
+        EXPECT_EQ(peer_.Read(1, 5000), "D");  // the calculator's CRC is asked for first
+        peer_.Write(damaged);
+        EXPECT_EQ(peer_.Read(1, 5000), kNak);
+        peer_.Write(KermitBlock(1, data));
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+        peer_.Write(kEot);
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+    });
+    TYModemRX rx(link_, "", 0, log_.Callback(), true);
+    RunLikeSession(ui_, rx, log_, 20000);
+    EXPECT_TRUE(rx.Success());
+    EXPECT_EQ(rx.ReceivedData(), data);
+    EXPECT_EQ(log_.CountText(kReportMessage, kConnectionErrorText), 1);
+    ExpectWellFormed(log_);
+}
+
+// A sender that answers no CRC request in time gets "D" three times, "C" three times, then the
+// NAK of the checksum mode. One that was only busy may still take the first "D" late: its
+// blocks then carry the calculator's CRC and are taken in that mode.
+TEST_F(ReceiverTest, CrcRequestsFallBackToNakAndALateCrcBlockIsStillTaken) {
+    std::string data = Pattern(256, 9);
+    std::string heard;
+    PeerScript calculator([&] {
+        heard = peer_.Read(7, 30000);
+        peer_.Write(KermitBlock(1, data.substr(0, 128)));
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+        peer_.Write(KermitBlock(2, data.substr(128)));
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+        peer_.Write(kEot);
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+    });
+    TYModemRX rx(link_, "", 0, log_.Callback(), true);
+    RunLikeSession(ui_, rx, log_, 40000);
+    calculator.Join();
+    EXPECT_EQ(heard, "DDDCCC" + kNak);
+    EXPECT_TRUE(rx.Success());
+    EXPECT_EQ(rx.ReceivedData(), data);
+    EXPECT_EQ(traces_.Count("Rx Error #"), 0);  // the requests are no failures
+    EXPECT_EQ(log_.Count(kReportMessage), 0);
+    ExpectWellFormed(log_);
+}
+
+TEST_F(ReceiverTest, SenderThatKnowsOnlyCrc16IsServedInThatMode) {
+    std::string data = Pattern(1024, 10);
+    std::string heard;
+    PeerScript calculator([&] {
+        heard = peer_.Read(4, 20000);
+        peer_.Write(ArcBlock(1, data));
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+        peer_.Write(kEot);
+        EXPECT_EQ(peer_.Read(1, 5000), kAck);
+    });
+    TYModemRX rx(link_, "", 0, log_.Callback(), true);
+    RunLikeSession(ui_, rx, log_, 30000);
+    calculator.Join();
+    EXPECT_EQ(heard, "DDDC");
+    EXPECT_TRUE(rx.Success());
+    EXPECT_EQ(rx.ReceivedData(), data);
     ExpectWellFormed(log_);
 }
 
@@ -209,35 +286,49 @@ TEST_F(ReceiverTest, SixSilencesEndInTheConnectionError) {
     ExpectWellFormed(log_);
 }
 
+// Reopens the link on the same pseudo-terminal through a port that tells when a read begins:
+// the receiver checks for Cancel before each read of a block's first byte, so a test that
+// cancels "during the read" must know the read has begun.
+WatchedSerialPort& WatchReads(CommLink& link, const PtyPeer& peer) {
+    link.ClosePort();
+    auto port = WatchedSerialPort::Open(peer.SlavePath());
+    WatchedSerialPort& watched = *port;
+    link.OpenPortOn(std::move(port), 115200);
+    return watched;
+}
+
 TEST_F(ReceiverTest, CancelDuringATransferSendsCanTwiceAndFails) {
-    std::atomic<bool> firstAcked{false};
+    WatchedSerialPort& port = WatchReads(link_, peer_);
+    std::atomic<bool> waitingForBlock2{false};
     std::string heard;
     TYModemRX rx(link_, "", 0, log_.Callback());
     PeerScript calculator([&] {
         EXPECT_EQ(peer_.Read(1, 5000), kNak);
         peer_.Write(ChecksumBlock(1, Pattern(128, 6)));
         EXPECT_EQ(peer_.Read(1, 5000), kAck);
-        firstAcked = true;
+        EXPECT_TRUE(port.WaitForReadAfterWrite(10000));
+        waitingForBlock2 = true;
         while (!rx.TerminationRequested()) {
             SleepMs(5);
         }
         peer_.Write(ChecksumBlock(2, Pattern(128, 7)));
         heard = peer_.Read(9, 5000);
     });
-    RunLikeSession(ui_, rx, log_, 20000, [&] { return firstAcked.load(); });
+    RunLikeSession(ui_, rx, log_, 20000, [&] { return waitingForBlock2.load(); });
     calculator.Join();
-    // Block 2 was already under way; then four CAN on noticing Cancel and four in the clean-up.
+    // Block 2 was already awaited; then four CAN on noticing Cancel and four in the clean-up.
     EXPECT_EQ(heard, kAck + std::string(8, kTestCAN));
     EXPECT_FALSE(rx.Success());
     ExpectWellFormed(log_);
 }
 
 TEST_F(ReceiverTest, DestroyingARunningReceiverCancelsAndJoins) {
+    WatchedSerialPort& port = WatchReads(link_, peer_);
     std::string heard;
     PeerScript calculator([&] { heard = peer_.Read(2 + 8, 10000); });
     {
         TYModemRX rx(link_, "", 0, log_.Callback());
-        ASSERT_TRUE(ui_.PumpUntil([&] { return traces_.Contains("TX Receive begins"); }, 5000));
+        ASSERT_TRUE(port.WaitForReadAfterWrite(10000));
     }
     calculator.Join();
     // The read under way ends in silence (one more NAK) before Cancel is noticed.

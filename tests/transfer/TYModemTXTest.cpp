@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/OneByteSum.h"
 #include "transfer/BlockCheck.h"
 #include "transfer/TYModemTX.h"
 #include "transfer/TransferHarness.h"
@@ -120,9 +121,7 @@ TEST_P(CheckModeTest, TheRequestByteChoosesTheCheck) {
 INSTANTIATE_TEST_SUITE_P(
     Transmitter, CheckModeTest,
     ::testing::Values(ModeRow{"NakAsksForTheSum", kTestNAK, false,
-                              [](const std::string& d) {
-                                  return std::string(1, char(Checksum8(d)));
-                              }},
+                              [](const std::string& d) { return std::string(1, OneByteSum(d)); }},
                       ModeRow{"CAsksForArcLowByteFirst", 'C', false,
                               [](const std::string& d) {
                                   unsigned crc = Crc16Arc(d);

@@ -4,6 +4,8 @@
 
 #include <random>
 
+#include "support/OneByteSum.h"
+
 namespace vaddex::test {
 
 ReportFn ReportLog::Callback() {
@@ -80,16 +82,42 @@ std::string ChecksumBlock(unsigned number, const std::string& data) {
 }
 
 std::string ChecksumBlock(unsigned number, const std::string& data, unsigned char complement) {
-    unsigned sum = 0;
-    for (unsigned char c : data) {
-        sum += c;
-    }
     std::string block(1, data.size() == 128 ? kTestSOH : kTestSTX);
     block += static_cast<char>(number & 0xFF);
     block += static_cast<char>(complement);
     block += data;
-    block += static_cast<char>(sum & 0xFF);
+    block += OneByteSum(data);
     return block;
+}
+
+namespace {
+
+// Both CRCs are reflected, start at 0 and have no final inversion; they differ in polynomial.
+unsigned ReflectedCrc(const std::string& data, unsigned polynomial) {
+    unsigned crc = 0;
+    for (unsigned char c : data) {
+        crc ^= c;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc & 1) ? (crc >> 1) ^ polynomial : crc >> 1;
+        }
+    }
+    return crc;
+}
+
+}  // namespace
+
+std::string KermitBlock(unsigned number, const std::string& data) {
+    unsigned crc = ReflectedCrc(data, 0x8408);
+    std::string block = ChecksumBlock(number, data);
+    block.back() = static_cast<char>(crc >> 8);
+    return block + static_cast<char>(crc & 0xFF);
+}
+
+std::string ArcBlock(unsigned number, const std::string& data) {
+    unsigned crc = ReflectedCrc(data, 0xA001);
+    std::string block = ChecksumBlock(number, data);
+    block.back() = static_cast<char>(crc & 0xFF);
+    return block + static_cast<char>(crc >> 8);
 }
 
 }  // namespace vaddex::test

@@ -59,6 +59,11 @@ std::string Pattern(std::size_t size, unsigned seed);
 std::string ChecksumBlock(unsigned number, const std::string& data);
 std::string ChecksumBlock(unsigned number, const std::string& data, unsigned char complement);
 
+// A block in the calculator's CRC mode (CRC-16/KERMIT, high byte first), computed bit by bit.
+std::string KermitBlock(unsigned number, const std::string& data);
+// A block in CRC-16 mode (CRC-16/ARC, low byte first), computed bit by bit.
+std::string ArcBlock(unsigned number, const std::string& data);
+
 // A runner for the calculator's side of an exchange, joined when the test ends.
 class PeerScript {
 public:

@@ -37,23 +37,27 @@ TEST(FileIo, FailuresReportTheSystemErrorAndLeaveNothingBehind) {
     EXPECT_FALSE(WriteWholeFile(dir.File("no/such/folder/x"), "data", &error));
     EXPECT_EQ(error, ENOENT);
 
-    // A failed replace keeps the old file and leaves no temporary beside it.
+    // Targets that no one may write, root included. Under a regular file nothing is created;
+    // over a folder the temporary file is written beside it, cannot take its place and must
+    // not stay behind.
     ASSERT_TRUE(WriteWholeFile(dir.File("keep"), "old"));
-    ASSERT_EQ(::chmod(dir.Path().c_str(), 0500), 0);
-    bool replaced = WriteWholeFile(dir.File("keep"), "new", &error);
-    ::chmod(dir.Path().c_str(), 0700);
-    if (::geteuid() != 0) {  // root ignores the folder's permissions
-        EXPECT_FALSE(replaced);
-        std::string back;
-        ASSERT_TRUE(ReadWholeFile(dir.File("keep"), back));
-        EXPECT_EQ(back, "old");
-    }
+    EXPECT_FALSE(WriteWholeFile(dir.File("keep/x"), "new", &error));
+    EXPECT_EQ(error, ENOTDIR);
+    std::filesystem::create_directory(dir.File("folder"));
+    ASSERT_TRUE(WriteWholeFile(dir.File("folder/inside"), "kept"));
+    error = 0;
+    EXPECT_FALSE(WriteWholeFile(dir.File("folder"), "new", &error));
+    EXPECT_NE(error, 0);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder")));
+    std::string back;
+    ASSERT_TRUE(ReadWholeFile(dir.File("keep"), back));
+    EXPECT_EQ(back, "old");
     int entries = 0;
     for (auto& e : std::filesystem::directory_iterator(dir.Path())) {
         (void)e;
         ++entries;
     }
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(entries, 2) << "a temporary file stayed behind";
 }
 
 TEST(FileIo, PathPieces) {

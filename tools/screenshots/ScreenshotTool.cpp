@@ -1,22 +1,30 @@
 // Runs the window on the built-in simulated calculator, as `vaddex --sim` does, and saves
 // pictures of it into the folder given as argument: the connected window, an operator
-// prompt, the log after a copy, and a help page.
+// prompt, the log after a copy, a help page, the pop-up menu, the command window with a
+// stack, and the options, replace and properties dialogs.
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMenu>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <cstdio>
 
 #include "app/HelpSystem.h"
 #include "app/HelpWindow.h"
 #include "app/IconSet.h"
+#include "app/ItemCommands.h"
+#include "app/ItemSortProxy.h"
 #include "app/MainProgram.h"
 #include "session/PromptTexts.h"
 #include "session/SessionCommands.h"
 #include "session/TXPObject.h"
+#include "windows/TFRplCmd.h"
 
 namespace {
 
@@ -42,6 +50,66 @@ void Settle() {
 bool Save(QWidget& widget, const QString& path) {
     bool saved = widget.grab().save(path);
     std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+    return saved;
+}
+
+// Pictures the modal dialog that `open` runs, then closes it.
+bool SaveModal(const QString& path, const std::function<void()>& open) {
+    bool saved = false;
+    QTimer::singleShot(kSettleMs, [&] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            saved = Save(*dialog, path);
+            dialog->close();
+        }
+    });
+    open();
+    return saved;
+}
+
+void SelectRows(TFZQDir& window, const QStringList& captions) {
+    window.List()->setFocus();
+    window.List()->clearSelection();
+    for (const QString& caption : captions) {
+        window.List()->selectionModel()->select(
+            window.ListProxy()->index(window.ListCaptions().indexOf(caption), 0),
+            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+}
+
+// The pop-up menu over the list, pictured with the window around it.
+bool SavePopup(TFZQDir& window, const QString& path) {
+    SelectRows(window, {"GREETING"});
+    QTreeView* list = window.List();
+    QRect row =
+        list->visualRect(window.ListProxy()->index(window.ListCaptions().indexOf("GREETING"), 0));
+    emit list->customContextMenuRequested(row.center());
+    Settle();
+    QRect area = window.frameGeometry();
+    if (auto* popup = window.findChild<QMenu*>("PopupMenu1")) {
+        area = area.united(popup->geometry());
+    }
+    QPixmap shot = window.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    bool saved = shot.save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+    if (auto* popup = window.findChild<QMenu*>("PopupMenu1")) {
+        popup->close();
+    }
+    return saved;
+}
+
+// The command window after a few commands, with the stack they left.
+bool SaveCommandWindow(MainProgram& program, const QString& path) {
+    if (program.Items() == nullptr) {
+        return false;
+    }
+    TFRplCmd& rplCmd = program.Items()->CommandWindow();
+    rplCmd.show();
+    SessionCommands& commands = program.Window().Commands();
+    commands.RunCalculatorCommand("1 2 + \"Hello, ZQ!\" { 1 2 3 } 'X' RCL 3.14159");
+    rplCmd.UpdateStack();
+    Settle();
+    bool saved = Save(rplCmd, path);
+    rplCmd.FormClose();
     return saved;
 }
 
@@ -96,6 +164,22 @@ int main(int argc, char** argv) {
         Settle();
         ok = Save(*help, folder.filePath("help.png")) && ok;
     }
+    if (auto* help = window.findChild<HelpWindow*>()) {
+        help->close();
+    }
+
+    bridge.LogWindow().close();
+    window.activateWindow();
+    ok = SavePopup(window, folder.filePath("popup-menu.png")) && ok;
+    ok = SaveCommandWindow(program, folder.filePath("command-window.png")) && ok;
+    ok = SaveModal(folder.filePath("options.png"),
+                   [&] { window.Action("mnuOptions")->trigger(); }) &&
+         ok;
+    ok = SaveModal(folder.filePath("replace.png"), [&] { bridge.AskReplace("GREETING", 2); }) && ok;
+    SelectRows(window, {"GREETING", "X", "LIST1"});
+    ok = SaveModal(folder.filePath("properties.png"),
+                   [&] { window.Action("mnuProperties")->trigger(); }) &&
+         ok;
     window.close();
     return ok ? 0 : 1;
 }

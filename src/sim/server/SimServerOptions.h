@@ -23,6 +23,8 @@ struct SimServerOptions {
     std::string ptyLink;     // pty: a symbolic link to the slave made here, when not empty
     int blockSize = 1024;    // data bytes of the blocks the calculator sends: 128 or 1024
     CheckMode receiveCheck = CheckMode::Kermit;  // what the calculator's receiver asks for
+    // The calculator's sender knows only the checksum: it ignores "C" and "D" and waits for NAK.
+    bool checksumOnly = false;
     std::int64_t busyMs = 300;  // busy time after each evaluated command line and transfer
     double timeScale = 1.0;     // factor on busy times (and so on WAIT)
     bool pacing = false;        // both ways at the line's speed (baud / 10 bytes per second)

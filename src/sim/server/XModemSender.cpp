@@ -36,7 +36,8 @@ bool XModemSender::AwaitHandshake(int handshakeMs, CheckMode& mode, std::string&
             why = "the receiver cancelled";
             return false;
         }
-        if (auto asked = ModeOfHandshake(*byte)) {
+        auto asked = ModeOfHandshake(*byte);
+        if (asked && (*asked == CheckMode::Checksum || !context_.options.checksumOnly)) {
             mode = *asked;
             return true;
         }

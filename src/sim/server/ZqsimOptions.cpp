@@ -76,6 +76,8 @@ bool ParseSwitch(const std::string& option, ZqsimOptions& options) {
         options.server.pacing = true;
     } else if (option == "--quit-leaves-server") {
         options.server.quitLeavesServer = true;
+    } else if (option == "--checksum-only") {
+        options.server.checksumOnly = true;
     } else if (option == "--empty") {
         options.calculator.demoMemory = false;
     } else {
@@ -163,6 +165,7 @@ Options:
   --block 128|1024        data bytes per block the calculator sends (default 1024)
   --check nak|c|d         what the calculator's receiver asks for: checksum, CRC-16,
                           the calculator's CRC (default d)
+  --checksum-only         the calculator's sender ignores "C" and "D" and waits for NAK
   --busy MS               busy time after each command line and put (default 100)
   --command-ms MS         calculator time each command line costs at least (default 150)
   --time-scale X          factor on every busy time, WAIT included (default 1)

@@ -12,15 +12,13 @@ bool InMode(const SimStats& s, SimMode mode) {
     return s.mode == mode;
 }
 
-TEST_F(SimServerTest, XRecvAsksAboutOnceASecondThenStores) {
+TEST_F(SimServerTest, XRecvAsksAgainAfterAPauseThenStores) {
     Serve();
     server->StartXRecv("X");
     EXPECT_EQ(pc.Read(1), "D");
     std::int64_t first = vaddex::TickMs();
-    EXPECT_EQ(pc.Read(1, 2500), "D");
-    std::int64_t gap = vaddex::TickMs() - first;
-    EXPECT_GE(gap, 700);
-    EXPECT_LE(gap, 1500);
+    EXPECT_EQ(pc.Read(1, 10000), "D");
+    EXPECT_GE(vaddex::TickMs() - first, 700) << "the request was repeated without a pause";
     pc.Write(PcPeer::Block(1,
                            "ZQZQK8-R"
                            "hello",
@@ -114,24 +112,22 @@ TEST_F(SimServerTest, ScreenWaitsForItsTriggerWhenNoDelayIsSet) {
     EXPECT_TRUE(WaitFor([](const SimStats& s) { return s.screensSent == 1; }));
 }
 
+// Only lower bounds here: the pty starts at 9600 bit/s, so a simulator that kept that pace
+// instead of the PC's 4800 would finish in half the time. How closely a fast line keeps its
+// pace is measured by bench_sim_pacing.
 TEST_F(SimServerTest, PacedOutputFollowsTheSpeedThePcSet) {
     SimServerOptions options = Quick();
     options.pacing = true;
     options.screenDelayMs = -1;
     Serve(options);
-    std::int64_t elapsed[2];
-    for (int run = 0; run < 2; ++run) {
-        pc.SetSpeed(run == 0 ? B9600 : B115200);
-        server->StartScreen(ScreenVariant::Esc);
-        ASSERT_TRUE(WaitFor([](const SimStats& s) { return InMode(s, SimMode::Screen); }));
-        server->TriggerScreen();
-        EXPECT_EQ(pc.Read(1), "\x1B");
-        std::int64_t start = vaddex::TickMs();
-        EXPECT_EQ(pc.Read(1080).size(), 1080u);
-        elapsed[run] = vaddex::TickMs() - start;
-    }
-    EXPECT_GE(elapsed[0], 900) << "9600 bit/s is 960 bytes per second";
-    EXPECT_LE(elapsed[1], 500) << "115200 bit/s is 11520 bytes per second";
+    pc.SetSpeed(B4800);
+    server->StartScreen(ScreenVariant::Esc);
+    ASSERT_TRUE(WaitFor([](const SimStats& s) { return InMode(s, SimMode::Screen); }));
+    server->TriggerScreen();
+    EXPECT_EQ(pc.Read(1), "\x1B");
+    std::int64_t start = vaddex::TickMs();
+    EXPECT_EQ(pc.Read(1080).size(), 1080u);
+    EXPECT_GE(vaddex::TickMs() - start, 2000) << "4800 bit/s is 480 bytes per second";
 }
 
 TEST_F(SimServerTest, PacedInputArrivesNoFasterThanTheLine) {

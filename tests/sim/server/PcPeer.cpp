@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "sim/server/BlockCheck.h"
+#include "support/OneByteSum.h"
 
 namespace zqsim::test {
 
@@ -96,7 +97,7 @@ void PcPeer::Close() {
 
 std::string PcPeer::Packet(const std::string& data) {
     return std::string{static_cast<char>(data.size() >> 8), static_cast<char>(data.size() & 0xFF)} +
-           data + static_cast<char>(ByteSum(data));
+           data + vaddex::test::OneByteSum(data);
 }
 
 std::string PcPeer::Block(std::uint8_t number, const std::string& data, std::size_t size,

@@ -52,6 +52,22 @@ TEST_P(GetTest, ObjectComesInCheckedBlocksWithTheOldBufferAsPadding) {
 INSTANTIATE_TEST_SUITE_P(CheckModes, GetTest, ::testing::Values('N', 'C', 'D'),
                          [](const auto& info) { return std::string(1, info.param); });
 
+TEST_F(SimServerTest, ChecksumOnlySenderWaitsThroughCrcRequestsForNak) {
+    SimServerOptions options = Quick();
+    options.blockSize = 128;
+    options.checksumOnly = true;
+    Serve(options);
+    calculator.variables["A"] = Pattern(20);
+    Send('G', "A");
+    ASSERT_EQ(pc.Read(1), std::string(1, kAckByte));
+    pc.Write("DDDCCC");
+    EXPECT_EQ(pc.Read(1, 300), "") << "a CRC request was answered";
+    pc.WriteByte(0x15);
+    std::string block = pc.Read(3 + 128 + 1);
+    EXPECT_EQ(block, PcPeer::Block(1, block.substr(3, 128), 128, 'N'));
+    EXPECT_EQ(block.substr(3, 28), calculator.FileHeader() + Pattern(20));
+}
+
 // The calculator's receiver in each mode it can be set to ask for.
 class PutTest : public SimServerTest, public ::testing::WithParamInterface<CheckMode> {
 protected:

@@ -1,19 +1,26 @@
-#include "cli/ChildProcess.h"
+#include "support/ChildProcess.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <stdexcept>
 
+#include "util/FileIo.h"
 #include "util/Ticks.h"
 
 namespace vaddex::test {
 namespace {
+
+constexpr int kExitGraceMs = 1000;
 
 void CloseFd(int& fd) {
     if (fd >= 0) {
@@ -26,10 +33,14 @@ void CloseFd(int& fd) {
 
 ChildProcess::ChildProcess(const ChildOptions& options) {
     int in[2] = {-1, -1};
-    int out[2];
-    int err[2];
-    if ((options.input < 0 && ::pipe2(in, O_CLOEXEC) != 0) || ::pipe2(out, O_CLOEXEC) != 0 ||
-        ::pipe2(err, O_CLOEXEC) != 0) {
+    int out[2] = {-1, -1};
+    int err[2] = {-1, -1};
+    if ((options.input < 0 && ::pipe2(in, O_CLOEXEC) != 0) ||
+        (options.output < 0 && ::pipe2(out, O_CLOEXEC) != 0) ||
+        (options.errorFile.empty() && ::pipe2(err, O_CLOEXEC) != 0)) {
+        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
+            CloseFd(fd);
+        }
         throw std::runtime_error("pipe failed");
     }
     std::vector<char*> argv;
@@ -37,6 +48,7 @@ ChildProcess::ChildProcess(const ChildOptions& options) {
         argv.push_back(const_cast<char*>(word.c_str()));
     }
     argv.push_back(nullptr);
+    const char* program = options.program.empty() ? argv[0] : options.program.c_str();
     // Everything the child needs is made before the fork: after it only async-signal-safe
     // calls are made.
     std::vector<std::string> environment;
@@ -65,20 +77,22 @@ ChildProcess::ChildProcess(const ChildOptions& options) {
     if (pid_ == 0) {
         ::setsid();
         ::dup2(options.input >= 0 ? options.input : in[0], STDIN_FILENO);
-        ::dup2(out[1], STDOUT_FILENO);
-        ::dup2(err[1], STDERR_FILENO);
+        ::dup2(options.output >= 0 ? options.output : out[1], STDOUT_FILENO);
+        int errorFd = options.errorFile.empty()
+                          ? err[1]
+                          : ::open(options.errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(errorFd, STDERR_FILENO);
         if (!options.folder.empty() && ::chdir(options.folder.c_str()) != 0) {
             ::_exit(126);
         }
-        ::execve(argv[0], argv.data(), envp.data());
+        ::execve(program, argv.data(), envp.data());
         ::_exit(127);
     }
-    if (options.input < 0) {
-        ::close(in[0]);
-        inputPipe_ = in[1];
-    }
-    ::close(out[1]);
-    ::close(err[1]);
+    pidFd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0));
+    CloseFd(in[0]);
+    CloseFd(out[1]);
+    CloseFd(err[1]);
+    inputPipe_ = in[1];
     outPipe_ = out[0];
     errPipe_ = err[0];
 }
@@ -86,8 +100,9 @@ ChildProcess::ChildProcess(const ChildOptions& options) {
 ChildProcess::~ChildProcess() {
     if (!ended_) {
         ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
+        Reap(-1);
     }
+    CloseFd(pidFd_);
     CloseFd(inputPipe_);
     CloseFd(outPipe_);
     CloseFd(errPipe_);
@@ -162,17 +177,63 @@ int ChildProcess::Wait(int timeoutMs) {
     if (ended_) {
         return status_;
     }
-    if (!Ended(timeoutMs)) {
+    std::int64_t deadline = TickMs() + timeoutMs;
+    // A process whose pipes have ended is exiting: it gets a moment to do so.
+    auto left = static_cast<int>(std::max<std::int64_t>(kExitGraceMs, deadline - TickMs()));
+    if (!Ended(timeoutMs) || !Reap(left)) {
         ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-        ended_ = true;
+        Reap(-1);
         return status_ = -1;
     }
+    return status_;
+}
+
+bool ChildProcess::Reap(int timeoutMs) {
+    if (ended_) {
+        return true;
+    }
+    if (pidFd_ >= 0 && timeoutMs >= 0) {
+        pollfd entry{pidFd_, POLLIN, 0};
+        int rc;
+        do {
+            rc = ::poll(&entry, 1, timeoutMs);
+        } while (rc < 0 && errno == EINTR);
+        if (rc == 0) {
+            return false;
+        }
+    }
     int status = 0;
-    ::waitpid(pid_, &status, 0);
+    rusage usage{};
+    bool patient = timeoutMs < 0 || pidFd_ >= 0;
+    pid_t got = ::wait4(pid_, &status, patient ? 0 : WNOHANG, &usage);
+    for (std::int64_t end = TickMs() + timeoutMs; got == 0 && TickMs() < end;) {
+        SleepMs(10);  // no process descriptor on this kernel: look again shortly
+        got = ::wait4(pid_, &status, WNOHANG, &usage);
+    }
+    if (got != pid_) {
+        return false;
+    }
     ended_ = true;
     status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return status_;
+    cpuSeconds_ = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                  static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return true;
+}
+
+bool WaitForText(const std::string& file, const std::string& text, int timeoutMs) {
+    std::int64_t end = TickMs() + timeoutMs;
+    std::string content;
+    while (!ReadWholeFile(file, content) || content.find(text) == std::string::npos) {
+        if (TickMs() >= end) {
+            return false;
+        }
+        SleepMs(5);
+    }
+    return true;
+}
+
+bool ProgramAvailable(const std::string& program) {
+    return ::access(program.c_str(), X_OK) == 0;
 }
 
 }  // namespace vaddex::test

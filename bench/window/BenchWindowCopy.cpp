@@ -1,0 +1,154 @@
+// Getting a 200 KB variable through the window's Copy against vaddex-cli's get, on one
+// simulated calculator paced at 115200 bit/s on a pseudo-terminal. Each side gets a small and
+// the large variable; the difference of the two times is what the large transfer costs, so
+// connecting and starting the command line program count on neither side. Prints the rate of
+// each side and the window's rate as a share of the command line's.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QItemSelectionModel>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/BridgeHooks.h"
+#include "app/CopyController.h"
+#include "app/ItemSortProxy.h"
+#include "app/TFZQDir.h"
+#include "frontend/StoredSettings.h"
+#include "objects/TextFileForm.h"
+#include "sim/calc/SimCalculator.h"
+#include "sim/server/SimServer.h"
+#include "windows/QtUiBridge.h"
+
+namespace {
+
+using namespace vaddex;
+
+constexpr int kLineSpeed = 115200;
+constexpr std::size_t kBigText = 200 * 1000;
+constexpr std::size_t kSmallText = 5;
+constexpr int kRuns = 3;
+constexpr double kTarget = 0.97;
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double TimeMs(const std::function<bool()>& fn) {
+    QElapsedTimer timer;
+    timer.start();
+    if (!fn()) {
+        std::printf("a get failed\n");
+        std::exit(1);
+    }
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+std::string Pattern(std::size_t size) {
+    std::string text;
+    for (std::size_t i = 0; text.size() < size; ++i) {
+        text += "block " + std::to_string(i) + ";";
+    }
+    text.resize(size);
+    return text;
+}
+
+bool CliGet(const std::string& port, const char* name, const QString& folder) {
+    QProcess cli;
+    cli.setStandardErrorFile(QProcess::nullDevice());
+    cli.setStandardOutputFile(QProcess::nullDevice());
+    cli.start(VADDEX_CLI_PATH, {"-p", QString::fromStdString(port), "-s",
+                                QString::number(kLineSpeed), "get", name, folder + "/cli.zq"});
+    return cli.waitForFinished(-1) && cli.exitStatus() == QProcess::NormalExit &&
+           cli.exitCode() == 0;
+}
+
+bool WindowCopy(gui::TFZQDir& window, gui::CopyController& copy, const char* name) {
+    int row = window.ListCaptions().indexOf(name);
+    if (row < 0) {
+        return false;
+    }
+    window.List()->setFocus();  // the list is the pane copied from
+    window.List()->selectionModel()->select(
+        window.ListProxy()->index(row, 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    return copy.Copy();
+}
+
+// The marginal rate in bytes per second: what the large get costs beyond the small one.
+double Rate(double bigMs, double smallMs) {
+    return static_cast<double>(kBigText - kSmallText) * 1000.0 / (bigMs - smallMs);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    QTemporaryDir config;
+    ::setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
+    QApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    zqsim::SimCalculatorOptions calculatorOptions;
+    calculatorOptions.memoryBytes = 4 * 1024 * 1024;
+    zqsim::SimCalculator calculator(zqsim::Personality::K8, calculatorOptions);
+    zqsim::SimServerOptions serverOptions;
+    serverOptions.pacing = true;
+    serverOptions.busyMs = 0;
+    zqsim::SimServer server(calculator, serverOptions);
+    server.WithCalculator([&](zqsim::CalculatorModel&) {
+        calculator.StoreAt("HOME BIG", WrapAsStringObject(Pattern(kBigText), "K8").substr(8));
+        calculator.StoreAt("HOME SMALL", WrapAsStringObject(Pattern(kSmallText), "K8").substr(8));
+    });
+    server.Start();
+    std::string port = server.PortName();
+    std::printf("200 KB get, paced at %d bit/s, median of %d runs each\n", kLineSpeed, kRuns);
+
+    std::vector<double> cliBig, cliSmall, windowBig, windowSmall;
+    for (int run = 0; run < kRuns; ++run) {
+        cliSmall.push_back(TimeMs([&] { return CliGet(port, "SMALL", config.path()); }));
+        cliBig.push_back(TimeMs([&] { return CliGet(port, "BIG", config.path()); }));
+    }
+
+    gui::TFZQDir window;
+    gui::QtUiBridge bridge(&window, window.State());
+    gui::ConnectHooks(bridge, window);
+    window.saveSettings = [](const frontend::StoredSettings&) {};
+    frontend::StoredSettings settings;
+    settings.speed = kLineSpeed;
+    window.FormCreate(bridge, settings);
+    auto* copy = new gui::CopyController(
+        window, gui::DesktopFileFolder(config.path().toStdString() + "/desktop"));
+    window.show();
+    QApplication::setActiveWindow(&window);
+    window.ConnectFromCommandLine(QString::fromStdString(port));
+    if (!window.Connected()) {
+        std::printf("the window did not connect\n");
+        return 1;
+    }
+    for (int run = 0; run < kRuns; ++run) {
+        windowSmall.push_back(TimeMs([&] { return WindowCopy(window, *copy, "SMALL"); }));
+        windowBig.push_back(TimeMs([&] { return WindowCopy(window, *copy, "BIG"); }));
+    }
+    double cliRate = Rate(Median(cliBig), Median(cliSmall));
+    double windowRate = Rate(Median(windowBig), Median(windowSmall));
+    std::printf("vaddex-cli get:  big %8.0f ms, small %6.0f ms, %7.0f bytes/s\n", Median(cliBig),
+                Median(cliSmall), cliRate);
+    std::printf("window Copy:     big %8.0f ms, small %6.0f ms, %7.0f bytes/s\n", Median(windowBig),
+                Median(windowSmall), windowRate);
+    std::printf("window / vaddex-cli: %.3f (target >= %.2f)\n", windowRate / cliRate, kTarget);
+    window.close();
+    window.FormDestroy();
+    server.Stop();
+    return 0;
+}

@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# Checks Vaddex as a user gets it: installed into a scratch prefix, run from elsewhere, its
+# desktop files and manual pages validated, the bash completion tried, and (as root) the
+# Debian package installed, run and removed again.
+# Usage: scripts/check-install.sh [BUILD_DIR]   (default build/release, already built)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(realpath "${1:-build/release}")
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+passed=0
+failed=0
+check() {  # check NAME COMMAND...: runs the command, counts and reports the result
+    local name=$1
+    shift
+    if "$@" >"$scratch/out" 2>&1; then
+        passed=$((passed + 1))
+        echo "ok   $name"
+    else
+        failed=$((failed + 1))
+        echo "FAIL $name"
+        sed 's/^/     /' "$scratch/out"
+    fi
+}
+
+echo "== install into a scratch prefix"
+prefix=$scratch/prefix
+cmake --install "$build" --prefix "$prefix" >/dev/null
+elsewhere=$scratch/elsewhere
+mkdir "$elsewhere"
+cd "$elsewhere"
+
+lists_demo() { "$prefix/bin/vaddex-cli" -p sim ls | grep '^GREETING '; }
+zqsim_help() { "$prefix/bin/zqsim" --help | grep -- '--model'; }
+# The archive program comes from the prefix, wherever the prefix is moved.
+backup_from() { "$1/bin/vaddex-cli" -p sim backup "$elsewhere/memory.zqbackup"; }
+moved_prefix_finds_its_data() {
+    mv "$prefix" "$scratch/moved"
+    backup_from "$scratch/moved" || return 1
+    mv "$scratch/moved/share/vaddex/ArchK8.zq" "$scratch/ArchK8.zq"
+    ! backup_from "$scratch/moved" 2>"$scratch/err" || return 1
+    grep -qF "$scratch/moved/bin/../share/vaddex/ArchK8.zq" "$scratch/err" || return 1
+    mkdir -p "$scratch/data" && mv "$scratch/ArchK8.zq" "$scratch/data/"
+    VADDEX_DATA_DIR=$scratch/data backup_from "$scratch/moved" || return 1
+    mv "$scratch/data/ArchK8.zq" "$scratch/moved/share/vaddex/" && mv "$scratch/moved" "$prefix"
+}
+check "installed vaddex-cli -p sim ls" lists_demo
+check "installed zqsim --help" zqsim_help
+check "installed programs find their data from any prefix" moved_prefix_finds_its_data
+no_rule_installed() { [ -z "$(find "$prefix" -name '*.rules')" ]; }
+check "no udev rule installed (usb-rule writes one for the user's id)" no_rule_installed
+
+echo "== desktop entry, metainfo, manual pages"
+check "desktop-file-validate" desktop-file-validate "$prefix/share/applications/vaddex.desktop"
+check "appstreamcli validate" appstreamcli validate --no-net \
+    "$prefix/share/metainfo/org.vaddex.Vaddex.metainfo.xml"
+for size in 16 22 24 32 48 64 128 256; do
+    check "icon ${size}x${size}" bash -c "file '$prefix/share/icons/hicolor/${size}x${size}/apps/vaddex.png' |
+        grep -q 'PNG image data, $size x $size'"
+done
+man_page_clean() {  # man exits 0 on warnings: they must not appear at all
+    local warnings
+    warnings=$(MANWIDTH=80 man --warnings -l "$1" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || { echo "$warnings"; return 1; }
+}
+for page in vaddex vaddex-cli zqsim; do
+    check "man $page" man_page_clean "$prefix/share/man/man1/$page.1.gz"
+done
+
+echo "== bash completion"
+complete_words() {  # complete_words WORD...: what the completion offers for the last word
+    bash --norc --noprofile -c '
+        source /usr/share/bash-completion/bash_completion
+        source "$1"; shift
+        COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1))
+        COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
+        _vaddex_cli "$1" "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+        printf "%s\n" "${COMPREPLY[@]}"' \
+        _ "$prefix/share/bash-completion/completions/vaddex-cli" "$prefix/bin/vaddex-cli" "$@"
+}
+expect_completion() {  # expect_completion "EXPECTED WORDS" WORD...
+    local expected=$1 got
+    shift
+    got=$(complete_words "$@" | sort | tr '\n' ' ')
+    [ "$got" = "$expected " ] || { echo "got '$got', want '$expected '"; return 1; }
+}
+check "vaddex-cli g -> get" expect_completion "get" g
+check "options after the command" expect_completion "--verbose --version" ls --ver
+check "-p sim: models" expect_completion "K7 K7GII" -p sim:K7
+offers_auto_and_sim() { complete_words -p '' | grep -x auto && complete_words -p s | grep -x sim; }
+check "-p offers auto and sim" offers_auto_and_sim
+
+echo "== Debian package"
+(cd "$build" && cpack -G DEB -B "$scratch/package" >/dev/null 2>&1)
+deb=$(echo "$scratch"/package/vaddex_*.deb)
+echo "$(basename "$deb"): $(stat -c %s "$deb") bytes, installed size $(dpkg-deb -f "$deb" Installed-Size) KiB"
+check "lintian reports no error" lintian --fail-on error "$deb"
+package_holds_everything() {
+    dpkg-deb -c "$deb" | awk '{print $6}' >"$scratch/content"
+    local path
+    for path in usr/bin/vaddex usr/bin/vaddex-cli usr/bin/zqsim usr/share/vaddex/ArchK8.zq \
+        usr/share/vaddex/help/index.html usr/share/applications/vaddex.desktop \
+        usr/share/icons/hicolor/scalable/apps/vaddex.svg usr/share/man/man1/vaddex-cli.1.gz \
+        usr/share/metainfo/org.vaddex.Vaddex.metainfo.xml \
+        usr/share/bash-completion/completions/vaddex-cli usr/share/doc/vaddex/copyright; do
+        grep -qx "./$path" "$scratch/content" || { echo "missing: $path"; return 1; }
+    done
+}
+check "the package holds programs, data, desktop files, manual pages" package_holds_everything
+check "dependencies come from the libraries used" bash -c "dpkg-deb -f '$deb' Depends | grep libserialport0"
+if [ "$(id -u)" -ne 0 ]; then
+    echo "skip dpkg -i / dpkg -r: not root"
+elif dpkg-query -W -f='${Status}' vaddex 2>/dev/null | grep -q 'install ok installed'; then
+    echo "skip dpkg -i / dpkg -r: a vaddex package is installed already"
+else
+    package_round_trip() {
+        dpkg -i "$deb" || return 1
+        dpkg -L vaddex | sort >"$scratch/files"
+        /usr/bin/vaddex-cli --version | grep '^vaddex-cli ' || return 1
+        (cd / && /usr/bin/vaddex-cli -p sim ls | grep '^GREETING ') || return 1
+        # Images that exclude manual pages from dpkg leave them out; elsewhere man finds it.
+        if [ -e /usr/share/man/man1/vaddex-cli.1.gz ]; then
+            man -w vaddex-cli | grep '^/usr/share/man/man1/vaddex-cli.1.gz$' || return 1
+        fi
+        dpkg -r vaddex || return 1
+        # Nothing the package brought stays behind but the shared folders.
+        local left=0 path
+        while read -r path; do
+            if [ -f "$path" ] || [ -L "$path" ]; then echo "left behind: $path"; left=1; fi
+        done <"$scratch/files"
+        return $left
+    }
+    check "dpkg -i, run, dpkg -r" package_round_trip
+fi
+
+echo "install: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

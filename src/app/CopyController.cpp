@@ -1,0 +1,314 @@
+#include "app/CopyController.h"
+
+#include <QListView>
+#include <QMouseEvent>
+#include <QStackedWidget>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <exception>
+
+#include "app/TFZQDir.h"
+#include "session/ScopeExit.h"
+#include "session/SessionCommands.h"
+#include "session/TXPObject.h"
+#include "session/UiBridge.h"
+#include "shell/DesktopItemFetcher.h"
+#include "shell/FileListMime.h"
+#include "shell/TFileSource.h"
+#include "shell/TFileTarget.h"
+
+namespace vaddex::gui {
+namespace {
+
+// How far the pointer must move from the press before a drag starts: the list reacts to the
+// smallest move, the tree waits a little so that a click on a node never drags it.
+constexpr int kListDragDistance = 1;
+constexpr int kTreeDragDistance = 5;
+
+bool MovedBeyond(QPoint from, QPoint to, int distance) {
+    return std::abs(to.x() - from.x()) > distance || std::abs(to.y() - from.y()) > distance;
+}
+
+}  // namespace
+
+CopyController::CopyController(TFZQDir& window, DesktopFileFolder folder)
+    : QObject(&window), window_(window), folder_(std::move(folder)) {
+    // Batches older than a day are left from earlier runs; a clipboard may still offer some.
+    folder_.RemoveOlderThan(DesktopFileFolder::kKeepFor, FileListMime::ClipboardFiles());
+    listSource_ = new TFileSource(this);
+    treeSource_ = new TFileSource(this);
+    listTarget_ = new TFileTarget(this);
+    iconsTarget_ = new TFileTarget(this);
+    treeTarget_ = new TFileTarget(this);
+    for (TFileTarget* target : {listTarget_, iconsTarget_}) {
+        target->OnDrop = [this, target](Qt::KeyboardModifiers, QPoint point, std::uint32_t&) {
+            FileTargetListDrop(target->DroppedFiles, point);
+        };
+    }
+    treeTarget_->OnDragOver = [this](Qt::KeyboardModifiers, QPoint point, std::uint32_t&) {
+        HighlightDropNode(point);
+    };
+    treeTarget_->OnLeave = [this] { ClearDropHighlight(); };
+    treeTarget_->OnDrop = [this](Qt::KeyboardModifiers, QPoint point, std::uint32_t&) {
+        FileTargetTreeDrop(treeTarget_->DroppedFiles, point);
+    };
+    runDrag = [](TFileSource& source, QWidget* from) { source.StartDrag(from); };
+    AttachTargets();
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(window_.details_),
+                                    static_cast<QAbstractItemView*>(window_.icons_),
+                                    static_cast<QAbstractItemView*>(window_.tree_)}) {
+        view->viewport()->installEventFilter(this);
+    }
+    window_.SetCommandHandler(Command::Copy, [this] { Copy(); });
+    window_.SetCommandHandler(Command::CopyAsText, [this] { CopyAsText(); });
+    window_.SetCommandHandler(Command::Paste, [this] { Paste(); });
+}
+
+CopyController::~CopyController() = default;
+
+void CopyController::AttachTargets() {
+    listTarget_->Attach(window_.details_);
+    iconsTarget_->Attach(window_.icons_);
+    treeTarget_->Attach(window_.tree_);
+}
+
+void CopyController::DetachTargets() {
+    listTarget_->Detach();
+    iconsTarget_->Detach();
+    treeTarget_->Detach();
+}
+
+bool CopyController::PanesAcceptDrops() const {
+    return listTarget_->Attached() != nullptr && treeTarget_->Attached() != nullptr;
+}
+
+std::vector<const TXPObject*> CopyController::SelectedItems(Pane pane) const {
+    std::vector<const TXPObject*> items;
+    if (pane == Pane::List) {
+        for (int row : window_.SelectedRows()) {
+            if (const TXPObject* item = window_.RowItem(row)) {
+                items.push_back(item);
+            }
+        }
+    } else if (pane == Pane::Tree) {
+        QTreeWidgetItem* node = window_.tree_->currentItem();
+        if (node != nullptr && node->isSelected() && TFZQDir::NodeItem(node) != nullptr) {
+            items.push_back(TFZQDir::NodeItem(node));
+        }
+    }
+    return items;
+}
+
+std::vector<std::string> CopyController::FetchFrom(Pane pane, DesktopItemFetcher& fetcher,
+                                                   bool forDrop) const {
+    SessionCommands& commands = window_.Commands();
+    // A directory of the tree is got from the directory that holds it, where the list shows
+    // it as a row; the window's own directory is put back afterwards.
+    std::string shown = commands.CurrentPath;
+    ScopeExit restore([&] { commands.CurrentPath = shown; });
+    const TXPObject* node =
+        pane == Pane::Tree ? window_.NodeItem(window_.tree_->currentItem()) : nullptr;
+    if (node != nullptr && node->Parent != nullptr) {
+        commands.CurrentPath = node->Parent->GetPath();
+    }
+    return forDrop ? fetcher.FetchForDrop() : fetcher.FetchAll();
+}
+
+// --- the clipboard ----------------------------------------------------------------------------
+
+bool CopyController::Copy() {
+    lastCopiedFile_.clear();
+    Pane pane = window_.ActivePane();
+    std::vector<const TXPObject*> items = SelectedItems(pane);
+    if (items.empty()) {
+        return false;
+    }
+    bool copied = false;
+    window_.Guarded([&] {
+        DesktopItemFetcher fetcher(window_.Commands(), folder_);
+        fetcher.Announce(items);
+        std::vector<std::string> files = FetchFrom(pane, fetcher, false);
+        TFileSource* source = pane == Pane::Tree ? treeSource_ : listSource_;
+        source->Files = files;
+        source->CopyFilesToClipboard();
+        lastCopiedFile_ = files.back();
+        copied = true;
+    });
+    window_.UpdateControls();  // Paste follows the clipboard
+    return copied;
+}
+
+bool CopyController::CopyAsText() {
+    UiBridge& ui = *window_.ui_;
+    bool textMode = window_.State().textMode;
+    ui.SetTextMode(true);
+    ScopeExit modeBack([&] { ui.SetTextMode(textMode); });
+    return Copy();
+}
+
+void CopyController::Paste() {
+    if (!window_.listStack_->isEnabled() || listTarget_->ReadClipboardFiles() == 0) {
+        return;
+    }
+    std::vector<std::string> files = std::move(listTarget_->DroppedFiles);
+    listTarget_->DroppedFiles.clear();
+    PutBatch(files);
+}
+
+void CopyController::PutBatch(const std::vector<std::string>& files) {
+    window_.Guarded([&] { window_.Commands().PutFiles(files); });
+}
+
+// --- drops ------------------------------------------------------------------------------------
+
+void CopyController::FileTargetListDrop(const std::vector<std::string>& files,
+                                        QPoint viewportPoint) {
+    window_.ui_->ProcessEvents();
+    if (!window_.listStack_->isEnabled() || files.empty()) {
+        return;
+    }
+    auto* view = static_cast<QAbstractItemView*>(window_.listStack_->currentWidget());
+    QModelIndex index = view->indexAt(viewportPoint);
+    if (const TXPObject* row = index.isValid() ? window_.RowItem(index.row()) : nullptr;
+        row != nullptr && row->IsDirectory()) {
+        // Onto a directory row: the files go there, and the list shows it after the refresh.
+        window_.Commands().CurrentPath += " " + row->Name;
+    }
+    PutBatch(files);
+}
+
+void CopyController::FileTargetTreeDrop(const std::vector<std::string>& files,
+                                        QPoint viewportPoint) {
+    window_.ui_->ProcessEvents();
+    QTreeWidget* tree = window_.tree_;
+    ScopeExit unhighlight([this] { ClearDropHighlight(); });
+    if (!tree->isEnabled() || files.empty()) {
+        return;
+    }
+    QTreeWidgetItem* node = tree->itemAt(viewportPoint);
+    if (node == nullptr && dropHighlight_.isValid()) {
+        node = tree->itemFromIndex(dropHighlight_);
+    }
+    if (node != nullptr) {
+        // Selecting it makes its directory the current one, as a click would.
+        tree->setCurrentItem(node);
+    }
+    if (tree->currentItem() != nullptr) {
+        PutBatch(files);
+    }
+}
+
+void CopyController::HighlightDropNode(QPoint viewportPoint) {
+    QTreeWidget* tree = window_.tree_;
+    QModelIndex under = tree->isEnabled() ? tree->indexAt(viewportPoint) : QModelIndex();
+    if (under == dropHighlight_) {
+        return;
+    }
+    ClearDropHighlight();
+    if (under.isValid()) {
+        QAbstractItemModel* model = tree->model();
+        model->setData(under, tree->palette().highlight(), Qt::BackgroundRole);
+        model->setData(under, tree->palette().highlightedText(), Qt::ForegroundRole);
+        dropHighlight_ = under;
+    }
+}
+
+void CopyController::ClearDropHighlight() {
+    if (dropHighlight_.isValid()) {
+        QAbstractItemModel* model = window_.tree_->model();
+        model->setData(dropHighlight_, QVariant(), Qt::BackgroundRole);
+        model->setData(dropHighlight_, QVariant(), Qt::ForegroundRole);
+    }
+    dropHighlight_ = QPersistentModelIndex();
+}
+
+// --- drags out --------------------------------------------------------------------------------
+
+TFileSource* CopyController::PrepareDrag(Pane pane) {
+    std::vector<const TXPObject*> items = SelectedItems(pane);
+    if (items.empty()) {
+        return nullptr;
+    }
+    TFileSource* source = pane == Pane::Tree ? treeSource_ : listSource_;
+    auto fetcher = std::make_shared<DesktopItemFetcher>(window_.Commands(), folder_);
+    try {
+        source->Files = fetcher->Announce(std::move(items));
+    } catch (const std::exception& e) {
+        window_.ShowError(e.what());
+        return nullptr;
+    }
+    // The files are got only when the drop target asks, inside the drag.
+    source->OnDrop = [this, pane, fetcher](const std::vector<std::string>&) {
+        return FetchFrom(pane, *fetcher, true);
+    };
+    return source;
+}
+
+void CopyController::StartDrag(Pane pane) {
+    TFileSource* source = PrepareDrag(pane);
+    if (source == nullptr) {
+        return;
+    }
+    dragStarted_ = true;
+    QTreeWidgetItem* node = window_.tree_->currentItem();
+    // The whole calculator dragged out must not be dropped back onto it.
+    bool wholeCalculator = pane == Pane::Tree && node != nullptr && node->parent() == nullptr;
+    if (wholeCalculator) {
+        DetachTargets();
+    }
+    QWidget* from = pane == Pane::Tree ? static_cast<QWidget*>(window_.tree_)
+                                       : window_.listStack_->currentWidget();
+    runDrag(*source, from);
+    if (wholeCalculator) {
+        AttachTargets();
+    }
+    pressPoint_.reset();
+}
+
+bool CopyController::PaneMouseEvent(QObject* viewport, QMouseEvent* mouse) {
+    bool inTree = viewport == window_.tree_->viewport();
+    QPoint point = mouse->position().toPoint();
+    switch (mouse->type()) {
+        case QEvent::MouseButtonPress:
+            if (mouse->button() == Qt::LeftButton) {
+                bool onItem = inTree ? window_.tree_->itemAt(point) != nullptr
+                                     : static_cast<QAbstractItemView*>(viewport->parent())
+                                           ->indexAt(point)
+                                           .isValid();
+                pressPoint_ = onItem ? std::optional<QPoint>(point) : std::nullopt;
+                dragStarted_ = false;
+            }
+            return false;
+        case QEvent::MouseButtonRelease:
+            if (mouse->button() == Qt::LeftButton) {
+                pressPoint_.reset();
+            }
+            return false;
+        case QEvent::MouseMove: {
+            Pane pane = inTree ? Pane::Tree : Pane::List;
+            bool held = (mouse->buttons() & (Qt::LeftButton | Qt::RightButton)) != 0;
+            int distance = inTree ? kTreeDragDistance : kListDragDistance;
+            if (!pressPoint_ || dragStarted_ || !held || pane != window_.ActivePane() ||
+                window_.Busy() || !MovedBeyond(*pressPoint_, point, distance)) {
+                return false;
+            }
+            StartDrag(pane);
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+bool CopyController::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseMove:
+            return PaneMouseEvent(watched, static_cast<QMouseEvent*>(event));
+        default:
+            return QObject::eventFilter(watched, event);
+    }
+}
+
+}  // namespace vaddex::gui

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QObject>
+#include <QPersistentModelIndex>
+#include <QPoint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/WindowRules.h"
+#include "shell/DesktopFileFolder.h"
+
+class QAbstractItemView;
+class QMouseEvent;
+class QWidget;
+
+namespace vaddex {
+class TXPObject;
+}
+
+namespace vaddex::gui {
+
+class DesktopItemFetcher;
+class TFileSource;
+class TFileTarget;
+class TFZQDir;
+
+// Moves items between the calculator and the desktop for the main window: Copy, Cut's copy,
+// Copy as Text File and Paste through the clipboard, drags out of the list and the tree, and
+// files dropped onto them. Every transfer goes through the window's SessionCommands.
+class CopyController : public QObject {
+    Q_OBJECT
+public:
+    // Installs the Copy, Copy as Text File and Paste commands on the window and attaches the
+    // drop targets. Desktop files older than a day left by earlier runs are removed here.
+    CopyController(TFZQDir& window, DesktopFileFolder folder = DesktopFileFolder());
+    ~CopyController() override;
+
+    // Gets the items selected in the active pane into a new desktop batch and puts the files
+    // on the clipboard. Blocks while the calculator sends; false (clipboard untouched) when
+    // nothing was selected or a get failed, which is shown as an error.
+    bool Copy();
+    // Copy in text mode, the transfer mode put back afterwards.
+    bool CopyAsText();
+    // Sends the clipboard's files into the current directory as one batch; blocks.
+    void Paste();
+    // The file the last Copy wrote last (Edit as Text opens it); empty after a failed one.
+    const std::string& LastCopiedFile() const { return lastCopiedFile_; }
+
+    // A list drop: onto a directory row the files go into that directory. Blocks.
+    void FileTargetListDrop(const std::vector<std::string>& files, QPoint viewportPoint);
+    // A tree drop: into the directory of the node under the point (or the highlighted one).
+    void FileTargetTreeDrop(const std::vector<std::string>& files, QPoint viewportPoint);
+
+    // Sets the pane's drag source up for its selection (the fetch runs when a target asks);
+    // null when nothing can be dragged. StartDrag runs the drag itself.
+    TFileSource* PrepareDrag(Pane pane);
+    void StartDrag(Pane pane);
+    // Whether the window's own panes take drops now (not while the root is dragged out).
+    bool PanesAcceptDrops() const;
+    // Runs the platform's drag of the source from the pane; blocks until it ends.
+    std::function<void(TFileSource& source, QWidget* from)> runDrag;
+
+    const DesktopFileFolder& Folder() const { return folder_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::vector<const TXPObject*> SelectedItems(Pane pane) const;
+    bool CopyFrom(Pane pane);
+    // The paths of the selected items, fetched in full; raises "Canceled by user" on a failed
+    // get, except for a drop, which goes on with the files complete so far.
+    std::vector<std::string> FetchFrom(Pane pane, DesktopItemFetcher& fetcher, bool forDrop) const;
+    void PutBatch(const std::vector<std::string>& files);
+    void AttachTargets();
+    void DetachTargets();
+    bool PaneMouseEvent(QObject* viewport, QMouseEvent* mouse);
+    void HighlightDropNode(QPoint viewportPoint);
+    void ClearDropHighlight();
+
+    TFZQDir& window_;
+    DesktopFileFolder folder_;
+    TFileSource* listSource_ = nullptr;
+    TFileSource* treeSource_ = nullptr;
+    TFileTarget* listTarget_ = nullptr;   // the details view
+    TFileTarget* iconsTarget_ = nullptr;  // the icon and list views
+    TFileTarget* treeTarget_ = nullptr;
+    std::string lastCopiedFile_;
+    // Drag state: where the left button went down on an item, and whether a drag ran since.
+    std::optional<QPoint> pressPoint_;
+    bool dragStarted_ = false;
+    QPersistentModelIndex dropHighlight_;
+};
+
+}  // namespace vaddex::gui

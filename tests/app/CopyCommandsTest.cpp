@@ -1,0 +1,312 @@
+// Copying, drag and drop and the item commands of the main window, against the simulator.
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QtTest>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "WindowHarness.h"
+#include "app/CopyController.h"
+#include "app/ItemCommands.h"
+#include "app/ItemSortProxy.h"
+#include "session/SessionCommands.h"
+#include "shell/FileListMime.h"
+#include "shell/TFileSource.h"
+#include "support/TempDir.h"
+#include "util/FileIo.h"
+
+using namespace vaddex;
+using namespace vaddex::gui;
+using namespace vaddex::gui::apptest;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The harness with the window's copying and item commands installed and shown.
+struct Commands : Harness {
+    Commands()
+        : copy(new CopyController(window, DesktopFileFolder(fixture->Files().File("desktop")))),
+          items(new ItemCommands(window, *copy)) {
+        items->showProperties = [this](const std::string& names, std::int64_t, std::int64_t s) {
+            shownNames = names;
+            seconds = s;
+        };
+        window.resize(700, 600);  // room below the rows
+        window.show();
+        // The pane with the focus is the active one: the window must be active for that.
+        QApplication::setActiveWindow(&window);
+        active = QTest::qWaitForWindowActive(&window);
+        Connect();
+    }
+    void SelectRows(const QStringList& captions) {
+        window.List()->setFocus();
+        window.List()->clearSelection();
+        for (const QString& caption : captions) {
+            window.List()->selectionModel()->select(
+                window.ListProxy()->index(Row(caption), 0),
+                QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+    }
+    void SelectNode(const char* path) {
+        window.Tree()->setFocus();
+        window.Tree()->setCurrentItem(Node(path));
+    }
+    QPoint BelowRows() const { return QPoint(2, window.List()->viewport()->height() - 2); }
+    void Trigger(const char* action) { window.Action(action)->trigger(); }
+    // A file of the test folder made from a calculator item, got in the mode asked for.
+    std::string FileOf(const char* item, const std::string& name, bool text) {
+        bridge->SetTextMode(text);
+        std::string path;
+        window.Commands().ChangeToCurrentDir();
+        for (const auto& child : window.Commands().Root().Children) {
+            if (child->Name == item) {
+                path = window.Commands().FetchItem(*child, fixture->Files().Path());
+            }
+        }
+        bridge->SetTextMode(false);
+        fs::rename(path, fixture->Files().File(name));
+        return fixture->Files().File(name);
+    }
+    // Plays a desktop drag dropped at the point of a pane's viewport.
+    void Drop(QAbstractItemView* pane, const std::vector<std::string>& files, QPoint point) {
+        QMimeData data;
+        data.setData(FileListMime::kUriList, FileListMime::UriList(files));
+        QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pane->viewport(), &enter);
+        QDropEvent drop(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pane->viewport(), &drop);
+    }
+
+    bool active = false;
+    CopyController* copy;
+    ItemCommands* items;
+    std::string shownNames;
+    std::int64_t seconds = -1;
+};
+
+std::string Content(const std::string& path) {
+    std::string bytes;
+    ReadWholeFile(path, bytes);
+    return bytes;
+}
+
+std::string FileName(const std::string& path) {
+    return fs::path(path).filename().string();
+}
+
+}  // namespace
+
+class CopyCommandsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { ::setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1); }
+
+    void CopyingNamesTheFileByModeAndExtension() {
+        Commands h;
+        h.SelectRows({"X"});
+        h.Trigger("mnuCopy");
+        std::vector<std::string> files = FileListMime::ClipboardFiles();
+        QCOMPARE(files.size(), std::size_t{1});
+        QCOMPARE(FileName(files[0]), std::string("X.zq"));
+        QCOMPARE(h.copy->LastCopiedFile(), files[0]);
+        QVERIFY(Content(files[0]).size() > 8);
+
+        h.items->ApplyOptions([&] {
+            FileOptions options = h.items->CurrentOptions();
+            options.addExtension = false;
+            return options;
+        }());
+        h.Trigger("mnuCopy");
+        QCOMPARE(FileName(FileListMime::ClipboardFiles().at(0)), std::string("X"));
+
+        // Copy as Text File gives the text form and leaves the window in binary mode.
+        h.Trigger("mnuCopyAsText");
+        QCOMPARE(FileName(FileListMime::ClipboardFiles().at(0)), std::string("X.txt"));
+        QVERIFY(!h.window.State().textMode);
+        h.Trigger("tbtnXferMode");
+        QVERIFY(h.window.State().textMode);
+        h.Trigger("mnuCopy");
+        QCOMPARE(FileName(FileListMime::ClipboardFiles().at(0)), std::string("X.txt"));
+
+        // EVAL puts the variable's value on the stack the command window shows.
+        h.Trigger("mnuEval");
+        std::vector<std::string> stack = h.window.Commands().ReadStack();
+        QVERIFY(!stack.empty());
+        QCOMPARE(QString::fromStdString(stack.back()), QString("1: 12.5"));
+        QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
+    }
+
+    void PasteAndDropSendFilesByTheirNames() {
+        Commands h;
+        std::string a = h.FileOf("X", "a.zq", false);
+        std::string b = h.FileOf("GREETING", "b.txt", true);
+        std::string doc = h.FileOf("N", "notes.doc", false);
+        auto data = new QMimeData;
+        FileListMime::PutCopiedFiles(*data, {a, b});
+        QGuiApplication::clipboard()->setMimeData(data);
+        h.window.UpdateControls();
+        QVERIFY(h.window.Action("mnuPaste")->isEnabled());
+        h.Trigger("mnuPaste");
+        QVERIFY(h.OnCalculator("HOME a") && h.OnCalculator("HOME b"));
+        QCOMPARE(*h.fixture->FindObject("HOME a"), *h.fixture->FindObject("HOME X"));
+
+        h.Drop(h.window.List(), {doc}, h.BelowRows());
+        QTRY_VERIFY(h.OnCalculator("HOME notes.doc"));
+
+        // Two files onto a directory row: both go there, and the list then shows it.
+        QTRY_VERIFY(h.Row("GAMES") >= 0);
+        QRect games = h.window.List()->visualRect(h.window.ListProxy()->index(h.Row("GAMES"), 0));
+        h.Drop(h.window.List(), {a, b}, games.center());
+        QTRY_VERIFY(h.OnCalculator("HOME GAMES a") && h.OnCalculator("HOME GAMES b"));
+        QTRY_COMPARE(h.window.CurrentPath(), std::string("HOME GAMES"));
+        QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
+    }
+
+    void AnArchiveEndsTheBatchAndTheReplaceQuestion() {
+        Commands h;
+        std::string archive = h.fixture->Files().File("K8_1-Jan-2026.zqbackup");
+        QVERIFY(h.window.Commands().BackupToFile(archive));
+        std::string c = h.FileOf("X", "c.zq", false);
+        h.bridge->QueuePromptAnswer(false);
+        h.Drop(h.window.List(), {archive, c}, h.BelowRows());
+        QTRY_COMPARE(h.bridge->Count("Prompt(0|Erase Calculator?)"), 1);
+        QTest::qWait(50);
+        QVERIFY(!h.OnCalculator("HOME c"));
+
+        // All answers for the rest of the batch; a single file is not offered All.
+        std::string x = h.FileOf("N", "X.zq", false);
+        std::string sqr = h.FileOf("N", "SQR.zq", false);
+        h.bridge->QueueReplaceAnswer(ModalResult::All);
+        h.Drop(h.window.List(), {x, sqr}, h.BelowRows());
+        QTRY_COMPARE(*h.fixture->FindObject("HOME SQR"), *h.fixture->FindObject("HOME N"));
+        QCOMPARE(*h.fixture->FindObject("HOME X"), *h.fixture->FindObject("HOME N"));
+        QCOMPARE(h.bridge->Count("AskReplace("), 1);
+        QCOMPARE(h.bridge->Count("AskReplace(X|2)"), 1);
+        std::string greeting = h.FileOf("X", "GREETING.zq", false);
+        std::string before = *h.fixture->FindObject("HOME GREETING");
+        h.bridge->QueueReplaceAnswer(ModalResult::No);
+        h.Drop(h.window.List(), {greeting}, h.BelowRows());
+        QTRY_COMPARE(h.bridge->Count("AskReplace(GREETING|1)"), 1);
+        QCOMPARE(*h.fixture->FindObject("HOME GREETING"), before);
+    }
+
+    void DragOutFetchesOnlyWhenAsked() {
+        Commands h;
+        h.SelectRows({"X", "GREETING"});
+        TFileSource* source = h.copy->PrepareDrag(Pane::List);
+        QVERIFY(source != nullptr);
+        std::unique_ptr<TFileSourceData> data(source->MakeDragData());
+        QVERIFY(!fs::exists(source->Files.at(0) + ".zq"));  // not before the target asks
+        QList<QUrl> urls = data->urls();
+        QCOMPARE(urls.size(), 2);
+        QCOMPARE(data->FetchCount(), 1);
+        std::string x = FileListMime::QStringToPath(urls[1].toLocalFile());
+        QCOMPARE(FileName(x), std::string("X.zq"));  // in list order, after GREETING
+        QVERIFY(Content(x).size() > 8);
+
+        // A press on a selected row and a move of two pixels drag the whole selection.
+        std::vector<std::string> dragged;
+        h.copy->runDrag = [&](TFileSource& from, QWidget*) { dragged = from.Files; };
+        QWidget* viewport = h.window.List()->viewport();
+        QPoint onX =
+            h.window.List()->visualRect(h.window.ListProxy()->index(h.Row("X"), 0)).center();
+        QTest::mousePress(viewport, Qt::LeftButton, {}, onX);
+        QMouseEvent move(QEvent::MouseMove, onX + QPoint(2, 0), viewport->mapToGlobal(onX),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, onX);
+        QCOMPARE(dragged.size(), std::size_t{2});
+        QCOMPARE(FileName(dragged[1]), std::string("X"));
+
+        // The whole calculator dragged from the tree becomes an archive named for the date.
+        h.SelectNode("HOME");
+        source = h.copy->PrepareDrag(Pane::Tree);
+        data.reset(source->MakeDragData());
+        urls = data->urls();
+        QCOMPARE(urls.size(), 1);
+        std::string archive = FileName(urls[0].toLocalFile().toStdString());
+        QCOMPARE(archive, h.window.Commands().DefaultArchiveName());
+
+        // While the whole calculator is dragged out, the window's own panes take no drop.
+        bool acceptedDuring = true;
+        h.copy->runDrag = [&](TFileSource&, QWidget*) {
+            acceptedDuring = h.copy->PanesAcceptDrops();
+        };
+        h.copy->StartDrag(Pane::Tree);
+        QVERIFY(!acceptedDuring);
+        QVERIFY(h.copy->PanesAcceptDrops());
+        QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
+    }
+
+    void DeleteNewFolderPropertiesAndOptions() {
+        Commands h;
+        h.SelectRows({"X", "N", "SQR"});
+        h.Trigger("mnuDelete");
+        QVERIFY(!h.OnCalculator("HOME X") && !h.OnCalculator("HOME N"));
+        QVERIFY(!h.OnCalculator("HOME SQR"));
+        QCOMPARE(h.bridge->Prompts().size(), std::size_t{0});
+        QTRY_VERIFY(h.Row("X") < 0);  // the refresh
+
+        h.SelectNode("HOME MATHS DEEP");
+        h.Trigger("mnuNewFolder");
+
+        QVERIFY(h.OnCalculator("HOME MATHS New"));
+        QTRY_COMPARE(h.window.CurrentPath(), std::string("HOME MATHS New"));
+
+        // The root at 115200 bits a second: the estimate is doubled for a whole calculator.
+        h.SelectNode("HOME");
+        h.Trigger("mnuProperties");
+        std::int64_t total = h.window.Commands().Root().GetSize();
+        QCOMPARE(h.seconds, total * 125 / 1152000 * 2);
+        QVERIFY(h.shownNames.ends_with("\n"));
+
+        FileOptions options = h.items->CurrentOptions();
+        options.receiveCRC = true;
+        options.transIO = 2;
+        h.items->ApplyOptions(options);
+        h.window.close();
+        QVERIFY(h.saved.receiveCRC);
+        QCOMPARE(h.saved.transIO, 2);
+    }
+
+    void EditAsTextSendsOnlyAChangedFile() {
+        Commands h;
+        std::string script = h.fixture->Files().File("edit.sh");
+        std::ofstream(script) << "#!/bin/sh\nsed -i 's/Hello/Howdy/' \"$1\"\n";
+        fs::permissions(script, fs::perms::owner_all);
+        FileOptions options = h.items->CurrentOptions();
+        options.editor = script;
+        h.items->ApplyOptions(options);
+        h.SelectRows({"GREETING"});
+        h.Trigger("mnuEditAsText");
+        QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
+        QVERIFY(h.fixture->FindObject("HOME GREETING")->find("Howdy") != std::string::npos);
+        QVERIFY(!fs::exists(h.copy->LastCopiedFile()));
+        QVERIFY(!h.window.State().textMode);
+
+        options.editor = "true";
+        h.items->ApplyOptions(options);
+        h.bridge->ClearRecords();
+        QTRY_VERIFY(h.Row("GREETING") >= 0);
+        h.SelectRows({"GREETING"});
+        h.Trigger("mnuEditAsText");
+        QVERIFY(!fs::exists(h.copy->LastCopiedFile()));
+        QCOMPARE(h.bridge->Count("Message("), 0);
+        // The get's progress window shown and closed, and no put after it.
+        QCOMPARE(h.bridge->Count("StatusWindow("), 2);
+    }
+
+private:
+    vaddex::test::TempDir config_;
+};
+
+QTEST_MAIN(CopyCommandsTest)
+#include "CopyCommandsTest.moc"
