@@ -1,16 +1,22 @@
 #include "app/FileQuestion.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QTreeView>
 
 namespace vaddex::gui {
 namespace {
 
 const QSize kOwnDialogSize(760, 460);
+constexpr int kDateColumn = 3;
 
 }  // namespace
 
 QString AskPathInDialog(QWidget* parent, const FileQuestion& question) {
-    QFileDialog dialog(parent, question.title, question.folder, question.filter);
+    // A person's own folder until one has been chosen, not wherever the program was started.
+    QString folder = question.folder.isEmpty() ? QDir::homePath() : question.folder;
+    QFileDialog dialog(parent, question.title, folder, question.filter);
     dialog.setAcceptMode(question.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(question.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, false);
@@ -21,6 +27,9 @@ QString AskPathInDialog(QWidget* parent, const FileQuestion& question) {
         dialog.setOption(QFileDialog::DontUseNativeDialog, true);
         // Room for the date column, which Qt's own dialog otherwise cuts short.
         dialog.resize(kOwnDialogSize);
+        if (auto* details = dialog.findChild<QTreeView*>("treeView")) {
+            details->header()->setSectionResizeMode(kDateColumn, QHeaderView::ResizeToContents);
+        }
     }
     if (!question.proposedName.isEmpty()) {
         dialog.selectFile(question.proposedName);

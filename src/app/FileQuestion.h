@@ -11,7 +11,7 @@ struct FileQuestion {
     bool save = false;
     QString title;
     QString filter;         // Qt form: "ZQ Files (*.zq *.ZQ);;All Files (*)"
-    QString folder;         // where the dialog opens; empty: the current folder
+    QString folder;         // where the dialog opens; empty: the home folder
     QString proposedName;   // the name offered in a save dialog
     QString defaultSuffix;  // added to a saved name typed without extension, without the "."
 };
