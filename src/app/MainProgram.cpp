@@ -7,6 +7,7 @@
 #include "app/BridgeHooks.h"
 #include "app/CopyController.h"
 #include "app/ItemCommands.h"
+#include "app/WholeCalculatorCommands.h"
 #include "frontend/StoredSettings.h"
 #include "objects/CalcNames.h"
 
@@ -85,6 +86,8 @@ void MainProgram::Show() {
 }
 
 void MainProgram::InstallCommands() {
+    // Owned by the window, as a child object.
+    new WholeCalculatorCommands(window_, &bridge_.PromptWindow());
     try {
         copy_ = new CopyController(window_, DesktopFileFolder());
     } catch (const std::exception& e) {

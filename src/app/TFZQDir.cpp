@@ -83,6 +83,8 @@ void TFZQDir::FormCreate(UiBridge& ui, const frontend::StoredSettings& settings)
     root_->TypeName = "Directory";
     commands_ = std::make_unique<SessionCommands>(*session_, *root_);
     commands_->OnRefreshRequested = [this] { refreshTimer_->start(); };
+    // The tree and list point at the items that a reconnect replaces.
+    commands_->OnReconnectRequested = [this] { ConnectToCalculator(); };
 
     auto* rootNode = new QTreeWidgetItem(tree_, QStringList("ZQ ?"));
     rootNode->setIcon(0, DirectoryNodeIcon());

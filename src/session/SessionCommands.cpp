@@ -330,7 +330,7 @@ bool SessionCommands::RestoreFromFile(const std::string& path) {
     if (ok) {
         ui.SetConnected(false);
         if (ui.ShowPrompt(kPromptRestored, "")) {
-            ConnectToCalculator();
+            OnReconnectRequested ? OnReconnectRequested() : ConnectToCalculator();
         }
     } else if (ui.Connected()) {
         RequestRefresh();

@@ -29,6 +29,10 @@ public:
     // The deferred refresh: started by a command that changed the calculator, run by the
     // front end after the command has returned. Empty: no refresh.
     std::function<void()> OnRefreshRequested;
+    // The "Connect" of the prompt after a restore: a front end that shows the items reconnects
+    // as its own connect command does, so that nothing it shows outlives the old items.
+    // Empty: ConnectToCalculator.
+    std::function<void()> OnReconnectRequested;
 
     TXModemServer& Session() { return session_; }
     TXPObject& Root() { return root_; }

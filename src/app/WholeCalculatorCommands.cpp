@@ -1,0 +1,234 @@
+#include "app/WholeCalculatorCommands.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <exception>
+
+#include "app/TFZQDir.h"
+#include "session/PromptTexts.h"
+#include "session/ScopeExit.h"
+#include "session/SessionCommands.h"
+#include "session/TXModemServer.h"
+#include "windows/TFCapture.h"
+#include "windows/TFDownLd.h"
+
+namespace vaddex::gui {
+namespace {
+
+const char* const kArchiveTitle = "Archive Calculator to PC";
+const char* const kDownloadFileTitle = "Download File to Calculator";
+const char* const kUploadTitle = "Upload File to PC";
+const char* const kRomTitle = "Download ROM";
+// A backup typed without extension stays recognisable as an archive when dropped back.
+const char* const kArchiveSuffix = "zqbackup";
+const char* const kObjectSuffix = "zq";
+
+std::string LocalPath(const QString& path) {
+    // Names are bytes on this system; the local 8-bit form is what open() takes.
+    return QFile::encodeName(path).toStdString();
+}
+
+FileQuestion OpenQuestion(const QString& title, const QString& filter) {
+    FileQuestion question;
+    question.title = title;
+    question.filter = filter;
+    return question;
+}
+
+FileQuestion SaveQuestion(const QString& title, const QString& filter, const QString& suffix,
+                          const QString& proposedName = {}) {
+    FileQuestion question = OpenQuestion(title, filter);
+    question.save = true;
+    question.defaultSuffix = suffix;
+    question.proposedName = proposedName;
+    return question;
+}
+
+std::chrono::year_month_day Today() {
+    return std::chrono::year_month_day(
+        std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
+}
+
+}  // namespace
+
+WholeCalculatorCommands::WholeCalculatorCommands(TFZQDir& window, TFDownLd* prompt)
+    : QObject(&window), window_(window), prompt_(prompt) {
+    askPath = [this](const FileQuestion& question) { return AskPathInDialog(&window_, question); };
+    today = Today;
+    window_.SetCommandHandler(Command::Backup, [this] { mnuBackupClick(); });
+    window_.SetCommandHandler(Command::Restore, [this] { mnuRestoreClick(); });
+    window_.SetCommandHandler(Command::DownloadServer, [this] { mnuDownLoadServerClick(); });
+    window_.SetCommandHandler(Command::DownloadFile, [this] { mnuDownLoadFileClick(); });
+    window_.SetCommandHandler(Command::UploadFile, [this] { mnuUploadFileClick(); });
+    window_.SetCommandHandler(Command::Capture, [this] { mnuCaptureScreenClick(); });
+    window_.SetCommandHandler(Command::RomDownload, [this] { DownloadCalculatorROMClick(); });
+}
+
+QString WholeCalculatorCommands::ArchiveFilter() {
+    return "ZQ Archives (*.zqbackup *.ZQBACKUP);;All Files (*)";
+}
+
+QString WholeCalculatorCommands::ObjectFileFilter(bool addExtension) {
+    return addExtension ? "ZQ Files (*.zq *.ZQ);;All Files (*)" : "All Files (*)";
+}
+
+QString WholeCalculatorCommands::RomFilter() {
+    return "ROM Files (*.bin *.BIN);;All Files (*)";
+}
+
+SessionCommands& WholeCalculatorCommands::Commands() {
+    return window_.Commands();
+}
+
+void WholeCalculatorCommands::TakePort() {
+    Commands().SelectedPort = window_.PortSelector()->currentText().toStdString();
+}
+
+QString WholeCalculatorCommands::Ask(FileQuestion question) {
+    if (question.folder.isEmpty()) {
+        question.folder = folder_;
+    }
+    QString path = askPath(question);
+    if (!path.isEmpty()) {
+        folder_ = QFileInfo(path).absolutePath();
+    }
+    return path;
+}
+
+bool WholeCalculatorCommands::CanWrite(const QString& path) {
+    // Asked before the calculator sends anything, so a long transfer is not lost at its end.
+    // The file itself is written whole or not at all by the session.
+    QFileInfo target(path);
+    QString problem;
+    if (target.isDir()) {
+        problem = "A folder has this name.";
+    } else {
+        QTemporaryFile probe(target.absolutePath() + "/.vaddex-XXXXXX");
+        if (!probe.open()) {
+            problem = probe.errorString() + ".";
+        }
+    }
+    if (problem.isEmpty()) {
+        return true;
+    }
+    window_.ShowError("Cannot write " + LocalPath(path) + "\r\n" + problem.toStdString() +
+                      "\r\nNothing was saved. Choose another folder.");
+    return false;
+}
+
+void WholeCalculatorCommands::Run(const std::function<void()>& operation) {
+    ScopeExit idle([this] { window_.SetBusy(false); });
+    try {
+        operation();
+    } catch (const std::exception& e) {
+        window_.SetBusy(false);
+        window_.ShowError(e.what());
+    }
+}
+
+// --- backup and restore -------------------------------------------------------------------
+
+void WholeCalculatorCommands::mnuBackupClick() {
+    std::string series = window_.State().series;
+    QString proposed = QString::fromStdString(SessionCommands::DefaultArchiveName(series, today()));
+    QString path = Ask(SaveQuestion(kArchiveTitle, ArchiveFilter(), kArchiveSuffix, proposed));
+    if (path.isEmpty() || !CanWrite(path)) {
+        return;
+    }
+    Run([&] {
+        window_.SetBusy(true);
+        QCoreApplication::processEvents();
+        Commands().BackupToFile(LocalPath(path));
+    });
+    if (window_.Connected() && Commands().OnRefreshRequested) {
+        Commands().OnRefreshRequested();
+    }
+}
+
+void WholeCalculatorCommands::mnuRestoreClick() {
+    QString path = Ask(OpenQuestion(kArchiveTitle, ArchiveFilter()));
+    if (path.isEmpty()) {
+        return;
+    }
+    Run([&] {
+        // The file is checked before the question, so a wrong file never touches the calculator.
+        if (Commands().ConfirmRestore(LocalPath(path))) {
+            Commands().RestoreFromFile(LocalPath(path));
+        }
+    });
+}
+
+// --- manual transfers ---------------------------------------------------------------------
+
+void WholeCalculatorCommands::mnuDownLoadServerClick() {
+    TakePort();
+    Run([&] { Commands().DownloadServer(); });
+}
+
+void WholeCalculatorCommands::mnuDownLoadFileClick() {
+    QString path = Ask(OpenQuestion(kDownloadFileTitle, ObjectFileFilter(Commands().AddExtension)));
+    if (path.isEmpty()) {
+        return;
+    }
+    TakePort();
+    Run([&] { Commands().ManualSend(LocalPath(path), kPromptXRecvBefore, kPromptXRecvAfter); });
+}
+
+void WholeCalculatorCommands::mnuUploadFileClick() {
+    QString path =
+        Ask(SaveQuestion(kUploadTitle, ObjectFileFilter(Commands().AddExtension), kObjectSuffix));
+    if (path.isEmpty() || !CanWrite(path)) {
+        return;
+    }
+    TakePort();
+    Run([&] { Commands().UploadFile(LocalPath(path)); });
+}
+
+void WholeCalculatorCommands::DownloadCalculatorROMClick() {
+    if (window_.Connected()) {
+        window_.Disconnect();
+    }
+    QString path = Ask(OpenQuestion(kRomTitle, RomFilter()));
+    if (path.isEmpty()) {
+        window_.SetBusy(false);
+        return;
+    }
+    TakePort();
+    Run([&] { Commands().DownloadRom(LocalPath(path)); });
+}
+
+// --- screen capture -----------------------------------------------------------------------
+
+void WholeCalculatorCommands::mnuCaptureScreenClick() {
+    TakePort();
+    Run([&] {
+        if (!Commands().PrepareCapture()) {
+            return;
+        }
+        for (bool first = true;; first = false) {
+            std::string image = Commands().CaptureOnce(first);
+            if (image.empty()) {
+                break;
+            }
+            ShowCapture(image);
+        }
+    });
+}
+
+void WholeCalculatorCommands::ShowCapture(const std::string& image) {
+    bool made = TFCapture::Existing() == nullptr;
+    // A window of its own that goes with the main window at the latest.
+    TFCapture& viewer = TFCapture::Instance(&window_, prompt_.data());
+    if (made) {
+        connect(&viewer, &TFCapture::BusyChanged, &window_,
+                [this](bool busy) { window_.SetBusy(busy); });
+    }
+    viewer.ShowCapture(image);
+    viewer.activateWindow();
+}
+
+}  // namespace vaddex::gui
