@@ -6,4 +6,4 @@ set -eu
 cd "$(dirname "$0")/.."
 folder=${1:-build/screenshots}
 cmake --build build -j2 --target status_window_shots
-xvfb-run -a -s "-screen 0 1280x800x24" build/tests/windows/status_window_shots "$folder"
+xvfb-run -a -s "-screen 0 1280x800x24" build/tools/screenshots/status_window_shots "$folder"

@@ -8,5 +8,5 @@ set -eu
 cd "$(dirname "$0")/.."
 folder=${1:-build/screenshots}
 cmake --build build -j2 --target whole_calculator_shots
-xvfb-run -a -s "-screen 0 1280x800x24" build/tests/app/whole_calculator_shots "$folder/K8" K8
-xvfb-run -a -s "-screen 0 1280x800x24" build/tests/app/whole_calculator_shots "$folder/K8G+" K8G+
+xvfb-run -a -s "-screen 0 1280x800x24" build/tools/screenshots/whole_calculator_shots "$folder/K8" K8
+xvfb-run -a -s "-screen 0 1280x800x24" build/tools/screenshots/whole_calculator_shots "$folder/K8G+" K8G+
