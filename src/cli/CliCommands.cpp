@@ -34,6 +34,29 @@ bool IsArchiveFile(const std::string& path) {
     return extension == ".zqbackup";
 }
 
+// What a calculator that cannot parse a command line says.
+constexpr const char* kSyntaxErrorText = "Invalid Syntax";
+
+// The characters of a string object file: an 8-byte header, then the prolog and the length
+// (five nibbles each, the length counting itself and two nibbles a character).
+std::string StringObjectText(const std::string& file) {
+    constexpr std::size_t kHeader = 8;
+    constexpr std::size_t kCharsAt = kHeader + 5;
+    if (file.size() < kCharsAt) {
+        return "";
+    }
+    auto nibble = [&](std::size_t index) {
+        auto byte = static_cast<unsigned char>(file[kHeader + index / 2]);
+        return index % 2 == 0 ? byte & 0x0F : byte >> 4;
+    };
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < 5; ++i) {
+        length |= static_cast<std::size_t>(nibble(5 + i)) << (4 * i);
+    }
+    std::size_t count = length > 5 ? (length - 5) / 2 : 0;
+    return file.substr(kCharsAt, std::min(count, file.size() - kCharsAt));
+}
+
 int SpeedOf(const std::string& text) {
     int speed = 0;
     std::from_chars(text.data(), text.data() + text.size(), speed);
@@ -136,16 +159,24 @@ int CliCommands::Run() {
 
 void CliCommands::Connect() {
     commands_.CurrentPath = options_.directory;
-    commands_.ConnectToCalculator();
+    if (!connection_->open) {
+        commands_.ConnectToCalculator();
+        connection_->open = true;
+        connection_->changed = false;
+    } else if (connection_->changed) {
+        Reread();
+    }
     // The reread falls back to the deepest directory that exists; a command must not act
     // on another directory than the one asked for.
-    if (commands_.CurrentPath != options_.directory) {
+    if (commands_.CurrentPath != options_.directory ||
+        Directory().GetPath() != options_.directory) {
         throw CommandFailed("no directory " + options_.directory + " on the calculator");
     }
 }
 
 void CliCommands::Reread() {
     commands_.Reread();
+    connection_->changed = false;
 }
 
 TXPObject& CliCommands::Directory() {
@@ -223,20 +254,39 @@ int CliCommands::Put() {
     const std::vector<std::string>& paths = options_.arguments;
     std::size_t declined = ui_.NotReplaced().size();
     std::size_t sent = 0;
+    std::vector<std::pair<std::string, std::string>> delivered;  // path, calculator name
+    bool anyDeclined = false;
     bool all = commands_.PutFiles(paths, [&](const std::string& path) {
         std::string name = SessionCommands::ItemNameForFile(path);
         if (ui_.NotReplaced().size() > declined) {
             declined = ui_.NotReplaced().size();
             ui_.Notice(name + ": not replaced");
+            anyDeclined = true;
         } else {
-            out_ << "Sent " << path << " as " << name << "\n";
+            delivered.emplace_back(path, name);
         }
         ++sent;
     });
+    if (sent > 0) {
+        MarkChanged();
+    }
+    // A text the calculator could not read as one object leaves pieces on its stack and no
+    // variable: only the directory tells whether the file arrived.
+    Reread();
+    bool missing = false;
+    for (const auto& [path, name] : delivered) {
+        if (FindItem(name) == nullptr) {
+            ui_.Notice(path + ": not sent: the calculator made no variable " + name +
+                       " of it (not one object)");
+            missing = true;
+        } else {
+            out_ << "Sent " << path << " as " << name << "\n";
+        }
+    }
     if (!all) {
         throw CommandFailed(paths[sent] + ": not sent");
     }
-    return kSuccess;
+    return missing || anyDeclined ? kFailed : kSuccess;
 }
 
 int CliCommands::Remove() {
@@ -260,6 +310,7 @@ int CliCommands::Remove() {
     for (const Target& target : targets) {
         commands_.Session().Purge(target.name, target.directory);
     }
+    MarkChanged();
     Reread();
     for (const Target& target : targets) {
         if (FindItem(target.name) != nullptr) {
@@ -277,9 +328,11 @@ int CliCommands::MakeDirectory() {
     }
     commands_.Session().RequireSafeName(name, true);  // before the question, not after it
     if (!commands_.Session().CheckName(name)) {
+        ui_.Notice(name + ": not made (its improper name was declined)");
         return kFailed;
     }
     commands_.Session().MakeDir(name);
+    MarkChanged();
     Reread();
     const TXPObject* made = FindItem(name);
     if (made == nullptr || !made->IsDirectory()) {
@@ -302,8 +355,10 @@ int CliCommands::Move() {
     std::string from = item->Name;
     bool directory = item->IsDirectory() || item->TypeCode == kUnknownIconTypeCode;
     if (!commands_.RenameItem(from, newName, directory)) {
+        ui_.Notice(from + ": not renamed");
         return kFailed;
     }
+    MarkChanged();
     Reread();
     if (FindItem(newName) == nullptr || FindItem(from) != nullptr) {
         throw CommandFailed(from + ": not renamed");
@@ -317,8 +372,28 @@ int CliCommands::Eval() {
     for (const std::string& word : options_.arguments) {
         text += (text.empty() ? "" : " ") + word;
     }
-    commands_.RunCalculatorCommand(text);
+    MarkChanged();
+    std::string error = RunCheckedLine(text);
+    if (!error.empty()) {
+        throw CommandFailed("the calculator: " + error);
+    }
     return kSuccess;
+}
+
+// The line runs inside IFERR; its error message, or "" for none, is stored where the line
+// ends and read back. A line the calculator cannot parse never runs, so the marker stored
+// beforehand stays. The results of a successful line stay on the stack as they would.
+std::string CliCommands::RunCheckedLine(const std::string& line) {
+    TXModemServer& session = commands_.Session();
+    session.Execute("\"" + std::string(kSyntaxErrorText) + "\" '$$$t' STO", false, true);
+    session.Execute("'$$$t' PURGE IFERR " + line + " THEN ERRM ELSE \"\" END '$$$t' STO", false,
+                    true);
+    if (!session.GetVariable("$$$t", "", 0, 0)) {
+        throw CommandFailed("the calculator's answer to the line could not be read");
+    }
+    std::string error = StringObjectText(session.Data);
+    session.Purge("$$$t", false);
+    return error;
 }
 
 int CliCommands::Stack() {

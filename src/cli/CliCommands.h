@@ -26,6 +26,15 @@ public:
     CliCommands(const CliOptions& options, const PictureBorder& border, SessionCommands& commands,
                 ConsoleUiBridge& ui, BuiltInCalculator* calculator, std::ostream& out);
 
+    // What the commands run over one connection share: whether the calculator is connected
+    // and whether it changed since its tree was last read.
+    struct Connection {
+        bool open = false;
+        bool changed = false;
+    };
+    // Makes the command use a connection that outlives it (a session of several commands).
+    void ShareConnection(Connection& connection) { connection_ = &connection; }
+
     // Runs the command; returns kSuccess or kFailed. Session errors are raised.
     int Run();
 
@@ -41,8 +50,13 @@ private:
     int Move();
     int Eval();
     int Stack();
-    // Connects, reads the tree and makes the -C directory current; throws when it is missing.
+    // Connects and reads the tree unless the shared connection is open and unchanged, then
+    // makes the -C directory current; throws when it is missing.
     void Connect();
+    // The calculator changed: the next command reads the tree again.
+    void MarkChanged() { connection_->changed = true; }
+    // Runs a command line on the calculator; returns its error message, "" when it worked.
+    std::string RunCheckedLine(const std::string& line);
     TXPObject& Directory();
     // The item of the current directory with this display-form (or file-form) name.
     const TXPObject* FindItem(const std::string& name);
@@ -67,6 +81,8 @@ private:
     ConsoleUiBridge& ui_;
     BuiltInCalculator* calculator_;
     std::ostream& out_;
+    Connection ownConnection_;
+    Connection* connection_ = &ownConnection_;
 };
 
 // "<n> bytes" for an existing file, "?" otherwise.

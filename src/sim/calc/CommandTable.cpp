@@ -16,7 +16,7 @@ constexpr std::array<const char*, kCount> kNames = {
     "PGDIR",   "CRDIR",   "HOME",    "UPDIR",  "PATH",    "VARS",     "EVAL",     "MEM",
     "NEWOB",   "RCLF",    "STOF",    "SF",     "CF",      "FS?",      "FC?",      "STWS",
     "RCWS",    "STD",     "DEG",     "RAD",    "GRAD",    "IOPAR",    "VERSION",  "SYSEVAL",
-    "CLLCD",   "DISP",    "WAIT",    "DOSUBS", "ARCHIVE", "RESTORE",
+    "CLLCD",   "DISP",    "WAIT",    "DOSUBS", "ARCHIVE", "RESTORE",  "ERRM",
 };
 
 static_assert(kNames[kCount - 1] != nullptr, "every word needs its name");

@@ -71,6 +71,7 @@ enum class Cmd : std::uint16_t {
     DoSubs,
     Archive,
     Restore,
+    Errm,
     Count  // not a word
 };
 

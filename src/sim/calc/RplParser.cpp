@@ -166,6 +166,10 @@ private:
         if (FindCommand(std::string(word), cmd)) {
             return SimObject::MakeCommand(CommandAddress(cmd));
         }
+        // Operator characters end a name on the calculator, so "<<" or "A<B" is no name.
+        if (word.find_first_of("+*/^<>=") != std::string_view::npos) {
+            Fail();
+        }
         return SimObject::MakeGlobal(std::string(word));
     }
 

@@ -64,6 +64,7 @@ constexpr std::pair<Cmd, WordFn> kWords[] = {
     {Cmd::DoSubs, WordDoSubs},
     {Cmd::Archive, WordArchive},
     {Cmd::Restore, WordRestore},
+    {Cmd::Errm, WordErrm},
 };
 
 // Every word but the six the evaluator runs itself has its implementation.

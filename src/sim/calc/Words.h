@@ -74,5 +74,6 @@ void WordSysEval(SimMachine& m);
 void WordClLcd(SimMachine& m);
 void WordDisp(SimMachine& m);
 void WordWait(SimMachine& m);
+void WordErrm(SimMachine& m);
 
 }  // namespace zqsim
