@@ -163,6 +163,7 @@ void CliCommands::Connect() {
         commands_.ConnectToCalculator();
         connection_->open = true;
         connection_->changed = false;
+        connection_->directory = commands_.CurrentPath;
     } else if (connection_->changed) {
         Reread();
     }
@@ -172,11 +173,17 @@ void CliCommands::Connect() {
         Directory().GetPath() != options_.directory) {
         throw CommandFailed("no directory " + options_.directory + " on the calculator");
     }
+    // The calculator stays where the previous command of a session left it.
+    if (connection_->directory != options_.directory) {
+        commands_.Session().ChangeDir(options_.directory);
+        connection_->directory = options_.directory;
+    }
 }
 
 void CliCommands::Reread() {
     commands_.Reread();
     connection_->changed = false;
+    connection_->directory = commands_.CurrentPath;
 }
 
 TXPObject& CliCommands::Directory() {
@@ -373,6 +380,7 @@ int CliCommands::Eval() {
         text += (text.empty() ? "" : " ") + word;
     }
     MarkChanged();
+    connection_->directory.clear();  // the line may have changed it
     std::string error = RunCheckedLine(text);
     if (!error.empty()) {
         throw CommandFailed("the calculator: " + error);

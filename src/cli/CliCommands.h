@@ -31,6 +31,7 @@ public:
     struct Connection {
         bool open = false;
         bool changed = false;
+        std::string directory;  // the calculator's current directory; "" when unknown
     };
     // Makes the command use a connection that outlives it (a session of several commands).
     void ShareConnection(Connection& connection) { connection_ = &connection; }

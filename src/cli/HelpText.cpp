@@ -4,6 +4,8 @@ namespace vaddex::cli {
 
 std::string HelpText() {
     return R"(Usage: vaddex-cli [options] COMMAND [ARGS]
+       vaddex-cli [options] -e "COMMAND [ARGS]" [-e ...]
+       vaddex-cli [options] shell
 
 Talks to a ZQ K7 or K8 calculator over a serial port or USB, or to a built-in simulated
 calculator (-p sim).
@@ -21,7 +23,8 @@ Commands:
   rm NAME...            purge variables and directories
   mkdir NAME            create a directory
   mv OLD NEW            rename a variable or directory
-  eval TEXT...          run a command line on the calculator and wait until it is ready
+  eval TEXT...          run a command line on the calculator and wait until it is ready;
+                        an error the calculator reports is printed and fails the command
   stack                 the stack picture, level 1 last
   backup FILE           archive the whole calculator memory into FILE
   restore FILE          restore the calculator from an archive (asks "Erase Calculator?")
@@ -29,6 +32,8 @@ Commands:
   xsend FILE            receive into FILE what a calculator running XSEND sends
   screen FILE           capture the screen into FILE: .png, .bmp or .jpg
   rom FILE              stream a ROM file to the USB calculator (in its ROM loader)
+  shell                 read commands from standard input, one a line, and run them over
+                        one connection ("exit" or the end of the input ends it)
 
 Options:
   -p, --port PORT       a device path (/dev/ttyUSB0), a USB name (ZQx8G+, ZQx8G+_1 ...),
@@ -50,6 +55,9 @@ Options:
       --yes             answer every question with yes / OK (a file without any header
                         goes as text with -t, as binary without)
       --no              answer every question with no / Cancel
+  -e, --execute CMD     run CMD (written as on this command line, quoted as in a shell);
+                        repeat it to run several commands over one connection
+      --stop-on-error   in a session: run no more commands after one fails
       --sim-name NAME   with -p sim: the variable the built-in calculator stores into
                         (xrecv) or sends (xsend); default: the name of FILE
   -h, --help            this text
@@ -75,8 +83,15 @@ of xsend and rom with --yes (or on the terminal).
 Settings are read from the window's stored settings (~/.config/Zenquist/Vaddex.conf) and
 never written.
 
-Exit status: 0 success, 1 the operation failed or was cancelled, 2 a usage error,
-130 ended by a second Ctrl-C, 143 ended by SIGTERM, 129 by SIGHUP.
+A session (-e or shell) connects, identifies the calculator and reads its directories once,
+and reads them again only after a command that changed the calculator. Each command is
+read with the options given outside -e; -p, -s, --trace and the answer options hold for
+the whole session. A failing command is reported and the next one still runs.
+
+Exit status: 0 success, 1 the operation failed, was cancelled or a question was answered
+no (a file "not replaced" or "not sent", a name not accepted), 2 a usage error, 130 ended
+by a second Ctrl-C, 143 ended by SIGTERM, 129 by SIGHUP. A session ends with the status of
+its first failing command.
 )";
 }
 

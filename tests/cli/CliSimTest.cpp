@@ -110,8 +110,9 @@ TEST_F(CliSimTest, PutNamesFilesAsADropAndAsksBeforeReplacing) {
     EXPECT_NE(asked.err.find("This folder already contains a file named GREETING."),
               std::string::npos);
     EXPECT_NE(asked.err.find("No terminal to answer on"), std::string::npos);
+    // A "no" leaves the operation undone, so the command fails though the rest was sent.
     CliResult declined = Sim({"--no", "put", "GREETING.zq", "NEWVAR.zq"});
-    EXPECT_EQ(declined.status, 0) << declined.err;
+    EXPECT_EQ(declined.status, 1) << declined.err;
     EXPECT_NE(declined.err.find("GREETING: not replaced"), std::string::npos);
     EXPECT_EQ(declined.out, "Sent NEWVAR.zq as NEWVAR\n");
     EXPECT_EQ(Sim({"--yes", "put", "GREETING.zq"}).status, 0);
@@ -247,6 +248,72 @@ TEST_F(CliSimTest, HelpDocumentsEveryCommandAndOption) {
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
     }
     EXPECT_EQ(cli_.Run({"--version"}).out.rfind("vaddex-cli Version ", 0), 0u);
+}
+
+TEST_F(CliSimTest, OperationsThatDidNothingFail) {
+    // Text that is not one object: the calculator makes no variable of it.
+    WriteWork("note.txt", "hello text");
+    CliResult text = Sim({"--yes", "put", "note.txt"});
+    EXPECT_EQ(text.status, 1) << text.err;
+    EXPECT_EQ(text.out, "");
+    EXPECT_NE(text.err.find("note.txt: not sent: the calculator made no variable note"),
+              std::string::npos)
+        << text.err;
+
+    CliResult infinite = Sim({"eval", "1 0 /"});
+    EXPECT_EQ(infinite.status, 1);
+    EXPECT_NE(infinite.err.find("the calculator: Infinite Result"), std::string::npos)
+        << infinite.err;
+    CliResult syntax = Sim({"eval", "<< 1 2"});
+    EXPECT_EQ(syntax.status, 1);
+    EXPECT_NE(syntax.err.find("the calculator: Invalid Syntax"), std::string::npos) << syntax.err;
+    CliResult unclosed = Sim({"eval", "\xAB 1 2"});
+    EXPECT_EQ(unclosed.status, 1) << unclosed.err;
+
+    CliResult improper = Sim({"--no", "mkdir", "1BAD"});
+    EXPECT_EQ(improper.status, 1);
+    EXPECT_NE(improper.err.find("1BAD: not made"), std::string::npos) << improper.err;
+}
+
+TEST_F(CliSimTest, SessionRunsCommandsOverOneConnection) {
+    // A successful line leaves its results on the stack as it would without the error check.
+    CliResult session =
+        Sim({"--trace", "trace.txt", "-e", "eval '1 0 /'", "-e", "eval 7 \"'NEW'\" STO 1 2", "-e",
+             "ls", "-e", "get NEW new.zq", "-e", "stack"});
+    EXPECT_EQ(session.status, 1) << "the first failure's status";
+    EXPECT_NE(session.err.find("Infinite Result"), std::string::npos) << session.err;
+    EXPECT_NE(session.out.find("NEW "), std::string::npos) << "eval's change is listed";
+    EXPECT_NE(session.out.find("Wrote new.zq"), std::string::npos) << session.out;
+    EXPECT_NE(session.out.find("2: 1.\n1: 2.\n"), std::string::npos) << session.out;
+    std::string trace = ReadFile(cli_.Work("trace.txt"));
+    auto count = [&](const std::string& text) {
+        std::size_t n = 0;
+        for (std::size_t at = trace.find(text); at != std::string::npos;
+             at = trace.find(text, at + 1)) {
+            ++n;
+        }
+        return n;
+    };
+    EXPECT_EQ(count("send command = V\n"), 1u) << "one identification";
+    EXPECT_EQ(count("send command = l\n"), 3u) << "read again only after each change";
+
+    CliResult stopped = Sim({"--stop-on-error", "-e", "get NOPE", "-e", "ls"});
+    EXPECT_EQ(stopped.status, 1);
+    EXPECT_EQ(stopped.out, "");
+    CliResult usage = Sim({"-e", "frobnicate", "-e", "ls -C MATHS"});
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_NE(usage.out.find("DEEP"), std::string::npos) << "later commands still run";
+    EXPECT_EQ(Sim({"-e", "ls", "info"}).status, 2);
+}
+
+TEST_F(CliSimTest, ShellReadsCommandsFromStandardInput) {
+    auto shell = cli_.Start({"-p", "sim", "shell"});
+    shell->WriteInput("# a comment\n\nls -C MATHS\nget \"A\\->B\" arrow.zq\nexit\nls\n");
+    shell->CloseInput();
+    ASSERT_EQ(shell->Wait(CliHarness::kRunTimeoutMs), 0) << shell->Err();
+    EXPECT_EQ(shell->Out().find("EMPTY  Directory"), 0u) << shell->Out();
+    EXPECT_NE(shell->Out().find("Wrote arrow.zq"), std::string::npos) << shell->Out();
+    EXPECT_EQ(shell->Out().find("GREETING"), std::string::npos) << "nothing after exit";
 }
 
 }  // namespace
