@@ -30,7 +30,6 @@
 #include "util/Errors.h"
 #include "util/ReplacingWriter.h"
 #include "util/Ticks.h"
-#include "util/VersionText.h"
 
 namespace vaddex::cli {
 namespace {
@@ -314,7 +313,7 @@ int RunCliCommand(const std::vector<std::string>& arguments) {
             return CliCommands::kSuccess;
         }
         if (options.version) {
-            std::cout << kProgram << ' ' << VersionText() << '\n';
+            std::cout << kProgram << ' ' << VADDEX_VERSION << '\n';
             return CliCommands::kSuccess;
         }
         if (!IsSession(options)) {

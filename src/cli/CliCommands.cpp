@@ -7,15 +7,24 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <filesystem>
+#include <memory>
 
 #include "cli/CliErrors.h"
 #include "cli/CommandOutput.h"
 #include "cli/ScreenFile.h"
+#include "util/AppPaths.h"
 #include "util/Errors.h"
 #include "util/FileIo.h"
 
 namespace vaddex::cli {
 namespace {
+
+// "get NAME -": the object goes to standard output.
+constexpr const char* kStandardOutput = "-";
+
+// The stack picture's lines; a deeper stack gets a note of the levels left out.
+constexpr std::size_t kStackLinesShown = 7;
 
 // A list row with this icon is renamed as a directory too.
 constexpr int kUnknownIconTypeCode = 0;
@@ -63,7 +72,62 @@ int SpeedOf(const std::string& text) {
     return speed;
 }
 
+// A folder in the run's private temporary folder, removed with its content when it goes.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::string& name) : path_(TempFolder() + name + "/") {
+        std::filesystem::create_directories(path_);
+    }
+    ~ScratchFolder() {
+        std::error_code error;
+        std::filesystem::remove_all(path_, error);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// A put file renamed for the calculator: a copy named so that the file's name gives the
+// variable's, removed with the object.
+class RenamedCopy {
+public:
+    RenamedCopy(const std::string& path, const std::string& name, int index)
+        : folder_("put-" + std::to_string(index)) {
+        std::string file = FileNameOf(path);
+        std::string lower = file;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        std::size_t dot = lower.rfind('.');
+        std::string extension = dot == std::string::npos ? "" : file.substr(dot);
+        bool dropped =
+            dot != std::string::npos && (lower.substr(dot) == ".zq" || lower.substr(dot) == ".txt");
+        copy_ =
+            folder_.Path() + SessionCommands::FileNameForItem(name) + (dropped ? extension : "");
+        std::filesystem::copy_file(path, copy_, std::filesystem::copy_options::overwrite_existing);
+    }
+    RenamedCopy(const RenamedCopy&) = delete;
+    RenamedCopy& operator=(const RenamedCopy&) = delete;
+    const std::string& Path() const { return copy_; }
+
+private:
+    ScratchFolder folder_;
+    std::string copy_;
+};
+
 }  // namespace
+
+std::pair<std::string, std::string> SplitPutArgument(const std::string& argument) {
+    std::size_t colon = argument.rfind(':');
+    struct stat st {};
+    if (colon == std::string::npos || colon == 0 || colon + 1 == argument.size() ||
+        ::stat(argument.c_str(), &st) == 0) {
+        return {argument, ""};
+    }
+    return {argument.substr(0, colon), argument.substr(colon + 1)};
+}
 
 std::string FileSizeText(const std::string& path) {
     struct stat st {};
@@ -103,10 +167,12 @@ CliCommands::CliCommands(const CliOptions& options, const PictureBorder& border,
 void CheckCommandArguments(const CliOptions& options) {
     const std::string& command = options.command;
     const std::vector<std::string>& arguments = options.arguments;
-    if (command == "get" && arguments.size() == 2 && !IsDirectoryPath(arguments[1])) {
+    if (command == "get" && arguments.size() == 2 && arguments[1] != kStandardOutput &&
+        !IsDirectoryPath(arguments[1])) {
         RequireFolderFor(arguments[1]);
     } else if (command == "put") {
-        for (const std::string& path : arguments) {
+        for (const std::string& argument : arguments) {
+            std::string path = SplitPutArgument(argument).first;
             RequireFile(path);
             if (IsArchiveFile(path)) {
                 throw CommandFailed(path +
@@ -242,6 +308,18 @@ int CliCommands::Get() {
         throw CommandFailed(name + ": no such variable in " + commands_.CurrentPath);
     }
     std::string path;
+    if (options_.arguments.size() == 2 && options_.arguments[1] == kStandardOutput) {
+        // Fetched whole into a private file first, so that a failed get writes nothing.
+        ScratchFolder folder("get");
+        path = folder.Path() + "object";
+        commands_.FetchItemTo(*item, path);
+        std::string object;
+        if (!ReadWholeFile(path, object)) {
+            throw CommandFailed(name + ": nothing was received");
+        }
+        out_ << object << std::flush;
+        return kSuccess;
+    }
     if (options_.arguments.size() == 1 || IsDirectoryPath(options_.arguments[1])) {
         std::string folder = options_.arguments.size() == 1 ? "" : options_.arguments[1];
         if (!folder.empty() && folder.back() != '/') {
@@ -258,13 +336,27 @@ int CliCommands::Get() {
 
 int CliCommands::Put() {
     Connect();
-    const std::vector<std::string>& paths = options_.arguments;
+    std::vector<std::string> paths;
+    std::vector<std::string> shownPaths;  // as the user wrote them
+    std::vector<std::unique_ptr<RenamedCopy>> copies;
+    for (const std::string& argument : options_.arguments) {
+        auto [path, name] = SplitPutArgument(argument);
+        shownPaths.push_back(path);
+        if (name.empty()) {
+            paths.push_back(path);
+        } else {
+            copies.push_back(
+                std::make_unique<RenamedCopy>(path, name, static_cast<int>(copies.size())));
+            paths.push_back(copies.back()->Path());
+        }
+    }
     std::size_t declined = ui_.NotReplaced().size();
     std::size_t sent = 0;
     std::vector<std::pair<std::string, std::string>> delivered;  // path, calculator name
     bool anyDeclined = false;
-    bool all = commands_.PutFiles(paths, [&](const std::string& path) {
-        std::string name = SessionCommands::ItemNameForFile(path);
+    bool all = commands_.PutFiles(paths, [&](const std::string& sentPath) {
+        std::string name = SessionCommands::ItemNameForFile(sentPath);
+        const std::string& path = shownPaths[sent];
         if (ui_.NotReplaced().size() > declined) {
             declined = ui_.NotReplaced().size();
             ui_.Notice(name + ": not replaced");
@@ -291,7 +383,7 @@ int CliCommands::Put() {
         }
     }
     if (!all) {
-        throw CommandFailed(paths[sent] + ": not sent");
+        throw CommandFailed(shownPaths[sent] + ": not sent");
     }
     return missing || anyDeclined ? kFailed : kSuccess;
 }
@@ -407,8 +499,29 @@ std::string CliCommands::RunCheckedLine(const std::string& line) {
 int CliCommands::Stack() {
     Connect();
     std::vector<std::string> lines = commands_.ReadStack();
+    std::size_t hidden = 0;
+    if (lines.size() >= kStackLinesShown && !options_.json) {
+        std::size_t depth = StackDepth();
+        hidden = depth > lines.size() ? depth - lines.size() : 0;
+    }
+    if (hidden > 0) {
+        out_ << "(" << hidden << (hidden == 1 ? " more level" : " more levels") << " not shown)\n";
+    }
     out_ << (options_.json ? StackJson(lines) : StackText(lines));
     return kSuccess;
+}
+
+std::size_t CliCommands::StackDepth() {
+    TXModemServer& session = commands_.Session();
+    session.Execute("DEPTH \x8DSTR '$$$t' STO", false, true);
+    if (!session.GetVariable("$$$t", "", 0, 0)) {
+        throw CommandFailed("the calculator's stack depth could not be read");
+    }
+    std::string text = StringObjectText(session.Data);
+    session.Purge("$$$t", false);
+    std::size_t depth = 0;
+    std::from_chars(text.data(), text.data() + text.size(), depth);
+    return depth;
 }
 
 }  // namespace vaddex::cli

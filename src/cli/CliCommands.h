@@ -2,6 +2,7 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/CliOptions.h"
@@ -58,6 +59,8 @@ private:
     void MarkChanged() { connection_->changed = true; }
     // Runs a command line on the calculator; returns its error message, "" when it worked.
     std::string RunCheckedLine(const std::string& line);
+    // The number of stack levels.
+    std::size_t StackDepth();
     TXPObject& Directory();
     // The item of the current directory with this display-form (or file-form) name.
     const TXPObject* FindItem(const std::string& name);
@@ -85,6 +88,10 @@ private:
     Connection ownConnection_;
     Connection* connection_ = &ownConnection_;
 };
+
+// "FILE:NAME" of put as the file and the calculator name; a whole argument that names an
+// existing file, or has no name after its last ':', is the file with "" for the name.
+std::pair<std::string, std::string> SplitPutArgument(const std::string& argument);
 
 // "<n> bytes" for an existing file, "?" otherwise.
 std::string FileSizeText(const std::string& path);
