@@ -94,13 +94,17 @@ std::string Upper(std::string text) {
     return text;
 }
 
-// The -p port, else the stored one when the port list holds it now, else "Auto".
+// The -p port, else the stored one when it is a path (a pty or an unlisted device) or the
+// port list holds it now, else "Auto".
 std::string ChoosePort(const CliOptions& options, const StoredSettings& stored, CommLink& link) {
     if (options.port) {
         return *options.port;
     }
     if (Upper(stored.port) == "AUTO") {
         return "Auto";
+    }
+    if (stored.port.find('/') != std::string::npos) {
+        return stored.port;
     }
     link.SetPortListSeparator("\n");
     std::string list = link.ListPorts();

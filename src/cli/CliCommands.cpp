@@ -2,7 +2,12 @@
 
 #include "cli/CliCommands.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <algorithm>
 #include <cctype>
@@ -10,6 +15,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "cli/CliApp.h"
 #include "cli/CliErrors.h"
 #include "cli/CommandOutput.h"
 #include "cli/ScreenFile.h"
@@ -226,7 +232,7 @@ int CliCommands::Run() {
 void CliCommands::Connect() {
     commands_.CurrentPath = options_.directory;
     if (!connection_->open) {
-        commands_.ConnectToCalculator();
+        ConnectWithReason();
         connection_->open = true;
         connection_->changed = false;
         connection_->directory = commands_.CurrentPath;
@@ -243,6 +249,24 @@ void CliCommands::Connect() {
     if (connection_->directory != options_.directory) {
         commands_.Session().ChangeDir(options_.directory);
         connection_->directory = options_.directory;
+    }
+}
+
+void CliCommands::ConnectWithReason() {
+    try {
+        commands_.ConnectToCalculator();
+    } catch (const std::exception& e) {
+        // A device path that cannot be opened: the system's reason says why.
+        const std::string& port = commands_.SelectedPort;
+        if (port.find('/') == std::string::npos) {
+            throw;
+        }
+        int fd = ::open(port.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+            ::close(fd);
+            throw;
+        }
+        throw CommandFailed(ErrorLine(e.what()) + ": " + std::strerror(errno) + ".");
     }
 }
 

@@ -55,6 +55,8 @@ private:
     // Connects and reads the tree unless the shared connection is open and unchanged, then
     // makes the -C directory current; throws when it is missing.
     void Connect();
+    // Connects; a port path that cannot be opened fails with the system's reason.
+    void ConnectWithReason();
     // The calculator changed: the next command reads the tree again.
     void MarkChanged() { connection_->changed = true; }
     // Runs a command line on the calculator; returns its error message, "" when it worked.

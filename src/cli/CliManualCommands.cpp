@@ -67,6 +67,12 @@ int CliCommands::XRecv() {
 
 int CliCommands::XSend() {
     const std::string& path = options_.arguments[0];
+    // Better said now than as a connection error once the wait for XSEND has run out.
+    if (calculator_ != nullptr && !calculator_->HasVariable(SimVariableFor(path))) {
+        throw CommandFailed("the built-in calculator has no variable " +
+                            CalcNameToPc(SimVariableFor(path), false) +
+                            " to send (name one with --sim-name)");
+    }
     connection_->open = false;
     PlayCalculatorSide(path);
     if (!commands_.UploadFile(path)) {
