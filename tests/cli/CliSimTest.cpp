@@ -184,8 +184,15 @@ TEST_F(CliSimTest, ManualTransfersArePlayedByTheBuiltInCalculator) {
     CliResult xsend = Sim({"--yes", "--sim-name", "X", "xsend", "x.zq"});
     ASSERT_EQ(xsend.status, 0) << xsend.err;
     EXPECT_EQ(ReadFile(cli_.Work("x.zq")).size(), 8u + 11u) << "the padding is cut off";
-    EXPECT_EQ(Sim({"--no", "xsend", "y.zq"}).status, 1);
+    EXPECT_EQ(Sim({"--no", "--sim-name", "X", "xsend", "y.zq"}).status, 1);
     EXPECT_FALSE(FileExists(cli_.Work("y.zq")));
+    // Without --sim-name the variable named after the file is missing: said at once.
+    CliResult missing = Sim({"--yes", "xsend", "OUT.zq"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("the built-in calculator has no variable OUT to send"),
+              std::string::npos)
+        << missing.err;
+    EXPECT_EQ(missing.err.find("Set the Calculator"), std::string::npos);
 
     for (const char* name : {"shot.png", "shot.bmp", "shot.jpg"}) {
         CliResult screen = Sim({"screen", name});
@@ -236,18 +243,47 @@ TEST_F(CliSimTest, BadInputEndsWithOneClearLine) {
 TEST_F(CliSimTest, HelpDocumentsEveryCommandAndOption) {
     CliResult help = cli_.Run({"--help"});
     ASSERT_EQ(help.status, 0);
-    for (const char* word : {"ports",       "info",          "ls [-R]",     "get NAME [FILE]",
-                             "put FILE...", "rm NAME...",    "mkdir NAME",  "mv OLD NEW",
-                             "eval TEXT",   "stack",         "backup FILE", "restore FILE",
-                             "xrecv FILE",  "xsend FILE",    "screen FILE", "rom FILE",
-                             "--port",      "--speed",       "--text",      "--transio",
-                             "--no-cr",     "--no-trans031", "--dir",       "--trace",
-                             "--json",      "--help",        "--version",   "--yes",
-                             "--no",        "--verbose",     "--sim-name",  "sim:K8G+",
-                             "--crc"}) {
+    for (const char* word : {"ports",
+                             "info",
+                             "ls [-R]",
+                             "get NAME [FILE]",
+                             "put FILE[:NAME]...",
+                             "rm NAME...",
+                             "mkdir NAME",
+                             "mv OLD NEW",
+                             "eval TEXT",
+                             "stack",
+                             "backup FILE",
+                             "restore FILE",
+                             "xrecv FILE",
+                             "xsend FILE",
+                             "screen FILE",
+                             "rom FILE",
+                             "--port",
+                             "--speed",
+                             "--text",
+                             "--transio",
+                             "--no-cr",
+                             "--no-trans031",
+                             "--dir",
+                             "--trace",
+                             "--json",
+                             "--help",
+                             "--version",
+                             "--yes",
+                             "--no",
+                             "--verbose",
+                             "--sim-name",
+                             "sim:K8G+",
+                             "--crc",
+                             "--execute",
+                             "--stop-on-error",
+                             "shell"}) {
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
     }
-    EXPECT_EQ(cli_.Run({"--version"}).out.rfind("vaddex-cli Version ", 0), 0u);
+    EXPECT_EQ(cli_.Run({"--version"}).out, "vaddex-cli 0.1.0\n");
+    EXPECT_EQ(help.out.find("below"), help.out.find("below it")) << "no window to point at";
+    EXPECT_EQ(help.out.find("window"), std::string::npos);
 }
 
 TEST_F(CliSimTest, OperationsThatDidNothingFail) {
@@ -314,6 +350,39 @@ TEST_F(CliSimTest, ShellReadsCommandsFromStandardInput) {
     EXPECT_EQ(shell->Out().find("EMPTY  Directory"), 0u) << shell->Out();
     EXPECT_NE(shell->Out().find("Wrote arrow.zq"), std::string::npos) << shell->Out();
     EXPECT_EQ(shell->Out().find("GREETING"), std::string::npos) << "nothing after exit";
+}
+
+TEST_F(CliSimTest, ObjectsGoToStandardOutputAndFilesTakeChosenNames) {
+    WriteWork("note.zq", kGreetingFile);
+    CliResult session = Sim({"-e", "get GREETING -", "-e", "put note.zq:MEMO", "-e",
+                             "eval 1 2 3 4 5 6 7 8 9", "-e", "stack", "-e", "ls"});
+    ASSERT_EQ(session.status, 0) << session.err;
+    EXPECT_EQ(session.out.rfind(kGreetingFile, 0), 0u) << "the object first, exactly";
+    EXPECT_NE(session.out.find("Sent note.zq as MEMO\n"), std::string::npos) << session.out;
+    EXPECT_NE(session.out.find("(2 more levels not shown)\n7: 3.\n"), std::string::npos)
+        << session.out;
+    EXPECT_NE(session.out.find("MEMO "), std::string::npos);
+    EXPECT_EQ(session.out.find("note "), std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(cli_.Work()),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no file for the object, no renamed copy";
+
+    CliResult missing = Sim({"get", "NOPE", "-"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+}
+
+TEST_F(CliSimTest, PortsThatCannotBeOpenedSayWhy) {
+    CliResult absent = cli_.Run({"-p", "/dev/nonexist", "info"});
+    EXPECT_EQ(absent.status, 1);
+    EXPECT_NE(absent.err.find("/dev/nonexist"), std::string::npos) << absent.err;
+    EXPECT_NE(absent.err.find("No such file or directory"), std::string::npos) << absent.err;
+    // A stored path is used as given, not searched for in the port list.
+    cli_.WriteSettings("[General]\nPort=/dev/nonexist\n");
+    CliResult stored = cli_.Run({"info"});
+    EXPECT_NE(stored.err.find("/dev/nonexist): No such file or directory"), std::string::npos)
+        << stored.err;
 }
 
 }  // namespace
