@@ -19,6 +19,7 @@
 #include "cli/CliErrors.h"
 #include "cli/CommandOutput.h"
 #include "cli/ScreenFile.h"
+#include "session/StackLines.h"
 #include "util/AppPaths.h"
 #include "util/Errors.h"
 #include "util/FileIo.h"
@@ -524,15 +525,45 @@ int CliCommands::Stack() {
     Connect();
     std::vector<std::string> lines = commands_.ReadStack();
     std::size_t hidden = 0;
-    if (lines.size() >= kStackLinesShown && !options_.json) {
+    if (lines.size() >= kStackLinesShown && (options_.all || !options_.json)) {
         std::size_t depth = StackDepth();
         hidden = depth > lines.size() ? depth - lines.size() : 0;
+        if (options_.all && hidden > 0) {
+            lines = WholeStack(depth);
+            hidden = 0;
+        }
     }
     if (hidden > 0) {
-        out_ << "(" << hidden << (hidden == 1 ? " more level" : " more levels") << " not shown)\n";
+        out_ << "(" << hidden << (hidden == 1 ? " more level" : " more levels")
+             << " not shown; stack --all shows them)\n";
     }
     out_ << (options_.json ? StackJson(lines) : StackText(lines));
     return kSuccess;
+}
+
+std::vector<std::string> CliCommands::WholeStack(std::size_t depth) {
+    TXModemServer& session = commands_.Session();
+    std::vector<std::string> lines;
+    // The picture is read a few levels at a time: the calculator lists every level, deepest
+    // first, and keeps the part asked for.
+    for (std::size_t first = 1; first <= depth; first += kStackLinesShown) {
+        std::size_t last = std::min(depth, first + kStackLinesShown - 1);
+        session.Execute("DEPTH DUPN DEPTH 2. / \x8DLIST " + std::to_string(first) + ". " +
+                            std::to_string(last) + ". SUB 1. \xAB IF DUP TYPE 2. == THEN \"" +
+                            kStackStringMarker + "\" SWAP + END \x8DSTR \xBB DOSUBS '$$$t' STO",
+                        false, true);
+        if (!session.GetVariable("$$$t", "", 0, 0)) {
+            throw CommandFailed("the calculator's stack could not be read");
+        }
+        std::vector<std::string> part = StackLinesFromList(session.Data);
+        session.Purge("$$$t", false);
+        for (std::size_t i = 0; i < part.size(); ++i) {
+            std::size_t colon = part[i].find(':');
+            lines.push_back(std::to_string(depth - (first - 1 + i)) +
+                            part[i].substr(colon == std::string::npos ? 0 : colon));
+        }
+    }
+    return lines;
 }
 
 std::size_t CliCommands::StackDepth() {

@@ -63,6 +63,8 @@ private:
     std::string RunCheckedLine(const std::string& line);
     // The number of stack levels.
     std::size_t StackDepth();
+    // Every level of a stack of `depth` levels, "n: text", level 1 last.
+    std::vector<std::string> WholeStack(std::size_t depth);
     TXPObject& Directory();
     // The item of the current directory with this display-form (or file-form) name.
     const TXPObject* FindItem(const std::string& name);

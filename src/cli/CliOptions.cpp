@@ -200,6 +200,8 @@ private:
             options_.verbose = true;
         } else if (name == "recursive") {
             options_.recursive = true;
+        } else if (name == "all") {
+            options_.all = true;
         } else if (name == "yes" || name == "no") {
             AnswerMode mode = name == "yes" ? AnswerMode::Yes : AnswerMode::No;
             if (options_.answers != AnswerMode::Ask && options_.answers != mode) {
@@ -245,6 +247,9 @@ private:
         }
         if (options_.recursive && options_.command != "ls") {
             throw UsageError("-R applies to ls only");
+        }
+        if (options_.all && options_.command != "stack") {
+            throw UsageError("--all applies to stack only");
         }
         if (options_.json && options_.command != "info" && options_.command != "ls" &&
             options_.command != "stack") {

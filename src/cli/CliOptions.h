@@ -26,6 +26,7 @@ struct CliOptions {
     bool json = false;                // --json
     bool verbose = false;             // --verbose
     bool recursive = false;           // ls -R
+    bool all = false;                 // stack --all
     AnswerMode answers = AnswerMode::Ask;
     std::string simName;  // --sim-name: the variable the built-in calculator sends or stores
     std::vector<std::string> sessionCommands;  // -e, in order

@@ -27,8 +27,8 @@ Commands:
   mv OLD NEW            rename a variable or directory
   eval TEXT...          run a command line on the calculator and wait until it is ready;
                         an error the calculator reports is printed and fails the command
-  stack                 the stack picture, level 1 last, with the number of deeper levels
-                        left out
+  stack [--all]         the stack picture, level 1 last, with the number of deeper levels
+                        left out; --all: every level
   backup FILE           archive the whole calculator memory into FILE
   restore FILE          restore the calculator from an archive (asks "Erase Calculator?")
   xrecv FILE            send FILE to a calculator running XRECV

@@ -355,12 +355,19 @@ TEST_F(CliSimTest, ShellReadsCommandsFromStandardInput) {
 TEST_F(CliSimTest, ObjectsGoToStandardOutputAndFilesTakeChosenNames) {
     WriteWork("note.zq", kGreetingFile);
     CliResult session = Sim({"-e", "get GREETING -", "-e", "put note.zq:MEMO", "-e",
-                             "eval 1 2 3 4 5 6 7 8 9", "-e", "stack", "-e", "ls"});
+                             "eval '1 2 3 4 5 6 7 8 9 \"s\"'", "-e", "stack", "-e", "ls", "-e",
+                             "stack --all", "-e", "stack --all --json"});
     ASSERT_EQ(session.status, 0) << session.err;
     EXPECT_EQ(session.out.rfind(kGreetingFile, 0), 0u) << "the object first, exactly";
     EXPECT_NE(session.out.find("Sent note.zq as MEMO\n"), std::string::npos) << session.out;
-    EXPECT_NE(session.out.find("(2 more levels not shown)\n7: 3.\n"), std::string::npos)
+    EXPECT_NE(session.out.find("(3 more levels not shown; stack --all shows them)\n7: 4.\n"),
+              std::string::npos)
         << session.out;
+    EXPECT_NE(session.out.find("10: 1.\n9: 2.\n8: 3.\n7: 4.\n6: 5.\n5: 6.\n4: 7.\n3: 8.\n"
+                               "2: 9.\n1: \"s\"\n"),
+              std::string::npos)
+        << session.out;
+    EXPECT_NE(session.out.find("\"10: 1.\""), std::string::npos) << "JSON has every level too";
     EXPECT_NE(session.out.find("MEMO "), std::string::npos);
     EXPECT_EQ(session.out.find("note "), std::string::npos);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(cli_.Work()),
