@@ -20,7 +20,8 @@ constexpr std::array<const char*, kCount> kNames = {
     ">",       "\x89",    "\x8A",    "\x8B",   "AND",     "OR",       "NOT",      "ABS",
     "SQ",      "\x83",    "INV",     "MOD",    "IP",      "FP",       "SIN",      "COS",
     "TAN",     "LN",      "EXP",     "MAX",    "MIN",     "SUB",      "POS",      "HEAD",
-    "TAIL",
+    "TAIL",    "START",   "FOR",     "NEXT",   "STEP",    "WHILE",    "REPEAT",   "DO",
+    "UNTIL",
 };
 
 static_assert(kNames[kCount - 1] != nullptr, "every word needs its name");

@@ -98,6 +98,14 @@ enum class Cmd : std::uint16_t {
     Pos,
     Head,
     Tail,
+    Start,
+    For,
+    Next,
+    Step,
+    While,
+    Repeat,
+    Do,
+    Until,
     Count  // not a word
 };
 

@@ -9,7 +9,7 @@ class SimMachine;
 using WordFn = void (*)(SimMachine&);
 
 // The implementation of a built-in word; nullptr for the structure words (IF THEN ELSE END
-// IFERR and the internal Quote), which the evaluator runs itself.
+// IFERR, the loops and the internal Quote), which the evaluator runs itself.
 WordFn WordFor(Cmd cmd);
 
 // The words, by group (StackWords.cpp, ArithmeticWords.cpp, ObjectWords.cpp,

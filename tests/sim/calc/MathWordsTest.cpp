@@ -1,4 +1,5 @@
-// Comparisons, logic, real functions and the string and list words, with their errors.
+// Comparisons, logic, real functions, the string and list words and the loops, with their
+// errors.
 #include <gtest/gtest.h>
 
 #include "SimTestHelpers.h"
@@ -64,6 +65,26 @@ TEST_F(MathWords, ErrmGivesTheCaughtMessageAndOperatorsMakeNoName) {
     EXPECT_EQ(After("IFERR 1 0 / THEN ERRM END"), (Texts{"1.", "0.", "Infinite Result"}));
     EXPECT_EQ(ErrorOf("<< 1 2"), "Invalid Syntax");
     EXPECT_EQ(ErrorOf("A<B"), "Invalid Syntax");
+}
+
+TEST_F(MathWords, LoopsCountTestAndNest) {
+    EXPECT_EQ(After("0 1 5 FOR i i + NEXT"), Texts{"15."});
+    EXPECT_EQ(After("1 10 FOR i i 3 STEP"), (Texts{"1.", "4.", "7.", "10."}));
+    EXPECT_EQ(After("3 1 FOR k k -1 STEP"), (Texts{"3.", "2.", "1."}));
+    EXPECT_EQ(After("5 1 START \"once\" NEXT"), Texts{"once"}) << "the body runs at least once";
+    EXPECT_EQ(After("1 3 FOR i 1 2 FOR j i j * NEXT NEXT"),
+              (Texts{"1.", "2.", "2.", "4.", "3.", "6."}));
+    EXPECT_EQ(After("1 WHILE DUP 100 < REPEAT 2 * END"), Texts{"128."});
+    EXPECT_EQ(After("0 DO 1 + UNTIL DUP 3 ≥ END"), Texts{"3."});
+    EXPECT_EQ(After("« 1 4 FOR n IF n 2 MOD 0 == THEN n END NEXT » EVAL"), (Texts{"2.", "4."}));
+    // The counter is gone after the loop: the name is unknown again.
+    EXPECT_EQ(After("1 1 FOR z NEXT z"), Texts{"'z'"});
+
+    EXPECT_EQ(ErrorOf("1 5 FOR i"), "Invalid Syntax");
+    EXPECT_EQ(ErrorOf("1 WHILE 1 END"), "Invalid Syntax");
+    EXPECT_EQ(ErrorOf("DO 1 NEXT"), "Invalid Syntax");
+    EXPECT_EQ(ErrorOf("1 START 1 NEXT"), "Too Few Arguments");
+    EXPECT_EQ(ErrorOf("1 WHILE 1 REPEAT END"), "Interrupted") << "a loop that never ends";
 }
 
 }  // namespace
