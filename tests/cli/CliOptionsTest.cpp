@@ -1,8 +1,11 @@
+#include "cli/CliCommands.h"
 #include "cli/CliOptions.h"
 #include "cli/CommandWords.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -87,6 +90,20 @@ TEST(CliArguments, SessionLinesSplitAsAShellSplitsThem) {
     EXPECT_EQ(SplitCommandWords("put ''"), (Words{"put", ""})) << "an empty quoted word stays";
     EXPECT_TRUE(SplitCommandWords(" \t ").empty());
     EXPECT_THROW(SplitCommandWords("eval 'open"), UsageError);
+}
+
+TEST(CliArguments, PutArgumentNamesTheVariableAfterTheLastColon) {
+    using Split = std::pair<std::string, std::string>;
+    EXPECT_EQ(SplitPutArgument("note.txt:MEMO"), (Split{"note.txt", "MEMO"}));
+    EXPECT_EQ(SplitPutArgument("a:b/note.zq:X"), (Split{"a:b/note.zq", "X"}));
+    EXPECT_EQ(SplitPutArgument("note.zq"), (Split{"note.zq", ""}));
+    EXPECT_EQ(SplitPutArgument("note.zq:"), (Split{"note.zq:", ""})) << "no name: the whole path";
+    EXPECT_EQ(SplitPutArgument(":X"), (Split{":X", ""}));
+    // A file whose own name holds a colon is sent under its name, not cut.
+    std::string path = ::testing::TempDir() + "has:colon.zq";
+    { std::ofstream(path) << "x"; }
+    EXPECT_EQ(SplitPutArgument(path), (Split{path, ""}));
+    std::remove(path.c_str());
 }
 
 }  // namespace
