@@ -220,6 +220,7 @@ int CliCommands::Run() {
         {"screen", &CliCommands::Screen},
         {"rom", &CliCommands::Rom},
     };
+    ui_.SetTransferLabel("");  // none left by an earlier command of the session that failed
     for (const auto& [name, handler] : kHandlers) {
         if (command == name) {
             return (this->*handler)();
@@ -333,6 +334,7 @@ int CliCommands::Get() {
         throw CommandFailed(name + ": no such variable in " + commands_.CurrentPath);
     }
     std::string path;
+    ui_.SetTransferLabel(item->Name);
     if (options_.arguments.size() == 2 && options_.arguments[1] == kStandardOutput) {
         // Fetched whole into a private file first, so that a failed get writes nothing.
         ScratchFolder folder("get");
@@ -355,6 +357,7 @@ int CliCommands::Get() {
         path = options_.arguments[1];
         commands_.FetchItemTo(*item, path);
     }
+    ui_.SetTransferLabel("");
     out_ << "Wrote " << path << " (" << FileSizeText(path) << ")\n";
     return kSuccess;
 }
@@ -379,6 +382,7 @@ int CliCommands::Put() {
     std::size_t sent = 0;
     std::vector<std::pair<std::string, std::string>> delivered;  // path, calculator name
     bool anyDeclined = false;
+    ui_.SetTransferLabel(SessionCommands::ItemNameForFile(paths.front()));
     bool all = commands_.PutFiles(paths, [&](const std::string& sentPath) {
         std::string name = SessionCommands::ItemNameForFile(sentPath);
         const std::string& path = shownPaths[sent];
@@ -390,7 +394,10 @@ int CliCommands::Put() {
             delivered.emplace_back(path, name);
         }
         ++sent;
+        ui_.SetTransferLabel(sent < paths.size() ? SessionCommands::ItemNameForFile(paths[sent])
+                                                 : "");
     });
+    ui_.SetTransferLabel("");
     if (sent > 0) {
         MarkChanged();
     }

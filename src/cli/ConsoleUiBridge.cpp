@@ -213,7 +213,12 @@ void ConsoleUiBridge::OnReport(const std::string& text, int kind, std::int64_t p
 
 void ConsoleUiBridge::OnStatusWindow(const std::string& caption, bool shown) {
     if (shown) {
-        progress_.Begin(caption);
+        // "Copying /home/u/x.zq" becomes "Copying X": the object, as the calculator names it.
+        std::size_t blank = caption.find(' ');
+        bool internal = caption.find("$$$") != std::string::npos;
+        progress_.Begin(transferLabel_.empty() || blank == std::string::npos || internal
+                            ? caption
+                            : caption.substr(0, blank + 1) + transferLabel_);
     } else {
         progress_.End();
     }
