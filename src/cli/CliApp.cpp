@@ -9,12 +9,14 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <mutex>
 #include <optional>
 
 #include "cli/CliCommands.h"
+#include "cli/CommandWords.h"
 #include "cli/ConsoleUiBridge.h"
 #include "cli/HelpText.h"
 #include "cli/InterruptWatcher.h"
@@ -29,7 +31,6 @@
 #include "util/Errors.h"
 #include "util/ReplacingWriter.h"
 #include "util/Ticks.h"
-#include "util/VersionText.h"
 
 namespace vaddex::cli {
 namespace {
@@ -94,13 +95,17 @@ std::string Upper(std::string text) {
     return text;
 }
 
-// The -p port, else the stored one when the port list holds it now, else "Auto".
+// The -p port, else the stored one when it is a path (a pty or an unlisted device) or the
+// port list holds it now, else "Auto".
 std::string ChoosePort(const CliOptions& options, const StoredSettings& stored, CommLink& link) {
     if (options.port) {
         return *options.port;
     }
     if (Upper(stored.port) == "AUTO") {
         return "Auto";
+    }
+    if (stored.port.find('/') != std::string::npos) {
+        return stored.port;
     }
     link.SetPortListSeparator("\n");
     std::string list = link.ListPorts();
@@ -138,6 +143,20 @@ private:
     std::optional<ScopedTraceSink> sink_;
 };
 
+// Text mode, line ends and translation, as the options and the stored settings say.
+void ApplyTransferOptions(const CliOptions& options, const StoredSettings& stored,
+                          ConsoleUiBridge& ui, CalculatorState& state) {
+    ui.SetTextMode(options.textMode);
+    state.addCR = stored.addCR && !options.noCR;
+    state.trans031 = stored.trans031 && !options.noTrans031;
+    state.transIO = frontend::AdjustTransIO(options.transIO.value_or(stored.transIO), state.addCR);
+    state.receiveCRC = options.crc || stored.receiveCRC;
+}
+
+using CommandRunner = std::function<int(const CliOptions&)>;
+
+int RunSession(const CliOptions& options, const CommandRunner& run);
+
 int RunCommand(const CliOptions& options, const StoredSettings& stored) {
     std::unique_ptr<TraceFile> trace;
     if (!options.tracePath.empty()) {
@@ -169,11 +188,7 @@ int RunCommand(const CliOptions& options, const StoredSettings& stored) {
     int speed =
         options.speed.value_or(stored.speedStored ? stored.speed : frontend::kFallbackSpeed);
     session.SetSpeed(std::to_string(speed));
-    ui.SetTextMode(options.textMode);
-    state.addCR = stored.addCR && !options.noCR;
-    state.trans031 = stored.trans031 && !options.noTrans031;
-    state.transIO = frontend::AdjustTransIO(options.transIO.value_or(stored.transIO), state.addCR);
-    state.receiveCRC = options.crc || stored.receiveCRC;
+    ApplyTransferOptions(options, stored, ui, state);
 
     TXPObject root("HOME", kDirectoryTypeCode, 0, nullptr, &session);
     root.TypeName = "Directory";
@@ -188,15 +203,22 @@ int RunCommand(const CliOptions& options, const StoredSettings& stored) {
         }
     }
 
-    CliCommands cli(options, stored.border, commands, ui, calculator.get(), std::cout);
-    try {
-        int status = cli.Run();
-        ui.EndOutput();
-        return status;
-    } catch (...) {
-        ui.EndOutput();
-        throw;
-    }
+    // The commands of a session share one connection, so one identification and one listing.
+    CliCommands::Connection connection;
+    CommandRunner run = [&](const CliOptions& commandOptions) {
+        ApplyTransferOptions(commandOptions, stored, ui, state);
+        CliCommands cli(commandOptions, stored.border, commands, ui, calculator.get(), std::cout);
+        cli.ShareConnection(connection);
+        try {
+            int status = cli.Run();
+            ui.EndOutput();
+            return status;
+        } catch (...) {
+            ui.EndOutput();
+            throw;
+        }
+    };
+    return IsSession(options) ? RunSession(options, run) : run(options);
 }
 
 void PrintError(const std::string& text) {
@@ -216,6 +238,77 @@ std::string ErrorLine(const std::string& message) {
 
 namespace {
 
+// Runs one command of a session; its failure is reported and becomes its status.
+int RunSessionCommand(const CliOptions& options, const std::string& line,
+                      const CommandRunner& run) {
+    try {
+        std::vector<std::string> words = options.optionWords;
+        for (std::string& word : SplitCommandWords(line)) {
+            words.push_back(std::move(word));
+        }
+        CliOptions commandOptions = ParseCliArguments(words);
+        if (commandOptions.help || commandOptions.version || IsSession(commandOptions)) {
+            throw UsageError("a session runs commands, not --help, --version, -e or shell");
+        }
+        CheckCommandArguments(commandOptions);
+        return run(commandOptions);
+    } catch (const UsageError& e) {
+        PrintError(e.what());
+        return kUsageStatus;
+    } catch (const CommandFailed& e) {
+        PrintError(e.what());
+    } catch (const std::exception& e) {
+        PrintError(ErrorLine(e.what()));
+    }
+    return CliCommands::kFailed;
+}
+
+// The next command of the session: the next -e, else the next line of standard input that
+// is neither blank nor a # comment. False at the end, or at "exit" / "quit".
+bool NextSessionCommand(const CliOptions& options, std::size_t& index, std::string& line) {
+    if (!options.sessionCommands.empty()) {
+        if (index >= options.sessionCommands.size()) {
+            return false;
+        }
+        line = options.sessionCommands[index++];
+        return true;
+    }
+    bool prompt = ::isatty(STDIN_FILENO) != 0;
+    while (true) {
+        if (prompt) {
+            std::cerr << "vaddex> " << std::flush;
+        }
+        if (!std::getline(std::cin, line)) {
+            if (prompt) {
+                std::cerr << '\n';
+            }
+            return false;
+        }
+        std::size_t first = line.find_first_not_of(" \t\r");
+        if (first == std::string::npos || line[first] == '#') {
+            continue;
+        }
+        std::string word = line.substr(first, line.find_last_not_of(" \t\r") + 1 - first);
+        return word != "exit" && word != "quit";
+    }
+}
+
+int RunSession(const CliOptions& options, const CommandRunner& run) {
+    int firstFailure = CliCommands::kSuccess;
+    std::size_t index = 0;
+    std::string line;
+    while (gEndSignal.load() == 0 && NextSessionCommand(options, index, line)) {
+        int status = RunSessionCommand(options, line, run);
+        if (status != CliCommands::kSuccess) {
+            firstFailure = firstFailure == CliCommands::kSuccess ? status : firstFailure;
+            if (options.stopOnError) {
+                break;
+            }
+        }
+    }
+    return firstFailure;
+}
+
 int RunCliCommand(const std::vector<std::string>& arguments) {
     CliOptions options;
     try {
@@ -225,14 +318,16 @@ int RunCliCommand(const std::vector<std::string>& arguments) {
             return CliCommands::kSuccess;
         }
         if (options.version) {
-            std::cout << kProgram << ' ' << VersionText() << '\n';
+            std::cout << kProgram << ' ' << VADDEX_VERSION << '\n';
             return CliCommands::kSuccess;
         }
         if (options.command == "usb-rule") {
             std::cout << UsbRuleText(options.arguments[0]);
             return CliCommands::kSuccess;
         }
-        CheckCommandArguments(options);
+        if (!IsSession(options)) {
+            CheckCommandArguments(options);
+        }
         return RunCommand(options, frontend::ReadStoredSettings());
     } catch (const UsageError& e) {
         PrintError(e.what());

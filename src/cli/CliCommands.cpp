@@ -2,20 +2,36 @@
 
 #include "cli/CliCommands.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <filesystem>
+#include <memory>
 
+#include "cli/CliApp.h"
 #include "cli/CliErrors.h"
 #include "cli/CommandOutput.h"
 #include "cli/ScreenFile.h"
+#include "session/StackLines.h"
+#include "util/AppPaths.h"
 #include "util/Errors.h"
 #include "util/FileIo.h"
 
 namespace vaddex::cli {
 namespace {
+
+// "get NAME -": the object goes to standard output.
+constexpr const char* kStandardOutput = "-";
+
+// The stack picture's lines; a deeper stack gets a note of the levels left out.
+constexpr std::size_t kStackLinesShown = 7;
 
 // A list row with this icon is renamed as a directory too.
 constexpr int kUnknownIconTypeCode = 0;
@@ -34,13 +50,91 @@ bool IsArchiveFile(const std::string& path) {
     return extension == ".zqbackup";
 }
 
+// What a calculator that cannot parse a command line says.
+constexpr const char* kSyntaxErrorText = "Invalid Syntax";
+
+// The characters of a string object file: an 8-byte header, then the prolog and the length
+// (five nibbles each, the length counting itself and two nibbles a character).
+std::string StringObjectText(const std::string& file) {
+    constexpr std::size_t kHeader = 8;
+    constexpr std::size_t kCharsAt = kHeader + 5;
+    if (file.size() < kCharsAt) {
+        return "";
+    }
+    auto nibble = [&](std::size_t index) {
+        auto byte = static_cast<unsigned char>(file[kHeader + index / 2]);
+        return index % 2 == 0 ? byte & 0x0F : byte >> 4;
+    };
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < 5; ++i) {
+        length |= static_cast<std::size_t>(nibble(5 + i)) << (4 * i);
+    }
+    std::size_t count = length > 5 ? (length - 5) / 2 : 0;
+    return file.substr(kCharsAt, std::min(count, file.size() - kCharsAt));
+}
+
 int SpeedOf(const std::string& text) {
     int speed = 0;
     std::from_chars(text.data(), text.data() + text.size(), speed);
     return speed;
 }
 
+// A folder in the run's private temporary folder, removed with its content when it goes.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::string& name) : path_(TempFolder() + name + "/") {
+        std::filesystem::create_directories(path_);
+    }
+    ~ScratchFolder() {
+        std::error_code error;
+        std::filesystem::remove_all(path_, error);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// A put file renamed for the calculator: a copy named so that the file's name gives the
+// variable's, removed with the object.
+class RenamedCopy {
+public:
+    RenamedCopy(const std::string& path, const std::string& name, int index)
+        : folder_("put-" + std::to_string(index)) {
+        std::string file = FileNameOf(path);
+        std::string lower = file;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        std::size_t dot = lower.rfind('.');
+        std::string extension = dot == std::string::npos ? "" : file.substr(dot);
+        bool dropped =
+            dot != std::string::npos && (lower.substr(dot) == ".zq" || lower.substr(dot) == ".txt");
+        copy_ =
+            folder_.Path() + SessionCommands::FileNameForItem(name) + (dropped ? extension : "");
+        std::filesystem::copy_file(path, copy_, std::filesystem::copy_options::overwrite_existing);
+    }
+    RenamedCopy(const RenamedCopy&) = delete;
+    RenamedCopy& operator=(const RenamedCopy&) = delete;
+    const std::string& Path() const { return copy_; }
+
+private:
+    ScratchFolder folder_;
+    std::string copy_;
+};
+
 }  // namespace
+
+std::pair<std::string, std::string> SplitPutArgument(const std::string& argument) {
+    std::size_t colon = argument.rfind(':');
+    struct stat st {};
+    if (colon == std::string::npos || colon == 0 || colon + 1 == argument.size() ||
+        ::stat(argument.c_str(), &st) == 0) {
+        return {argument, ""};
+    }
+    return {argument.substr(0, colon), argument.substr(colon + 1)};
+}
 
 std::string FileSizeText(const std::string& path) {
     struct stat st {};
@@ -80,10 +174,12 @@ CliCommands::CliCommands(const CliOptions& options, const PictureBorder& border,
 void CheckCommandArguments(const CliOptions& options) {
     const std::string& command = options.command;
     const std::vector<std::string>& arguments = options.arguments;
-    if (command == "get" && arguments.size() == 2 && !IsDirectoryPath(arguments[1])) {
+    if (command == "get" && arguments.size() == 2 && arguments[1] != kStandardOutput &&
+        !IsDirectoryPath(arguments[1])) {
         RequireFolderFor(arguments[1]);
     } else if (command == "put") {
-        for (const std::string& path : arguments) {
+        for (const std::string& argument : arguments) {
+            std::string path = SplitPutArgument(argument).first;
             RequireFile(path);
             if (IsArchiveFile(path)) {
                 throw CommandFailed(path +
@@ -124,6 +220,7 @@ int CliCommands::Run() {
         {"screen", &CliCommands::Screen},
         {"rom", &CliCommands::Rom},
     };
+    ui_.SetTransferLabel("");  // none left by an earlier command of the session that failed
     for (const auto& [name, handler] : kHandlers) {
         if (command == name) {
             return (this->*handler)();
@@ -136,16 +233,49 @@ int CliCommands::Run() {
 
 void CliCommands::Connect() {
     commands_.CurrentPath = options_.directory;
-    commands_.ConnectToCalculator();
+    if (!connection_->open) {
+        ConnectWithReason();
+        connection_->open = true;
+        connection_->changed = false;
+        connection_->directory = commands_.CurrentPath;
+    } else if (connection_->changed) {
+        Reread();
+    }
     // The reread falls back to the deepest directory that exists; a command must not act
     // on another directory than the one asked for.
-    if (commands_.CurrentPath != options_.directory) {
+    if (commands_.CurrentPath != options_.directory ||
+        Directory().GetPath() != options_.directory) {
         throw CommandFailed("no directory " + options_.directory + " on the calculator");
+    }
+    // The calculator stays where the previous command of a session left it.
+    if (connection_->directory != options_.directory) {
+        commands_.Session().ChangeDir(options_.directory);
+        connection_->directory = options_.directory;
+    }
+}
+
+void CliCommands::ConnectWithReason() {
+    try {
+        commands_.ConnectToCalculator();
+    } catch (const std::exception& e) {
+        // A device path that cannot be opened: the system's reason says why.
+        const std::string& port = commands_.SelectedPort;
+        if (port.find('/') == std::string::npos) {
+            throw;
+        }
+        int fd = ::open(port.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+            ::close(fd);
+            throw;
+        }
+        throw CommandFailed(ErrorLine(e.what()) + ": " + std::strerror(errno) + ".");
     }
 }
 
 void CliCommands::Reread() {
     commands_.Reread();
+    connection_->changed = false;
+    connection_->directory = commands_.CurrentPath;
 }
 
 TXPObject& CliCommands::Directory() {
@@ -204,6 +334,19 @@ int CliCommands::Get() {
         throw CommandFailed(name + ": no such variable in " + commands_.CurrentPath);
     }
     std::string path;
+    ui_.SetTransferLabel(item->Name);
+    if (options_.arguments.size() == 2 && options_.arguments[1] == kStandardOutput) {
+        // Fetched whole into a private file first, so that a failed get writes nothing.
+        ScratchFolder folder("get");
+        path = folder.Path() + "object";
+        commands_.FetchItemTo(*item, path);
+        std::string object;
+        if (!ReadWholeFile(path, object)) {
+            throw CommandFailed(name + ": nothing was received");
+        }
+        out_ << object << std::flush;
+        return kSuccess;
+    }
     if (options_.arguments.size() == 1 || IsDirectoryPath(options_.arguments[1])) {
         std::string folder = options_.arguments.size() == 1 ? "" : options_.arguments[1];
         if (!folder.empty() && folder.back() != '/') {
@@ -214,29 +357,67 @@ int CliCommands::Get() {
         path = options_.arguments[1];
         commands_.FetchItemTo(*item, path);
     }
+    ui_.SetTransferLabel("");
     out_ << "Wrote " << path << " (" << FileSizeText(path) << ")\n";
     return kSuccess;
 }
 
 int CliCommands::Put() {
     Connect();
-    const std::vector<std::string>& paths = options_.arguments;
+    std::vector<std::string> paths;
+    std::vector<std::string> shownPaths;  // as the user wrote them
+    std::vector<std::unique_ptr<RenamedCopy>> copies;
+    for (const std::string& argument : options_.arguments) {
+        auto [path, name] = SplitPutArgument(argument);
+        shownPaths.push_back(path);
+        if (name.empty()) {
+            paths.push_back(path);
+        } else {
+            copies.push_back(
+                std::make_unique<RenamedCopy>(path, name, static_cast<int>(copies.size())));
+            paths.push_back(copies.back()->Path());
+        }
+    }
     std::size_t declined = ui_.NotReplaced().size();
     std::size_t sent = 0;
-    bool all = commands_.PutFiles(paths, [&](const std::string& path) {
-        std::string name = SessionCommands::ItemNameForFile(path);
+    std::vector<std::pair<std::string, std::string>> delivered;  // path, calculator name
+    bool anyDeclined = false;
+    ui_.SetTransferLabel(SessionCommands::ItemNameForFile(paths.front()));
+    bool all = commands_.PutFiles(paths, [&](const std::string& sentPath) {
+        std::string name = SessionCommands::ItemNameForFile(sentPath);
+        const std::string& path = shownPaths[sent];
         if (ui_.NotReplaced().size() > declined) {
             declined = ui_.NotReplaced().size();
             ui_.Notice(name + ": not replaced");
+            anyDeclined = true;
+        } else {
+            delivered.emplace_back(path, name);
+        }
+        ++sent;
+        ui_.SetTransferLabel(sent < paths.size() ? SessionCommands::ItemNameForFile(paths[sent])
+                                                 : "");
+    });
+    ui_.SetTransferLabel("");
+    if (sent > 0) {
+        MarkChanged();
+    }
+    // A text the calculator could not read as one object leaves pieces on its stack and no
+    // variable: only the directory tells whether the file arrived.
+    Reread();
+    bool missing = false;
+    for (const auto& [path, name] : delivered) {
+        if (FindItem(name) == nullptr) {
+            ui_.Notice(path + ": not sent: the calculator made no variable " + name +
+                       " of it (not one object)");
+            missing = true;
         } else {
             out_ << "Sent " << path << " as " << name << "\n";
         }
-        ++sent;
-    });
-    if (!all) {
-        throw CommandFailed(paths[sent] + ": not sent");
     }
-    return kSuccess;
+    if (!all) {
+        throw CommandFailed(shownPaths[sent] + ": not sent");
+    }
+    return missing || anyDeclined ? kFailed : kSuccess;
 }
 
 int CliCommands::Remove() {
@@ -260,6 +441,7 @@ int CliCommands::Remove() {
     for (const Target& target : targets) {
         commands_.Session().Purge(target.name, target.directory);
     }
+    MarkChanged();
     Reread();
     for (const Target& target : targets) {
         if (FindItem(target.name) != nullptr) {
@@ -277,9 +459,11 @@ int CliCommands::MakeDirectory() {
     }
     commands_.Session().RequireSafeName(name, true);  // before the question, not after it
     if (!commands_.Session().CheckName(name)) {
+        ui_.Notice(name + ": not made (its improper name was declined)");
         return kFailed;
     }
     commands_.Session().MakeDir(name);
+    MarkChanged();
     Reread();
     const TXPObject* made = FindItem(name);
     if (made == nullptr || !made->IsDirectory()) {
@@ -302,8 +486,10 @@ int CliCommands::Move() {
     std::string from = item->Name;
     bool directory = item->IsDirectory() || item->TypeCode == kUnknownIconTypeCode;
     if (!commands_.RenameItem(from, newName, directory)) {
+        ui_.Notice(from + ": not renamed");
         return kFailed;
     }
+    MarkChanged();
     Reread();
     if (FindItem(newName) == nullptr || FindItem(from) != nullptr) {
         throw CommandFailed(from + ": not renamed");
@@ -317,15 +503,87 @@ int CliCommands::Eval() {
     for (const std::string& word : options_.arguments) {
         text += (text.empty() ? "" : " ") + word;
     }
-    commands_.RunCalculatorCommand(text);
+    MarkChanged();
+    connection_->directory.clear();  // the line may have changed it
+    std::string error = RunCheckedLine(text);
+    if (!error.empty()) {
+        throw CommandFailed("the calculator: " + error);
+    }
     return kSuccess;
+}
+
+// The line runs inside IFERR; its error message, or "" for none, is stored where the line
+// ends and read back. A line the calculator cannot parse never runs, so the marker stored
+// beforehand stays. The results of a successful line stay on the stack as they would.
+std::string CliCommands::RunCheckedLine(const std::string& line) {
+    TXModemServer& session = commands_.Session();
+    session.Execute("\"" + std::string(kSyntaxErrorText) + "\" '$$$t' STO", false, true);
+    session.Execute("'$$$t' PURGE IFERR " + line + " THEN ERRM ELSE \"\" END '$$$t' STO", false,
+                    true);
+    if (!session.GetVariable("$$$t", "", 0, 0)) {
+        throw CommandFailed("the calculator's answer to the line could not be read");
+    }
+    std::string error = StringObjectText(session.Data);
+    session.Purge("$$$t", false);
+    return error;
 }
 
 int CliCommands::Stack() {
     Connect();
     std::vector<std::string> lines = commands_.ReadStack();
+    std::size_t hidden = 0;
+    if (lines.size() >= kStackLinesShown && (options_.all || !options_.json)) {
+        std::size_t depth = StackDepth();
+        hidden = depth > lines.size() ? depth - lines.size() : 0;
+        if (options_.all && hidden > 0) {
+            lines = WholeStack(depth);
+            hidden = 0;
+        }
+    }
+    if (hidden > 0) {
+        out_ << "(" << hidden << (hidden == 1 ? " more level" : " more levels")
+             << " not shown; stack --all shows them)\n";
+    }
     out_ << (options_.json ? StackJson(lines) : StackText(lines));
     return kSuccess;
+}
+
+std::vector<std::string> CliCommands::WholeStack(std::size_t depth) {
+    TXModemServer& session = commands_.Session();
+    std::vector<std::string> lines;
+    // The picture is read a few levels at a time: the calculator lists every level, deepest
+    // first, and keeps the part asked for.
+    for (std::size_t first = 1; first <= depth; first += kStackLinesShown) {
+        std::size_t last = std::min(depth, first + kStackLinesShown - 1);
+        session.Execute("DEPTH DUPN DEPTH 2. / \x8DLIST " + std::to_string(first) + ". " +
+                            std::to_string(last) + ". SUB 1. \xAB IF DUP TYPE 2. == THEN \"" +
+                            kStackStringMarker + "\" SWAP + END \x8DSTR \xBB DOSUBS '$$$t' STO",
+                        false, true);
+        if (!session.GetVariable("$$$t", "", 0, 0)) {
+            throw CommandFailed("the calculator's stack could not be read");
+        }
+        std::vector<std::string> part = StackLinesFromList(session.Data);
+        session.Purge("$$$t", false);
+        for (std::size_t i = 0; i < part.size(); ++i) {
+            std::size_t colon = part[i].find(':');
+            lines.push_back(std::to_string(depth - (first - 1 + i)) +
+                            part[i].substr(colon == std::string::npos ? 0 : colon));
+        }
+    }
+    return lines;
+}
+
+std::size_t CliCommands::StackDepth() {
+    TXModemServer& session = commands_.Session();
+    session.Execute("DEPTH \x8DSTR '$$$t' STO", false, true);
+    if (!session.GetVariable("$$$t", "", 0, 0)) {
+        throw CommandFailed("the calculator's stack depth could not be read");
+    }
+    std::string text = StringObjectText(session.Data);
+    session.Purge("$$$t", false);
+    std::size_t depth = 0;
+    std::from_chars(text.data(), text.data() + text.size(), depth);
+    return depth;
 }
 
 }  // namespace vaddex::cli

@@ -2,6 +2,7 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/CliOptions.h"
@@ -26,6 +27,16 @@ public:
     CliCommands(const CliOptions& options, const PictureBorder& border, SessionCommands& commands,
                 ConsoleUiBridge& ui, BuiltInCalculator* calculator, std::ostream& out);
 
+    // What the commands run over one connection share: whether the calculator is connected
+    // and whether it changed since its tree was last read.
+    struct Connection {
+        bool open = false;
+        bool changed = false;
+        std::string directory;  // the calculator's current directory; "" when unknown
+    };
+    // Makes the command use a connection that outlives it (a session of several commands).
+    void ShareConnection(Connection& connection) { connection_ = &connection; }
+
     // Runs the command; returns kSuccess or kFailed. Session errors are raised.
     int Run();
 
@@ -41,8 +52,19 @@ private:
     int Move();
     int Eval();
     int Stack();
-    // Connects, reads the tree and makes the -C directory current; throws when it is missing.
+    // Connects and reads the tree unless the shared connection is open and unchanged, then
+    // makes the -C directory current; throws when it is missing.
     void Connect();
+    // Connects; a port path that cannot be opened fails with the system's reason.
+    void ConnectWithReason();
+    // The calculator changed: the next command reads the tree again.
+    void MarkChanged() { connection_->changed = true; }
+    // Runs a command line on the calculator; returns its error message, "" when it worked.
+    std::string RunCheckedLine(const std::string& line);
+    // The number of stack levels.
+    std::size_t StackDepth();
+    // Every level of a stack of `depth` levels, "n: text", level 1 last.
+    std::vector<std::string> WholeStack(std::size_t depth);
     TXPObject& Directory();
     // The item of the current directory with this display-form (or file-form) name.
     const TXPObject* FindItem(const std::string& name);
@@ -67,7 +89,13 @@ private:
     ConsoleUiBridge& ui_;
     BuiltInCalculator* calculator_;
     std::ostream& out_;
+    Connection ownConnection_;
+    Connection* connection_ = &ownConnection_;
 };
+
+// "FILE:NAME" of put as the file and the calculator name; a whole argument that names an
+// existing file, or has no name after its last ':', is the file with "" for the name.
+std::pair<std::string, std::string> SplitPutArgument(const std::string& argument);
 
 // "<n> bytes" for an existing file, "?" otherwise.
 std::string FileSizeText(const std::string& path);

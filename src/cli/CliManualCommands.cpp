@@ -42,9 +42,12 @@ int CliCommands::Restore() {
     if (!commands_.ConfirmRestore(path)) {
         return kFailed;
     }
+    MarkChanged();
     if (!commands_.RestoreFromFile(path)) {
         return kFailed;
     }
+    // The calculator starts afresh after a restore.
+    connection_->open = false;
     out_ << "Restored the calculator from " << path << "\n";
     return kSuccess;
 }
@@ -52,6 +55,9 @@ int CliCommands::Restore() {
 int CliCommands::XRecv() {
     const std::string& path = options_.arguments[0];
     PlayCalculatorSide(path);
+    // The calculator's own transfers use the line without the server: connect again after.
+    connection_->open = false;
+    MarkChanged();
     if (!commands_.ManualSend(path, kPromptXRecvBefore, kPromptXRecvAfter)) {
         return kFailed;
     }
@@ -61,6 +67,13 @@ int CliCommands::XRecv() {
 
 int CliCommands::XSend() {
     const std::string& path = options_.arguments[0];
+    // Better said now than as a connection error once the wait for XSEND has run out.
+    if (calculator_ != nullptr && !calculator_->HasVariable(SimVariableFor(path))) {
+        throw CommandFailed("the built-in calculator has no variable " +
+                            CalcNameToPc(SimVariableFor(path), false) +
+                            " to send (name one with --sim-name)");
+    }
+    connection_->open = false;
     PlayCalculatorSide(path);
     if (!commands_.UploadFile(path)) {
         throw CommandFailed("nothing was received into " + path);
@@ -71,6 +84,7 @@ int CliCommands::XSend() {
 
 int CliCommands::Screen() {
     const std::string& path = options_.arguments[0];
+    connection_->open = false;
     PlayCalculatorSide(path);
     if (!commands_.PrepareCapture()) {
         return kFailed;
@@ -88,6 +102,7 @@ int CliCommands::Screen() {
 
 int CliCommands::Rom() {
     const std::string& path = options_.arguments[0];
+    connection_->open = false;
     if (!IsUsbPortName(commands_.SelectedPort)) {
         throw CommandFailed("the ROM goes to the USB calculator: -p ZQx8G+ (or -p sim:K8G+)");
     }

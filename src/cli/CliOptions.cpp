@@ -20,7 +20,7 @@ constexpr CommandShape kCommands[] = {
     {"put", 1, INT_MAX},  {"rm", 1, INT_MAX}, {"mkdir", 1, 1},  {"mv", 2, 2},
     {"eval", 1, INT_MAX}, {"stack", 0, 0},    {"backup", 1, 1}, {"restore", 1, 1},
     {"xrecv", 1, 1},      {"xsend", 1, 1},    {"screen", 1, 1}, {"rom", 1, 1},
-    {"usb-rule", 1, 1},
+    {"usb-rule", 1, 1},   {"shell", 0, 0},
 };
 
 const CommandShape* FindCommand(const std::string& name) {
@@ -44,7 +44,7 @@ int ParseNumber(const std::string& option, const std::string& text) {
 // Options that take a value, by their long name.
 bool TakesValue(const std::string& name) {
     return name == "port" || name == "speed" || name == "transio" || name == "dir" ||
-           name == "trace" || name == "sim-name";
+           name == "trace" || name == "sim-name" || name == "execute";
 }
 
 std::string LongNameOf(char shortName) {
@@ -61,6 +61,8 @@ std::string LongNameOf(char shortName) {
             return "help";
         case 'R':
             return "recursive";
+        case 'e':
+            return "execute";
         default:
             return "";
     }
@@ -77,9 +79,13 @@ public:
             if (!optionsEnded && word == "--") {
                 optionsEnded = true;
             } else if (!optionsEnded && word.size() > 2 && word.compare(0, 2, "--") == 0) {
+                std::size_t first = index_;
                 LongOption(word.substr(2));
+                KeepOptionWords(first);
             } else if (!optionsEnded && word.size() > 1 && word[0] == '-') {
+                std::size_t first = index_;
                 ShortOptions(word);
+                KeepOptionWords(first);
             } else if (options_.command.empty()) {
                 options_.command = word;
             } else {
@@ -93,6 +99,17 @@ public:
     }
 
 private:
+    // The words from `first` to the current one were one option; a session repeats them.
+    void KeepOptionWords(std::size_t first) {
+        if (sessionOption_) {
+            sessionOption_ = false;
+            return;
+        }
+        for (std::size_t i = first; i <= index_; ++i) {
+            options_.optionWords.push_back(arguments_[i]);
+        }
+    }
+
     std::string NextValue(const std::string& option) {
         if (index_ + 1 >= arguments_.size()) {
             throw UsageError("option " + option + " needs a value");
@@ -160,6 +177,9 @@ private:
             options_.tracePath = value;
         } else if (name == "sim-name") {
             options_.simName = value;
+        } else if (name == "execute") {
+            options_.sessionCommands.push_back(value);
+            sessionOption_ = true;
         } else {
             ApplyFlag(name);
         }
@@ -180,12 +200,17 @@ private:
             options_.verbose = true;
         } else if (name == "recursive") {
             options_.recursive = true;
+        } else if (name == "all") {
+            options_.all = true;
         } else if (name == "yes" || name == "no") {
             AnswerMode mode = name == "yes" ? AnswerMode::Yes : AnswerMode::No;
             if (options_.answers != AnswerMode::Ask && options_.answers != mode) {
                 throw UsageError("--yes and --no exclude each other");
             }
             options_.answers = mode;
+        } else if (name == "stop-on-error") {
+            options_.stopOnError = true;
+            sessionOption_ = true;
         } else if (name == "help") {
             options_.help = true;
         } else if (name == "version") {
@@ -196,6 +221,16 @@ private:
     }
 
     void CheckCommand() const {
+        if (!options_.sessionCommands.empty()) {
+            if (!options_.command.empty()) {
+                throw UsageError("-e and the command '" + options_.command +
+                                 "' exclude each other (give it with -e)");
+            }
+            return;
+        }
+        if (options_.stopOnError && options_.command != "shell") {
+            throw UsageError("--stop-on-error applies to -e and shell only");
+        }
         if (options_.command.empty()) {
             throw UsageError("no command given");
         }
@@ -213,6 +248,9 @@ private:
         if (options_.recursive && options_.command != "ls") {
             throw UsageError("-R applies to ls only");
         }
+        if (options_.all && options_.command != "stack") {
+            throw UsageError("--all applies to stack only");
+        }
         if (options_.json && options_.command != "info" && options_.command != "ls" &&
             options_.command != "stack") {
             throw UsageError("--json applies to info, ls and stack only");
@@ -221,6 +259,7 @@ private:
 
     const std::vector<std::string>& arguments_;
     std::size_t index_ = 0;
+    bool sessionOption_ = false;
     CliOptions options_;
 };
 
@@ -228,6 +267,10 @@ private:
 
 CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
     return Parser(arguments).Run();
+}
+
+bool IsSession(const CliOptions& options) {
+    return !options.sessionCommands.empty() || options.command == "shell";
 }
 
 std::string NormaliseDirectory(const std::string& text) {

@@ -26,8 +26,14 @@ struct CliOptions {
     bool json = false;                // --json
     bool verbose = false;             // --verbose
     bool recursive = false;           // ls -R
+    bool all = false;                 // stack --all
     AnswerMode answers = AnswerMode::Ask;
     std::string simName;  // --sim-name: the variable the built-in calculator sends or stores
+    std::vector<std::string> sessionCommands;  // -e, in order
+    bool stopOnError = false;                  // --stop-on-error
+    // The options as written (each with its value), without -e and --stop-on-error: every
+    // command of a session is read as if they stood before it.
+    std::vector<std::string> optionWords;
     bool help = false;
     bool version = false;
 
@@ -40,6 +46,9 @@ using frontend::kSpeeds;
 // Reads the arguments (without the program name). Options may stand before or after the
 // command; "--" ends them. Throws UsageError naming what is wrong.
 CliOptions ParseCliArguments(const std::vector<std::string>& arguments);
+
+// A session: commands given with -e, or the "shell" command.
+bool IsSession(const CliOptions& options);
 
 // A calculator directory written as "HOME A B", "A B", "A/B" or "/HOME/A/B", as "HOME A B".
 std::string NormaliseDirectory(const std::string& text);

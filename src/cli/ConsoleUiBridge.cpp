@@ -7,6 +7,23 @@
 namespace vaddex::cli {
 namespace {
 
+// The window's instructions in the command line's words: there is no button below.
+std::string ConsolePromptText(int kind, bool rpn) {
+    static const std::pair<const char*, const char*> kWording[] = {
+        {"Press OK below", "Press Enter here"},
+        {"Press the \"Connect\" button below.", "Answer y here to connect."},
+        {"Otherwise, press CANCEL.", "Otherwise, answer n."},
+    };
+    std::string text = PromptText(kind, rpn);
+    for (const auto& [window, console] : kWording) {
+        for (std::size_t at = text.find(window); at != std::string::npos;
+             at = text.find(window, at)) {
+            text.replace(at, std::string(window).size(), console);
+        }
+    }
+    return text;
+}
+
 constexpr int kAskAgain = -1;
 constexpr int kOk = 1;
 constexpr int kCancel = 0;
@@ -116,7 +133,8 @@ bool ConsoleUiBridge::AnswerPrompt(int kind, const std::string& caption, const s
     if (OnCalculatorPrompt) {
         OnCalculatorPrompt(kind);
     }
-    std::string shownText = kind == kPromptText ? text : PromptText(kind, settings_.rpnPrompts);
+    std::string shownText =
+        kind == kPromptText ? text : ConsolePromptText(kind, settings_.rpnPrompts);
     std::string question = Titled(caption, shownText);
     if (!PromptHasCancel(kind)) {
         Print(question);
@@ -173,7 +191,7 @@ int ConsoleUiBridge::AnswerWrongFile(const std::string& fileName, const std::str
 
 void ConsoleUiBridge::OnPromptShown(int kind, const std::string& caption,
                                     const std::string& /*text*/) {
-    Print(Titled(caption, PromptText(kind, settings_.rpnPrompts)));
+    Print(Titled(caption, ConsolePromptText(kind, settings_.rpnPrompts)));
     Print("Waiting for the calculator (Ctrl-C cancels) ...");
     if (OnCalculatorPrompt) {
         OnCalculatorPrompt(kind);
@@ -195,7 +213,12 @@ void ConsoleUiBridge::OnReport(const std::string& text, int kind, std::int64_t p
 
 void ConsoleUiBridge::OnStatusWindow(const std::string& caption, bool shown) {
     if (shown) {
-        progress_.Begin(caption);
+        // "Copying /home/u/x.zq" becomes "Copying X": the object, as the calculator names it.
+        std::size_t blank = caption.find(' ');
+        bool internal = caption.find("$$$") != std::string::npos;
+        progress_.Begin(transferLabel_.empty() || blank == std::string::npos || internal
+                            ? caption
+                            : caption.substr(0, blank + 1) + transferLabel_);
     } else {
         progress_.End();
     }

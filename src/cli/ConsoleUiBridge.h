@@ -48,6 +48,10 @@ public:
     // The progress bar's line is ended, so that a last message starts on a line of its own.
     void EndOutput() { progress_.End(); }
 
+    // The calculator name the next transfers' bars are labelled with, instead of the file's;
+    // "" for the caption as the transfer gives it.
+    void SetTransferLabel(const std::string& name) { transferLabel_ = name; }
+
     // Names the user chose not to replace, in order.
     const std::vector<std::string>& NotReplaced() const { return notReplaced_; }
 
@@ -83,6 +87,7 @@ private:
     std::atomic<bool> cancelPending_{false};
     std::atomic<bool> terminating_{false};
     std::vector<std::string> notReplaced_;
+    std::string transferLabel_;
 };
 
 }  // namespace vaddex::cli

@@ -4,6 +4,8 @@ namespace vaddex::cli {
 
 std::string HelpText() {
     return R"(Usage: vaddex-cli [options] COMMAND [ARGS]
+       vaddex-cli [options] -e "COMMAND [ARGS]" [-e ...]
+       vaddex-cli [options] shell
 
 Talks to a ZQ K7 or K8 calculator over a serial port or USB, or to a built-in simulated
 calculator (-p sim).
@@ -14,15 +16,19 @@ Commands:
                         flags and free memory
   ls [-R]               the variables of the directory: name, type, size in bytes;
                         -R: every directory below it as well
-  get NAME [FILE]       copy a variable into FILE (a folder: the file goes into it); the
-                        default is its PC name plus .zq (.txt with -t) in this folder
-  put FILE...           send files into the directory, named after the files (.zq and .txt
-                        are dropped from the name); a .zqbackup archive is refused (restore)
+  get NAME [FILE]       copy a variable into FILE (a folder: the file goes into it; "-":
+                        standard output); the default is its PC name plus .zq (.txt
+                        with -t) in this folder
+  put FILE[:NAME]...    send files into the directory, named NAME or after the files (.zq
+                        and .txt are dropped from the name); a .zqbackup archive is
+                        refused (restore); a file the calculator made no variable of fails
   rm NAME...            purge variables and directories
   mkdir NAME            create a directory
   mv OLD NEW            rename a variable or directory
-  eval TEXT...          run a command line on the calculator and wait until it is ready
-  stack                 the stack picture, level 1 last
+  eval TEXT...          run a command line on the calculator and wait until it is ready;
+                        an error the calculator reports is printed and fails the command
+  stack [--all]         the stack picture, level 1 last, with the number of deeper levels
+                        left out; --all: every level
   backup FILE           archive the whole calculator memory into FILE
   restore FILE          restore the calculator from an archive (asks "Erase Calculator?")
   xrecv FILE            send FILE to a calculator running XRECV
@@ -31,6 +37,8 @@ Commands:
   rom FILE              stream a ROM file to the USB calculator (in its ROM loader)
   usb-rule VVVV:PPPP    print a udev rule that lets you reach the USB calculator with
                         this id (see lsusb) without root
+  shell                 read commands from standard input, one a line, and run them over
+                        one connection ("exit" or the end of the input ends it)
 
 Options:
   -p, --port PORT       a device path (/dev/ttyUSB0), a USB name (ZQx8G+, ZQx8G+_1 ...),
@@ -52,6 +60,9 @@ Options:
       --yes             answer every question with yes / OK (a file without any header
                         goes as text with -t, as binary without)
       --no              answer every question with no / Cancel
+  -e, --execute CMD     run CMD (written as on this command line, quoted as in a shell);
+                        repeat it to run several commands over one connection
+      --stop-on-error   in a session: run no more commands after one fails
       --sim-name NAME   with -p sim: the variable the built-in calculator stores into
                         (xrecv) or sends (xsend); default: the name of FILE
   -h, --help            this text
@@ -60,25 +71,33 @@ Options:
 
 Questions are asked on the terminal (standard input, or /dev/tty when standard input is
 not one); with no terminal and neither --yes nor --no the answer is no / Cancel. While a
-transfer runs a progress bar shows on standard error. Ctrl-C is the Cancel button of
-whatever window would be showing (the transfer, the "Calculator is Working" wait, the
-wait for the calculator); a second Ctrl-C with nothing to cancel ends the program.
+transfer runs a progress bar shows on standard error. Ctrl-C cancels what runs (the
+transfer, the "Calculator is Working" wait, the wait for the calculator); a second Ctrl-C
+with nothing to cancel ends the program.
 SIGTERM and SIGHUP cancel what runs, then end the program; a file at the target of a
 get, backup or xsend that does not complete is left as it was.
 
 The built-in calculator: "-p sim" starts a simulated K8 with a demo memory on a
-pseudo-terminal for the duration of the command; sim:K7, sim:K8 and sim:K7GII choose the
+pseudo-terminal for the duration of the command (or of the session); sim:K7, sim:K8 and sim:K7GII choose the
 model, and sim:K8G+ runs it as the USB device, so that rom can be tried. It is fresh for
-every command. For xrecv, xsend, screen and rom it plays the calculator's side by itself
+every invocation. For xrecv, xsend, screen and rom it plays the calculator's side by itself
 once the prompt shows: XRECV into the variable named after FILE (or --sim-name), XSEND of
 that variable, the screen a second after the prompt, the ROM loader. Answer the prompts
 of xsend and rom with --yes (or on the terminal).
 
-Settings are read from the window's stored settings (~/.config/Zenquist/Vaddex.conf) and
-never written.
+Settings are read from the stored settings the desktop program keeps
+(~/.config/Zenquist/Vaddex.conf) and never written. A stored "Port" that is a path is
+opened as given, as with -p.
 
-Exit status: 0 success, 1 the operation failed or was cancelled, 2 a usage error,
-130 ended by a second Ctrl-C, 143 ended by SIGTERM, 129 by SIGHUP.
+A session (-e or shell) connects, identifies the calculator and reads its directories once,
+and reads them again only after a command that changed the calculator. Each command is
+read with the options given outside -e; -p, -s, --trace and the answer options hold for
+the whole session. A failing command is reported and the next one still runs.
+
+Exit status: 0 success, 1 the operation failed, was cancelled or a question was answered
+no (a file "not replaced" or "not sent", a name not accepted), 2 a usage error, 130 ended
+by a second Ctrl-C, 143 ended by SIGTERM, 129 by SIGHUP. A session ends with the status of
+its first failing command.
 )";
 }
 

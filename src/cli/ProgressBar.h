@@ -19,19 +19,18 @@ public:
     // `columns`: the terminal's width (ignored when not on a terminal).
     ProgressBar(std::ostream& out, bool terminal, int columns, Clock clock);
 
+    // A transfer begins; one of the program's own $$$t exchanges shows nothing.
     void Begin(const std::string& caption);
-    // One progress report: the statistics text ("2048/5000 bytes\r\n(40%)\r\n2048 bytes/s",
-    // or empty) and the position of the maximum.
+    // One progress report: the position of the maximum, in bytes. The report's statistics
+    // text is not shown: the figures are the bar's own, in one unit.
     void Update(const std::string& text, std::int64_t position, std::int64_t maximum);
     // A line of its own (a message of the transfer, a status text); the bar follows it again.
     void Message(const std::string& text);
     void End();
 
-    // The figures shown after the bar: the report's three lines on one line, or, for a report
-    // without text, done/total and percentage from the positions and the rate measured since
-    // `startPosition` at `startTick`.
-    static std::string Figures(const std::string& text, std::int64_t position, std::int64_t maximum,
-                               std::int64_t startPosition, std::int64_t startTick,
+    // The figures shown after the bar: done/total bytes, the percentage, and the rate over
+    // the time since `startTick`.
+    static std::string Figures(std::int64_t position, std::int64_t maximum, std::int64_t startTick,
                                std::int64_t nowTick);
     // The bar of `width` characters for position of maximum.
     static std::string Bar(std::int64_t position, std::int64_t maximum, int width);
@@ -51,8 +50,6 @@ private:
     std::size_t drawnLength_ = 0;  // characters of the bar line now on the terminal
     std::int64_t lastWriteTick_ = 0;
     std::int64_t beginTick_ = 0;
-    std::int64_t startTick_ = 0;
-    std::int64_t startPosition_ = -1;
 };
 
 // Line ends of the calculator's texts (CR LF, or LF CR) as single line feeds, without a

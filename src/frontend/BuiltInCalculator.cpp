@@ -121,6 +121,10 @@ void BuiltInCalculator::PlayXSend(const std::string& name) {
     server_->StartXSend(name);
 }
 
+bool BuiltInCalculator::HasVariable(const std::string& name) const {
+    return calculator_->RecallFile(name).has_value();
+}
+
 void BuiltInCalculator::PlayScreen() {
     // The first series sends ESC and the bands; the second a header and the rows.
     server_->StartScreen(firstSeries_ ? zqsim::ScreenVariant::Esc : zqsim::ScreenVariant::W);

@@ -48,6 +48,9 @@ public:
     // What the calculator's user does when the operator prompt of this kind asks for it;
     // `name` is the variable that XRECV stores into or XSEND sends. Nothing for other kinds.
     void PlayPrompt(int kind, const std::string& name);
+    // Whether the current directory holds the variable (calculator bytes). Only while no
+    // transfer runs: the memory is the serving thread's otherwise.
+    bool HasVariable(const std::string& name) const;
 
 private:
     void RemoveUsbRoot();

@@ -1,7 +1,11 @@
+#include "cli/CliCommands.h"
 #include "cli/CliOptions.h"
+#include "cli/CommandWords.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -63,6 +67,43 @@ TEST(CliArguments, HelpAndVersionNeedNoCommand) {
     EXPECT_TRUE(Parse({"--help"}).help);
     EXPECT_TRUE(Parse({"-h"}).help);
     EXPECT_TRUE(Parse({"--version"}).version);
+}
+
+TEST(CliArguments, SessionCommandsKeepTheOtherOptionsForEachCommand) {
+    CliOptions options =
+        Parse({"-p", "sim", "-e", "get A", "--stop-on-error", "-t", "--execute=ls -R", "--yes"});
+    EXPECT_EQ(options.sessionCommands, (std::vector<std::string>{"get A", "ls -R"}));
+    EXPECT_TRUE(options.stopOnError);
+    EXPECT_EQ(options.optionWords, (std::vector<std::string>{"-p", "sim", "-t", "--yes"}));
+    EXPECT_TRUE(IsSession(options));
+    EXPECT_TRUE(IsSession(Parse({"shell"})));
+    EXPECT_THROW(Parse({"-e", "ls", "info"}), UsageError);
+    EXPECT_THROW(Parse({"--stop-on-error", "ls"}), UsageError);
+}
+
+TEST(CliArguments, SessionLinesSplitAsAShellSplitsThem) {
+    using Words = std::vector<std::string>;
+    EXPECT_EQ(SplitCommandWords("  get  A\\\\->B   out.zq "), (Words{"get", "A\\->B", "out.zq"}))
+        << "backslash outside quotes keeps the next character";
+    EXPECT_EQ(SplitCommandWords("eval '1 \"x\" +' \"a\\\"b\\\\\""),
+              (Words{"eval", "1 \"x\" +", "a\"b\\"}));
+    EXPECT_EQ(SplitCommandWords("put ''"), (Words{"put", ""})) << "an empty quoted word stays";
+    EXPECT_TRUE(SplitCommandWords(" \t ").empty());
+    EXPECT_THROW(SplitCommandWords("eval 'open"), UsageError);
+}
+
+TEST(CliArguments, PutArgumentNamesTheVariableAfterTheLastColon) {
+    using Split = std::pair<std::string, std::string>;
+    EXPECT_EQ(SplitPutArgument("note.txt:MEMO"), (Split{"note.txt", "MEMO"}));
+    EXPECT_EQ(SplitPutArgument("a:b/note.zq:X"), (Split{"a:b/note.zq", "X"}));
+    EXPECT_EQ(SplitPutArgument("note.zq"), (Split{"note.zq", ""}));
+    EXPECT_EQ(SplitPutArgument("note.zq:"), (Split{"note.zq:", ""})) << "no name: the whole path";
+    EXPECT_EQ(SplitPutArgument(":X"), (Split{":X", ""}));
+    // A file whose own name holds a colon is sent under its name, not cut.
+    std::string path = ::testing::TempDir() + "has:colon.zq";
+    { std::ofstream(path) << "x"; }
+    EXPECT_EQ(SplitPutArgument(path), (Split{path, ""}));
+    std::remove(path.c_str());
 }
 
 }  // namespace

@@ -110,8 +110,9 @@ TEST_F(CliSimTest, PutNamesFilesAsADropAndAsksBeforeReplacing) {
     EXPECT_NE(asked.err.find("This folder already contains a file named GREETING."),
               std::string::npos);
     EXPECT_NE(asked.err.find("No terminal to answer on"), std::string::npos);
+    // A "no" leaves the operation undone, so the command fails though the rest was sent.
     CliResult declined = Sim({"--no", "put", "GREETING.zq", "NEWVAR.zq"});
-    EXPECT_EQ(declined.status, 0) << declined.err;
+    EXPECT_EQ(declined.status, 1) << declined.err;
     EXPECT_NE(declined.err.find("GREETING: not replaced"), std::string::npos);
     EXPECT_EQ(declined.out, "Sent NEWVAR.zq as NEWVAR\n");
     EXPECT_EQ(Sim({"--yes", "put", "GREETING.zq"}).status, 0);
@@ -183,8 +184,15 @@ TEST_F(CliSimTest, ManualTransfersArePlayedByTheBuiltInCalculator) {
     CliResult xsend = Sim({"--yes", "--sim-name", "X", "xsend", "x.zq"});
     ASSERT_EQ(xsend.status, 0) << xsend.err;
     EXPECT_EQ(ReadFile(cli_.Work("x.zq")).size(), 8u + 11u) << "the padding is cut off";
-    EXPECT_EQ(Sim({"--no", "xsend", "y.zq"}).status, 1);
+    EXPECT_EQ(Sim({"--no", "--sim-name", "X", "xsend", "y.zq"}).status, 1);
     EXPECT_FALSE(FileExists(cli_.Work("y.zq")));
+    // Without --sim-name the variable named after the file is missing: said at once.
+    CliResult missing = Sim({"--yes", "xsend", "OUT.zq"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("the built-in calculator has no variable OUT to send"),
+              std::string::npos)
+        << missing.err;
+    EXPECT_EQ(missing.err.find("Set the Calculator"), std::string::npos);
 
     for (const char* name : {"shot.png", "shot.bmp", "shot.jpg"}) {
         CliResult screen = Sim({"screen", name});
@@ -235,18 +243,153 @@ TEST_F(CliSimTest, BadInputEndsWithOneClearLine) {
 TEST_F(CliSimTest, HelpDocumentsEveryCommandAndOption) {
     CliResult help = cli_.Run({"--help"});
     ASSERT_EQ(help.status, 0);
-    for (const char* word : {"ports",       "info",          "ls [-R]",     "get NAME [FILE]",
-                             "put FILE...", "rm NAME...",    "mkdir NAME",  "mv OLD NEW",
-                             "eval TEXT",   "stack",         "backup FILE", "restore FILE",
-                             "xrecv FILE",  "xsend FILE",    "screen FILE", "rom FILE",
-                             "--port",      "--speed",       "--text",      "--transio",
-                             "--no-cr",     "--no-trans031", "--dir",       "--trace",
-                             "--json",      "--help",        "--version",   "--yes",
-                             "--no",        "--verbose",     "--sim-name",  "sim:K8G+",
-                             "--crc"}) {
+    for (const char* word : {"ports",
+                             "info",
+                             "ls [-R]",
+                             "get NAME [FILE]",
+                             "put FILE[:NAME]...",
+                             "rm NAME...",
+                             "mkdir NAME",
+                             "mv OLD NEW",
+                             "eval TEXT",
+                             "stack",
+                             "backup FILE",
+                             "restore FILE",
+                             "xrecv FILE",
+                             "xsend FILE",
+                             "screen FILE",
+                             "rom FILE",
+                             "--port",
+                             "--speed",
+                             "--text",
+                             "--transio",
+                             "--no-cr",
+                             "--no-trans031",
+                             "--dir",
+                             "--trace",
+                             "--json",
+                             "--help",
+                             "--version",
+                             "--yes",
+                             "--no",
+                             "--verbose",
+                             "--sim-name",
+                             "sim:K8G+",
+                             "--crc",
+                             "--execute",
+                             "--stop-on-error",
+                             "shell"}) {
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
     }
-    EXPECT_EQ(cli_.Run({"--version"}).out.rfind("vaddex-cli Version ", 0), 0u);
+    EXPECT_EQ(cli_.Run({"--version"}).out, "vaddex-cli 0.1.0\n");
+    EXPECT_EQ(help.out.find("below"), help.out.find("below it")) << "no window to point at";
+    EXPECT_EQ(help.out.find("window"), std::string::npos);
+}
+
+TEST_F(CliSimTest, OperationsThatDidNothingFail) {
+    // Text that is not one object: the calculator makes no variable of it.
+    WriteWork("note.txt", "hello text");
+    CliResult text = Sim({"--yes", "put", "note.txt"});
+    EXPECT_EQ(text.status, 1) << text.err;
+    EXPECT_EQ(text.out, "");
+    EXPECT_NE(text.err.find("note.txt: not sent: the calculator made no variable note"),
+              std::string::npos)
+        << text.err;
+
+    CliResult infinite = Sim({"eval", "1 0 /"});
+    EXPECT_EQ(infinite.status, 1);
+    EXPECT_NE(infinite.err.find("the calculator: Infinite Result"), std::string::npos)
+        << infinite.err;
+    CliResult syntax = Sim({"eval", "<< 1 2"});
+    EXPECT_EQ(syntax.status, 1);
+    EXPECT_NE(syntax.err.find("the calculator: Invalid Syntax"), std::string::npos) << syntax.err;
+    CliResult unclosed = Sim({"eval", "\xAB 1 2"});
+    EXPECT_EQ(unclosed.status, 1) << unclosed.err;
+
+    CliResult improper = Sim({"--no", "mkdir", "1BAD"});
+    EXPECT_EQ(improper.status, 1);
+    EXPECT_NE(improper.err.find("1BAD: not made"), std::string::npos) << improper.err;
+}
+
+TEST_F(CliSimTest, SessionRunsCommandsOverOneConnection) {
+    // A successful line leaves its results on the stack as it would without the error check.
+    CliResult session =
+        Sim({"--trace", "trace.txt", "-e", "eval '1 0 /'", "-e", "eval 7 \"'NEW'\" STO 1 2", "-e",
+             "ls", "-e", "get NEW new.zq", "-e", "stack"});
+    EXPECT_EQ(session.status, 1) << "the first failure's status";
+    EXPECT_NE(session.err.find("Infinite Result"), std::string::npos) << session.err;
+    EXPECT_NE(session.out.find("NEW "), std::string::npos) << "eval's change is listed";
+    EXPECT_NE(session.out.find("Wrote new.zq"), std::string::npos) << session.out;
+    EXPECT_NE(session.out.find("2: 1.\n1: 2.\n"), std::string::npos) << session.out;
+    std::string trace = ReadFile(cli_.Work("trace.txt"));
+    auto count = [&](const std::string& text) {
+        std::size_t n = 0;
+        for (std::size_t at = trace.find(text); at != std::string::npos;
+             at = trace.find(text, at + 1)) {
+            ++n;
+        }
+        return n;
+    };
+    EXPECT_EQ(count("send command = V\n"), 1u) << "one identification";
+    EXPECT_EQ(count("send command = l\n"), 3u) << "read again only after each change";
+
+    CliResult stopped = Sim({"--stop-on-error", "-e", "get NOPE", "-e", "ls"});
+    EXPECT_EQ(stopped.status, 1);
+    EXPECT_EQ(stopped.out, "");
+    CliResult usage = Sim({"-e", "frobnicate", "-e", "ls -C MATHS"});
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_NE(usage.out.find("DEEP"), std::string::npos) << "later commands still run";
+    EXPECT_EQ(Sim({"-e", "ls", "info"}).status, 2);
+}
+
+TEST_F(CliSimTest, ShellReadsCommandsFromStandardInput) {
+    auto shell = cli_.Start({"-p", "sim", "shell"});
+    shell->WriteInput("# a comment\n\nls -C MATHS\nget \"A\\->B\" arrow.zq\nexit\nls\n");
+    shell->CloseInput();
+    ASSERT_EQ(shell->Wait(CliHarness::kRunTimeoutMs), 0) << shell->Err();
+    EXPECT_EQ(shell->Out().find("EMPTY  Directory"), 0u) << shell->Out();
+    EXPECT_NE(shell->Out().find("Wrote arrow.zq"), std::string::npos) << shell->Out();
+    EXPECT_EQ(shell->Out().find("GREETING"), std::string::npos) << "nothing after exit";
+}
+
+TEST_F(CliSimTest, ObjectsGoToStandardOutputAndFilesTakeChosenNames) {
+    WriteWork("note.zq", kGreetingFile);
+    CliResult session = Sim({"-e", "get GREETING -", "-e", "put note.zq:MEMO", "-e",
+                             "eval '1 2 3 4 5 6 7 8 9 \"s\"'", "-e", "stack", "-e", "ls", "-e",
+                             "stack --all", "-e", "stack --all --json"});
+    ASSERT_EQ(session.status, 0) << session.err;
+    EXPECT_EQ(session.out.rfind(kGreetingFile, 0), 0u) << "the object first, exactly";
+    EXPECT_NE(session.out.find("Sent note.zq as MEMO\n"), std::string::npos) << session.out;
+    EXPECT_NE(session.out.find("(3 more levels not shown; stack --all shows them)\n7: 4.\n"),
+              std::string::npos)
+        << session.out;
+    EXPECT_NE(session.out.find("10: 1.\n9: 2.\n8: 3.\n7: 4.\n6: 5.\n5: 6.\n4: 7.\n3: 8.\n"
+                               "2: 9.\n1: \"s\"\n"),
+              std::string::npos)
+        << session.out;
+    EXPECT_NE(session.out.find("\"10: 1.\""), std::string::npos) << "JSON has every level too";
+    EXPECT_NE(session.out.find("MEMO "), std::string::npos);
+    EXPECT_EQ(session.out.find("note "), std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(cli_.Work()),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no file for the object, no renamed copy";
+
+    CliResult missing = Sim({"get", "NOPE", "-"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+}
+
+TEST_F(CliSimTest, PortsThatCannotBeOpenedSayWhy) {
+    CliResult absent = cli_.Run({"-p", "/dev/nonexist", "info"});
+    EXPECT_EQ(absent.status, 1);
+    EXPECT_NE(absent.err.find("/dev/nonexist"), std::string::npos) << absent.err;
+    EXPECT_NE(absent.err.find("No such file or directory"), std::string::npos) << absent.err;
+    // A stored path is used as given, not searched for in the port list.
+    cli_.WriteSettings("[General]\nPort=/dev/nonexist\n");
+    CliResult stored = cli_.Run({"info"});
+    EXPECT_NE(stored.err.find("/dev/nonexist): No such file or directory"), std::string::npos)
+        << stored.err;
 }
 
 }  // namespace

@@ -92,7 +92,7 @@ TEST_F(CliZqsimTest, TerminalAnswersTheReplaceQuestion) {
         const char* typed;
         int status;
         const char* text;
-    } rows[] = {{"n\n", 0, "GREETING: not replaced"},
+    } rows[] = {{"n\n", 1, "GREETING: not replaced"},
                 {"y\n", 0, "Sent GREETING.zq"},
                 {"c\n", 1, "GREETING.zq: not sent"}};
     for (const Row& row : rows) {

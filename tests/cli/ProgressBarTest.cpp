@@ -8,17 +8,11 @@
 namespace vaddex::cli {
 namespace {
 
-TEST(ProgressFigures, ReportTextShowsOnOneLine) {
-    EXPECT_EQ(ProgressBar::Figures("2048/5000 bytes\r\n(40%)\r\n2048 bytes/s", 2048, 5000, 0, 0, 0),
-              "2048/5000 bytes (40%) 2048 bytes/s");
-}
-
-TEST(ProgressFigures, EmptyTextIsComputedFromThePositions) {
-    // 3000 bytes in the 1500 ms since the first report at 1000 bytes.
-    EXPECT_EQ(ProgressBar::Figures("", 4000, 8000, 1000, 500, 2000),
-              "4000/8000 (50%) 2000 bytes/s");
-    EXPECT_EQ(ProgressBar::Figures("", 10, 100, 10, 500, 500), "10/100 (10%)");
-    EXPECT_EQ(ProgressBar::Figures("", 5, 0, 0, 0, 0), "5/0 (0%)");
+TEST(ProgressFigures, BytesPercentageAndTheRateSinceTheStart) {
+    // 4000 bytes in the 2000 ms since the transfer began.
+    EXPECT_EQ(ProgressBar::Figures(4000, 8000, 500, 2500), "4000/8000 bytes (50%) 2000 bytes/s");
+    EXPECT_EQ(ProgressBar::Figures(10, 100, 500, 500), "10/100 bytes (10%)");
+    EXPECT_EQ(ProgressBar::Figures(5, 0, 0, 0), "5/0 bytes (0%)");
 }
 
 TEST(ProgressFigures, BarIsFilledByTheShare) {
@@ -55,6 +49,21 @@ TEST(ProgressOutput, WithoutTerminalALineAtMostEverySecond) {
               "Copying BIG.zq: 3072/9000 bytes (34%) 1920 bytes/s\n");
 }
 
+TEST(ProgressOutput, OneUnitAndTheWholeTransfersRateOnAFastLink) {
+    std::ostringstream out;
+    FakeClock clock;
+    ProgressBar bar(out, false, 80, clock.Get());
+    bar.Begin("Copying $$$t");  // the program's own exchange: no bar
+    clock.now += 2000;
+    bar.Update("", 10, 20);
+    bar.End();
+    EXPECT_EQ(out.str(), "");
+    bar.Begin("Copying BIG");
+    clock.now += 1500;
+    bar.Update("300/400 Kbytes\r\n(74%)\r\n400 Kbytes/s", 307200, 409600);
+    EXPECT_EQ(out.str(), "Copying BIG: 307200/409600 bytes (75%) 204800 bytes/s\n");
+}
+
 TEST(ProgressOutput, OnTerminalTheLineIsRedrawnAndRemoved) {
     std::ostringstream out;
     FakeClock clock;
@@ -65,10 +74,10 @@ TEST(ProgressOutput, OnTerminalTheLineIsRedrawnAndRemoved) {
     bar.Update("", 100, 100);
     bar.End();
     std::string shown = out.str();
-    std::string first = "\rCopying X [############------------] 50/100 (50%)";
+    std::string first = "\rCopying X [############------------] 50/100 bytes (50%)";
     EXPECT_EQ(shown.find(first), 0u);
     EXPECT_NE(shown.find("\rSwitching to checksum\n"), std::string::npos);
-    EXPECT_NE(shown.find("\rCopying X [########################] 100/100 (100%)"),
+    EXPECT_NE(shown.find("\rCopying X [########################] 100/100 bytes (100%)"),
               std::string::npos);
     // Nothing of the bar stays: the last character written returns to the line's start.
     EXPECT_EQ(shown.back(), '\r');

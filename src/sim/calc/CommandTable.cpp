@@ -16,7 +16,12 @@ constexpr std::array<const char*, kCount> kNames = {
     "PGDIR",   "CRDIR",   "HOME",    "UPDIR",  "PATH",    "VARS",     "EVAL",     "MEM",
     "NEWOB",   "RCLF",    "STOF",    "SF",     "CF",      "FS?",      "FC?",      "STWS",
     "RCWS",    "STD",     "DEG",     "RAD",    "GRAD",    "IOPAR",    "VERSION",  "SYSEVAL",
-    "CLLCD",   "DISP",    "WAIT",    "DOSUBS", "ARCHIVE", "RESTORE",
+    "CLLCD",   "DISP",    "WAIT",    "DOSUBS", "ARCHIVE", "RESTORE",  "ERRM",     "<",
+    ">",       "\x89",    "\x8A",    "\x8B",   "AND",     "OR",       "NOT",      "ABS",
+    "SQ",      "\x83",    "INV",     "MOD",    "IP",      "FP",       "SIN",      "COS",
+    "TAN",     "LN",      "EXP",     "MAX",    "MIN",     "SUB",      "POS",      "HEAD",
+    "TAIL",    "START",   "FOR",     "NEXT",   "STEP",    "WHILE",    "REPEAT",   "DO",
+    "UNTIL",
 };
 
 static_assert(kNames[kCount - 1] != nullptr, "every word needs its name");

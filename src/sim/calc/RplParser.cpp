@@ -25,29 +25,52 @@ bool IsCommandObject(const SimObject& object, Cmd cmd) {
     return object.kind == ObjKind::Command && object.number == CommandAddress(cmd);
 }
 
-// IF test THEN clause [ELSE clause] END and IFERR clause THEN clause [ELSE clause] END must
-// nest properly inside one sequence.
+// IF test THEN clause [ELSE clause] END, IFERR clause THEN clause [ELSE clause] END,
+// START or FOR ... NEXT or STEP, WHILE ... REPEAT ... END and DO ... UNTIL ... END must nest
+// properly inside one sequence.
 void CheckStructures(const std::vector<ObjPtr>& items) {
-    enum class Part { Test, Then, Else };
+    enum class Part { Test, Then, Else, Counted, WhileTest, WhileBody, DoBody, DoTest };
+    // A word that moves the innermost structure from one part to the next.
+    struct Move {
+        Cmd word;
+        Part from;
+        Part to;
+    };
+    static constexpr Move kMoves[] = {{Cmd::Then, Part::Test, Part::Then},
+                                      {Cmd::Else, Part::Then, Part::Else},
+                                      {Cmd::Repeat, Part::WhileTest, Part::WhileBody},
+                                      {Cmd::Until, Part::DoBody, Part::DoTest}};
     std::vector<Part> open;
     for (const ObjPtr& item : items) {
-        if (IsCommandObject(*item, Cmd::If) || IsCommandObject(*item, Cmd::IfErr)) {
+        const SimObject& object = *item;
+        if (IsCommandObject(object, Cmd::If) || IsCommandObject(object, Cmd::IfErr)) {
             open.push_back(Part::Test);
-        } else if (IsCommandObject(*item, Cmd::Then)) {
-            if (open.empty() || open.back() != Part::Test) {
-                Fail();
-            }
-            open.back() = Part::Then;
-        } else if (IsCommandObject(*item, Cmd::Else)) {
-            if (open.empty() || open.back() != Part::Then) {
-                Fail();
-            }
-            open.back() = Part::Else;
-        } else if (IsCommandObject(*item, Cmd::End)) {
-            if (open.empty() || open.back() == Part::Test) {
+        } else if (IsCommandObject(object, Cmd::Start) || IsCommandObject(object, Cmd::For)) {
+            open.push_back(Part::Counted);
+        } else if (IsCommandObject(object, Cmd::While)) {
+            open.push_back(Part::WhileTest);
+        } else if (IsCommandObject(object, Cmd::Do)) {
+            open.push_back(Part::DoBody);
+        } else if (IsCommandObject(object, Cmd::Next) || IsCommandObject(object, Cmd::Step)) {
+            if (open.empty() || open.back() != Part::Counted) {
                 Fail();
             }
             open.pop_back();
+        } else if (IsCommandObject(object, Cmd::End)) {
+            if (open.empty() || open.back() == Part::Test || open.back() == Part::Counted ||
+                open.back() == Part::WhileTest || open.back() == Part::DoBody) {
+                Fail();
+            }
+            open.pop_back();
+        } else {
+            for (const Move& move : kMoves) {
+                if (IsCommandObject(object, move.word)) {
+                    if (open.empty() || open.back() != move.from) {
+                        Fail();
+                    }
+                    open.back() = move.to;
+                }
+            }
         }
     }
     if (!open.empty()) {
@@ -165,6 +188,10 @@ private:
         Cmd cmd;
         if (FindCommand(std::string(word), cmd)) {
             return SimObject::MakeCommand(CommandAddress(cmd));
+        }
+        // Operator characters end a name on the calculator, so "<<" or "A<B" is no name.
+        if (word.find_first_of("+*/^<>=") != std::string_view::npos) {
+            Fail();
         }
         return SimObject::MakeGlobal(std::string(word));
     }

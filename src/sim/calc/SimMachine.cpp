@@ -35,7 +35,8 @@ Structure FindStructure(const std::vector<ObjPtr>& items, std::size_t at) {
     int nesting = 0;
     for (std::size_t i = at + 1; i < items.size(); ++i) {
         const SimObject& item = *items[i];
-        if (IsCommand(item, Cmd::If) || IsCommand(item, Cmd::IfErr)) {
+        if (IsCommand(item, Cmd::If) || IsCommand(item, Cmd::IfErr) ||
+            IsCommand(item, Cmd::While) || IsCommand(item, Cmd::Do)) {
             ++nesting;
         } else if (IsCommand(item, Cmd::End)) {
             if (nesting == 0) {
@@ -147,6 +148,20 @@ void SimMachine::RunRange(const std::vector<ObjPtr>& items, std::size_t begin, s
                 case Cmd::IfErr:
                     i = RunIfErr(items, i, commandLine);
                     continue;
+                case Cmd::Start:
+                case Cmd::For:
+                    i = RunCounted(items, i, commandLine, cmd == Cmd::For);
+                    continue;
+                case Cmd::While:
+                    i = RunWhile(items, i, commandLine);
+                    continue;
+                case Cmd::Do:
+                    i = RunDo(items, i, commandLine);
+                    continue;
+                case Cmd::Next:
+                case Cmd::Step:
+                case Cmd::Repeat:
+                case Cmd::Until:
                 case Cmd::Then:
                 case Cmd::Else:
                 case Cmd::End:
@@ -328,6 +343,12 @@ void SimMachine::Evaluate(const ObjPtr& object) {
 }
 
 void SimMachine::EvaluateName(const std::string& name) {
+    for (auto local = locals_.rbegin(); local != locals_.rend(); ++local) {
+        if (local->first == name) {
+            Push(local->second);
+            return;
+        }
+    }
     DirPath where;
     ObjPtr object = memory_.Lookup(name, &where);
     if (!object) {

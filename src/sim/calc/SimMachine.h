@@ -95,6 +95,13 @@ private:
                   bool commandLine);
     std::size_t RunIf(const std::vector<ObjPtr>& items, std::size_t at, bool commandLine);
     std::size_t RunIfErr(const std::vector<ObjPtr>& items, std::size_t at, bool commandLine);
+    // SimLoops.cpp: START and FOR ... NEXT or STEP, WHILE ... REPEAT ... END and
+    // DO ... UNTIL ... END; each returns the position of the loop's last word.
+    std::size_t RunCounted(const std::vector<ObjPtr>& items, std::size_t at, bool commandLine,
+                           bool named);
+    std::size_t RunWhile(const std::vector<ObjPtr>& items, std::size_t at, bool commandLine);
+    std::size_t RunDo(const std::vector<ObjPtr>& items, std::size_t at, bool commandLine);
+    bool PopTest();
     void RunCommand(Cmd cmd, bool commandLine);
     void Step();
     void ShowError(const std::string& command, const std::string& message);
@@ -111,6 +118,8 @@ private:
     std::string lastError_;
     ExecResult result_;
     std::vector<ObjPtr>* frame_ = nullptr;  // arguments the running word popped
+    // The counters of the running FOR loops, innermost last; their names hide variables.
+    std::vector<std::pair<std::string, ObjPtr>> locals_;
     int evalDepth_ = 0;
     std::int64_t steps_ = 0;
 };

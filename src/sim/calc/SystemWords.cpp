@@ -162,4 +162,9 @@ void WordWait(SimMachine& m) {
     m.AddBusy(static_cast<std::int64_t>(std::llround(seconds * 1000)));
 }
 
+// The message of the last error an IFERR caught, "" before the first.
+void WordErrm(SimMachine& m) {
+    m.Push(SimObject::MakeString(m.LastError()));
+}
+
 }  // namespace zqsim

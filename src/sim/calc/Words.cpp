@@ -64,10 +64,38 @@ constexpr std::pair<Cmd, WordFn> kWords[] = {
     {Cmd::DoSubs, WordDoSubs},
     {Cmd::Archive, WordArchive},
     {Cmd::Restore, WordRestore},
+    {Cmd::Errm, WordErrm},
+    {Cmd::Less, WordLess},
+    {Cmd::Greater, WordGreater},
+    {Cmd::LessEqual, WordLessEqual},
+    {Cmd::GreaterEqual, WordGreaterEqual},
+    {Cmd::NotEqual, WordNotEqual},
+    {Cmd::And, WordAnd},
+    {Cmd::Or, WordOr},
+    {Cmd::Not, WordNot},
+    {Cmd::Abs, WordAbs},
+    {Cmd::Sq, WordSq},
+    {Cmd::Sqrt, WordSqrt},
+    {Cmd::Inv, WordInv},
+    {Cmd::Mod, WordMod},
+    {Cmd::Ip, WordIp},
+    {Cmd::Fp, WordFp},
+    {Cmd::Sin, WordSin},
+    {Cmd::Cos, WordCos},
+    {Cmd::Tan, WordTan},
+    {Cmd::Ln, WordLn},
+    {Cmd::Exp, WordExp},
+    {Cmd::Max, WordMax},
+    {Cmd::Min, WordMin},
+    {Cmd::Sub, WordSub},
+    {Cmd::Pos, WordPos},
+    {Cmd::Head, WordHead},
+    {Cmd::Tail, WordTail},
 };
 
-// Every word but the six the evaluator runs itself has its implementation.
-static_assert(std::size(kWords) == static_cast<std::size_t>(Cmd::Count) - 6);
+// Every word but the six structure words of IF and IFERR and the eight of the loops, which
+// the evaluator runs itself, has its implementation.
+static_assert(std::size(kWords) == static_cast<std::size_t>(Cmd::Count) - 14);
 
 std::array<WordFn, static_cast<std::size_t>(Cmd::Count)> MakeIndex() {
     std::array<WordFn, static_cast<std::size_t>(Cmd::Count)> index{};

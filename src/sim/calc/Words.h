@@ -9,7 +9,7 @@ class SimMachine;
 using WordFn = void (*)(SimMachine&);
 
 // The implementation of a built-in word; nullptr for the structure words (IF THEN ELSE END
-// IFERR and the internal Quote), which the evaluator runs itself.
+// IFERR, the loops and the internal Quote), which the evaluator runs itself.
 WordFn WordFor(Cmd cmd);
 
 // The words, by group (StackWords.cpp, ArithmeticWords.cpp, ObjectWords.cpp,
@@ -74,5 +74,34 @@ void WordSysEval(SimMachine& m);
 void WordClLcd(SimMachine& m);
 void WordDisp(SimMachine& m);
 void WordWait(SimMachine& m);
+void WordErrm(SimMachine& m);
+
+// MathWords.cpp
+void WordLess(SimMachine& m);
+void WordGreater(SimMachine& m);
+void WordLessEqual(SimMachine& m);
+void WordGreaterEqual(SimMachine& m);
+void WordNotEqual(SimMachine& m);
+void WordAnd(SimMachine& m);
+void WordOr(SimMachine& m);
+void WordNot(SimMachine& m);
+void WordAbs(SimMachine& m);
+void WordSq(SimMachine& m);
+void WordSqrt(SimMachine& m);
+void WordInv(SimMachine& m);
+void WordMod(SimMachine& m);
+void WordIp(SimMachine& m);
+void WordFp(SimMachine& m);
+void WordSin(SimMachine& m);
+void WordCos(SimMachine& m);
+void WordTan(SimMachine& m);
+void WordLn(SimMachine& m);
+void WordExp(SimMachine& m);
+void WordMax(SimMachine& m);
+void WordMin(SimMachine& m);
+void WordSub(SimMachine& m);
+void WordPos(SimMachine& m);
+void WordHead(SimMachine& m);
+void WordTail(SimMachine& m);
 
 }  // namespace zqsim

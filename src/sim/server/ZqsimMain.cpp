@@ -86,6 +86,10 @@ int main(int argc, char** argv) {
         std::cout << zqsim::ZqsimHelpText();
         return 0;
     }
+    if (options.version) {
+        std::cout << "zqsim " << VADDEX_VERSION << '\n';
+        return 0;
+    }
     std::ofstream traceFile;
     std::mutex traceMutex;
     std::ostream* traceOut = nullptr;

@@ -70,6 +70,8 @@ namespace {
 bool ParseSwitch(const std::string& option, ZqsimOptions& options) {
     if (option == "--help" || option == "-h") {
         options.help = true;
+    } else if (option == "--version") {
+        options.version = true;
     } else if (option == "--usb") {
         options.server.transport = TransportKind::Fifo;
     } else if (option == "--pace") {
@@ -179,6 +181,7 @@ Options:
   --memory BYTES          user memory size (default 32768)
   --trace FILE            log every byte and event to FILE ("-": standard error)
   --help                  this text
+  --version               the program's version
 
 Fault plan words (blank-separated): seed=N corrupt-in=P corrupt-out=P corrupt=P drop-in=P
 drop-out=P drop=P (P a chance per byte, 0 to 1) lose-ack=N (the ACK of block N of the next

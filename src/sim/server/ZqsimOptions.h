@@ -16,6 +16,7 @@ struct ZqsimOptions {
     FaultPlan faults;
     std::string tracePath;  // "-": standard error; empty: no trace
     bool help = false;
+    bool version = false;
 };
 
 // Reads zqsim's arguments (without the program name). Throws std::invalid_argument with a

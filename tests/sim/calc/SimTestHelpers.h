@@ -12,8 +12,9 @@ namespace zqsim::test {
 // Command lines are written with →, « and » (UTF-8 in the source); the calculator gets its
 // own bytes 0x8D, 0xAB and 0xBB.
 inline std::string CalcBytes(std::string text) {
-    const std::pair<std::string, char> codes[] = {
-        {"→", '\x8D'}, {"«", '\xAB'}, {"»", '\xBB'}, {"π", '\x87'}};
+    const std::pair<std::string, char> codes[] = {{"→", '\x8D'}, {"«", '\xAB'}, {"»", '\xBB'},
+                                                  {"π", '\x87'}, {"≤", '\x89'}, {"≥", '\x8A'},
+                                                  {"≠", '\x8B'}, {"√", '\x83'}};
     for (const auto& [utf8, byte] : codes) {
         for (std::size_t at = text.find(utf8); at != std::string::npos;
              at = text.find(utf8, at + 1)) {
