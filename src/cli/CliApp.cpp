@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -238,6 +239,24 @@ std::string ErrorLine(const std::string& message) {
 
 namespace {
 
+// Reports a command's failure and gives its exit status; a usage error may point to --help.
+int FailureStatus(const std::exception_ptr& error, bool suggestHelp) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const UsageError& e) {
+        PrintError(e.what());
+        if (suggestHelp) {
+            std::cerr << "Try '" << kProgram << " --help'.\n";
+        }
+        return kUsageStatus;
+    } catch (const CommandFailed& e) {
+        PrintError(e.what());
+    } catch (const std::exception& e) {
+        PrintError(ErrorLine(e.what()));
+    }
+    return CliCommands::kFailed;
+}
+
 // Runs one command of a session; its failure is reported and becomes its status.
 int RunSessionCommand(const CliOptions& options, const std::string& line,
                       const CommandRunner& run) {
@@ -252,15 +271,9 @@ int RunSessionCommand(const CliOptions& options, const std::string& line,
         }
         CheckCommandArguments(commandOptions);
         return run(commandOptions);
-    } catch (const UsageError& e) {
-        PrintError(e.what());
-        return kUsageStatus;
-    } catch (const CommandFailed& e) {
-        PrintError(e.what());
-    } catch (const std::exception& e) {
-        PrintError(ErrorLine(e.what()));
+    } catch (const std::exception&) {
+        return FailureStatus(std::current_exception(), false);
     }
-    return CliCommands::kFailed;
 }
 
 // The next command of the session: the next -e, else the next line of standard input that
@@ -329,16 +342,9 @@ int RunCliCommand(const std::vector<std::string>& arguments) {
             CheckCommandArguments(options);
         }
         return RunCommand(options, frontend::ReadStoredSettings());
-    } catch (const UsageError& e) {
-        PrintError(e.what());
-        std::cerr << "Try '" << kProgram << " --help'.\n";
-        return kUsageStatus;
-    } catch (const CommandFailed& e) {
-        PrintError(e.what());
-    } catch (const std::exception& e) {
-        PrintError(ErrorLine(e.what()));
+    } catch (const std::exception&) {
+        return FailureStatus(std::current_exception(), true);
     }
-    return CliCommands::kFailed;
 }
 
 }  // namespace
