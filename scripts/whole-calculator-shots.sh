@@ -3,10 +3,11 @@
 # the simulated K8G+ through the window's real dialogs on a virtual screen, and keeps pictures
 # of the capture viewer and the backup save dialog.
 # Usage: scripts/whole-calculator-shots.sh [FOLDER] (default build/screenshots); expects a
-# configured build tree in build/.
+# configured build tree in build/ (or $VADDEX_BUILD).
 set -eu
 cd "$(dirname "$0")/.."
 folder=${1:-build/screenshots}
-cmake --build build -j2 --target whole_calculator_shots
-xvfb-run -a -s "-screen 0 1280x800x24" build/tools/screenshots/whole_calculator_shots "$folder/K8" K8
-xvfb-run -a -s "-screen 0 1280x800x24" build/tools/screenshots/whole_calculator_shots "$folder/K8G+" K8G+
+build=${VADDEX_BUILD:-build}
+cmake --build "$build" -j2 --target whole_calculator_shots
+xvfb-run -a -s "-screen 0 1280x800x24" "$build"/tools/screenshots/whole_calculator_shots "$folder/K8" K8
+xvfb-run -a -s "-screen 0 1280x800x24" "$build"/tools/screenshots/whole_calculator_shots "$folder/K8G+" K8G+
