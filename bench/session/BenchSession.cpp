@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchKit.h"
 #include "link/CommLink.h"
 #include "objects/TextFileForm.h"
 #include "session/HeadlessUiBridge.h"
@@ -22,6 +23,8 @@
 #include "util/Ticks.h"
 
 namespace {
+
+using vaddex::bench::Pattern;
 
 using vaddex::TickMs;
 
@@ -59,15 +62,6 @@ protected:
 
 std::string PackedString(const std::string& text) {
     return vaddex::WrapAsStringObject(text, "K8").substr(8);
-}
-
-std::string Pattern(std::size_t size) {
-    std::string text;
-    for (std::size_t i = 0; text.size() < size; ++i) {
-        text += "block " + std::to_string(i) + ";";
-    }
-    text.resize(size);
-    return text;
 }
 
 // What a get of a variable in binary form must sit out on a serial link: the letter and

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchKit.h"
 #include "app/BridgeHooks.h"
 #include "app/TFZQDir.h"
 #include "frontend/StoredSettings.h"
@@ -34,6 +35,8 @@
 
 namespace {
 
+using vaddex::bench::Median;
+
 using namespace vaddex;
 
 constexpr int kDirectories = 100;
@@ -43,11 +46,6 @@ constexpr int kIdleMs = 10000;
 constexpr double kRereadTarget = 1.5;
 constexpr double kGapTargetMs = 50.0;
 constexpr double kIdleTargetPercent = 0.5;
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 double TimeMs(const std::function<void()>& fn) {
     QElapsedTimer timer;

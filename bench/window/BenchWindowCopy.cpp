@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchKit.h"
 #include "app/BridgeHooks.h"
 #include "app/CopyController.h"
 #include "app/ItemSortProxy.h"
@@ -29,6 +30,9 @@
 
 namespace {
 
+using vaddex::bench::Median;
+using vaddex::bench::Pattern;
+
 using namespace vaddex;
 
 constexpr int kLineSpeed = 115200;
@@ -36,11 +40,6 @@ constexpr std::size_t kBigText = 200 * 1000;
 constexpr std::size_t kSmallText = 5;
 constexpr int kRuns = 3;
 constexpr double kTarget = 0.97;
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 double TimeMs(const std::function<bool()>& fn) {
     QElapsedTimer timer;
@@ -50,15 +49,6 @@ double TimeMs(const std::function<bool()>& fn) {
         std::exit(1);
     }
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
-}
-
-std::string Pattern(std::size_t size) {
-    std::string text;
-    for (std::size_t i = 0; text.size() < size; ++i) {
-        text += "block " + std::to_string(i) + ";";
-    }
-    text.resize(size);
-    return text;
 }
 
 bool CliGet(const std::string& port, const char* name, const QString& folder) {
