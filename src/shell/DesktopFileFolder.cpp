@@ -14,9 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The file systems take names of up to 255 bytes; the writer puts a temporary file with a
-// longer name beside the target until it is complete, so that needs room too.
-constexpr std::size_t kMaxFileNameBytes = 255 - 16;
+// The file systems take names of up to 255 bytes. The writer's temporary name beside the
+// target has a length of its own, so a desktop file may use them all.
+constexpr std::size_t kMaxFileNameBytes = 255;
 constexpr const char* kBatchPrefix = "batch-";
 
 std::string WithSlash(std::string path) {
