@@ -20,11 +20,11 @@ std::string LongTextTempPath(const std::string& portName) {
 }
 
 std::string ArchiveProgramPath(const std::string& series) {
-    return DataFolder() + "Arch" + series + ".zq";
+    return DataFilePath("Arch" + series + ".zq");
 }
 
 std::string ServerProgramPath() {
-    return DataFolder() + "XSrvrK7" + ".zq";
+    return DataFilePath("XSrvrK7.zq");
 }
 
 }  // namespace vaddex

@@ -9,10 +9,12 @@ namespace vaddex {
 // device path holds "/") can place it anywhere else.
 std::string LongTextTempPath(const std::string& portName);
 
-// The archive program sent before each backup: "Arch" + series + ".zq" in the data folder.
+// The archive program sent before each backup: "Arch" + series + ".zq" in the first data
+// folder that holds it; abandons the operation, naming every folder looked in, when none does.
 std::string ArchiveProgramPath(const std::string& series);
 
-// The server program for first-series calculators: "XSrvrK7.zq" in the data folder.
+// The server program for first-series calculators: "XSrvrK7.zq", found as the archive
+// program is.
 std::string ServerProgramPath();
 
 }  // namespace vaddex

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,9 @@
 #include <mutex>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
+
+#include "util/Errors.h"
 
 namespace vaddex {
 namespace {
@@ -65,28 +69,61 @@ std::string ProgramFolder() {
     return WithSlash(exe.parent_path().string());
 }
 
-std::string DataFolder() {
+std::vector<std::string> DataFolders() {
     if (const char* env = std::getenv("VADDEX_DATA_DIR"); env && *env) {
-        return WithSlash(env);
+        return {WithSlash(env)};
     }
 #ifdef VADDEX_RELATIVE_DATA_DIR
     std::string installed = ProgramFolder() + VADDEX_RELATIVE_DATA_DIR;
 #else
     std::string installed = ProgramFolder() + "../share/vaddex/";
 #endif
-    if (IsDirectory(installed)) {
-        return installed;
-    }
-#ifdef VADDEX_INSTALL_DATA_DIR
-    if (IsDirectory(VADDEX_INSTALL_DATA_DIR) && !IsDirectory(VADDEX_SOURCE_DATA_DIR)) {
-        return VADDEX_INSTALL_DATA_DIR;
-    }
-#endif
+    std::vector<std::string> folders{
+        WithSlash(std::filesystem::path(installed).lexically_normal().string())};
+    // A build tree runs on its own data before an older installed copy.
 #ifdef VADDEX_SOURCE_DATA_DIR
-    return VADDEX_SOURCE_DATA_DIR;
+    folders.emplace_back(VADDEX_SOURCE_DATA_DIR);
 #else
-    return ProgramFolder() + "data/";
+    folders.push_back(ProgramFolder() + "data/");
 #endif
+#ifdef VADDEX_INSTALL_DATA_DIR
+    folders.emplace_back(VADDEX_INSTALL_DATA_DIR);
+#endif
+    std::vector<std::string> unique;
+    for (auto& folder : folders) {
+        if (std::find(unique.begin(), unique.end(), folder) == unique.end()) {
+            unique.push_back(std::move(folder));
+        }
+    }
+    return unique;
+}
+
+std::string DataFolder() {
+    std::vector<std::string> folders = DataFolders();
+    auto found = std::find_if(folders.begin(), folders.end(), IsDirectory);
+    return found != folders.end() ? *found : folders.front();
+}
+
+std::string DataFilePath(const std::string& name) {
+    std::vector<std::string> folders = DataFolders();
+    int firstError = 0;
+    for (const auto& folder : folders) {
+        if (::access((folder + name).c_str(), R_OK) == 0) {
+            return folder + name;
+        }
+        firstError = firstError != 0 ? firstError : errno;
+    }
+    // The first place looked is reported as a failed open would be, then every place.
+    std::string text = "Unable to open file " + folders.front() + name + " " +
+                       std::to_string(firstError) + ": " + std::strerror(firstError) +
+                       "; looked in " + folders.front();
+    for (std::size_t i = 1; i < folders.size(); ++i) {
+        text += ", " + folders[i];
+    }
+    if (const char* env = std::getenv("VADDEX_DATA_DIR"); env && *env) {
+        text += " (VADDEX_DATA_DIR)";
+    }
+    RaiseError(text);
 }
 
 std::string TempFolder() {

@@ -1,16 +1,25 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vaddex {
 
 // Folder of the running program file, with a trailing "/".
 std::string ProgramFolder();
 
-// Folder of the files installed beside the program (archive and server programs, help),
-// with a trailing "/": $VADDEX_DATA_DIR when set, else the installed share folder when it
-// exists, else the build tree's data/ folder.
+// The folders looked in for the files installed beside the program (archive and server
+// programs, help), in order, each with a trailing "/": only $VADDEX_DATA_DIR when set, else
+// the installed share folder next to the program, the build tree's data/ folder and the
+// configured install folder.
+std::vector<std::string> DataFolders();
+
+// The first of DataFolders() that exists (the first one when none does).
 std::string DataFolder();
+
+// Path of the data file NAME in the first of DataFolders() that holds it. When none does the
+// operation is abandoned with a message naming every folder looked in.
+std::string DataFilePath(const std::string& name);
 
 // One private folder per run under the system temporary folder (owner-only access),
 // with a trailing "/". Made on first use and removed with its content when the

@@ -162,6 +162,7 @@ TEST_F(SessionBackupTest, MissingArchiveProgramEndsWithTheOpenError) {
                       "Error (Unable to open file " + empty.Path() + "ArchK8.zq ", 0),
                   0u)
             << e.what();
+        EXPECT_NE(std::string(e.what()).find("looked in " + empty.Path()), std::string::npos);
     }
     old ? ::setenv("VADDEX_DATA_DIR", saved.c_str(), 1) : ::unsetenv("VADDEX_DATA_DIR");
     EXPECT_FALSE(sim.FindObject("HOME fLaG").has_value()) << "no script ran";

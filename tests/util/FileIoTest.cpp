@@ -5,6 +5,7 @@
 
 #include "support/TempDir.h"
 #include "util/AppPaths.h"
+#include "util/Errors.h"
 #include "util/FileIo.h"
 
 namespace vaddex {
@@ -84,6 +85,24 @@ TEST(AppPaths, DataFolderFollowsTheEnvironment) {
     ::unsetenv("VADDEX_DATA_DIR");
     EXPECT_EQ(DataFolder().back(), '/');
     EXPECT_EQ(ProgramFolder().back(), '/');
+}
+
+TEST(AppPaths, MissingDataFileNamesEveryFolderLookedIn) {
+    ::unsetenv("VADDEX_DATA_DIR");
+    std::vector<std::string> folders = DataFolders();
+    ASSERT_GE(folders.size(), 2u);
+    EXPECT_NE(DataFilePath("ArchK7.zq").find("ArchK7.zq"), std::string::npos);
+    try {
+        DataFilePath("NoSuch.zq");
+        ADD_FAILURE() << "no error";
+    } catch (const OperationError& e) {
+        std::string text = e.what();
+        EXPECT_EQ(text.rfind("Error (Unable to open file " + folders[0] + "NoSuch.zq 2: ", 0), 0u)
+            << text;
+        for (const auto& folder : folders) {
+            EXPECT_NE(text.find(folder), std::string::npos) << folder << " missing from " << text;
+        }
+    }
 }
 
 }  // namespace
