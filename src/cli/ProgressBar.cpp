@@ -70,6 +70,8 @@ void ProgressBar::Begin(const std::string& caption) {
         return;
     }
     active_ = true;
+    worked_ = false;
+    maximum_ = 0;
     caption_ = ShortCaption(caption);
     lastLine_.clear();
     lastShown_ = true;
@@ -82,6 +84,15 @@ void ProgressBar::Update(const std::string& /*text*/, std::int64_t position, std
     if (!active_) {
         return;
     }
+    maximum_ = maximum;
+    Show(position, maximum, false);
+}
+
+void ProgressBar::Worked() {
+    worked_ = active_;
+}
+
+void ProgressBar::Show(std::int64_t position, std::int64_t maximum, bool final) {
     std::int64_t now = clock_();
     // Bytes throughout, and the rate over the whole transfer: the report's own text changes
     // its unit on a fast link and starts its clock late.
@@ -95,7 +106,7 @@ void ProgressBar::Update(const std::string& /*text*/, std::int64_t position, std
     }
     lastLine_ = caption_ + ": " + figures;
     std::int64_t since = lastWriteTick_ != 0 ? lastWriteTick_ : beginTick_;
-    lastShown_ = now - since >= kLineIntervalMs;
+    lastShown_ = final || now - since >= kLineIntervalMs;
     if (lastShown_) {
         out_ << lastLine_ << '\n' << std::flush;
         lastWriteTick_ = now;
@@ -121,7 +132,17 @@ void ProgressBar::End() {
         return;
     }
     active_ = false;
-    if (terminal_ && drawnLength_ > 0) {
+    // Reports come before each block, so the last one is short of the total: a transfer that
+    // worked is shown whole. Off a terminal a transfer too short to have written a line
+    // still writes none.
+    bool shown = terminal_ ? drawnLength_ > 0 : lastWriteTick_ != 0;
+    if (worked_ && maximum_ > 0 && shown) {
+        Show(maximum_, maximum_, true);
+        if (terminal_) {
+            out_ << '\n';
+            drawnLength_ = 0;
+        }
+    } else if (terminal_ && drawnLength_ > 0) {
         ClearLine();  // the command says what came of it
     } else if (!terminal_ && lastWriteTick_ != 0 && !lastShown_) {
         out_ << lastLine_ << '\n';

@@ -9,9 +9,10 @@ namespace vaddex::cli {
 
 // The progress window on standard error: while a transfer runs it shows its caption, a bar,
 // the bytes done of the total, the percentage and the rate. On a terminal the line is drawn
-// again in place and removed when the transfer ends; elsewhere (a file, a pipe) a line is
-// written once a second from the first second on, and the last state at the end. UI thread
-// only.
+// again in place; when the transfer ends it stays at 100% if the transfer worked and is
+// removed otherwise (the command says what came of it). Elsewhere (a file, a pipe) a line is
+// written once a second from the first second on, and the last state (100% when it worked)
+// at the end. UI thread only.
 class ProgressBar {
 public:
     using Clock = std::function<std::int64_t()>;
@@ -24,6 +25,8 @@ public:
     // One progress report: the position of the maximum, in bytes. The report's statistics
     // text is not shown: the figures are the bar's own, in one unit.
     void Update(const std::string& text, std::int64_t position, std::int64_t maximum);
+    // The transfer has carried every byte: the bar ends at 100% instead of being removed.
+    void Worked();
     // A line of its own (a message of the transfer, a status text); the bar follows it again.
     void Message(const std::string& text);
     void End();
@@ -36,6 +39,8 @@ public:
     static std::string Bar(std::int64_t position, std::int64_t maximum, int width);
 
 private:
+    // Writes the state for position of maximum (off a terminal, when a line is due or final).
+    void Show(std::int64_t position, std::int64_t maximum, bool final);
     void Draw(const std::string& line);
     void ClearLine();
 
@@ -44,6 +49,8 @@ private:
     int columns_;
     Clock clock_;
     bool active_ = false;
+    bool worked_ = false;
+    std::int64_t maximum_ = 0;  // the total of the last report
     std::string caption_;
     std::string lastLine_;         // the state last reported
     bool lastShown_ = true;        // whether lastLine_ has been written (not on a terminal)

@@ -11,7 +11,8 @@ enum ReportKind : int {
     kReportMessage = 0,   // a message, usually an error text
     kReportStatus = 1,    // a status text such as "Copying " + name
     kReportProgress = 2,  // statistics text, position and maximum in bytes
-    kReportFinished = 3,  // the thread has finished; always the last report
+    kReportFinished = 3,  // the thread has finished; always the last report; position 1
+                          // when its transfer worked, else 0
 };
 
 // Receives one report: (text, kind, position, maximum, spare).

@@ -67,7 +67,7 @@ void TransferThread::Run() {
         Trace("Transfer thread ended by an unknown error");
     }
     try {
-        Report("", kReportFinished, 0, 0, 0);
+        Report("", kReportFinished, success_ ? 1 : 0, 0, 0);
     } catch (const std::exception& e) {
         Trace(std::string("Final report failed: ") + e.what());
     } catch (...) {

@@ -84,6 +84,26 @@ TEST(ProgressOutput, OnTerminalTheLineIsRedrawnAndRemoved) {
     EXPECT_EQ(shown.find('\n', shown.find("checksum\n") + 9), std::string::npos);
 }
 
+// Reports come before each block, so the last one falls short of the total.
+TEST(ProgressOutput, ATransferThatWorkedEndsAtAHundredPercent) {
+    for (bool terminal : {false, true}) {
+        std::ostringstream out;
+        FakeClock clock;
+        ProgressBar bar(out, terminal, 80, clock.Get());
+        bar.Begin("Copying BIG");
+        clock.now += 1500;
+        bar.Update("", 8192, 9000);
+        clock.now += 300;
+        bar.Worked();
+        bar.End();
+        std::string last = terminal ? "\rCopying BIG [########################] 9000/9000 bytes "
+                                      "(100%) 5000 bytes/s\n"
+                                    : "Copying BIG: 9000/9000 bytes (100%) 5000 bytes/s\n";
+        ASSERT_GE(out.str().size(), last.size()) << terminal;
+        EXPECT_EQ(out.str().substr(out.str().size() - last.size()), last) << terminal;
+    }
+}
+
 TEST(ProgressOutput, ReportsOutsideATransferAreIgnored) {
     std::ostringstream out;
     FakeClock clock;
