@@ -333,13 +333,12 @@ int CliCommands::Get() {
     if (item == nullptr) {
         throw CommandFailed(name + ": no such variable in " + commands_.CurrentPath);
     }
-    std::string path;
     ui_.SetTransferLabel(item->Name);
     if (options_.arguments.size() == 2 && options_.arguments[1] == kStandardOutput) {
         // Fetched whole into a private file first, so that a failed get writes nothing.
         ScratchFolder folder("get");
-        path = folder.Path() + "object";
-        commands_.FetchItemTo(*item, path);
+        std::string path = folder.Path() + "object";
+        FetchOrFail(*item, path);
         std::string object;
         if (!ReadWholeFile(path, object)) {
             throw CommandFailed(name + ": nothing was received");
@@ -347,19 +346,27 @@ int CliCommands::Get() {
         out_ << object << std::flush;
         return kSuccess;
     }
-    if (options_.arguments.size() == 1 || IsDirectoryPath(options_.arguments[1])) {
-        std::string folder = options_.arguments.size() == 1 ? "" : options_.arguments[1];
-        if (!folder.empty() && folder.back() != '/') {
-            folder += '/';
+    std::string path = options_.arguments.size() == 2 ? options_.arguments[1] : "";
+    if (path.empty() || IsDirectoryPath(path)) {
+        if (!path.empty() && path.back() != '/') {
+            path += '/';
         }
-        path = commands_.CopyItems({item}, folder).front();
-    } else {
-        path = options_.arguments[1];
-        commands_.FetchItemTo(*item, path);
+        path += SessionCommands::FileNameForItem(item->Name) + commands_.ObjectExtension();
     }
+    FetchOrFail(*item, path);
     ui_.SetTransferLabel("");
     out_ << "Wrote " << path << " (" << FileSizeText(path) << ")\n";
     return kSuccess;
+}
+
+void CliCommands::FetchOrFail(const TXPObject& item, const std::string& path) {
+    int cancels = ui_.CancelsTaken();
+    if (!commands_.GetItemTo(item, path)) {
+        // The transfer's own message has been printed; say what came of the command, and do
+        // not call a failure the user's cancel.
+        throw CommandFailed(ui_.CancelsTaken() != cancels ? "Canceled by user."
+                                                          : item.Name + ": not copied");
+    }
 }
 
 int CliCommands::Put() {

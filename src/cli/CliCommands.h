@@ -68,6 +68,9 @@ private:
     TXPObject& Directory();
     // The item of the current directory with this display-form (or file-form) name.
     const TXPObject* FindItem(const std::string& name);
+    // Gets the item into path; a failed get is a CommandFailed saying so (or the user's
+    // cancel).
+    void FetchOrFail(const TXPObject& item, const std::string& path);
     // Reads the tree again after a change, to tell whether it took effect.
     void Reread();
 

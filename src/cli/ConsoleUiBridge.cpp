@@ -87,10 +87,12 @@ void ConsoleUiBridge::Terminate() {
 void ConsoleUiBridge::OnIdle() {
     if (terminating_) {
         RequestCancel();
+        ++cancelsTaken_;
         return;
     }
     if (cancelPending_ && (IsStatusVisible() || IsWorkingWindowVisible() || IsPromptVisible())) {
         cancelPending_ = false;
+        ++cancelsTaken_;
     }
 }
 
@@ -206,6 +208,8 @@ void ConsoleUiBridge::OnReport(const std::string& text, int kind, std::int64_t p
                                std::int64_t maximum) {
     if (kind == 2) {
         progress_.Update(text, position, maximum);
+    } else if (kind == 3 && position == 1) {
+        progress_.Worked();
     } else if (kind == 0 || (kind == 1 && settings_.verbose)) {
         Print(text);
     }

@@ -55,6 +55,9 @@ public:
     // Names the user chose not to replace, in order.
     const std::vector<std::string>& NotReplaced() const { return notReplaced_; }
 
+    // How many times a Ctrl-C or signal has cancelled a window so far.
+    int CancelsTaken() const { return cancelsTaken_; }
+
     void ShowConnectStatus() override;
 
 protected:
@@ -86,6 +89,7 @@ private:
     ProgressBar& progress_;
     std::atomic<bool> cancelPending_{false};
     std::atomic<bool> terminating_{false};
+    int cancelsTaken_ = 0;  // UI thread
     std::vector<std::string> notReplaced_;
     std::string transferLabel_;
 };

@@ -193,12 +193,15 @@ std::string SessionCommands::FetchItem(const TXPObject& item, const std::string&
 }
 
 void SessionCommands::FetchItemTo(const TXPObject& item, const std::string& path) {
-    bool ok = WritingUserFile(path, [&] {
-        return session_.GetToFile(FileNameForItem(item.Name), path, item.GetSize(), item.TypeCode);
-    });
-    if (!ok) {
+    if (!GetItemTo(item, path)) {
         throw LinkError(kCanceledByUserText);
     }
+}
+
+bool SessionCommands::GetItemTo(const TXPObject& item, const std::string& path) {
+    return WritingUserFile(path, [&] {
+        return session_.GetToFile(FileNameForItem(item.Name), path, item.GetSize(), item.TypeCode);
+    });
 }
 
 bool SessionCommands::WritingUserFile(const std::string& path, const std::function<bool()>& write) {

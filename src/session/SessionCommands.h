@@ -76,6 +76,8 @@ public:
     std::string FetchItem(const TXPObject& item, const std::string& folder);
     // The same into a path the user chose; size and type still come from the listing.
     void FetchItemTo(const TXPObject& item, const std::string& path);
+    // The same, false when the get failed or was cancelled (the target is as it was).
+    bool GetItemTo(const TXPObject& item, const std::string& path);
     // Busy; the calculator changes to CurrentPath; each item is fetched in order. Returns the
     // paths; the first failed get raises "Canceled by user" and ends the copy.
     std::vector<std::string> CopyItems(const std::vector<const TXPObject*>& items,

@@ -309,6 +309,15 @@ TEST_F(CliSimTest, OperationsThatDidNothingFail) {
     CliResult improper = Sim({"--no", "mkdir", "1BAD"});
     EXPECT_EQ(improper.status, 1);
     EXPECT_NE(improper.err.find("1BAD: not made"), std::string::npos) << improper.err;
+
+    // The text form of a string as long as the free memory cannot be made: the get fails
+    // without blaming the user.
+    WriteWork("BIG.txt", "\"" + std::string(30000, 'x') + "\"");
+    CliResult full = Sim({"--yes", "-t", "-e", "put BIG.txt", "-e", "get BIG out.txt"});
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.err.find("BIG: not copied"), std::string::npos) << full.err;
+    EXPECT_EQ(full.err.find("Canceled by user"), std::string::npos) << full.err;
+    EXPECT_FALSE(FileExists(cli_.Work("out.txt")));
 }
 
 TEST_F(CliSimTest, SessionRunsCommandsOverOneConnection) {
