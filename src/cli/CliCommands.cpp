@@ -19,6 +19,7 @@
 #include "cli/CliErrors.h"
 #include "cli/CommandOutput.h"
 #include "cli/ScreenFile.h"
+#include "objects/TextTranslation.h"
 #include "session/StackLines.h"
 #include "util/AppPaths.h"
 #include "util/Errors.h"
@@ -512,7 +513,8 @@ int CliCommands::Eval() {
     }
     MarkChanged();
     connection_->directory.clear();  // the line may have changed it
-    std::string error = RunCheckedLine(text);
+    // The calculator's symbols may be typed as themselves or as the stack shows them (\->).
+    std::string error = RunCheckedLine(TextToCalc(Utf8ToCalc(text), false));
     if (!error.empty()) {
         throw CommandFailed("the calculator: " + error);
     }

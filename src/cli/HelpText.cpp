@@ -26,7 +26,8 @@ Commands:
   mkdir NAME            create a directory
   mv OLD NEW            rename a variable or directory
   eval TEXT...          run a command line on the calculator and wait until it is ready;
-                        an error the calculator reports is printed and fails the command
+                        an error the calculator reports is printed and fails the command;
+                        symbols go as typed (≤ → «) or as stack shows them (\<= \-> \<<)
   stack [--all]         the stack picture, level 1 last, with the number of deeper levels
                         left out; --all: every level
   backup FILE           archive the whole calculator memory into FILE

@@ -1,6 +1,7 @@
 #include "objects/TextTranslation.h"
 
 #include <string_view>
+#include <utility>
 
 #include "objects/CharTranslationTable.h"
 
@@ -33,7 +34,72 @@ std::string_view TrimRight(std::string_view text) {
     return text;
 }
 
+// The calculator's symbols with a character of their own in Unicode.
+struct UnicodeOfCode {
+    char32_t unicode;
+    unsigned char code;
+};
+constexpr UnicodeOfCode kUnicodeOfCode[] = {
+    {U'\u2220', 0x80}, {U'\u2207', 0x82}, {U'\u221A', 0x83}, {U'\u222B', 0x84}, {U'\u03A3', 0x85},
+    {U'\u25B6', 0x86}, {U'\u03C0', 0x87}, {U'\u2202', 0x88}, {U'\u2264', 0x89}, {U'\u2265', 0x8A},
+    {U'\u2260', 0x8B}, {U'\u03B1', 0x8C}, {U'\u2192', 0x8D}, {U'\u2190', 0x8E}, {U'\u2193', 0x8F},
+    {U'\u2191', 0x90}, {U'\u03B3', 0x91}, {U'\u03B4', 0x92}, {U'\u03B5', 0x93}, {U'\u03B7', 0x94},
+    {U'\u03B8', 0x95}, {U'\u03BB', 0x96}, {U'\u03C1', 0x97}, {U'\u03C3', 0x98}, {U'\u03C4', 0x99},
+    {U'\u03C9', 0x9A}, {U'\u0394', 0x9B}, {U'\u03A0', 0x9C}, {U'\u03A9', 0x9D}, {U'\u25A0', 0x9E},
+    {U'\u221E', 0x9F},
+};
+
+// The code point of the UTF-8 sequence at `at` and its length; length 0 when the bytes there
+// are no well-formed sequence of two to four bytes.
+std::pair<char32_t, std::size_t> DecodeUtf8(std::string_view text, std::size_t at) {
+    auto lead = static_cast<unsigned char>(text[at]);
+    std::size_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
+                         : lead >= 0xE0                 ? 3
+                         : lead >= 0xC2 && lead <= 0xDF ? 2
+                                                        : 0;
+    if (lead >= 0xF5 || length == 0 || at + length > text.size()) {
+        return {0, 0};
+    }
+    char32_t point = lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        auto next = static_cast<unsigned char>(text[at + i]);
+        if ((next & 0xC0) != 0x80) {
+            return {0, 0};
+        }
+        point = (point << 6) | (next & 0x3F);
+    }
+    // Over-long forms and surrogates are no characters.
+    bool overlong = (length == 3 && point < 0x800) || (length == 4 && point < 0x10000);
+    if (overlong || (point >= 0xD800 && point <= 0xDFFF) || point > 0x10FFFF) {
+        return {0, 0};
+    }
+    return {point, length};
+}
+
 }  // namespace
+
+std::string Utf8ToCalc(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        auto [point, length] = DecodeUtf8(text, i);
+        if (length == 0) {
+            out.push_back(text[i++]);
+            continue;
+        }
+        int code = point >= 0x80 && point <= 0xFF ? static_cast<int>(point) : -1;
+        for (const auto& row : kUnicodeOfCode) {
+            code = row.unicode == point ? row.code : code;
+        }
+        if (code < 0) {
+            out.append(text, i, length);
+        } else {
+            out.push_back(static_cast<char>(code));
+        }
+        i += length;
+    }
+    return out;
+}
 
 std::string TextFromCalc(const std::string& text, int mode, bool trans031, bool stringMode,
                          bool addCR) {

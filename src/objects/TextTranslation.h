@@ -16,4 +16,10 @@ std::string TextFromCalc(const std::string& text, int mode, bool trans031, bool 
 // value is the decoded text: every quote and backslash that stands for itself is escaped.
 std::string TextToCalc(const std::string& text, bool stringMode);
 
+// Text typed on a UTF-8 terminal or window -> calculator characters: the calculator's own
+// symbols (such as the arrow, the comparison signs, the program brackets and the Greek
+// letters) and the Latin-1 characters become their codes. Bytes that are no UTF-8 (typed on
+// a Latin-1 terminal) and characters the calculator lacks stay as they are.
+std::string Utf8ToCalc(const std::string& text);
+
 }  // namespace vaddex

@@ -17,6 +17,7 @@
 #include <QSettings>
 #include <QVBoxLayout>
 
+#include "objects/TextTranslation.h"
 #include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
 
@@ -236,7 +237,8 @@ void TFRplCmd::btnSendClick() {
             UpdateStack();  // an empty Enter refreshes the stack
             return;
         }
-        commands_.RunCalculatorCommand(text.toLatin1().toStdString());
+        // Typed symbols such as the arrow or the comparison signs go as the calculator's own.
+        commands_.RunCalculatorCommand(Utf8ToCalc(text.toUtf8().toStdString()));
         AddToHistory(*cmboCmd_, text);
         if (chbAutoUpdate_->isChecked()) {
             UpdateStack();

@@ -342,6 +342,10 @@ TEST_F(CliSimTest, SessionRunsCommandsOverOneConnection) {
     EXPECT_EQ(count("send command = V\n"), 1u) << "one identification";
     EXPECT_EQ(count("send command = l\n"), 3u) << "read again only after each change";
 
+    // Symbols typed as themselves or as the stack shows them.
+    CliResult symbols = Sim({"-e", "eval 2 3 \u2264 \"\\<< 4 \u221A \\>> EVAL\"", "-e", "stack"});
+    EXPECT_EQ(symbols.out, "2: 1.\n1: 2.\n") << symbols.err;
+
     CliResult stopped = Sim({"--stop-on-error", "-e", "get NOPE", "-e", "ls"});
     EXPECT_EQ(stopped.status, 1);
     EXPECT_EQ(stopped.out, "");

@@ -63,5 +63,15 @@ TEST(TextToCalc, UndoesTextFromCalcOfEveryCharacter) {
     EXPECT_EQ(TextToCalc(TextFromCalc(all, 3, true, false, true), false), all);
 }
 
+TEST(Utf8ToCalc, TypedSymbolsBecomeTheCalculatorsCodes) {
+    EXPECT_EQ(Utf8ToCalc("\u00AB 2 3 \u2264 \u2192 \u03C0 \u00E9 \u00BB"),
+              "\xAB 2 3 \x89 \x8D \x87 \xE9 \xBB");
+    // No UTF-8 (a Latin-1 terminal, a cut sequence, an over-long form) and characters the
+    // calculator lacks pass unchanged.
+    for (std::string same : {"caf\xE9", "x\xE2\x89", "\xC0\xAF", "\u2248", "\xF0\x9F\x99\x82"}) {
+        EXPECT_EQ(Utf8ToCalc(same), same);
+    }
+}
+
 }  // namespace
 }  // namespace vaddex
