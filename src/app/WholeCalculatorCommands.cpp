@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <cstring>
 #include <exception>
 
 #include "app/TFZQDir.h"
@@ -13,6 +13,7 @@
 #include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
 #include "session/TXModemServer.h"
+#include "util/ReplacingWriter.h"
 #include "windows/TFCapture.h"
 #include "windows/TFDownLd.h"
 
@@ -100,22 +101,16 @@ QString WholeCalculatorCommands::Ask(FileQuestion question) {
 }
 
 bool WholeCalculatorCommands::CanWrite(const QString& path) {
-    // Asked before the calculator sends anything, so a long transfer is not lost at its end.
-    // The file itself is written whole or not at all by the session.
-    QFileInfo target(path);
-    QString problem;
-    if (target.isDir()) {
-        problem = "A folder has this name.";
-    } else {
-        QTemporaryFile probe(target.absolutePath() + "/.vaddex-XXXXXX");
-        if (!probe.open()) {
-            problem = probe.errorString() + ".";
-        }
-    }
-    if (problem.isEmpty()) {
+    // Asked before any prompt, so the user is not sent to the calculator for nothing. The
+    // session checks again and writes the file whole or not at all.
+    ReplacingWriter target(LocalPath(path));
+    if (target.CanWrite()) {
         return true;
     }
-    window_.ShowError("Cannot write " + LocalPath(path) + "\r\n" + problem.toStdString() +
+    std::string problem = !target.Refusal().empty()
+                              ? "It " + target.Refusal() + "."
+                              : std::strerror(target.ErrorCode()) + std::string(".");
+    window_.ShowError("Cannot write " + LocalPath(path) + "\r\n" + problem +
                       "\r\nNothing was saved. Choose another folder.");
     return false;
 }

@@ -199,6 +199,7 @@ void SessionCommands::FetchItemTo(const TXPObject& item, const std::string& path
 }
 
 bool SessionCommands::GetItemTo(const TXPObject& item, const std::string& path) {
+    RequireWritable(path);
     return WritingUserFile(path, [&] {
         return session_.GetToFile(FileNameForItem(item.Name), path, item.GetSize(), item.TypeCode);
     });
@@ -317,6 +318,7 @@ bool SessionCommands::BackupToFile(const std::string& path) {
     // Only what this backup receives may become the archive: bytes of an earlier get would
     // otherwise be written when the backup ends before its transfer.
     session_.Data.clear();
+    RequireWritable(path);  // before the calculator sends a byte: nothing long is lost at its end
     return WritingUserFile(path, [&] {
         bool ok = session_.Backup(path, root_.GetSize());
         ui.SetBusy(false);
@@ -372,6 +374,7 @@ bool SessionCommands::DownloadServer() {
 }
 
 bool SessionCommands::UploadFile(const std::string& path) {
+    RequireWritable(path);
     UiBridge& ui = Ui();
     ScopeExit cleanUp([&] { session_.Data.clear(); });
     if (!ui.ShowPrompt(kPromptXSend, "") || !session_.OpenForManual(SelectedPort)) {

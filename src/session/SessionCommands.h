@@ -74,7 +74,9 @@ public:
     // Gets one item of the current directory into folder + its file name + ObjectExtension;
     // returns the path. A get that fails raises "Canceled by user".
     std::string FetchItem(const TXPObject& item, const std::string& folder);
-    // The same into a path the user chose; size and type still come from the listing.
+    // The same into a path the user chose; size and type still come from the listing. A target
+    // that cannot be written is raised before the calculator sends anything, here and in
+    // GetItemTo, BackupToFile and UploadFile.
     void FetchItemTo(const TXPObject& item, const std::string& path);
     // The same, false when the get failed or was cancelled (the target is as it was).
     bool GetItemTo(const TXPObject& item, const std::string& path);

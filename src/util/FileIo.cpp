@@ -20,6 +20,13 @@ void SetError(int* error, int value) {
     }
 }
 
+[[noreturn]] void RaiseWriteFailure(const std::string& path, const ReplacingWriter& writer) {
+    if (!writer.Refusal().empty()) {
+        RaiseError("Cannot write " + path + ": it " + writer.Refusal());
+    }
+    RaiseError("Unable to write file " + path + ": " + std::strerror(writer.ErrorCode()));
+}
+
 }  // namespace
 
 bool ReadWholeFile(const std::string& path, std::string& out, int* error) {
@@ -61,13 +68,16 @@ bool WriteWholeFile(const std::string& path, std::string_view data, int* error) 
 
 void WriteUserFile(const std::string& path, std::string_view data) {
     ReplacingWriter writer(path);
-    if (writer.Write(data)) {
-        return;
+    if (!writer.Write(data)) {
+        RaiseWriteFailure(path, writer);
     }
-    if (!writer.Refusal().empty()) {
-        RaiseError("Cannot write " + path + ": it " + writer.Refusal());
+}
+
+void RequireWritable(const std::string& path) {
+    ReplacingWriter writer(path);
+    if (!writer.CanWrite()) {
+        RaiseWriteFailure(path, writer);
     }
-    RaiseError("Unable to write file " + path + ": " + std::strerror(writer.ErrorCode()));
 }
 
 bool IsRegularFile(const std::string& path) {

@@ -18,6 +18,10 @@ bool WriteWholeFile(const std::string& path, std::string_view data, int* error =
 // (a folder, a block device) a text that says so.
 void WriteUserFile(const std::string& path, std::string_view data);
 
+// Raises what WriteUserFile would when the file could not be written there at all, checked
+// before its data exists; nothing is created.
+void RequireWritable(const std::string& path);
+
 // True when the path names a regular file, through symbolic links.
 bool IsRegularFile(const std::string& path);
 

@@ -75,25 +75,54 @@ bool ReplacingWriter::Fail(int code, std::string refusal) {
     return false;
 }
 
-bool ReplacingWriter::Write(std::string_view data) {
-    std::string target;
+bool ReplacingWriter::Examine(std::string& target, bool& device) {
+    device = false;
     if (!ResolveLinks(path_, target)) {
         return Fail(errno);
     }
     struct stat st {};
     if (::stat(target.c_str(), &st) != 0) {
-        return errno == ENOENT ? ReplaceFile(target, data) : Fail(errno);
+        return errno == ENOENT || Fail(errno);
     }
     if (S_ISREG(st.st_mode)) {
-        return ReplaceFile(target, data);
+        return true;
     }
     if (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode)) {
-        return WriteDevice(target, data);
+        device = true;
+        return true;
     }
     if (S_ISDIR(st.st_mode)) {
         return Fail(EISDIR, "is a folder");
     }
     return Fail(EINVAL, S_ISBLK(st.st_mode) ? "is a block device" : "is not a file");
+}
+
+bool ReplacingWriter::Write(std::string_view data) {
+    std::string target;
+    bool device = false;
+    if (!Examine(target, device)) {
+        return false;
+    }
+    return device ? WriteDevice(target, data) : ReplaceFile(target, data);
+}
+
+bool ReplacingWriter::CanWrite() {
+    std::string target;
+    bool device = false;
+    if (!Examine(target, device)) {
+        return false;
+    }
+    if (device) {
+        return true;  // whether a FIFO has a reader is known only when the data is there
+    }
+    std::string temp = FolderOf(target) + kTempPattern;
+    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return Fail(errno);
+    }
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return true;
 }
 
 bool ReplacingWriter::ReplaceFile(const std::string& target, std::string_view data) {

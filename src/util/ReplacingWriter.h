@@ -18,6 +18,11 @@ public:
     // which ErrorCode and ErrorText say why and the target is as it was.
     bool Write(std::string_view data);
 
+    // Whether Write could place the data, checked before it exists (by making and removing a
+    // temporary file beside a file target), so that a long transfer is not lost at its end.
+    // False with ErrorCode and Refusal set as Write would set them.
+    bool CanWrite();
+
     // The system error code of the failure (EISDIR, EINVAL or ENXIO for a refused target).
     int ErrorCode() const { return errorCode_; }
     // Why a target was refused ("is a folder", ...); empty for a failure of the system.
@@ -29,6 +34,9 @@ public:
 
 private:
     bool Fail(int code, std::string refusal = {});
+    // Follows the links to the target and tells how it is written; false (failed) when it
+    // cannot be.
+    bool Examine(std::string& target, bool& device);
     bool ReplaceFile(const std::string& target, std::string_view data);
     bool WriteDevice(const std::string& target, std::string_view data);
 

@@ -99,6 +99,7 @@ TEST_F(SessionArchiveFilesTest, BackupIntoAPlaceThatCannotHoldAFileSaysWhy) {
     std::string notAFolder = sim.Files().File("plain");
     PutFileBytes(notAFolder, "x");
     std::string path = notAFolder + "/memory.zqbackup";
+    int commandsBefore = sim.Server().Stats().commandsExecuted;
     try {
         commands.BackupToFile(path);
         ADD_FAILURE() << "the backup claimed to write " << path;
@@ -107,6 +108,7 @@ TEST_F(SessionArchiveFilesTest, BackupIntoAPlaceThatCannotHoldAFileSaysWhy) {
                   "Error (Unable to write file " + path + ": Not a directory)");
     }
     EXPECT_TRUE(sim.Session().Data.empty());
+    EXPECT_EQ(sim.Server().Stats().commandsExecuted, commandsBefore) << "checked before the backup";
 }
 
 }  // namespace

@@ -120,5 +120,27 @@ TEST(ReplacingWriter, RefusesWhatCannotBeWrittenAndLeavesItAlone) {
     EXPECT_EQ(EntryCount(dir.Path()), 2);
 }
 
+// Checked before a long transfer: the answer Write would give, and nothing left behind.
+TEST(ReplacingWriter, CanWriteForeseesWritesWithoutMakingAnything) {
+    test::TempDir dir;
+    ASSERT_TRUE(WriteWholeFile(dir.File("plain"), "x"));
+    ASSERT_EQ(::mkdir(dir.File("folder").c_str(), 0700), 0);
+    ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+    EXPECT_TRUE(ReplacingWriter(dir.File("new")).CanWrite());
+    EXPECT_TRUE(ReplacingWriter(dir.File("plain")).CanWrite());
+    EXPECT_TRUE(ReplacingWriter(dir.File("pipe")).CanWrite()) << "a reader may come later";
+    ReplacingWriter folder(dir.File("folder"));
+    EXPECT_FALSE(folder.CanWrite());
+    EXPECT_EQ(folder.Refusal(), "is a folder");
+    ReplacingWriter under(dir.File("plain") + "/x");
+    EXPECT_FALSE(under.CanWrite());
+    EXPECT_EQ(under.ErrorCode(), ENOTDIR);
+    ReplacingWriter nowhere(dir.File("none") + "/x");
+    EXPECT_FALSE(nowhere.CanWrite());
+    EXPECT_EQ(nowhere.ErrorCode(), ENOENT);
+    EXPECT_EQ(EntryCount(dir.Path()), 3);
+    EXPECT_EQ(Bytes(dir.File("plain")), "x");
+}
+
 }  // namespace
 }  // namespace vaddex
