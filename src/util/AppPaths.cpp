@@ -78,24 +78,23 @@ std::vector<std::string> DataFolders() {
 #else
     std::string installed = ProgramFolder() + "../share/vaddex/";
 #endif
-    std::vector<std::string> folders{
-        WithSlash(std::filesystem::path(installed).lexically_normal().string())};
-    // A build tree runs on its own data before an older installed copy.
+    installed = WithSlash(std::filesystem::path(installed).lexically_normal().string());
+    // An installed program uses its own files only, never those of a build tree.
+    if (IsDirectory(installed)) {
+        return {installed};
+    }
+    std::vector<std::string> folders;
 #ifdef VADDEX_SOURCE_DATA_DIR
     folders.emplace_back(VADDEX_SOURCE_DATA_DIR);
 #else
     folders.push_back(ProgramFolder() + "data/");
 #endif
 #ifdef VADDEX_INSTALL_DATA_DIR
-    folders.emplace_back(VADDEX_INSTALL_DATA_DIR);
-#endif
-    std::vector<std::string> unique;
-    for (auto& folder : folders) {
-        if (std::find(unique.begin(), unique.end(), folder) == unique.end()) {
-            unique.push_back(std::move(folder));
-        }
+    if (folders.front() != VADDEX_INSTALL_DATA_DIR) {
+        folders.emplace_back(VADDEX_INSTALL_DATA_DIR);
     }
-    return unique;
+#endif
+    return folders;
 }
 
 std::string DataFolder() {

@@ -9,9 +9,9 @@ namespace vaddex {
 std::string ProgramFolder();
 
 // The folders looked in for the files installed beside the program (archive and server
-// programs, help), in order, each with a trailing "/": only $VADDEX_DATA_DIR when set, else
-// the installed share folder next to the program, the build tree's data/ folder and the
-// configured install folder.
+// programs, help), in order, each with a trailing "/": only $VADDEX_DATA_DIR when set; else
+// only the share folder of an installed program; else (a build tree) its data/ folder, then
+// the configured install folder.
 std::vector<std::string> DataFolders();
 
 // The first of DataFolders() that exists (the first one when none does).
