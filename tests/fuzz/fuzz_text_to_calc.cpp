@@ -1,6 +1,6 @@
 // TextToCalc in both modes. The string-mode result is the body of a string literal whose
 // value must be the plain decoding (carriage returns aside, which the two modes treat apart
-// after an undecodable backslash).
+// after an undecodable backslash). Utf8ToCalc never lengthens a text and keeps its ASCII.
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -37,6 +37,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
     if (input.find('\r') == std::string::npos && LiteralValue(literal) != plain) {
+        std::abort();
+    }
+    std::string typed = vaddex::Utf8ToCalc(input);
+    auto ascii = [](const std::string& text) {
+        std::string kept;
+        for (char c : text) {
+            if (static_cast<unsigned char>(c) < 0x80) {
+                kept.push_back(c);
+            }
+        }
+        return kept;
+    };
+    if (typed.size() > input.size() || ascii(typed) != ascii(input)) {
         std::abort();
     }
     return 0;
