@@ -1,7 +1,7 @@
 #!/bin/sh
 # Runs capture, backup, restore, XSEND and XRECV on the simulated K8 and the ROM download on
 # the simulated K8G+ through the window's real dialogs on a virtual screen, and keeps pictures
-# of the capture viewer and the backup save dialog.
+# of the capture viewer, the backup save dialog and the refusal of a backup into a folder.
 # Usage: scripts/whole-calculator-shots.sh [FOLDER] (default build/screenshots); expects a
 # configured build tree in build/ (or $VADDEX_BUILD).
 set -eu

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMenu>
@@ -97,7 +98,8 @@ bool SavePopup(TFZQDir& window, const QString& path) {
     return saved;
 }
 
-// The command window after a few commands, with the stack they left.
+// The command window after a few commands, with the stack they left; the last one is typed
+// with the calculator's symbols, as a person would, and sent with the window's own button.
 bool SaveCommandWindow(MainProgram& program, const QString& path) {
     if (program.Items() == nullptr) {
         return false;
@@ -105,7 +107,14 @@ bool SaveCommandWindow(MainProgram& program, const QString& path) {
     TFRplCmd& rplCmd = program.Items()->CommandWindow();
     rplCmd.show();
     SessionCommands& commands = program.Window().Commands();
-    commands.RunCalculatorCommand("1 2 + \"Hello, ZQ!\" { 1 2 3 } 'X' RCL 3.14159");
+    commands.RunCalculatorCommand("1 2 + \"Hello, ZQ!\" { 1 2 3 } 'X' RCL");
+    auto* line = rplCmd.findChild<QComboBox*>("cmboCmd");
+    if (line == nullptr) {
+        return false;
+    }
+    line->setEditText(QString::fromUtf8("\u00AB 2 3 \u2264 \u00BB EVAL 9 \u221A"));
+    rplCmd.btnSendClick();
+    line->setEditText(line->itemText(0));  // picked again from the history, to be seen
     rplCmd.UpdateStack();
     Settle();
     bool saved = Save(rplCmd, path);

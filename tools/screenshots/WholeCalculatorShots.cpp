@@ -1,8 +1,9 @@
 // Drives `vaddex --sim` as a user would, through the real dialogs and prompts: screen capture,
 // backup, restore, upload (XSEND), download of a file (XRECV) and, on the USB model, the ROM
-// download. Saves pictures of the capture viewer and the backup save dialog for a person to
-// look at and prints one line per command. Usage: whole_calculator_shots FOLDER [MODEL]
-// (MODEL as for --sim; K8G+ also runs the ROM download). Exit status 1 when a command failed.
+// download. Saves pictures of the capture viewer, the backup save dialog and the refusal of a
+// backup into a folder for a person to look at and prints one line per command. Usage:
+// whole_calculator_shots FOLDER [MODEL] (MODEL as for --sim; K8G+ also runs the ROM download). Exit
+// status 1 when a command failed.
 
 #include <QAction>
 #include <QApplication>
@@ -19,6 +20,7 @@
 #include <cstdlib>
 
 #include "app/MainProgram.h"
+#include "app/WholeCalculatorCommands.h"
 #include "session/PromptTexts.h"
 #include "session/SessionCommands.h"
 #include "windows/TFCapture.h"
@@ -46,6 +48,7 @@ public:
 
     QString nextPath;
     QStringList messages;
+    QString nextBoxShot;  // the file name for a picture of the next message box
     bool viewerShot = false;
     bool dialogShot = false;
 
@@ -74,6 +77,10 @@ private:
             }
             if (auto* box = qobject_cast<QMessageBox*>(w)) {
                 messages << box->windowTitle() + ": " + box->text();
+                if (!nextBoxShot.isEmpty()) {
+                    Save(box->grab(), qPrintable(nextBoxShot));
+                    nextBoxShot.clear();
+                }
                 box->accept();
                 return;
             }
@@ -207,6 +214,25 @@ void BackupAndRestore(Run& run) {
     run.Report("restore", restored, restored ? "the added variable is gone" : "");
 }
 
+// A folder chosen as the backup's file: refused, with the reason, before the calculator is
+// asked for anything.
+void BackupIntoAFolder(Run& run) {
+    QString folder = run.folder.filePath("folder.zqbackup");
+    run.folder.mkpath("folder.zqbackup");
+    auto* whole = run.Window().findChild<WholeCalculatorCommands*>();
+    if (whole == nullptr) {
+        return run.Report("backup into a folder", false, "no whole-calculator commands");
+    }
+    // The file dialog would open the folder instead of returning it: the answer is given here.
+    auto dialog = whole->askPath;
+    whole->askPath = [&folder](const FileQuestion&) { return folder; };
+    run.person.nextBoxShot = "backup-into-folder.png";
+    run.Trigger("mnuBackup");
+    whole->askPath = dialog;
+    bool refused = run.person.messages.join(" ").contains("It is a folder.");
+    run.Report("backup into a folder", refused, refused ? "refused" : "");
+}
+
 void UploadAndDownload(Run& run) {
     run.Window().Disconnect();
     run.person.nextPath = run.folder.filePath("GREETING.zq");
@@ -262,6 +288,7 @@ int main(int argc, char** argv) {
         Capture(run);
         BackupAndRestore(run);
     }
+    BackupIntoAFolder(run);
     UploadAndDownload(run);
     if (model.toUpper() == "K8G+") {
         Rom(run);
