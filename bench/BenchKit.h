@@ -1,11 +1,11 @@
 #pragma once
 
 #include <algorithm>
-#include <cstddef>
-#include <string>
+#include <cstdio>
+#include <exception>
 #include <vector>
 
-// Small helpers the benchmarks share.
+// Small helpers the benchmarks share; the tests' helpers (support/) serve them too.
 namespace vaddex::bench {
 
 // The middle value of a few timed runs: steadier than the mean on a shared machine.
@@ -14,14 +14,15 @@ inline double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-// Readable text of exactly `size` bytes, different along its length.
-inline std::string Pattern(std::size_t size) {
-    std::string text;
-    for (std::size_t i = 0; text.size() < size; ++i) {
-        text += "block " + std::to_string(i) + ";";
+// Runs a benchmark's body; an error ends it with a line saying why and status 1.
+template <typename Body>
+int RunGuarded(Body body) {
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        std::printf("benchmark failed: %s\n", e.what());
+        return 1;
     }
-    text.resize(size);
-    return text;
 }
 
 }  // namespace vaddex::bench

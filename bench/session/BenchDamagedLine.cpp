@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchKit.h"
 #include "link/CommLink.h"
 #include "objects/TextFileForm.h"
 #include "session/HeadlessUiBridge.h"
@@ -311,10 +312,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: bench_damaged_line [SEEDS [WORKERS [RATE...]]]\n");
         return 2;
     }
-    try {
-        return Run(seeds, rates, workers);
-    } catch (const std::exception& e) {
-        std::printf("benchmark failed: %s\n", e.what());
-        return 1;
-    }
+    return vaddex::bench::RunGuarded([&] { return Run(seeds, rates, workers); });
 }

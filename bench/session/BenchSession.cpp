@@ -18,13 +18,14 @@
 #include "session/TXPObject.h"
 #include "sim/calc/SimCalculator.h"
 #include "sim/server/SimServer.h"
+#include "support/PatternText.h"
 #include "util/AppPaths.h"
 #include "util/FileIo.h"
 #include "util/Ticks.h"
 
 namespace {
 
-using vaddex::bench::Pattern;
+using vaddex::test::PatternText;
 
 using vaddex::TickMs;
 
@@ -101,7 +102,7 @@ int Run() {
     session.SetSpeed(std::to_string(kLineSpeed));
     session.Connect(server.PortName());
 
-    std::string bigText = Pattern(kBigObjectText);
+    std::string bigText = PatternText(kBigObjectText);
     server.WithCalculator([&](zqsim::CalculatorModel&) {
         calculator.StoreAt("HOME BIG", PackedString(bigText));
         calculator.StoreAt("HOME SMALL", PackedString("abcde"));  // 10 bytes
@@ -181,10 +182,5 @@ int Run() {
 }  // namespace
 
 int main() {
-    try {
-        return Run();
-    } catch (const std::exception& e) {
-        std::printf("benchmark failed: %s\n", e.what());
-        return 1;
-    }
+    return vaddex::bench::RunGuarded([&] { return Run(); });
 }

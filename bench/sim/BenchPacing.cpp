@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "BenchKit.h"
 #include "sim/calc/SimCalculator.h"
 #include "sim/server/ScreenStream.h"
 #include "sim/server/SimServer.h"
@@ -121,10 +122,5 @@ int Run() {
 }  // namespace
 
 int main() {
-    try {
-        return Run();
-    } catch (const std::exception& e) {
-        std::printf("benchmark failed: %s\n", e.what());
-        return 1;
-    }
+    return vaddex::bench::RunGuarded([&] { return Run(); });
 }

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "BenchKit.h"
+#include "HeadlessWindowSetup.h"
 #include "app/BridgeHooks.h"
 #include "app/TFZQDir.h"
 #include "frontend/StoredSettings.h"
@@ -204,11 +205,8 @@ void PrintFigures(double parseMs, double coreMs, const WindowFigures& window) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
     QTemporaryDir config;
-    ::setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
+    vaddex::bench::UseHeadlessWindowSetup(config);
     QApplication app(argc, argv);
 
     zqsim::SimCalculatorOptions calculatorOptions;

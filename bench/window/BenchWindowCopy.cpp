@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "BenchKit.h"
+#include "HeadlessWindowSetup.h"
 #include "app/BridgeHooks.h"
 #include "app/CopyController.h"
 #include "app/ItemSortProxy.h"
@@ -26,12 +27,14 @@
 #include "objects/TextFileForm.h"
 #include "sim/calc/SimCalculator.h"
 #include "sim/server/SimServer.h"
+#include "support/PatternText.h"
 #include "windows/QtUiBridge.h"
 
 namespace {
 
 using vaddex::bench::Median;
-using vaddex::bench::Pattern;
+using vaddex::test::PackedString;
+using vaddex::test::PatternText;
 
 using namespace vaddex;
 
@@ -81,11 +84,8 @@ double Rate(double bigMs, double smallMs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
     QTemporaryDir config;
-    ::setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
+    vaddex::bench::UseHeadlessWindowSetup(config);
     QApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
@@ -97,8 +97,8 @@ int main(int argc, char** argv) {
     serverOptions.busyMs = 0;
     zqsim::SimServer server(calculator, serverOptions);
     server.WithCalculator([&](zqsim::CalculatorModel&) {
-        calculator.StoreAt("HOME BIG", WrapAsStringObject(Pattern(kBigText), "K8").substr(8));
-        calculator.StoreAt("HOME SMALL", WrapAsStringObject(Pattern(kSmallText), "K8").substr(8));
+        calculator.StoreAt("HOME BIG", PackedString(PatternText(kBigText)));
+        calculator.StoreAt("HOME SMALL", PackedString(PatternText(kSmallText)));
     });
     server.Start();
     std::string port = server.PortName();

@@ -8,6 +8,7 @@
 
 #include "objects/TextFileForm.h"
 #include "session/TXPObject.h"
+#include "support/PatternText.h"
 #include "support/SimFixture.h"
 #include "util/FileIo.h"
 
@@ -22,21 +23,6 @@ inline std::string FileBytes(const std::string& path) {
 
 inline void PutFileBytes(const std::string& path, const std::string& bytes) {
     ASSERT_TRUE(WriteWholeFile(path, bytes));
-}
-
-// A string object in the calculator's packed form (no file header).
-inline std::string PackedString(const std::string& text) {
-    return WrapAsStringObject(text, "K8").substr(8);
-}
-
-// Text of `size` bytes that repeats a pattern, so a shifted or damaged block shows.
-inline std::string PatternText(std::size_t size) {
-    std::string text;
-    for (std::size_t i = 0; text.size() < size; ++i) {
-        text += "block " + std::to_string(i) + ";";
-    }
-    text.resize(size);
-    return text;
 }
 
 // The item of HOME with the given name after a listing, or nullptr.

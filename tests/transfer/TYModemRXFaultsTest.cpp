@@ -15,10 +15,6 @@
 namespace vaddex::test {
 namespace {
 
-const std::string kNak(1, kTestNAK);
-const std::string kAck(1, kTestACK);
-const std::string kEot(1, kTestEOT);
-
 using ReceiverFaultTest = PtyLinkTest;
 
 // A burst of garbage where a block should begin is one unexpected reply: it is answered by

@@ -14,10 +14,6 @@
 namespace vaddex::test {
 namespace {
 
-const std::string kNak(1, kTestNAK);
-const std::string kAck(1, kTestACK);
-const std::string kEot(1, kTestEOT);
-
 using ReceiverTest = PtyLinkTest;
 
 TEST_F(ReceiverTest, EotAtOnceSucceedsWithNoData) {

@@ -16,10 +16,6 @@
 namespace vaddex::test {
 namespace {
 
-const std::string kAck(1, kTestACK);
-const std::string kNak(1, kTestNAK);
-const std::string kEot(1, kTestEOT);
-
 // One block as the calculator reads it off the link.
 struct SeenBlock {
     char header = 0;

@@ -97,5 +97,9 @@ protected:
 
 inline constexpr char kTestSOH = 0x01, kTestSTX = 0x02, kTestEOT = 0x04, kTestACK = 0x06,
                       kTestNAK = 0x15, kTestCAN = 0x18;
+// The one-byte replies as the peer reads and writes them.
+inline const std::string kNak(1, kTestNAK);
+inline const std::string kAck(1, kTestACK);
+inline const std::string kEot(1, kTestEOT);
 
 }  // namespace vaddex::test

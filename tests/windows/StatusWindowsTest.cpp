@@ -12,10 +12,10 @@
 #include <thread>
 
 #include "link/CommLink.h"
-#include "objects/TextFileForm.h"
 #include "session/PromptTexts.h"
 #include "session/TXModemServer.h"
 #include "session/TXPObject.h"
+#include "support/PatternText.h"
 #include "support/SimFixture.h"
 #include "util/Errors.h"
 #include "util/FileIo.h"
@@ -83,15 +83,6 @@ test::SimFixtureOptions BigObjectCalculator(bool paced) {
     options.calculator.memoryBytes = 1024 * 1024;
     options.server.pacing = paced;
     return options;
-}
-
-std::string PackedText(std::size_t size) {
-    std::string text;
-    for (std::size_t i = 0; text.size() < size; ++i) {
-        text += "line " + std::to_string(i) + ";";
-    }
-    text.resize(size);
-    return WrapAsStringObject(text, "K8").substr(8);
 }
 
 }  // namespace
@@ -424,7 +415,7 @@ void StatusWindowsTest::placementIsSavedAndRestored() {
 // reports reach the progress window while its modal loop runs.
 void StatusWindowsTest::getThroughTheBridge() {
     test::SimFixture sim(BigObjectCalculator(false));
-    const std::string object = PackedText(6000);
+    const std::string object = test::PackedString(test::PatternText(6000));
     QVERIFY(sim.StoreAt("HOME BIG", object));
     BridgeSession side(sim);
     std::vector<bool> working;
@@ -450,7 +441,8 @@ void StatusWindowsTest::getThroughTheBridge() {
 
 void StatusWindowsTest::cancelOnTheProgressWindowEndsTheTransfer() {
     test::SimFixture sim(BigObjectCalculator(true));
-    QVERIFY(sim.StoreAt("HOME BIG", PackedText(40000)));  // about 40 s at 9600 baud
+    QVERIFY(sim.StoreAt("HOME BIG",
+                        test::PackedString(test::PatternText(40000))));  // about 40 s at 9600 baud
     BridgeSession side(sim);
     side.session->Connect(sim.PortName());
     side.session->ReadDirectoryTree(side.root);

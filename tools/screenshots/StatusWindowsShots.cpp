@@ -13,10 +13,10 @@
 #include <memory>
 
 #include "link/CommLink.h"
-#include "objects/TextFileForm.h"
 #include "session/PromptTexts.h"
 #include "session/TXModemServer.h"
 #include "session/TXPObject.h"
+#include "support/PatternText.h"
 #include "support/SimFixture.h"
 #include "windows/QtUiBridge.h"
 
@@ -77,22 +77,13 @@ bool OtherWindows(QtUiBridge& ui, const QString& folder) {
     return ok;
 }
 
-std::string PackedText(std::size_t size) {
-    std::string text;
-    for (std::size_t i = 0; text.size() < size; ++i) {
-        text += "line " + std::to_string(i) + ";";
-    }
-    text.resize(size);
-    return WrapAsStringObject(text, "K8").substr(8);
-}
-
 int TakeShots(const QString& folder) {
     test::SimFixtureOptions options;
     options.connect = false;
     options.calculator.memoryBytes = 1024 * 1024;
     options.server.pacing = true;
     test::SimFixture sim(options);
-    sim.StoreAt("HOME BIG", PackedText(12000));
+    sim.StoreAt("HOME BIG", test::PackedString(test::PatternText(12000)));
 
     QWidget main;
     main.setWindowTitle("Vaddex");

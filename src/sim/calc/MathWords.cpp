@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <numbers>
 
 #include "sim/calc/RplError.h"
@@ -255,41 +256,42 @@ void WordPos(SimMachine& m) {
     m.Push(SimObject::MakeReal(at));
 }
 
-// The first character or element; TAIL: all but it. Empty objects are a Bad Argument Value.
-void WordHead(SimMachine& m) {
+namespace {
+
+// Level 1, a string or list that is not empty, replaced by what `part` makes of its text or
+// its elements; anything else is a Bad Argument Type, an empty one a Bad Argument Value.
+void ReplaceBySequencePart(SimMachine& m,
+                           const std::function<ObjPtr(const std::string&)>& stringPart,
+                           const std::function<ObjPtr(const std::vector<ObjPtr>&)>& listPart) {
     m.Need(1);
     const SimObject& object = m.Peek(1);
-    if (object.kind == ObjKind::String && !object.text.empty()) {
-        ObjPtr head = SimObject::MakeString(object.text.substr(0, 1));
-        m.Pop();
-        m.Push(head);
-    } else if (object.kind == ObjKind::List && !object.items.empty()) {
-        ObjPtr head = object.items.front();
-        m.Pop();
-        m.Push(head);
-    } else {
-        throw RplError(object.kind == ObjKind::String || object.kind == ObjKind::List
-                           ? kBadArgumentValue
-                           : kBadArgumentType);
+    bool sequence = object.kind == ObjKind::String || object.kind == ObjKind::List;
+    if (!sequence) {
+        throw RplError(kBadArgumentType);
     }
+    if (object.kind == ObjKind::String ? object.text.empty() : object.items.empty()) {
+        throw RplError(kBadArgumentValue);
+    }
+    ObjPtr part = object.kind == ObjKind::String ? stringPart(object.text) : listPart(object.items);
+    m.Pop();
+    m.Push(part);
+}
+
+}  // namespace
+
+// The first character or element; TAIL: all but it.
+void WordHead(SimMachine& m) {
+    ReplaceBySequencePart(
+        m, [](const std::string& text) { return SimObject::MakeString(text.substr(0, 1)); },
+        [](const std::vector<ObjPtr>& items) { return items.front(); });
 }
 void WordTail(SimMachine& m) {
-    m.Need(1);
-    const SimObject& object = m.Peek(1);
-    if (object.kind == ObjKind::String && !object.text.empty()) {
-        ObjPtr tail = SimObject::MakeString(object.text.substr(1));
-        m.Pop();
-        m.Push(tail);
-    } else if (object.kind == ObjKind::List && !object.items.empty()) {
-        ObjPtr tail = SimObject::MakeComposite(
-            ObjKind::List, std::vector<ObjPtr>(object.items.begin() + 1, object.items.end()));
-        m.Pop();
-        m.Push(tail);
-    } else {
-        throw RplError(object.kind == ObjKind::String || object.kind == ObjKind::List
-                           ? kBadArgumentValue
-                           : kBadArgumentType);
-    }
+    ReplaceBySequencePart(
+        m, [](const std::string& text) { return SimObject::MakeString(text.substr(1)); },
+        [](const std::vector<ObjPtr>& items) {
+            return SimObject::MakeComposite(ObjKind::List,
+                                            std::vector<ObjPtr>(items.begin() + 1, items.end()));
+        });
 }
 
 }  // namespace zqsim
