@@ -26,6 +26,7 @@
 #include "frontend/StoredSettings.h"
 #include "link/CommLink.h"
 #include "link/Trace.h"
+#include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
 #include "session/TXModemServer.h"
 #include "util/AppPaths.h"
@@ -210,14 +211,8 @@ int RunCommand(const CliOptions& options, const StoredSettings& stored) {
         ApplyTransferOptions(commandOptions, stored, ui, state);
         CliCommands cli(commandOptions, stored.border, commands, ui, calculator.get(), std::cout);
         cli.ShareConnection(connection);
-        try {
-            int status = cli.Run();
-            ui.EndOutput();
-            return status;
-        } catch (...) {
-            ui.EndOutput();
-            throw;
-        }
+        ScopeExit endOutput([&ui] { ui.EndOutput(); });
+        return cli.Run();
     };
     return IsSession(options) ? RunSession(options, run) : run(options);
 }

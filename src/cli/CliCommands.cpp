@@ -19,11 +19,13 @@
 #include "cli/CliErrors.h"
 #include "cli/CommandOutput.h"
 #include "cli/ScreenFile.h"
+#include "objects/TextFileForm.h"
 #include "objects/TextTranslation.h"
 #include "session/StackLines.h"
 #include "util/AppPaths.h"
 #include "util/Errors.h"
 #include "util/FileIo.h"
+#include "util/ReplacingWriter.h"
 
 namespace vaddex::cli {
 namespace {
@@ -53,26 +55,6 @@ bool IsArchiveFile(const std::string& path) {
 
 // What a calculator that cannot parse a command line says.
 constexpr const char* kSyntaxErrorText = "Invalid Syntax";
-
-// The characters of a string object file: an 8-byte header, then the prolog and the length
-// (five nibbles each, the length counting itself and two nibbles a character).
-std::string StringObjectText(const std::string& file) {
-    constexpr std::size_t kHeader = 8;
-    constexpr std::size_t kCharsAt = kHeader + 5;
-    if (file.size() < kCharsAt) {
-        return "";
-    }
-    auto nibble = [&](std::size_t index) {
-        auto byte = static_cast<unsigned char>(file[kHeader + index / 2]);
-        return index % 2 == 0 ? byte & 0x0F : byte >> 4;
-    };
-    std::size_t length = 0;
-    for (std::size_t i = 0; i < 5; ++i) {
-        length |= static_cast<std::size_t>(nibble(5 + i)) << (4 * i);
-    }
-    std::size_t count = length > 5 ? (length - 5) / 2 : 0;
-    return file.substr(kCharsAt, std::min(count, file.size() - kCharsAt));
-}
 
 int SpeedOf(const std::string& text) {
     int speed = 0;
@@ -152,14 +134,19 @@ void RequireFile(const std::string& path) {
     }
 }
 
-void RequireFolderFor(const std::string& path) {
-    std::string folder = FolderOf(path);
-    if (!folder.empty() && !IsDirectoryPath(folder)) {
-        throw CommandFailed(folder + ": no such folder");
+// Checked before connecting, with the writer's own test, so a command that cannot keep what
+// it receives does not wait for the calculator first.
+void RequireWritableTarget(const std::string& path) {
+    ReplacingWriter target(path);
+    if (target.CanWrite()) {
+        return;
     }
-    if (IsDirectoryPath(path)) {
-        throw CommandFailed(path + ": is a folder");
+    if (target.ErrorCode() == ENOENT) {
+        throw CommandFailed(FolderOf(path) + ": no such folder");
     }
+    throw CommandFailed(
+        path + ": " +
+        (target.Refusal().empty() ? std::strerror(target.ErrorCode()) : target.Refusal()));
 }
 
 CliCommands::CliCommands(const CliOptions& options, const PictureBorder& border,
@@ -177,7 +164,7 @@ void CheckCommandArguments(const CliOptions& options) {
     const std::vector<std::string>& arguments = options.arguments;
     if (command == "get" && arguments.size() == 2 && arguments[1] != kStandardOutput &&
         !IsDirectoryPath(arguments[1])) {
-        RequireFolderFor(arguments[1]);
+        RequireWritableTarget(arguments[1]);
     } else if (command == "put") {
         for (const std::string& argument : arguments) {
             std::string path = SplitPutArgument(argument).first;
@@ -192,9 +179,9 @@ void CheckCommandArguments(const CliOptions& options) {
             throw UsageError("screen saves .png, .bmp or .jpg files, not " +
                              FileNameOf(arguments[0]));
         }
-        RequireFolderFor(arguments[0]);
+        RequireWritableTarget(arguments[0]);
     } else if (command == "backup" || command == "xsend") {
-        RequireFolderFor(arguments[0]);
+        RequireWritableTarget(arguments[0]);
     } else if (command == "restore" || command == "xrecv" || command == "rom") {
         RequireFile(arguments[0]);
     }

@@ -103,12 +103,13 @@ std::pair<std::string, std::string> SplitPutArgument(const std::string& argument
 // "<n> bytes" for an existing file, "?" otherwise.
 std::string FileSizeText(const std::string& path);
 
-// Checks what can be checked before the calculator is touched (files to send exist, folders
-// to write into exist, the picture format): throws UsageError or CommandFailed.
+// Checks what can be checked before the calculator is touched (files to send exist, files to
+// write can be written, the picture format): throws UsageError or CommandFailed.
 void CheckCommandArguments(const CliOptions& options);
 // Throws CommandFailed unless the path names an existing regular file.
 void RequireFile(const std::string& path);
-// Throws CommandFailed unless the folder a new file at the path would go into exists.
-void RequireFolderFor(const std::string& path);
+// Throws CommandFailed unless a file can be written at the path (its folder exists and takes
+// files, the path is not a folder).
+void RequireWritableTarget(const std::string& path);
 
 }  // namespace vaddex::cli

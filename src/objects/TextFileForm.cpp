@@ -1,5 +1,6 @@
 #include "objects/TextFileForm.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 
@@ -148,6 +149,24 @@ std::string WrapAsStringObject(const std::string& text, const std::string& serie
     file.push_back(static_cast<char>((length / 4096) % 256));
     file += text;
     return file;
+}
+
+std::string StringObjectText(const std::string& file) {
+    constexpr std::size_t kHeader = 8;
+    constexpr std::size_t kCharsAt = kStringTextOffset;
+    if (file.size() < kCharsAt) {
+        return "";
+    }
+    auto nibble = [&](std::size_t index) {
+        auto byte = static_cast<unsigned char>(file[kHeader + index / 2]);
+        return index % 2 == 0 ? byte & 0x0F : byte >> 4;
+    };
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < 5; ++i) {
+        length |= static_cast<std::size_t>(nibble(5 + i)) << (4 * i);
+    }
+    std::size_t count = length > 5 ? (length - 5) / 2 : 0;
+    return file.substr(kCharsAt, std::min(count, file.size() - kCharsAt));
 }
 
 std::string VersionDigits(const std::string& input, std::size_t count) {

@@ -33,6 +33,10 @@ ParsedTextFile ParseTextFile(const std::string& content);
 // OperationError when the text is too long for the string's length field.
 std::string WrapAsStringObject(const std::string& text, const std::string& series);
 
+// The text of the string object in a binary object file (header, prolog, length, characters),
+// as far as the file holds it; empty when the file is too short to hold one.
+std::string StringObjectText(const std::string& file);
+
 // The character just before each of the first `count` decimal marks of a printed list
 // ("{ 0. 1. 0. 3. }" gives "0103"); "0" for those not found.
 std::string VersionDigits(const std::string& text, std::size_t count);

@@ -68,6 +68,8 @@ TEST(WrapAsStringObject, BuildsAMeasurableStringFile) {
     std::string measured = big + "padding";
     ASSERT_TRUE(ObjectSize(measured).success);
     EXPECT_EQ(measured, big);
+    EXPECT_EQ(StringObjectText(measured), longText) << "read back without the padding";
+    EXPECT_EQ(StringObjectText(big.substr(0, 20)), std::string(7, 'q')) << "as far as it goes";
     EXPECT_NO_THROW(WrapAsStringObject(std::string(524285, 'x'), "K8"));
     EXPECT_THROW(WrapAsStringObject(std::string(524286, 'x'), "K8"), OperationError);
 }
