@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     # build
-    cmake make ninja-build g++ pkg-config
+    cmake make ninja-build g++ pkg-config ccache
     qt6-base-dev libqt6svg6 libserialport-dev libusb-1.0-0-dev libjpeg62-turbo-dev libpng-dev libgtest-dev
     # tests, screenshots, fuzzers
     lrzsz socat xvfb xauth x11-apps imagemagick clang libclang-rt-14-dev

@@ -11,6 +11,8 @@ jobs=$(nproc)
 # Most tests wait on simulated serial lines rather than compute, so twice as many run at once.
 test_jobs=$((jobs * 2))
 fuzz_seconds=${VADDEX_FUZZ_SECONDS:-20}
+# Paths relative to the checkout, so that a clone in another folder hits the same cache.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 echo "== normal build"
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
