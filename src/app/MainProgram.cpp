@@ -94,7 +94,7 @@ void MainProgram::InstallCommands() {
         copy_ = new CopyController(window_, DesktopFileFolder());
     } catch (const std::exception& e) {
         // Without a private folder nothing can be handed to the desktop: copying stays off.
-        bridge_.LogWindow().Append(e.what());
+        bridge_.LogWindow().Note(e.what());
     }
     if (copy_ != nullptr) {
         items_ = new ItemCommands(window_, *copy_);
