@@ -4,12 +4,14 @@ class QWidget;
 
 namespace vaddex::gui {
 
-// The short start-up splash: the program's name, version and what it links to, centred over
-// the main window until CloseAboutSplash.
-void ShowAboutSplash(QWidget* mainWindow);
-void CloseAboutSplash();
+class TFAboutForm;
 
-// The Help menu's About box.
+// The About window made at start as the start-up splash: shown modally until
+// CloseAboutSplash, which a timer step calls while it shows.
+void ShowAboutSplash(TFAboutForm& about);
+void CloseAboutSplash(TFAboutForm& about);
+
+// The Help menu's About: an About window of its own each time, shown modally, then gone.
 void ShowAboutBox(QWidget* parent);
 
 }  // namespace vaddex::gui

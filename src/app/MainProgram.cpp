@@ -50,10 +50,12 @@ MainProgram::MainProgram(const ProgramArguments& arguments)
       calculator_(arguments.sim ? std::make_unique<frontend::BuiltInCalculator>(*arguments.sim)
                                 : nullptr),
       bridge_(&window_, window_.State()),
+      about_(&window_),
       placement_(&window_, "FZQDir") {
     ConnectHooks(bridge_, window_);
     frontend::StoredSettings settings = frontend::ReadStoredSettings();
-    window_.logText = [this](const std::string& text) { bridge_.LogWindow().Append(text); };
+    window_.logText = [this](const std::string& text) { bridge_.LogWindow().Note(text); };
+    window_.takeConnectCancel = [this] { return bridge_.ConnectStatusWindow().TakeCancelled(); };
     window_.rpnPromptsNow = [this] { return bridge_.RpnPrompts(); };
     bridge_.SetRpnPrompts(settings.rpnPrompts);
     placement_.Restore();
@@ -78,7 +80,7 @@ MainProgram::~MainProgram() {
 }
 
 void MainProgram::Show() {
-    window_.StartSplash(port_);
+    window_.StartSplash(port_, &about_);
     window_.show();
     for (QWidget* topLevel : QApplication::topLevelWidgets()) {
         MarkHelpHints(topLevel);
@@ -92,7 +94,7 @@ void MainProgram::InstallCommands() {
         copy_ = new CopyController(window_, DesktopFileFolder());
     } catch (const std::exception& e) {
         // Without a private folder nothing can be handed to the desktop: copying stays off.
-        bridge_.LogWindow().Append(e.what());
+        bridge_.LogWindow().Note(e.what());
     }
     if (copy_ != nullptr) {
         items_ = new ItemCommands(window_, *copy_);

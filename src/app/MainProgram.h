@@ -11,6 +11,7 @@
 #include "frontend/BuiltInCalculator.h"
 #include "placement/TWindowPosSave.h"
 #include "windows/QtUiBridge.h"
+#include "windows/TFAboutForm.h"
 
 namespace vaddex::gui {
 
@@ -38,11 +39,13 @@ public:
     MainProgram(const MainProgram&) = delete;
     MainProgram& operator=(const MainProgram&) = delete;
 
-    // Shows the window and starts the splash, after which the port is connected.
+    // Shows the window and starts the splash, after which the port is connected; also when a
+    // stored placement has shown the window already.
     void Show();
 
     TFZQDir& Window() { return window_; }
     QtUiBridge& Bridge() { return bridge_; }
+    TFAboutForm& AboutWindow() { return about_; }
     // Null when the desktop file folder could not be made.
     ItemCommands* Items() { return items_; }
     // Null unless --sim was given.
@@ -57,6 +60,8 @@ private:
     std::unique_ptr<frontend::BuiltInCalculator> calculator_;
     TFZQDir window_;
     QtUiBridge bridge_;
+    // The splash; made after the bridge's windows, as the program has always made them.
+    TFAboutForm about_;
     TWindowPosSave placement_;
     HelpHandler help_;
     // Children of the window; null when the desktop file folder could not be made.

@@ -12,13 +12,16 @@
 #include <QTreeWidget>
 
 #include "app/AboutSplash.h"
+#include "app/ConnectErrorText.h"
 #include "app/IconSet.h"
 #include "app/PortComboBox.h"
 #include "link/CommLink.h"
+#include "session/PromptTexts.h"
 #include "session/SessionCommands.h"
 #include "session/TXModemServer.h"
 #include "session/TXPObject.h"
 #include "session/UiBridge.h"
+#include "windows/TFAboutForm.h"
 #include "windows/TFLog.h"
 
 namespace vaddex::gui {
@@ -28,6 +31,10 @@ constexpr int kRefreshDelayMs = 1;
 constexpr int kSplashFirstMs = 100;
 constexpr int kSplashShowMs = 500;
 constexpr int kSplashAfterMs = 100;
+
+QString Latin(const std::string& text) {
+    return QString::fromLatin1(text);
+}
 
 }  // namespace
 
@@ -108,7 +115,21 @@ bool TFZQDir::Connected() const {
 }
 
 void TFZQDir::OnConnectedChanged(bool connected) {
+    // A connect under way settles the state when it ends: a search marks each port it tries
+    // as connected, and the window must not look connected before one answered.
+    if (connecting_) {
+        return;
+    }
+    bool lost = connected_ && !connected;
     connected_ = connected;
+    if (lost) {
+        // The server, its version and free memory belonged to the session that ended.
+        statusPanel1_->clear();
+        statusPanel0_->setText(kDisconnectedText);
+        if (logText) {
+            logText(kDisconnectedText);
+        }
+    }
     UpdateControls();
 }
 
@@ -154,7 +175,8 @@ void TFZQDir::OnWorkingChanged(bool working) {
 
 void TFZQDir::SetRootCaption() {
     if (QTreeWidgetItem* root = tree_->topLevelItem(0)) {
-        root->setText(0, state_.modelName.empty()
+        // The model is named once the connect has succeeded, not while it identifies.
+        root->setText(0, !identified_ || connecting_ || state_.modelName.empty()
                              ? QString("ZQ ?")
                              : "HOME (ZQ-" + QString::fromLatin1(state_.modelName) + ")");
     }
@@ -164,6 +186,10 @@ void TFZQDir::ShowStatus(const std::string& text) {
     QString shown = QString::fromLatin1(text);
     shown.replace("\r\n", " ");
     statusPanel0_->setText(shown);
+    // The log keeps every step; the status bar only the last one.
+    if (!text.empty() && logText) {
+        logText(text);
+    }
     if (ui_ != nullptr) {
         ui_->ProcessEvents();
     }
@@ -178,6 +204,9 @@ void TFZQDir::ShowError(const std::string& message) {
     // Ends with a full stop unless it ends in punctuation already.
     if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') {
         text += '.';
+    }
+    if (logText) {
+        logText(text);
     }
     if (errorHandler) {
         errorHandler(text);
@@ -211,18 +240,26 @@ void TFZQDir::RunHandler(Command command) {
 
 // --- start and close ----------------------------------------------------------------------
 
-void TFZQDir::StartSplash(const QString& port) {
+void TFZQDir::StartSplash(const QString& port, TFAboutForm* about) {
+    if (splashStarted_) {
+        return;
+    }
     splashPort_ = port;
+    aboutWindow_ = about;
     splashStarted_ = true;
     aboutStep_ = 0;
     connect(aboutTimer_, &QTimer::timeout, this, [this] {
         if (aboutStep_ == 0) {
             aboutStep_ = 1;
             aboutTimer_->setInterval(kSplashShowMs);
-            ShowAboutSplash(this);
+            if (aboutWindow_) {
+                ShowAboutSplash(*aboutWindow_);
+            }
         } else if (aboutStep_ == 1) {
             aboutStep_ = 2;
-            CloseAboutSplash();
+            if (aboutWindow_) {
+                CloseAboutSplash(*aboutWindow_);
+            }
             aboutTimer_->setInterval(kSplashAfterMs);
         } else {
             aboutTimer_->stop();
@@ -232,13 +269,127 @@ void TFZQDir::StartSplash(const QString& port) {
             }
         }
     });
+    // A stored placement may have shown the window already; no show event comes then.
+    if (isVisible()) {
+        StartSplashTimer();
+    }
+}
+
+void TFZQDir::StartSplashTimer() {
+    if (splashStarted_ && aboutStep_ == 0 && !aboutTimer_->isActive()) {
+        aboutTimer_->start(kSplashFirstMs);
+    }
 }
 
 void TFZQDir::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (splashStarted_ && aboutStep_ == 0 && !aboutTimer_->isActive()) {
-        aboutTimer_->start(kSplashFirstMs);
+    StartSplashTimer();
+}
+
+// --- connecting ---------------------------------------------------------------------------
+
+void TFZQDir::tbtnConnectClick(bool withInstructions) {
+    if (connected_) {
+        if (!busy_) {
+            Disconnect();
+        }
+        return;
     }
+    RefreshPortList();
+    if (cmboPort_->currentText().isEmpty()) {
+        ui_->Beep();
+        return;
+    }
+    // Cancel on the instructions connects nothing.
+    if (withInstructions && !ui_->ShowPrompt(kPromptConnect, "")) {
+        return;
+    }
+    ConnectToCalculator();
+}
+
+void TFZQDir::cmboPortReturnPressed() {
+    if (connected_ || busy_) {
+        return;
+    }
+    KeepSessionPort(cmboPort_->currentText().trimmed());
+    tbtnConnectClick();
+}
+
+void TFZQDir::KeepSessionPort(const QString& port) {
+    // Only device paths: the listed ports come back with every refresh anyway.
+    if (port.startsWith('/') && !sessionPorts_.contains(port)) {
+        sessionPorts_ << port;
+    }
+    if (port.startsWith('/') && cmboPort_->findText(port) < 0) {
+        cmboPort_->addItem(port);
+    }
+}
+
+void TFZQDir::ConnectToCalculator() {
+    // The connect rereads the tree anyway; a refresh still pending would only repeat it.
+    refreshTimer_->stop();
+    ClearTreeNodes();
+    commands_->SelectedPort = cmboPort_->currentText().toStdString();
+    if (takeConnectCancel) {
+        takeConnectCancel();  // a Cancel of an earlier connect does not count for this one
+    }
+    connecting_ = true;
+    identified_ = false;
+    SetRootCaption();
+    std::string failure;
+    bool failed = false;
+    try {
+        commands_->ConnectToCalculator([this] { ShowTree(); });
+    } catch (const std::exception& e) {
+        failed = true;
+        failure = e.what();
+    }
+    connecting_ = false;
+    bool cancelled = takeConnectCancel && takeConnectCancel();
+    if (cancelled && ui_->Connected()) {
+        // The answer came before the search saw the Cancel: the user still asked for none.
+        // The port is let go without telling the server to quit, so it still answers later.
+        Guarded([this] { session_->Connect(""); });
+        ui_->SetConnected(false);
+    }
+    connected_ = ui_->Connected();
+    identified_ = connected_;
+    if (connected_) {
+        statusPanel1_->setText(Latin(commands_->MemoryStatus()));
+        tree_->topLevelItem(0)->setExpanded(true);
+    } else {
+        statusPanel1_->clear();
+    }
+    SetRootCaption();
+    UpdateControls();
+    SetBusy(false);
+    if (cancelled) {
+        ShowStatus("Connect cancelled");
+    } else if (failed) {
+        ShowError(ConnectErrorText(failure));
+    }
+}
+
+void TFZQDir::Disconnect() {
+    Guarded([this] { session_->Disconnect(); });
+    OnConnectedChanged(ui_->Connected());
+}
+
+void TFZQDir::ConnectFromCommandLine(const QString& argument) {
+    if (argument.isEmpty()) {
+        return;
+    }
+    if (argument.startsWith('/')) {
+        // A device path that is not listed (a pseudo-terminal never is) is taken as given.
+        KeepSessionPort(argument);
+    }
+    int found = cmboPort_->findText(argument, Qt::MatchFixedString);
+    if (found < 0) {
+        ui_->Beep();
+        return;
+    }
+    cmboPort_->setCurrentIndex(found);
+    ConnectToCalculator();
 }
 
 void TFZQDir::closeEvent(QCloseEvent* event) {

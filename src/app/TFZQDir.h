@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 #include <functional>
 #include <map>
 #include <memory>
@@ -38,7 +39,11 @@ class UiBridge;
 
 namespace vaddex::gui {
 
+// The status bar's text once a session has ended.
+inline constexpr const char* kDisconnectedText = "Disconnected";
+
 class ItemSortProxy;
+class TFAboutForm;
 class TFLog;
 class PortComboBox;
 
@@ -125,10 +130,17 @@ public:
     void Disconnect();
     void Reread();
     // The first command-line argument: the port item it names is selected and connected; a
-    // device path the list does not hold is added first. Beeps when nothing matches.
+    // device path the list does not hold is added first and kept for the session. Beeps when
+    // nothing matches.
     void ConnectFromCommandLine(const QString& argument);
-    // Starts the splash once the window shows, then connects to `port` when not empty.
-    void StartSplash(const QString& port);
+    // Runs the splash (the About window) once the window shows, or at once when it already
+    // shows, then connects to `port` when not empty. Once per run.
+    void StartSplash(const QString& port, TFAboutForm* about);
+    int SplashStep() const { return aboutStep_; }
+    // Enter in "Connect using": a typed device path joins the list for the session; connects.
+    void cmboPortReturnPressed();
+    // True once after the user cancelled "Looking for Calculator".
+    std::function<bool()> takeConnectCancel;
     void RefreshPortList();
     // Renames the list row (a proxy row) in place; false when a name was declined.
     bool ListView1Edited(int row, const QString& newText);
@@ -212,6 +224,8 @@ private:
     TXPObject* RowItem(int row) const;
     static TXPObject* NodeItem(const QTreeWidgetItem* node);
     void SetRootCaption();
+    void KeepSessionPort(const QString& port);
+    void StartSplashTimer();
     // Runs a calculator operation; a raised error goes to ShowError.
     void Guarded(const std::function<void()>& operation);
     void RunHandler(Command command);
@@ -240,6 +254,13 @@ private:
     int aboutStep_ = 0;
     QString splashPort_;
     bool splashStarted_ = false;
+    QPointer<TFAboutForm> aboutWindow_;
+    // A connect is under way: the window is not shown connected before it has succeeded.
+    bool connecting_ = false;
+    // The last connect succeeded: the root names the model.
+    bool identified_ = false;
+    // Device paths given on the command line or typed; a refresh of the list keeps them.
+    QStringList sessionPorts_;
 
     QToolBar* toolBar_ = nullptr;
     PortComboBox* cmboPort_ = nullptr;

@@ -69,7 +69,8 @@ void TFZQDir::BuildToolBar() {
     toolBar_->addAction(Action("tbtnXferMode"));
 
     connect(cmboPort_, &PortComboBox::aboutToShowPopup, this, [this] { RefreshPortList(); });
-    connect(cmboPort_->lineEdit(), &QLineEdit::returnPressed, this, [this] { RefreshPortList(); });
+    connect(cmboPort_->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { cmboPortReturnPressed(); });
     connect(cmboPort_, &QComboBox::currentTextChanged, this, [this](const QString&) {
         // cmboPortChange: a new port ends the session on the old one.
         UpdateControls();
@@ -311,6 +312,11 @@ void TFZQDir::RefreshPortList() {
     loadingSettings_ = true;
     cmboPort_->clear();
     cmboPort_->addItems(ports);
+    for (const QString& kept : sessionPorts_) {
+        if (!ports.contains(kept)) {
+            cmboPort_->addItem(kept);
+        }
+    }
     int found = cmboPort_->findText(remembered, Qt::MatchFixedString);
     if (found >= 0) {
         cmboPort_->setCurrentIndex(found);

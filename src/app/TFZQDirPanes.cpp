@@ -1,4 +1,4 @@
-// The main window's panes: connecting, rereading the tree, filling and sorting the list,
+// The main window's panes: rereading the tree, filling and sorting the list,
 // keys, and renaming in place.
 
 #include <QApplication>
@@ -95,46 +95,7 @@ QTreeWidgetItem* TFZQDir::FindNodeByPath(const std::string& path) const {
     });
 }
 
-// --- connecting and rereading ---------------------------------------------------------------
-
-void TFZQDir::tbtnConnectClick(bool withInstructions) {
-    if (connected_) {
-        if (!busy_) {
-            Disconnect();
-        }
-        return;
-    }
-    RefreshPortList();
-    if (cmboPort_->currentText().isEmpty()) {
-        ui_->Beep();
-        return;
-    }
-    // Cancel on the instructions connects nothing.
-    if (withInstructions && !ui_->ShowPrompt(kPromptConnect, "")) {
-        return;
-    }
-    ConnectToCalculator();
-}
-
-void TFZQDir::ConnectToCalculator() {
-    // The connect rereads the tree anyway; a refresh still pending would only repeat it.
-    refreshTimer_->stop();
-    ClearTreeNodes();
-    commands_->SelectedPort = cmboPort_->currentText().toStdString();
-    Guarded([this] {
-        commands_->ConnectToCalculator([this] { ShowTree(); });
-        if (connected_) {
-            statusPanel1_->setText(Latin(commands_->MemoryStatus()));
-            tree_->topLevelItem(0)->setExpanded(true);
-        }
-    });
-    SetBusy(false);
-}
-
-void TFZQDir::Disconnect() {
-    Guarded([this] { session_->Disconnect(); });
-    OnConnectedChanged(ui_->Connected());
-}
+// --- rereading -----------------------------------------------------------------------------------
 
 void TFZQDir::Reread() {
     if (!ui_->Connected()) {
@@ -418,24 +379,6 @@ bool TFZQDir::TreeView1Edited(QTreeWidgetItem* node, const QString& newText) {
         refreshTimer_->start();
     }
     return renamed;
-}
-
-void TFZQDir::ConnectFromCommandLine(const QString& argument) {
-    if (argument.isEmpty()) {
-        return;
-    }
-    int found = cmboPort_->findText(argument, Qt::MatchFixedString);
-    if (found < 0 && argument.startsWith('/')) {
-        // A device path that is not listed (a pseudo-terminal never is) is taken as given.
-        cmboPort_->addItem(argument);
-        found = cmboPort_->count() - 1;
-    }
-    if (found < 0) {
-        ui_->Beep();
-        return;
-    }
-    cmboPort_->setCurrentIndex(found);
-    ConnectToCalculator();
 }
 
 }  // namespace vaddex::gui

@@ -212,6 +212,8 @@ void WholeCalculatorCommands::mnuCaptureScreenClick() {
             ShowCapture(image);
         }
     });
+    // The capture ended the session (its server was told to quit); nothing is captured now.
+    window_.ShowStatus(window_.Connected() ? "" : kDisconnectedText);
 }
 
 void WholeCalculatorCommands::ShowCapture(const std::string& image) {

@@ -98,9 +98,30 @@ void QtUiBridge::FocusMainWindow() {
     }
 }
 
+QMessageBox::Icon QtUiBridge::MessageIcon(const std::string& caption) {
+    // The session's captions name what happened; these are the ones that report a failure.
+    static const char* const kErrorCaptions[] = {"Wrong Server", "Cannot Send File", "Vaddex"};
+    static const char* const kWarningCaptions[] = {"Warning", "File Not Replaced"};
+    if (caption.find("Error") != std::string::npos) {
+        return QMessageBox::Critical;
+    }
+    for (const char* error : kErrorCaptions) {
+        if (caption == error) {
+            return QMessageBox::Critical;
+        }
+    }
+    for (const char* warning : kWarningCaptions) {
+        if (caption == warning) {
+            return QMessageBox::Warning;
+        }
+    }
+    return QMessageBox::Information;
+}
+
 void QtUiBridge::ShowMessage(const std::string& caption, const std::string& text) {
-    QMessageBox box(QMessageBox::Information, DisplayText(caption), DisplayText(text),
-                    QMessageBox::Ok, mainWindow_);
+    log_->Note(caption + ": " + text);
+    QMessageBox box(MessageIcon(caption), DisplayText(caption), DisplayText(text), QMessageBox::Ok,
+                    mainWindow_);
     box.exec();
 }
 
@@ -132,7 +153,10 @@ void QtUiBridge::FocusPrompt() {
 }
 
 ModalResult QtUiBridge::RunStatus(const std::string& caption, bool showCancel) {
-    return status_->RunStatus(caption, showCancel);
+    ModalResult result = status_->RunStatus(caption, showCancel);
+    // The thread's own success shows in what the session does next (an error, if any).
+    log_->Note(caption + (result == ModalResult::OK ? ": ended" : ": cancelled"));
+    return result;
 }
 
 void QtUiBridge::UpdateStatus(const std::string& text, int kind, std::int64_t position,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -36,6 +37,10 @@ public:
     // A prompt of this kind went up (the built-in simulated calculator reacts to kinds 1, 3,
     // 4, 6, 7, 10). Modal kinds call it before their modal loop starts.
     std::function<void(int kind)> onPromptShown;
+
+    // The icon of a session message by its caption: stop for errors, warning for warnings,
+    // information for the rest.
+    static QMessageBox::Icon MessageIcon(const std::string& caption);
 
     bool Busy() const { return busy_; }
     // The RPN wording of the prompts (else ALG); the main window stores it as "RPNPrompts".

@@ -57,6 +57,9 @@ TFAboutForm::TFAboutForm(QWidget* mainWindow) : QDialog(mainWindow) {
     versionLabel_->SetCaption(" ");
     versionLabel_->setAlignment(Qt::AlignCenter);
     versionLabel_->setVisible(false);
+    auto* licence = new QLabel("GNU General Public License, version 3 or later");
+    licence->setObjectName("lblLicence");
+    licence->setAlignment(Qt::AlignCenter);
     auto* ok = new QPushButton("OK");
     ok->setObjectName("btnOK");
     ok->setDefault(true);
@@ -65,6 +68,7 @@ TFAboutForm::TFAboutForm(QWidget* mainWindow) : QDialog(mainWindow) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(image, 0, Qt::AlignCenter);
     layout->addWidget(versionLabel_);
+    layout->addWidget(licence);
     layout->addWidget(ok, 0, Qt::AlignCenter);
     layout->setSizeConstraint(QLayout::SetFixedSize);  // sizes itself to its contents
 }

@@ -6,8 +6,9 @@ namespace vaddex::gui {
 
 class TVersionLabel;
 
-// The About window: a picture and the program's version. It takes the main window's caption
-// and centres itself over it whenever it is shown.
+// The About window: a picture, the program's version and its licence. It takes the main
+// window's caption and centres itself over it whenever it is shown. It serves as the start-up
+// splash too.
 class TFAboutForm : public QDialog {
     Q_OBJECT
 public:

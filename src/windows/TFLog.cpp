@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QShortcut>
+#include <QTime>
 #include <QVBoxLayout>
 
 #include "windows/DisplayText.h"
@@ -11,7 +12,7 @@ namespace vaddex::gui {
 
 TFLog::TFLog(QWidget* parent)
     : QWidget(parent, Qt::Window), WindowPosSave1(this, QStringLiteral("LogForm")) {
-    setWindowTitle("LogForm");
+    setWindowTitle("Log");
     Memo1 = new QPlainTextEdit(this);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -48,6 +49,10 @@ TFLog::TFLog(QWidget* parent)
 
 void TFLog::Append(const std::string& text) {
     Memo1->appendPlainText(DisplayText(text));
+}
+
+void TFLog::Note(const std::string& text) {
+    Memo1->appendPlainText(QTime::currentTime().toString("HH:mm:ss ") + DisplayText(text));
 }
 
 void TFLog::ShowLog() {

@@ -10,11 +10,14 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
 #include "WindowHarness.h"
+#include "app/ConnectErrorText.h"
 #include "app/HelpSystem.h"
 #include "app/ItemSortProxy.h"
 #include "app/TFZQDir.h"
@@ -223,6 +226,7 @@ private slots:
         QVERIFY(!h.window.Connected());
         QVERIFY(!h.window.Busy());
         QVERIFY(h.window.PortSelector()->isEnabled());
+        QCOMPARE(h.window.StatusPanel(1), QString());  // no server, no free memory
 
         h.fixture->Server().Start();
         h.errors.clear();
@@ -278,6 +282,7 @@ private slots:
         Harness h;
         h.window.ConnectFromCommandLine("/dev/nonexistent-port");  // a path is tried as given
         QCOMPARE(h.errors.size(), 1);
+        QVERIFY2(h.errors[0].contains("/dev/nonexistent-port"), qPrintable(h.errors[0]));
         QVERIFY(!h.window.Connected());
         h.window.ConnectFromCommandLine("COM7");  // named nothing the list holds: a beep
         QCOMPARE(h.bridge->BeepCount(), 1);
@@ -297,6 +302,61 @@ private slots:
         // Disconnecting keeps what was shown, disabled.
         QVERIFY(h.window.ListCaptions().contains("GREETING"));
         QVERIFY(!h.window.Tree()->isEnabled());
+    }
+
+    void PortsGivenOrTypedStayListed_data() {
+        QTest::addColumn<bool>("typed");
+        QTest::newRow("typed path, Enter connects") << true;
+        QTest::newRow("command-line path") << false;
+    }
+    void PortsGivenOrTypedStayListed() {
+        QFETCH(bool, typed);
+        Harness h;
+        QString port = QString::fromStdString(h.fixture->PortName());
+        QComboBox* selector = h.window.PortSelector();
+        if (typed) {
+            selector->setFocus();
+            selector->lineEdit()->selectAll();
+            QTest::keyClicks(selector->lineEdit(), port);
+            QTest::keyClick(selector->lineEdit(), Qt::Key_Return);
+        } else {
+            h.Connect();
+        }
+        QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
+        QVERIFY(h.window.Connected());
+        QCOMPARE(selector->currentText(), port);
+
+        h.window.tbtnConnectClick();  // disconnects
+        QVERIFY(!h.window.Connected());
+        // The session's server and free memory went with it.
+        QCOMPARE(h.window.StatusPanel(1), QString());
+        QCOMPARE(h.window.StatusPanel(0), QString(kDisconnectedText));
+        selector->setCurrentIndex(0);
+        h.window.RefreshPortList();
+        QVERIFY(selector->findText(port) > 0);
+        QCOMPARE(selector->count(), selector->findText(port) + 1);  // listed once
+    }
+
+    void ConnectErrorsCarryTheReason_data() {
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("hint");
+        QTest::newRow("permission denied adds the dialout hint")
+            << "Error (The Vaddex is unable to open communications to: /dev/ttyS0: "
+               "Permission denied)"
+            << true;
+        QTest::newRow("the system's own wording of it too")
+            << QString("cannot open /dev/ttyUSB0: ") + std::strerror(EACCES) << true;
+        QTest::newRow("a silent port keeps its reason alone")
+            << "Error (no calculator answered on /dev/pts/9)" << false;
+        QTest::newRow("a missing device keeps its reason alone")
+            << "Error (/dev/ttyUSB3: No such file or directory)" << false;
+    }
+    void ConnectErrorsCarryTheReason() {
+        QFETCH(QString, reason);
+        QFETCH(bool, hint);
+        QString text = QString::fromStdString(ConnectErrorText(reason.toStdString()));
+        QVERIFY(text.startsWith(reason));
+        QCOMPARE(text.contains("sudo usermod -aG dialout $USER"), hint);
     }
 
     void UnusableSettingsAreLoggedAndHintsMarkedOnce() {

@@ -288,6 +288,9 @@ private slots:
         QVERIFY(viewer->isVisible());
         QVERIFY(!viewer->Picture().isNull());
         QVERIFY(!h.window.Busy());
+        // Nothing is captured any more, and the session the capture ended is gone.
+        QCOMPARE(h.window.StatusPanel(0), QString(kDisconnectedText));
+        QCOMPARE(h.window.StatusPanel(1), QString());
     }
 
 private:
