@@ -21,6 +21,7 @@
 #include "cli/ConsoleUiBridge.h"
 #include "cli/HelpText.h"
 #include "cli/InterruptWatcher.h"
+#include "cli/StandardOutput.h"
 #include "cli/UsbRule.h"
 #include "frontend/BuiltInCalculator.h"
 #include "frontend/StoredSettings.h"
@@ -33,6 +34,7 @@
 #include "util/Errors.h"
 #include "util/ReplacingWriter.h"
 #include "util/Ticks.h"
+#include "util/VersionText.h"
 
 namespace vaddex::cli {
 namespace {
@@ -159,7 +161,7 @@ using CommandRunner = std::function<int(const CliOptions&)>;
 
 int RunSession(const CliOptions& options, const CommandRunner& run);
 
-int RunCommand(const CliOptions& options, const StoredSettings& stored) {
+int RunCommand(const CliOptions& options, const StoredSettings& stored, StandardOutput& output) {
     std::unique_ptr<TraceFile> trace;
     if (!options.tracePath.empty()) {
         trace = std::make_unique<TraceFile>(options.tracePath);
@@ -212,7 +214,17 @@ int RunCommand(const CliOptions& options, const StoredSettings& stored) {
         CliCommands cli(commandOptions, stored.border, commands, ui, calculator.get(), std::cout);
         cli.ShareConnection(connection);
         ScopeExit endOutput([&ui] { ui.EndOutput(); });
-        return cli.Run();
+        int status = CliCommands::kFailed;
+        try {
+            status = cli.Run();
+        } catch (...) {
+            // The command's own failure is the one to report; a lost output of it is not
+            // left to be blamed on the next command.
+            output.TakeFailure();
+            throw;
+        }
+        output.Check();
+        return status;
     };
     return IsSession(options) ? RunSession(options, run) : run(options);
 }
@@ -317,26 +329,25 @@ int RunSession(const CliOptions& options, const CommandRunner& run) {
     return firstFailure;
 }
 
-int RunCliCommand(const std::vector<std::string>& arguments) {
+int RunCliCommand(const std::vector<std::string>& arguments, StandardOutput& output) {
     CliOptions options;
     try {
         options = ParseCliArguments(arguments);
-        if (options.help) {
-            std::cout << HelpText();
-            return CliCommands::kSuccess;
-        }
-        if (options.version) {
-            std::cout << kProgram << ' ' << VADDEX_VERSION << '\n';
-            return CliCommands::kSuccess;
-        }
-        if (options.command == "usb-rule") {
-            std::cout << UsbRuleText(options.arguments[0]);
+        if (options.help || options.version || options.command == "usb-rule") {
+            if (options.help) {
+                std::cout << HelpText();
+            } else if (options.version) {
+                std::cout << VersionNotice(kProgram, VADDEX_VERSION);
+            } else {
+                std::cout << UsbRuleText(options.arguments[0]);
+            }
+            output.Check();
             return CliCommands::kSuccess;
         }
         if (!IsSession(options)) {
             CheckCommandArguments(options);
         }
-        return RunCommand(options, frontend::ReadStoredSettings());
+        return RunCommand(options, frontend::ReadStoredSettings(), output);
     } catch (const std::exception&) {
         return FailureStatus(std::current_exception(), true);
     }
@@ -345,7 +356,13 @@ int RunCliCommand(const std::vector<std::string>& arguments) {
 }  // namespace
 
 int RunCli(const std::vector<std::string>& arguments) {
-    int status = RunCliCommand(arguments);
+    StandardOutput output;
+    int status = RunCliCommand(arguments, output);
+    // Some file systems report a lost write only when the file is closed.
+    if (std::string reason = output.Close(); !reason.empty() && status == CliCommands::kSuccess) {
+        PrintError("standard output: " + reason);
+        status = CliCommands::kFailed;
+    }
     if (int signal = gEndSignal.load(); signal != 0) {
         PrintError("ended by signal " + std::to_string(signal));
         return kSignalStatusBase + signal;
