@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -129,7 +131,8 @@ std::string ChoosePort(const CliOptions& options, const StoredSettings& stored, 
 // Trace lines with the milliseconds since the start, into a file.
 class TraceFile {
 public:
-    explicit TraceFile(const std::string& path) : file_(path, std::ios::out | std::ios::trunc) {
+    explicit TraceFile(const std::string& path)
+        : file_(path, std::ios::out | std::ios::trunc), path_(path) {
         if (!file_) {
             throw CommandFailed("cannot write the trace file " + path);
         }
@@ -137,11 +140,27 @@ public:
         sink_.emplace([this](std::string_view text) {
             std::lock_guard<std::mutex> lock(mutex_);
             file_ << '[' << TickMs() - start_ << "] " << text << '\n' << std::flush;
+            if (!file_ && failure_ == 0) {
+                failure_ = errno != 0 ? errno : EIO;
+            }
         });
+    }
+
+    // A trace asked for and lost fails the command: throws CommandFailed with the reason.
+    void Check() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (failure_ == 0 && !file_.flush()) {
+            failure_ = errno != 0 ? errno : EIO;
+        }
+        if (failure_ != 0) {
+            throw CommandFailed("the trace file " + path_ + ": " + std::strerror(failure_));
+        }
     }
 
 private:
     std::ofstream file_;
+    std::string path_;
+    int failure_ = 0;  // errno of the first write that failed
     std::mutex mutex_;
     std::int64_t start_ = 0;
     std::optional<ScopedTraceSink> sink_;
@@ -226,7 +245,11 @@ int RunCommand(const CliOptions& options, const StoredSettings& stored, Standard
         output.Check();
         return status;
     };
-    return IsSession(options) ? RunSession(options, run) : run(options);
+    int status = IsSession(options) ? RunSession(options, run) : run(options);
+    if (trace) {
+        trace->Check();
+    }
+    return status;
 }
 
 void PrintError(const std::string& text) {

@@ -111,7 +111,12 @@ INSTANTIATE_TEST_SUITE_P(
                       OutputCase{"NamedFileOnAFullDevice",
                                  Target::Pipe,
                                  {"get", "GREETING", "/dev/full"},
-                                 "/dev/full: No space left on device"}),
+                                 "/dev/full: No space left on device"},
+                      OutputCase{
+                          "TraceOnAFullDevice",
+                          Target::Pipe,
+                          {"--trace", "/dev/full", "ls"},
+                          "vaddex-cli: the trace file /dev/full: No space left on device\n"}),
     [](const ::testing::TestParamInfo<OutputCase>& info) { return info.param.name; });
 
 TEST(CliGetReportTest, BytesWrittenThroughALinkToADevice) {
