@@ -59,6 +59,10 @@ add_custom_target(vaddex_install_files ALL
 set(CPACK_PACKAGE_NAME vaddex)
 set(CPACK_PACKAGE_VENDOR "The Vaddex developers")
 set(CPACK_PACKAGE_CONTACT "The Vaddex developers <vaddex@users.noreply.invalid>")
+# Whoever builds the package maintains it; the default's address is a placeholder to replace.
+set(VADDEX_PACKAGE_MAINTAINER "Vaddex developers <packager@vaddex.invalid>"
+    CACHE STRING "The Debian package's maintainer, as \"Name <address>\"")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VADDEX_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "link a PC to a ZQ K7 or K8 graphing calculator")
 set(CPACK_PACKAGE_DESCRIPTION
     "Vaddex talks to a ZQ K7 or K8 graphing calculator over a serial line or, for

@@ -5,6 +5,7 @@
 # Usage: scripts/check-install.sh [BUILD_DIR]   (default build/release, already built)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source_dir=$(pwd)
 build=$(realpath "${1:-build/release}")
 
 scratch=$(mktemp -d)
@@ -73,6 +74,25 @@ for page in vaddex vaddex-cli zqsim; do
     check "man $page" man_page_clean "$prefix/share/man/man1/$page.1.gz"
 done
 
+echo "== licence"
+licence_line='License GPL-3.0-or-later: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.'
+for program in vaddex vaddex-cli zqsim; do
+    check "$program --version states the licence" \
+        bash -c "'$prefix/bin/$program' --version | grep -qxF '$licence_line'"
+done
+check "metainfo names the project's licence" grep -qF '<project_license>GPL-3.0-or-later</project_license>' \
+    "$prefix/share/metainfo/org.vaddex.Vaddex.metainfo.xml"
+copyright_states_licence() {
+    local file=$prefix/share/doc/vaddex/copyright
+    grep -qx 'License: GPL-3.0-or-later' "$file" &&
+        grep -qF 'SPDX-License-Identifier: GPL-3.0-or-later' "$file" &&
+        grep -qF '/usr/share/common-licenses/GPL-3' "$file"
+}
+check "the copyright file states the licence" copyright_states_licence
+if [ -f /usr/share/common-licenses/GPL-3 ]; then
+    check "COPYING holds the GPL version 3" cmp "$source_dir/COPYING" /usr/share/common-licenses/GPL-3
+fi
+
 echo "== bash completion"
 complete_words() {  # complete_words WORD...: what the completion offers for the last word
     bash --norc --noprofile -c '
@@ -113,6 +133,12 @@ package_holds_everything() {
     done
 }
 check "the package holds programs, data, desktop files, manual pages" package_holds_everything
+maintainer_is_the_packagers() {
+    local expected
+    expected=$(sed -n 's/^VADDEX_PACKAGE_MAINTAINER:STRING=//p' "$build/CMakeCache.txt")
+    [ -n "$expected" ] && [ "$(dpkg-deb -f "$deb" Maintainer)" = "$expected" ]
+}
+check "the package's maintainer is VADDEX_PACKAGE_MAINTAINER" maintainer_is_the_packagers
 check "dependencies come from the libraries used" bash -c "dpkg-deb -f '$deb' Depends | grep libserialport0"
 if [ "$(id -u)" -ne 0 ]; then
     echo "skip dpkg -i / dpkg -r: not root"

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (early.version) {
-        std::printf("vaddex %s\n", vaddex::VersionText().c_str());
+        std::fputs(vaddex::VersionNotice("vaddex", vaddex::VersionText()).c_str(), stdout);
         return 0;
     }
     QApplication app(argc, argv);

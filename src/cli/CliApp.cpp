@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -21,6 +23,7 @@
 #include "cli/ConsoleUiBridge.h"
 #include "cli/HelpText.h"
 #include "cli/InterruptWatcher.h"
+#include "cli/StandardOutput.h"
 #include "cli/UsbRule.h"
 #include "frontend/BuiltInCalculator.h"
 #include "frontend/StoredSettings.h"
@@ -33,6 +36,7 @@
 #include "util/Errors.h"
 #include "util/ReplacingWriter.h"
 #include "util/Ticks.h"
+#include "util/VersionText.h"
 
 namespace vaddex::cli {
 namespace {
@@ -127,7 +131,8 @@ std::string ChoosePort(const CliOptions& options, const StoredSettings& stored, 
 // Trace lines with the milliseconds since the start, into a file.
 class TraceFile {
 public:
-    explicit TraceFile(const std::string& path) : file_(path, std::ios::out | std::ios::trunc) {
+    explicit TraceFile(const std::string& path)
+        : file_(path, std::ios::out | std::ios::trunc), path_(path) {
         if (!file_) {
             throw CommandFailed("cannot write the trace file " + path);
         }
@@ -135,11 +140,27 @@ public:
         sink_.emplace([this](std::string_view text) {
             std::lock_guard<std::mutex> lock(mutex_);
             file_ << '[' << TickMs() - start_ << "] " << text << '\n' << std::flush;
+            if (!file_ && failure_ == 0) {
+                failure_ = errno != 0 ? errno : EIO;
+            }
         });
+    }
+
+    // A trace asked for and lost fails the command: throws CommandFailed with the reason.
+    void Check() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (failure_ == 0 && !file_.flush()) {
+            failure_ = errno != 0 ? errno : EIO;
+        }
+        if (failure_ != 0) {
+            throw CommandFailed("the trace file " + path_ + ": " + std::strerror(failure_));
+        }
     }
 
 private:
     std::ofstream file_;
+    std::string path_;
+    int failure_ = 0;  // errno of the first write that failed
     std::mutex mutex_;
     std::int64_t start_ = 0;
     std::optional<ScopedTraceSink> sink_;
@@ -159,7 +180,7 @@ using CommandRunner = std::function<int(const CliOptions&)>;
 
 int RunSession(const CliOptions& options, const CommandRunner& run);
 
-int RunCommand(const CliOptions& options, const StoredSettings& stored) {
+int RunCommand(const CliOptions& options, const StoredSettings& stored, StandardOutput& output) {
     std::unique_ptr<TraceFile> trace;
     if (!options.tracePath.empty()) {
         trace = std::make_unique<TraceFile>(options.tracePath);
@@ -212,9 +233,23 @@ int RunCommand(const CliOptions& options, const StoredSettings& stored) {
         CliCommands cli(commandOptions, stored.border, commands, ui, calculator.get(), std::cout);
         cli.ShareConnection(connection);
         ScopeExit endOutput([&ui] { ui.EndOutput(); });
-        return cli.Run();
+        int status = CliCommands::kFailed;
+        try {
+            status = cli.Run();
+        } catch (...) {
+            // The command's own failure is the one to report; a lost output of it is not
+            // left to be blamed on the next command.
+            output.TakeFailure();
+            throw;
+        }
+        output.Check();
+        return status;
     };
-    return IsSession(options) ? RunSession(options, run) : run(options);
+    int status = IsSession(options) ? RunSession(options, run) : run(options);
+    if (trace) {
+        trace->Check();
+    }
+    return status;
 }
 
 void PrintError(const std::string& text) {
@@ -317,26 +352,25 @@ int RunSession(const CliOptions& options, const CommandRunner& run) {
     return firstFailure;
 }
 
-int RunCliCommand(const std::vector<std::string>& arguments) {
+int RunCliCommand(const std::vector<std::string>& arguments, StandardOutput& output) {
     CliOptions options;
     try {
         options = ParseCliArguments(arguments);
-        if (options.help) {
-            std::cout << HelpText();
-            return CliCommands::kSuccess;
-        }
-        if (options.version) {
-            std::cout << kProgram << ' ' << VADDEX_VERSION << '\n';
-            return CliCommands::kSuccess;
-        }
-        if (options.command == "usb-rule") {
-            std::cout << UsbRuleText(options.arguments[0]);
+        if (options.help || options.version || options.command == "usb-rule") {
+            if (options.help) {
+                std::cout << HelpText();
+            } else if (options.version) {
+                std::cout << VersionNotice(kProgram, VADDEX_VERSION);
+            } else {
+                std::cout << UsbRuleText(options.arguments[0]);
+            }
+            output.Check();
             return CliCommands::kSuccess;
         }
         if (!IsSession(options)) {
             CheckCommandArguments(options);
         }
-        return RunCommand(options, frontend::ReadStoredSettings());
+        return RunCommand(options, frontend::ReadStoredSettings(), output);
     } catch (const std::exception&) {
         return FailureStatus(std::current_exception(), true);
     }
@@ -345,7 +379,13 @@ int RunCliCommand(const std::vector<std::string>& arguments) {
 }  // namespace
 
 int RunCli(const std::vector<std::string>& arguments) {
-    int status = RunCliCommand(arguments);
+    StandardOutput output;
+    int status = RunCliCommand(arguments, output);
+    // Some file systems report a lost write only when the file is closed.
+    if (std::string reason = output.Close(); !reason.empty() && status == CliCommands::kSuccess) {
+        PrintError("standard output: " + reason);
+        status = CliCommands::kFailed;
+    }
     if (int signal = gEndSignal.load(); signal != 0) {
         PrintError("ended by signal " + std::to_string(signal));
         return kSignalStatusBase + signal;

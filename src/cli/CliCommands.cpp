@@ -323,15 +323,7 @@ int CliCommands::Get() {
     }
     ui_.SetTransferLabel(item->Name);
     if (options_.arguments.size() == 2 && options_.arguments[1] == kStandardOutput) {
-        // Fetched whole into a private file first, so that a failed get writes nothing.
-        ScratchFolder folder("get");
-        std::string path = folder.Path() + "object";
-        FetchOrFail(*item, path);
-        std::string object;
-        if (!ReadWholeFile(path, object)) {
-            throw CommandFailed(name + ": nothing was received");
-        }
-        out_ << object << std::flush;
+        out_ << FetchWhole(*item) << std::flush;
         return kSuccess;
     }
     std::string path = options_.arguments.size() == 2 ? options_.arguments[1] : "";
@@ -341,10 +333,30 @@ int CliCommands::Get() {
         }
         path += SessionCommands::FileNameForItem(item->Name) + commands_.ObjectExtension();
     }
+    if (FileExists(path) && !IsRegularFile(path)) {
+        // A device or FIFO (perhaps behind a link) keeps no size to read back afterwards.
+        std::string object = FetchWhole(*item);
+        WriteUserFile(path, object);
+        ui_.SetTransferLabel("");
+        out_ << "Wrote " << path << " (" << object.size() << " bytes)\n";
+        return kSuccess;
+    }
     FetchOrFail(*item, path);
     ui_.SetTransferLabel("");
     out_ << "Wrote " << path << " (" << FileSizeText(path) << ")\n";
     return kSuccess;
+}
+
+std::string CliCommands::FetchWhole(const TXPObject& item) {
+    // Fetched whole into a private file first, so that a failed get writes nothing.
+    ScratchFolder folder("get");
+    std::string path = folder.Path() + "object";
+    FetchOrFail(item, path);
+    std::string object;
+    if (!ReadWholeFile(path, object)) {
+        throw CommandFailed(item.Name + ": nothing was received");
+    }
+    return object;
 }
 
 void CliCommands::FetchOrFail(const TXPObject& item, const std::string& path) {

@@ -71,6 +71,8 @@ private:
     // Gets the item into path; a failed get is a CommandFailed saying so (or the user's
     // cancel).
     void FetchOrFail(const TXPObject& item, const std::string& path);
+    // Gets the item whole into memory, as FetchOrFail does into a file.
+    std::string FetchWhole(const TXPObject& item);
     // Reads the tree again after a change, to tell whether it took effect.
     void Reread();
 

@@ -33,6 +33,10 @@ bool WriteAll(int fd, std::string_view data) {
             }
             return false;
         }
+        if (n == 0) {
+            errno = ENOSPC;  // a write that takes nothing would repeat for ever
+            return false;
+        }
         done += static_cast<std::size_t>(n);
     }
     return true;
@@ -166,7 +170,11 @@ bool ReplacingWriter::WriteDevice(const std::string& target, std::string_view da
     int flags = ::fcntl(fd, F_GETFL);
     bool ok = flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 && WriteAll(fd, data);
     int code = errno;
-    ::close(fd);
+    // A device may report a lost write only when it is closed.
+    if (::close(fd) != 0 && ok && errno != EINTR) {
+        ok = false;
+        code = errno;
+    }
     return ok || Fail(code);
 }
 

@@ -8,4 +8,11 @@ namespace vaddex {
 // carries no version.
 std::string VersionText();
 
+// The licence in one line, as the About window and every --version show it.
+std::string LicenceText();
+
+// What --version prints: "<program> <version>", the licence, and that there is no warranty;
+// one line each.
+std::string VersionNotice(const std::string& program, const std::string& version);
+
 }  // namespace vaddex

@@ -54,6 +54,26 @@ CliResult CliHarness::Run(const std::vector<std::string>& arguments) const {
     return result;
 }
 
+CliResult CliHarness::RunWithOutput(const std::vector<std::string>& arguments, int output) const {
+    ChildOptions options;
+    if (output == kClosedOutput) {
+        options.argv = {"/bin/sh", "-c", "exec \"$0\" \"$@\" >&-"};
+    } else {
+        options.output = output;
+    }
+    options.argv.push_back(VADDEX_CLI_PATH);
+    options.argv.insert(options.argv.end(), arguments.begin(), arguments.end());
+    options.environment = environment_;
+    options.folder = Work();
+    ChildProcess child(options);
+    child.CloseInput();
+    CliResult result;
+    result.status = child.Wait(kRunTimeoutMs);
+    result.out = child.Out();
+    result.err = child.Err();
+    return result;
+}
+
 QJsonDocument ParseJson(const std::string& text) {
     QJsonParseError error{};
     QJsonDocument document = QJsonDocument::fromJson(

@@ -36,6 +36,11 @@ public:
     void SetEnvironment(const std::string& name, const std::string& value);
 
     CliResult Run(const std::vector<std::string>& arguments) const;
+    // Runs it with standard output on `output` (the test closes its own copy afterwards), or
+    // with standard output closed when `output` is kClosedOutput; `out` of the result is
+    // then empty.
+    static constexpr int kClosedOutput = -2;
+    CliResult RunWithOutput(const std::vector<std::string>& arguments, int output) const;
     // Starts it; `input` as in ChildOptions.
     std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& arguments,
                                         int input = -1) const;

@@ -281,7 +281,13 @@ TEST_F(CliSimTest, HelpDocumentsEveryCommandAndOption) {
                              "shell"}) {
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
     }
-    EXPECT_EQ(cli_.Run({"--version"}).out, "vaddex-cli 0.1.0\n");
+    std::string version = cli_.Run({"--version"}).out;
+    EXPECT_EQ(
+        version.rfind("vaddex-cli 0.1.0\nLicense GPL-3.0-or-later: GNU GPL version 3 or later "
+                      "<https://gnu.org/licenses/gpl.html>.\n",
+                      0),
+        0u)
+        << version;
     EXPECT_EQ(help.out.find("below"), help.out.find("below it")) << "no window to point at";
     EXPECT_EQ(help.out.find("window"), std::string::npos);
 }

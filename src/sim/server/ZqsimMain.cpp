@@ -16,6 +16,7 @@
 #include "sim/server/SimServer.h"
 #include "sim/server/WakePipe.h"
 #include "sim/server/ZqsimOptions.h"
+#include "util/VersionText.h"
 
 namespace {
 
@@ -87,7 +88,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.version) {
-        std::cout << "zqsim " << VADDEX_VERSION << '\n';
+        std::cout << vaddex::VersionNotice("zqsim", VADDEX_VERSION);
         return 0;
     }
     std::ofstream traceFile;
