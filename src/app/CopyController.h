@@ -11,14 +11,11 @@
 
 #include "app/WindowRules.h"
 #include "shell/DesktopFileFolder.h"
+#include "shell/ItemRef.h"
 
 class QAbstractItemView;
 class QMouseEvent;
 class QWidget;
-
-namespace vaddex {
-class TXPObject;
-}
 
 namespace vaddex::gui {
 
@@ -69,12 +66,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    std::vector<const TXPObject*> SelectedItems(Pane pane) const;
-    bool CopyFrom(Pane pane);
-    // The paths of the selected items, fetched in full; raises "Canceled by user" on a failed
-    // get, except for a drop, which goes on with the files complete so far.
-    std::vector<std::string> FetchFrom(Pane pane, DesktopItemFetcher& fetcher, bool forDrop) const;
+    // The paths of the items, fetched in full from the directory that holds them; raises
+    // "Canceled by user" on a failed get, except for a drop, which goes on with the files
+    // complete so far.
+    std::vector<std::string> FetchFrom(const std::vector<ItemRef>& items,
+                                       DesktopItemFetcher& fetcher, bool forDrop) const;
     void PutBatch(const std::vector<std::string>& files);
+    // After the refresh that follows a put: a file that went but left no variable of its name
+    // (a text the calculator could not read as one object) is reported.
+    void CheckPutArrived(bool listed);
     void AttachTargets();
     void DetachTargets();
     bool PaneMouseEvent(QObject* viewport, QMouseEvent* mouse);
@@ -93,6 +93,9 @@ private:
     std::optional<QPoint> pressPoint_;
     bool dragStarted_ = false;
     QPersistentModelIndex dropHighlight_;
+    // What the last put sent and where, until the refresh after it.
+    std::string putDirectory_;
+    std::vector<std::string> putFiles_;
 };
 
 }  // namespace vaddex::gui

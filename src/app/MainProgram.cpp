@@ -91,12 +91,22 @@ void MainProgram::InstallCommands() {
     try {
         copy_ = new CopyController(window_, DesktopFileFolder());
     } catch (const std::exception& e) {
-        // Without a private folder nothing can be handed to the desktop: copying stays off.
-        bridge_.LogWindow().Append(e.what());
+        // Without a private folder nothing can be handed to the desktop: only the commands
+        // that hand files to it stay off, and the user hears why once the window shows.
+        std::string reason = e.what();
+        bridge_.LogWindow().Append(reason);
+        for (Command command : {Command::Copy, Command::CopyAsText, Command::Cut,
+                                Command::EditAsText, Command::Paste}) {
+            window_.SetUnavailableReason(command, "no folder for desktop files");
+        }
+        QTimer::singleShot(0, &window_, [this, reason] {
+            window_.ShowError(
+                "Copy, Cut, Paste, Edit as Text and dragging items are off: the "
+                "private folder for desktop files could not be made.\r\n" +
+                reason);
+        });
     }
-    if (copy_ != nullptr) {
-        items_ = new ItemCommands(window_, *copy_);
-    }
+    items_ = new ItemCommands(window_, copy_);
 }
 
 void MainProgram::CancelRunning() {
