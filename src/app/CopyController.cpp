@@ -32,10 +32,12 @@ bool MovedBeyond(QPoint from, QPoint to, int distance) {
 
 }  // namespace
 
-CopyController::CopyController(TFZQDir& window, DesktopFileFolder folder)
+CopyController::CopyController(TFZQDir& window, std::optional<DesktopFileFolder> folder)
     : QObject(&window), window_(window), folder_(std::move(folder)) {
     // Batches older than a day are left from earlier runs; a clipboard may still offer some.
-    folder_.RemoveOlderThan(DesktopFileFolder::kKeepFor, FileListMime::ClipboardFiles());
+    if (folder_) {
+        folder_->RemoveOlderThan(DesktopFileFolder::kKeepFor, FileListMime::ClipboardFiles());
+    }
     listSource_ = new TFileSource(this);
     treeSource_ = new TFileSource(this);
     listTarget_ = new TFileTarget(this);
@@ -61,8 +63,10 @@ CopyController::CopyController(TFZQDir& window, DesktopFileFolder folder)
     for (QAbstractItemView* view : panes) {
         view->viewport()->installEventFilter(this);
     }
-    window_.SetCommandHandler(Command::Copy, [this] { Copy(); });
-    window_.SetCommandHandler(Command::CopyAsText, [this] { CopyAsText(); });
+    if (folder_) {
+        window_.SetCommandHandler(Command::Copy, [this] { Copy(); });
+        window_.SetCommandHandler(Command::CopyAsText, [this] { CopyAsText(); });
+    }
     window_.SetCommandHandler(Command::Paste, [this] { Paste(); });
 }
 
@@ -104,12 +108,12 @@ bool CopyController::Copy() {
     lastCopiedFile_.clear();
     Pane pane = window_.ActivePane();
     std::vector<ItemRef> items = window_.Selection(pane);
-    if (items.empty()) {
+    if (items.empty() || !folder_) {
         return false;
     }
     bool copied = false;
     window_.Guarded([&] {
-        DesktopItemFetcher fetcher(window_.Commands(), folder_);
+        DesktopItemFetcher fetcher(window_.Commands(), *folder_);
         fetcher.Announce(items);
         std::vector<std::string> files = FetchFrom(items, fetcher, false);
         TFileSource* source = pane == Pane::Tree ? treeSource_ : listSource_;
@@ -238,11 +242,11 @@ void CopyController::ClearDropHighlight() {
 
 TFileSource* CopyController::PrepareDrag(Pane pane) {
     std::vector<ItemRef> items = window_.Selection(pane);
-    if (items.empty()) {
+    if (items.empty() || !folder_) {
         return nullptr;
     }
     TFileSource* source = pane == Pane::Tree ? treeSource_ : listSource_;
-    auto fetcher = std::make_shared<DesktopItemFetcher>(window_.Commands(), folder_);
+    auto fetcher = std::make_shared<DesktopItemFetcher>(window_.Commands(), *folder_);
     try {
         source->Files = fetcher->Announce(items);
     } catch (const std::exception& e) {

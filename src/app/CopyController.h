@@ -32,7 +32,9 @@ class CopyController : public QObject {
 public:
     // Installs the Copy, Copy as Text File and Paste commands on the window and attaches the
     // drop targets. Desktop files older than a day left by earlier runs are removed here.
-    CopyController(TFZQDir& window, DesktopFileFolder folder = DesktopFileFolder());
+    // Without a folder nothing can be handed to the desktop: Copy and drags stay off, while
+    // Paste and drops, which only read the desktop's files, still work.
+    CopyController(TFZQDir& window, std::optional<DesktopFileFolder> folder);
     ~CopyController() override;
 
     // Gets the items selected in the active pane into a new desktop batch and puts the files
@@ -60,7 +62,8 @@ public:
     // Runs the platform's drag of the source from the pane; blocks until it ends.
     std::function<void(TFileSource& source, QWidget* from)> runDrag;
 
-    const DesktopFileFolder& Folder() const { return folder_; }
+    // Whether items can be handed to the desktop (Copy, Cut, drags, Edit as Text).
+    bool CanCopy() const { return folder_.has_value(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -82,7 +85,7 @@ private:
     void ClearDropHighlight();
 
     TFZQDir& window_;
-    DesktopFileFolder folder_;
+    std::optional<DesktopFileFolder> folder_;
     TFileSource* listSource_ = nullptr;
     TFileSource* treeSource_ = nullptr;
     TFileTarget* listTarget_ = nullptr;   // the details view

@@ -61,7 +61,7 @@ ItemCommands::ItemCommands(TFZQDir& window, CopyController* copy)
 
     window_.SetCommandHandler(Command::NewFolder, [this] { mnuNewFolderClick(); });
     window_.SetCommandHandler(Command::Delete, [this] { DeleteSelected(); });
-    if (copy_ != nullptr) {
+    if (copy_ != nullptr && copy_->CanCopy()) {
         window_.SetCommandHandler(Command::Cut, [this] { mnuCutClick(); });
     }
     window_.SetCommandHandler(Command::Properties, [this] { mnuPropertyClick(); });

@@ -24,7 +24,7 @@ class ItemCommands : public QObject {
     Q_OBJECT
 public:
     // Installs the commands on the window; `copy` serves Cut and Edit as Text, which stay off
-    // without it (no folder for desktop files could be made).
+    // when it cannot copy (no folder for desktop files could be made).
     ItemCommands(TFZQDir& window, CopyController* copy);
     ~ItemCommands() override;
 

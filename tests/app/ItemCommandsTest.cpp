@@ -12,6 +12,7 @@
 #include "session/SessionCommands.h"
 #include "support/TempDir.h"
 #include "util/FileIo.h"
+#include "windows/ExternalEditor.h"
 #include "windows/TFEditWatch.h"
 
 using namespace vaddex;
@@ -151,6 +152,27 @@ private slots:
         QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
     }
 
+    void KnownEditorsAreToldToWait_data() {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("gedit waits with --wait") << "gedit" << QStringList{"--wait"};
+        QTest::newRow("gvim stays in the foreground") << "/usr/bin/gvim" << QStringList{"-f"};
+        QTest::newRow("an option already given is not repeated")
+            << "subl -w -n" << QStringList{"-w", "-n"};
+        QTest::newRow("the user's own options follow")
+            << "code --new-window" << QStringList{"--wait", "--new-window"};
+        QTest::newRow("an editor not known is run as given")
+            << "\"/opt/my editor/ed\" -x" << QStringList{"-x"};
+    }
+
+    void KnownEditorsAreToldToWait() {
+        QFETCH(QString, setting);
+        QFETCH(QStringList, arguments);
+        ExternalEditor editor = ExternalEditor::Resolve(setting, QProcessEnvironment());
+        QCOMPARE(editor.arguments, arguments);
+        QCOMPARE(editor.commandLine, setting);
+    }
+
     void NoDesktopFolderKeepsTheOtherCommands() {
         // A folder others may read is refused as the place for desktop files.
         vaddex::test::TempDir temp;
@@ -175,6 +197,9 @@ private slots:
             QVERIFY(!program.Window().Action("mnuNewFolder")->statusTip().contains("not avail"));
             QVERIFY(!program.Window().Action("mnuDelete")->statusTip().contains("not avail"));
             QVERIFY(!program.Window().Action("mnuEval")->statusTip().contains("not avail"));
+            // Paste only reads the desktop's files.
+            QString paste = program.Window().Action("mnuPaste")->statusTip();
+            QVERIFY(!paste.contains("not avail") && !paste.contains("no folder"));
         }
         kept.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", kept.c_str(), 1);
     }
