@@ -5,6 +5,7 @@
 #include <QStackedWidget>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <algorithm>
 #include <exception>
 
 #include "app/TFZQDir.h"
@@ -31,10 +32,12 @@ bool MovedBeyond(QPoint from, QPoint to, int distance) {
 
 }  // namespace
 
-CopyController::CopyController(TFZQDir& window, DesktopFileFolder folder)
+CopyController::CopyController(TFZQDir& window, std::optional<DesktopFileFolder> folder)
     : QObject(&window), window_(window), folder_(std::move(folder)) {
     // Batches older than a day are left from earlier runs; a clipboard may still offer some.
-    folder_.RemoveOlderThan(DesktopFileFolder::kKeepFor, FileListMime::ClipboardFiles());
+    if (folder_) {
+        folder_->RemoveOlderThan(DesktopFileFolder::kKeepFor, FileListMime::ClipboardFiles());
+    }
     listSource_ = new TFileSource(this);
     treeSource_ = new TFileSource(this);
     listTarget_ = new TFileTarget(this);
@@ -53,23 +56,26 @@ CopyController::CopyController(TFZQDir& window, DesktopFileFolder folder)
         FileTargetTreeDrop(treeTarget_->DroppedFiles, point);
     };
     runDrag = [](TFileSource& source, QWidget* from) { source.StartDrag(from); };
+    connect(&window_, &TFZQDir::RereadDone, this, &CopyController::CheckPutArrived);
     AttachTargets();
-    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(window_.details_),
-                                    static_cast<QAbstractItemView*>(window_.icons_),
-                                    static_cast<QAbstractItemView*>(window_.tree_)}) {
+    QList<QAbstractItemView*> panes = window_.ListViews();
+    panes << window_.Tree();
+    for (QAbstractItemView* view : panes) {
         view->viewport()->installEventFilter(this);
     }
-    window_.SetCommandHandler(Command::Copy, [this] { Copy(); });
-    window_.SetCommandHandler(Command::CopyAsText, [this] { CopyAsText(); });
+    if (folder_) {
+        window_.SetCommandHandler(Command::Copy, [this] { Copy(); });
+        window_.SetCommandHandler(Command::CopyAsText, [this] { CopyAsText(); });
+    }
     window_.SetCommandHandler(Command::Paste, [this] { Paste(); });
 }
 
 CopyController::~CopyController() = default;
 
 void CopyController::AttachTargets() {
-    listTarget_->Attach(window_.details_);
-    iconsTarget_->Attach(window_.icons_);
-    treeTarget_->Attach(window_.tree_);
+    listTarget_->Attach(window_.ListViews().value(0));
+    iconsTarget_->Attach(window_.ListViews().value(1));
+    treeTarget_->Attach(window_.Tree());
 }
 
 void CopyController::DetachTargets() {
@@ -82,34 +88,16 @@ bool CopyController::PanesAcceptDrops() const {
     return listTarget_->Attached() != nullptr && treeTarget_->Attached() != nullptr;
 }
 
-std::vector<const TXPObject*> CopyController::SelectedItems(Pane pane) const {
-    std::vector<const TXPObject*> items;
-    if (pane == Pane::List) {
-        for (int row : window_.SelectedRows()) {
-            if (const TXPObject* item = window_.RowItem(row)) {
-                items.push_back(item);
-            }
-        }
-    } else if (pane == Pane::Tree) {
-        QTreeWidgetItem* node = window_.tree_->currentItem();
-        if (node != nullptr && node->isSelected() && TFZQDir::NodeItem(node) != nullptr) {
-            items.push_back(TFZQDir::NodeItem(node));
-        }
-    }
-    return items;
-}
-
-std::vector<std::string> CopyController::FetchFrom(Pane pane, DesktopItemFetcher& fetcher,
+std::vector<std::string> CopyController::FetchFrom(const std::vector<ItemRef>& items,
+                                                   DesktopItemFetcher& fetcher,
                                                    bool forDrop) const {
     SessionCommands& commands = window_.Commands();
     // A directory of the tree is got from the directory that holds it, where the list shows
     // it as a row; the window's own directory is put back afterwards.
     std::string shown = commands.CurrentPath;
     ScopeExit restore([&] { commands.CurrentPath = shown; });
-    const TXPObject* node =
-        pane == Pane::Tree ? window_.NodeItem(window_.tree_->currentItem()) : nullptr;
-    if (node != nullptr && node->Parent != nullptr) {
-        commands.CurrentPath = node->Parent->GetPath();
+    if (!items.empty() && !items.front().IsRoot()) {
+        commands.CurrentPath = items.front().DirectoryPath();
     }
     return forDrop ? fetcher.FetchForDrop() : fetcher.FetchAll();
 }
@@ -119,15 +107,15 @@ std::vector<std::string> CopyController::FetchFrom(Pane pane, DesktopItemFetcher
 bool CopyController::Copy() {
     lastCopiedFile_.clear();
     Pane pane = window_.ActivePane();
-    std::vector<const TXPObject*> items = SelectedItems(pane);
-    if (items.empty()) {
+    std::vector<ItemRef> items = window_.Selection(pane);
+    if (items.empty() || !folder_) {
         return false;
     }
     bool copied = false;
     window_.Guarded([&] {
-        DesktopItemFetcher fetcher(window_.Commands(), folder_);
+        DesktopItemFetcher fetcher(window_.Commands(), *folder_);
         fetcher.Announce(items);
-        std::vector<std::string> files = FetchFrom(pane, fetcher, false);
+        std::vector<std::string> files = FetchFrom(items, fetcher, false);
         TFileSource* source = pane == Pane::Tree ? treeSource_ : listSource_;
         source->Files = files;
         source->CopyFilesToClipboard();
@@ -139,7 +127,7 @@ bool CopyController::Copy() {
 }
 
 bool CopyController::CopyAsText() {
-    UiBridge& ui = *window_.ui_;
+    UiBridge& ui = window_.Ui();
     bool textMode = window_.State().textMode;
     ui.SetTextMode(true);
     ScopeExit modeBack([&] { ui.SetTextMode(textMode); });
@@ -147,7 +135,7 @@ bool CopyController::CopyAsText() {
 }
 
 void CopyController::Paste() {
-    if (!window_.listStack_->isEnabled() || listTarget_->ReadClipboardFiles() == 0) {
+    if (!window_.ListEnabled() || listTarget_->ReadClipboardFiles() == 0) {
         return;
     }
     std::vector<std::string> files = std::move(listTarget_->DroppedFiles);
@@ -156,31 +144,59 @@ void CopyController::Paste() {
 }
 
 void CopyController::PutBatch(const std::vector<std::string>& files) {
-    window_.Guarded([&] { window_.Commands().PutFiles(files); });
+    SessionCommands& commands = window_.Commands();
+    putDirectory_ = commands.CurrentPath;
+    putFiles_.clear();
+    window_.Guarded([&] {
+        commands.PutFiles(files, [this](const std::string& path) { putFiles_.push_back(path); });
+    });
+}
+
+void CopyController::CheckPutArrived(bool listed) {
+    std::vector<std::string> sent = std::move(putFiles_);
+    putFiles_.clear();
+    if (!listed || sent.empty()) {
+        return;
+    }
+    const TXPObject& directory = window_.Commands().FindDirectory(putDirectory_);
+    if (directory.GetPath() != putDirectory_) {
+        return;  // the directory itself went meanwhile
+    }
+    std::string missing;
+    for (const std::string& path : sent) {
+        std::string name = SessionCommands::ItemNameForFile(path);
+        bool made = std::any_of(directory.Children.begin(), directory.Children.end(),
+                                [&](const auto& child) { return child->Name == name; });
+        if (!made) {
+            missing += (missing.empty() ? "" : "\r\n") + path +
+                       ": not sent: the calculator made no variable " + name +
+                       " of it (not one object)";
+        }
+    }
+    if (!missing.empty()) {
+        window_.ShowError(missing);
+    }
 }
 
 // --- drops ------------------------------------------------------------------------------------
 
 void CopyController::FileTargetListDrop(const std::vector<std::string>& files,
                                         QPoint viewportPoint) {
-    window_.ui_->ProcessEvents();
-    if (!window_.listStack_->isEnabled() || files.empty()) {
+    window_.Ui().ProcessEvents();
+    if (!window_.ListEnabled() || files.empty()) {
         return;
     }
-    auto* view = static_cast<QAbstractItemView*>(window_.listStack_->currentWidget());
-    QModelIndex index = view->indexAt(viewportPoint);
-    if (const TXPObject* row = index.isValid() ? window_.RowItem(index.row()) : nullptr;
-        row != nullptr && row->IsDirectory()) {
+    if (std::optional<ItemRef> row = window_.ListItemAt(viewportPoint); row && row->isDirectory) {
         // Onto a directory row: the files go there, and the list shows it after the refresh.
-        window_.Commands().CurrentPath += " " + row->Name;
+        window_.Commands().CurrentPath = row->path;
     }
     PutBatch(files);
 }
 
 void CopyController::FileTargetTreeDrop(const std::vector<std::string>& files,
                                         QPoint viewportPoint) {
-    window_.ui_->ProcessEvents();
-    QTreeWidget* tree = window_.tree_;
+    window_.Ui().ProcessEvents();
+    QTreeWidget* tree = window_.Tree();
     ScopeExit unhighlight([this] { ClearDropHighlight(); });
     if (!tree->isEnabled() || files.empty()) {
         return;
@@ -199,7 +215,7 @@ void CopyController::FileTargetTreeDrop(const std::vector<std::string>& files,
 }
 
 void CopyController::HighlightDropNode(QPoint viewportPoint) {
-    QTreeWidget* tree = window_.tree_;
+    QTreeWidget* tree = window_.Tree();
     QModelIndex under = tree->isEnabled() ? tree->indexAt(viewportPoint) : QModelIndex();
     if (under == dropHighlight_) {
         return;
@@ -215,7 +231,7 @@ void CopyController::HighlightDropNode(QPoint viewportPoint) {
 
 void CopyController::ClearDropHighlight() {
     if (dropHighlight_.isValid()) {
-        QAbstractItemModel* model = window_.tree_->model();
+        QAbstractItemModel* model = window_.Tree()->model();
         model->setData(dropHighlight_, QVariant(), Qt::BackgroundRole);
         model->setData(dropHighlight_, QVariant(), Qt::ForegroundRole);
     }
@@ -225,21 +241,21 @@ void CopyController::ClearDropHighlight() {
 // --- drags out --------------------------------------------------------------------------------
 
 TFileSource* CopyController::PrepareDrag(Pane pane) {
-    std::vector<const TXPObject*> items = SelectedItems(pane);
-    if (items.empty()) {
+    std::vector<ItemRef> items = window_.Selection(pane);
+    if (items.empty() || !folder_) {
         return nullptr;
     }
     TFileSource* source = pane == Pane::Tree ? treeSource_ : listSource_;
-    auto fetcher = std::make_shared<DesktopItemFetcher>(window_.Commands(), folder_);
+    auto fetcher = std::make_shared<DesktopItemFetcher>(window_.Commands(), *folder_);
     try {
-        source->Files = fetcher->Announce(std::move(items));
+        source->Files = fetcher->Announce(items);
     } catch (const std::exception& e) {
         window_.ShowError(e.what());
         return nullptr;
     }
     // The files are got only when the drop target asks, inside the drag.
-    source->OnDrop = [this, pane, fetcher](const std::vector<std::string>&) {
-        return FetchFrom(pane, *fetcher, true);
+    source->OnDrop = [this, items, fetcher](const std::vector<std::string>&) {
+        return FetchFrom(items, *fetcher, true);
     };
     return source;
 }
@@ -250,14 +266,14 @@ void CopyController::StartDrag(Pane pane) {
         return;
     }
     dragStarted_ = true;
-    QTreeWidgetItem* node = window_.tree_->currentItem();
+    std::vector<ItemRef> items = window_.Selection(pane);
     // The whole calculator dragged out must not be dropped back onto it.
-    bool wholeCalculator = pane == Pane::Tree && node != nullptr && node->parent() == nullptr;
+    bool wholeCalculator = pane == Pane::Tree && !items.empty() && items.front().IsRoot();
     if (wholeCalculator) {
         DetachTargets();
     }
-    QWidget* from = pane == Pane::Tree ? static_cast<QWidget*>(window_.tree_)
-                                       : window_.listStack_->currentWidget();
+    QWidget* from = pane == Pane::Tree ? static_cast<QWidget*>(window_.Tree())
+                                       : static_cast<QWidget*>(window_.ListView());
     runDrag(*source, from);
     if (wholeCalculator) {
         AttachTargets();
@@ -266,12 +282,12 @@ void CopyController::StartDrag(Pane pane) {
 }
 
 bool CopyController::PaneMouseEvent(QObject* viewport, QMouseEvent* mouse) {
-    bool inTree = viewport == window_.tree_->viewport();
+    bool inTree = viewport == window_.Tree()->viewport();
     QPoint point = mouse->position().toPoint();
     switch (mouse->type()) {
         case QEvent::MouseButtonPress:
             if (mouse->button() == Qt::LeftButton) {
-                bool onItem = inTree ? window_.tree_->itemAt(point) != nullptr
+                bool onItem = inTree ? window_.Tree()->itemAt(point) != nullptr
                                      : static_cast<QAbstractItemView*>(viewport->parent())
                                            ->indexAt(point)
                                            .isValid();

@@ -11,14 +11,11 @@
 
 #include "app/WindowRules.h"
 #include "shell/DesktopFileFolder.h"
+#include "shell/ItemRef.h"
 
 class QAbstractItemView;
 class QMouseEvent;
 class QWidget;
-
-namespace vaddex {
-class TXPObject;
-}
 
 namespace vaddex::gui {
 
@@ -35,7 +32,9 @@ class CopyController : public QObject {
 public:
     // Installs the Copy, Copy as Text File and Paste commands on the window and attaches the
     // drop targets. Desktop files older than a day left by earlier runs are removed here.
-    CopyController(TFZQDir& window, DesktopFileFolder folder = DesktopFileFolder());
+    // Without a folder nothing can be handed to the desktop: Copy and drags stay off, while
+    // Paste and drops, which only read the desktop's files, still work.
+    CopyController(TFZQDir& window, std::optional<DesktopFileFolder> folder);
     ~CopyController() override;
 
     // Gets the items selected in the active pane into a new desktop batch and puts the files
@@ -63,18 +62,22 @@ public:
     // Runs the platform's drag of the source from the pane; blocks until it ends.
     std::function<void(TFileSource& source, QWidget* from)> runDrag;
 
-    const DesktopFileFolder& Folder() const { return folder_; }
+    // Whether items can be handed to the desktop (Copy, Cut, drags, Edit as Text).
+    bool CanCopy() const { return folder_.has_value(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    std::vector<const TXPObject*> SelectedItems(Pane pane) const;
-    bool CopyFrom(Pane pane);
-    // The paths of the selected items, fetched in full; raises "Canceled by user" on a failed
-    // get, except for a drop, which goes on with the files complete so far.
-    std::vector<std::string> FetchFrom(Pane pane, DesktopItemFetcher& fetcher, bool forDrop) const;
+    // The paths of the items, fetched in full from the directory that holds them; raises
+    // "Canceled by user" on a failed get, except for a drop, which goes on with the files
+    // complete so far.
+    std::vector<std::string> FetchFrom(const std::vector<ItemRef>& items,
+                                       DesktopItemFetcher& fetcher, bool forDrop) const;
     void PutBatch(const std::vector<std::string>& files);
+    // After the refresh that follows a put: a file that went but left no variable of its name
+    // (a text the calculator could not read as one object) is reported.
+    void CheckPutArrived(bool listed);
     void AttachTargets();
     void DetachTargets();
     bool PaneMouseEvent(QObject* viewport, QMouseEvent* mouse);
@@ -82,7 +85,7 @@ private:
     void ClearDropHighlight();
 
     TFZQDir& window_;
-    DesktopFileFolder folder_;
+    std::optional<DesktopFileFolder> folder_;
     TFileSource* listSource_ = nullptr;
     TFileSource* treeSource_ = nullptr;
     TFileTarget* listTarget_ = nullptr;   // the details view
@@ -93,6 +96,9 @@ private:
     std::optional<QPoint> pressPoint_;
     bool dragStarted_ = false;
     QPersistentModelIndex dropHighlight_;
+    // What the last put sent and where, until the refresh after it.
+    std::string putDirectory_;
+    std::vector<std::string> putFiles_;
 };
 
 }  // namespace vaddex::gui

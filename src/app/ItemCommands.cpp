@@ -3,9 +3,7 @@
 #include <QAction>
 #include <QFile>
 #include <QMenu>
-#include <QStackedWidget>
-#include <QTimer>
-#include <QTreeView>
+#include <QMessageBox>
 #include <QTreeWidget>
 
 #include "app/CopyController.h"
@@ -18,6 +16,7 @@
 #include "session/UiBridge.h"
 #include "windows/EditAsText.h"
 #include "windows/ExternalEditor.h"
+#include "windows/TFEditWatch.h"
 #include "windows/TFProperty.h"
 #include "windows/TFRplCmd.h"
 
@@ -27,13 +26,32 @@ namespace {
 // Every new directory starts under this name; the user renames it afterwards.
 constexpr const char* kNewFolderName = "New";
 
+// Everything below a directory, sub-directories and their contents included.
+int ItemsBelow(const TXPObject& directory) {
+    int count = 0;
+    for (const auto& child : directory.Children) {
+        count += 1 + (child->IsDirectory() ? ItemsBelow(*child) : 0);
+    }
+    return count;
+}
+
+std::string Counted(int count, const char* noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 }  // namespace
 
-ItemCommands::ItemCommands(TFZQDir& window, CopyController& copy)
+ItemCommands::ItemCommands(TFZQDir& window, CopyController* copy)
     : QObject(&window), window_(window), copy_(copy) {
     showOptions = [this](FileOptions& options) { return TFOptions(&window_).ShowOptions(options); };
     showProperties = [this](const std::string& names, std::int64_t bytes, std::int64_t seconds) {
         TFProperty(&window_).ShowProperties(names, bytes, seconds);
+    };
+    askDelete = [this](const std::string& question) {
+        QMessageBox box(QMessageBox::Question, "Vaddex", QString::fromLatin1(question),
+                        QMessageBox::Yes | QMessageBox::No, &window_);
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
     };
     rplCmd_ = new TFRplCmd(window_.Commands(), &window_);
     rplPlacement_ = std::make_unique<TWindowPosSave>(rplCmd_, "RplCmd");
@@ -43,13 +61,15 @@ ItemCommands::ItemCommands(TFZQDir& window, CopyController& copy)
 
     window_.SetCommandHandler(Command::NewFolder, [this] { mnuNewFolderClick(); });
     window_.SetCommandHandler(Command::Delete, [this] { DeleteSelected(); });
-    window_.SetCommandHandler(Command::Cut, [this] { mnuCutClick(); });
+    if (copy_ != nullptr && copy_->CanCopy()) {
+        window_.SetCommandHandler(Command::Cut, [this] { mnuCutClick(); });
+    }
     window_.SetCommandHandler(Command::Properties, [this] { mnuPropertyClick(); });
     window_.SetCommandHandler(Command::Eval, [this] { mnuEvalClick(); });
     window_.SetCommandHandler(Command::EditAsText, [this] { mnuEditTextClick(); });
     window_.SetCommandHandler(Command::Options, [this] { mnuOptionsClick(); });
     window_.SetCommandHandler(Command::CalculatorCommand, [this] { mnuRPLClick(); });
-    connect(window_.viewMenu_, &QMenu::aboutToShow, this,
+    connect(window_.ViewMenu(), &QMenu::aboutToShow, this,
             [this] { window_.Action("mnuRPL")->setChecked(rplCmd_->isVisible()); });
     window_.onControlsUpdated = [this] { UpdateCommandWindow(); };
     // The command window is closed once more at exit, so that its stored visibility is the
@@ -74,7 +94,7 @@ void ItemCommands::Changing(const std::function<void()>& operation) {
     window_.SetBusy(true);
     ScopeExit notBusy([this] { window_.SetBusy(false); });
     window_.Guarded(operation);
-    window_.refreshTimer_->start();
+    window_.StartRefresh();
 }
 
 // --- directories and deleting -----------------------------------------------------------------
@@ -82,22 +102,22 @@ void ItemCommands::Changing(const std::function<void()>& operation) {
 void ItemCommands::mnuNewFolderClick() {
     SessionCommands& commands = window_.Commands();
     if (window_.ActivePane() == Pane::List) {
-        if (!window_.listStack_->isEnabled()) {
+        if (!window_.ListEnabled()) {
             return;
         }
         Changing([&] {
             commands.ChangeToCurrentDir();
             commands.Session().MakeDir(kNewFolderName);
-            window_.selectedName_ = kNewFolderName;
+            window_.SetSelectedName(kNewFolderName);
         });
     } else if (window_.ActivePane() == Pane::Tree) {
-        QTreeWidgetItem* node = window_.tree_->currentItem();
-        if (!window_.tree_->isEnabled() || node == nullptr) {
+        std::vector<ItemRef> node = window_.Selection(Pane::Tree);
+        if (!window_.TreeEnabled() || node.empty()) {
             return;
         }
         // Beside the selected directory; inside HOME when HOME itself is selected.
-        QTreeWidgetItem* parent = node->parent() != nullptr ? node->parent() : node;
-        commands.CurrentPath = TFZQDir::NodeItem(parent)->GetPath();
+        commands.CurrentPath =
+            node.front().IsRoot() ? node.front().path : node.front().DirectoryPath();
         Changing([&] {
             commands.ChangeToCurrentDir();
             commands.Session().MakeDir(kNewFolderName);
@@ -106,43 +126,75 @@ void ItemCommands::mnuNewFolderClick() {
     }
 }
 
+std::string ItemCommands::DeleteQuestion(const std::vector<ItemRef>& items) {
+    std::vector<std::string> filled;
+    int held = 0;
+    for (const ItemRef& item : items) {
+        const TXPObject* listed = item.isDirectory ? item.In(window_.Commands().Root()) : nullptr;
+        if (int below = listed != nullptr ? ItemsBelow(*listed) : 0; below > 0) {
+            filled.push_back(item.name);
+            held += below;
+        }
+    }
+    // A directory with items always asks: one key must not silently erase a tree.
+    if (filled.size() == 1) {
+        return "Delete the directory " + filled.front() + " and the " + Counted(held, "item") +
+               " it holds?";
+    }
+    if (filled.size() > 1) {
+        std::string names;
+        for (std::size_t i = 0; i < filled.size(); ++i) {
+            names += (i == 0 ? "" : i + 1 == filled.size() ? " and " : ", ") + filled[i];
+        }
+        return "Delete the directories " + names + " and the " + Counted(held, "item") +
+               " they hold?";
+    }
+    if (!window_.ConfirmDelete() || items.empty()) {
+        return {};
+    }
+    return items.size() == 1
+               ? "Delete " + items.front().name + "?"
+               : "Delete the " + Counted(static_cast<int>(items.size()), "item") + " selected?";
+}
+
+bool ItemCommands::MayDelete(const std::vector<ItemRef>& items) {
+    std::string question = DeleteQuestion(items);
+    return question.empty() || askDelete(question);
+}
+
 void ItemCommands::DeleteSelected() {
     SessionCommands& commands = window_.Commands();
     if (window_.ActivePane() == Pane::List) {
-        if (!window_.listStack_->isEnabled()) {
+        if (!window_.ListEnabled()) {
             return;
         }
-        // The rows point at items that a refresh replaces: take the names first.
-        std::vector<std::pair<std::string, bool>> names;
-        for (int row : window_.SelectedRows()) {
-            if (const TXPObject* item = window_.RowItem(row)) {
-                names.emplace_back(item->Name, item->IsDirectory());
-            }
+        std::vector<ItemRef> rows = window_.Selection(Pane::List);
+        if (rows.empty() || !MayDelete(rows)) {
+            return;
         }
         Changing([&] {
             commands.ChangeToCurrentDir();
-            for (const auto& [name, directory] : names) {
-                commands.Session().Purge(name, directory);
+            for (const ItemRef& row : rows) {
+                commands.Session().Purge(row.name, row.isDirectory);
             }
         });
     } else if (window_.ActivePane() == Pane::Tree) {
-        QTreeWidgetItem* node = window_.tree_->currentItem();
-        if (!window_.tree_->isEnabled() || node == nullptr || node->parent() == nullptr) {
+        std::vector<ItemRef> node = window_.Selection(Pane::Tree);
+        if (!window_.TreeEnabled() || node.empty() || node.front().IsRoot() || !MayDelete(node)) {
             return;
         }
-        std::string name = TFZQDir::NodeItem(node)->Name;
-        QTreeWidgetItem* parent = node->parent();
+        const ItemRef& directory = node.front();
         Changing([&] {
             // The list shows the parent, whose directory the calculator changes into.
-            window_.tree_->setCurrentItem(parent);
-            commands.CurrentPath = TFZQDir::NodeItem(parent)->GetPath();
-            commands.Session().Purge(name, true);
+            window_.SelectDirectory(directory.DirectoryPath());
+            commands.CurrentPath = directory.DirectoryPath();
+            commands.Session().Purge(directory.name, true);
         });
     }
 }
 
 void ItemCommands::mnuCutClick() {
-    if (copy_.Copy()) {
+    if (copy_ != nullptr && copy_->Copy()) {
         DeleteSelected();
     }
 }
@@ -150,100 +202,118 @@ void ItemCommands::mnuCutClick() {
 // --- properties and EVAL --------------------------------------------------------------------
 
 void ItemCommands::mnuPropertyClick() {
+    Pane pane = window_.ActivePane();
+    std::vector<ItemRef> items = window_.Selection(pane);
+    if (items.empty()) {
+        return;
+    }
     std::string names;
     std::int64_t total = 0;
-    bool wholeCalculator = false;
-    if (window_.ActivePane() == Pane::List) {
-        for (int row : window_.SelectedRows()) {
-            if (const TXPObject* item = window_.RowItem(row)) {
-                names += item->Name + "\n";
-                total += item->GetSize();
-            }
-        }
-    } else if (window_.ActivePane() == Pane::Tree) {
-        QTreeWidgetItem* node = window_.tree_->currentItem();
-        if (const TXPObject* item = TFZQDir::NodeItem(node); item != nullptr) {
-            names += window_.tree_->currentItem()->text(0).toLatin1().toStdString() + "\n";
-            total += item->GetSize();
-            wholeCalculator = node->parent() == nullptr;
-        }
+    for (const ItemRef& item : items) {
+        names += item.name + "\n";
+        total += item.size;
     }
-    if (names.empty()) {
-        return;
+    bool wholeCalculator = pane == Pane::Tree && items.front().IsRoot();
+    if (wholeCalculator) {
+        // The root's caption names the model.
+        names = window_.Tree()->currentItem()->text(0).toLatin1().toStdString() + "\n";
     }
     std::int64_t speed = std::atoll(window_.Session().GetSpeed().c_str());
     showProperties(names, total, TFProperty::TransferSeconds(total, speed, wholeCalculator));
 }
 
 void ItemCommands::mnuEvalClick() {
-    QList<int> rows = window_.SelectedRows();
+    std::vector<ItemRef> rows = window_.Selection(Pane::List);
     if (!window_.Connected() || window_.Busy() || window_.ActivePane() != Pane::List ||
-        rows.isEmpty()) {
+        rows.empty()) {
         return;
     }
-    const TXPObject* item = window_.RowItem(rows.front());
-    if (item == nullptr) {
+    const ItemRef& item = rows.front();
+    if (item.isDirectory) {
+        window_.OpenItem(item);
         return;
     }
-    if (item->IsDirectory()) {
-        window_.OpenItem(rows.front());
-        return;
-    }
-    std::string name = item->Name;
     window_.SetBusy(true);
     ScopeExit notBusy([this] { window_.SetBusy(false); });
     window_.Guarded([&] {
         SessionCommands& commands = window_.Commands();
-        if (!commands.Session().CheckName(name)) {
+        if (!commands.Session().CheckName(item.name)) {
             return;  // the user declined an improper name
         }
         commands.ChangeToCurrentDir();
-        commands.RunCalculatorCommand(name);
+        commands.RunCalculatorCommand(item.name);
         if (rplCmd_->AutoUpdate()) {
             rplCmd_->UpdateStack();
         }
-        window_.refreshTimer_->start();
+        window_.StartRefresh();
     });
 }
 
 // --- editing as text ----------------------------------------------------------------------------
 
 void ItemCommands::mnuEditTextClick() {
-    if (!copy_.CopyAsText()) {
+    std::vector<ItemRef> items = window_.Selection(window_.ActivePane());
+    if (copy_ == nullptr || items.empty() || !copy_->CopyAsText()) {
         return;  // the failed get has been shown
     }
+    // Back where it came from: for a tree node that is the directory holding it.
+    std::string directory =
+        items.front().IsRoot() ? items.front().path : items.front().DirectoryPath();
+    std::string file = copy_->LastCopiedFile();
     ExternalEditor editor =
-        ExternalEditor::Resolve(QFile::decodeName(QByteArray::fromStdString(window_.editor_)));
+        ExternalEditor::Resolve(QFile::decodeName(QByteArray::fromStdString(window_.Editor())));
     EditAsText::Outcome outcome = EditAsText::Outcome::Unchanged;
     window_.Guarded(
-        [&] { outcome = EditAsText::Run(window_.Commands(), copy_.LastCopiedFile(), editor); });
+        [&] { outcome = EditAsText::Run(window_.Commands(), file, directory, editor); });
     if (outcome == EditAsText::Outcome::Written) {
-        window_.refreshTimer_->start();
+        window_.StartRefresh();
+    } else if (outcome == EditAsText::Outcome::ReturnedAtOnce) {
+        WatchEdits(file, items.front().name, directory);
     }
+}
+
+void ItemCommands::WatchEdits(const std::string& file, const std::string& name,
+                              const std::string& directory) {
+    auto send = [this, directory](const std::string& changed) {
+        bool sent = false;
+        window_.Guarded(
+            [&] { sent = EditAsText::SendBack(window_.Commands(), changed, directory); });
+        window_.StartRefresh();
+        return sent;
+    };
+    auto canSend = [this] {
+        WindowState s = window_.CurrentWindowState();
+        return s.connected && !s.busy && !s.Blocked();
+    };
+    auto* watch = new TFEditWatch(file, name, send, canSend, &window_);
+    watch->show();
+    watch->raise();
 }
 
 // --- options and the command window -------------------------------------------------------------
 
 FileOptions ItemCommands::CurrentOptions() const {
-    const CalculatorState& state = window_.state_;
+    const CalculatorState& state = window_.State();
     FileOptions options;
     options.transIO = state.transIO;
     options.trans031 = state.trans031;
     options.addCR = state.addCR;
-    options.editor = window_.editor_;
-    options.addExtension = window_.commands_->AddExtension;
+    options.editor = window_.Editor();
+    options.addExtension = window_.Commands().AddExtension;
     options.receiveCRC = state.receiveCRC;
+    options.confirmDelete = window_.ConfirmDelete();
     return options;
 }
 
 void ItemCommands::ApplyOptions(const FileOptions& options) {
-    CalculatorState& state = window_.state_;
+    CalculatorState& state = window_.State();
     state.transIO = options.transIO;
     state.trans031 = options.trans031;
     state.addCR = options.addCR;
-    window_.editor_ = options.editor;
-    window_.commands_->AddExtension = options.addExtension;
+    window_.SetEditor(options.editor);
+    window_.Commands().AddExtension = options.addExtension;
     state.receiveCRC = options.receiveCRC;
+    window_.SetConfirmDelete(options.confirmDelete);
 }
 
 void ItemCommands::mnuOptionsClick() {

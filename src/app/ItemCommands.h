@@ -5,7 +5,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "shell/ItemRef.h"
 #include "windows/TFOptions.h"
 
 namespace vaddex::gui {
@@ -21,14 +23,16 @@ class TWindowPosSave;
 class ItemCommands : public QObject {
     Q_OBJECT
 public:
-    // Installs the commands on the window; `copy` serves Cut and Edit as Text.
-    ItemCommands(TFZQDir& window, CopyController& copy);
+    // Installs the commands on the window; `copy` serves Cut and Edit as Text, which stay off
+    // when it cannot copy (no folder for desktop files could be made).
+    ItemCommands(TFZQDir& window, CopyController* copy);
     ~ItemCommands() override;
 
     // Blocks while the calculator makes directory "New" in the active pane's directory (for
     // the tree: beside the selected node) and selects it after the refresh.
     void mnuNewFolderClick();
-    // Blocks while every selected item is purged, without asking.
+    // Blocks while every selected item is purged. Asks first when a directory holds items, or
+    // always with the "Ask before deleting" option; No deletes nothing.
     void DeleteSelected();
     // Copy, then the same selection deleted; nothing is deleted when the copy failed.
     void mnuCutClick();
@@ -36,7 +40,9 @@ public:
     void mnuPropertyClick();
     // Blocks while the calculator evaluates the selected variable; a directory is opened.
     void mnuEvalClick();
-    // Gets the item as text, blocks until the editor ends, and sends a changed file back.
+    // Gets the item as text, blocks until the editor ends, and sends a changed file back into
+    // the directory the item came from. An editor that returns at once leaves an "Editing
+    // NAME" window that sends each saved change until it is closed.
     void mnuEditTextClick();
     // The options dialog; the window's settings change when the user presses OK.
     void mnuOptionsClick();
@@ -53,14 +59,20 @@ public:
     std::function<bool(FileOptions& options)> showOptions;
     std::function<void(const std::string& names, std::int64_t bytes, std::int64_t seconds)>
         showProperties;
+    // The Delete question; true for Yes. By default a message box whose default is No.
+    std::function<bool(const std::string& question)> askDelete;
 
 private:
     // Runs a command that changes the calculator: busy meanwhile, errors shown, refresh after.
     void Changing(const std::function<void()>& operation);
     void UpdateCommandWindow();
+    void WatchEdits(const std::string& file, const std::string& name, const std::string& directory);
+    // The question Delete must ask first about the items; empty when none is needed.
+    std::string DeleteQuestion(const std::vector<ItemRef>& items);
+    bool MayDelete(const std::vector<ItemRef>& items);
 
     TFZQDir& window_;
-    CopyController& copy_;
+    CopyController* copy_;
     TFRplCmd* rplCmd_ = nullptr;  // a child of the window, which outlives these commands
     std::unique_ptr<TWindowPosSave> rplPlacement_;
 };

@@ -9,7 +9,8 @@ namespace vaddex::gui {
 
 // Item roles of the list model's column 0.
 inline constexpr int kTypeCodeRole = Qt::UserRole + 1;
-inline constexpr int kItemRole = Qt::UserRole + 2;
+inline constexpr int kPathRole = Qt::UserRole + 2;  // the item's path, its identity
+inline constexpr int kSizeRole = Qt::UserRole + 3;
 
 // Orders the item list by ListView1Compare; always sorted "ascending", since the comparison
 // itself carries the reverse order (so that directories go last).

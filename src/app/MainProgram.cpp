@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QTimer>
+#include <optional>
 
 #include "app/BridgeHooks.h"
 #include "app/CopyController.h"
@@ -90,15 +91,27 @@ void MainProgram::Show() {
 void MainProgram::InstallCommands() {
     // Owned by the window, as a child object.
     new WholeCalculatorCommands(window_, &bridge_.PromptWindow());
+    std::optional<DesktopFileFolder> folder;
     try {
-        copy_ = new CopyController(window_, DesktopFileFolder());
+        folder.emplace();
     } catch (const std::exception& e) {
-        // Without a private folder nothing can be handed to the desktop: copying stays off.
-        bridge_.LogWindow().Note(e.what());
+        // Without a private folder nothing can be handed to the desktop: only the commands
+        // that hand files to it stay off, and the user hears why once the window shows.
+        std::string reason = e.what();
+        bridge_.LogWindow().Note(reason);
+        for (Command command :
+             {Command::Copy, Command::CopyAsText, Command::Cut, Command::EditAsText}) {
+            window_.SetUnavailableReason(command, "no folder for desktop files");
+        }
+        QTimer::singleShot(0, &window_, [this, reason] {
+            window_.ShowError(
+                "Copy, Cut, Edit as Text and dragging items out are off: the private folder "
+                "for desktop files could not be made.\r\n" +
+                reason);
+        });
     }
-    if (copy_ != nullptr) {
-        items_ = new ItemCommands(window_, *copy_);
-    }
+    copy_ = new CopyController(window_, std::move(folder));
+    items_ = new ItemCommands(window_, copy_);
 }
 
 void MainProgram::CancelRunning() {

@@ -46,7 +46,6 @@ public:
     TFZQDir& Window() { return window_; }
     QtUiBridge& Bridge() { return bridge_; }
     TFAboutForm& AboutWindow() { return about_; }
-    // Null when the desktop file folder could not be made.
     ItemCommands* Items() { return items_; }
     // Null unless --sim was given.
     frontend::BuiltInCalculator* Calculator() { return calculator_.get(); }

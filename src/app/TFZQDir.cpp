@@ -1,5 +1,6 @@
 #include "app/TFZQDir.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -14,6 +15,7 @@
 #include "app/AboutSplash.h"
 #include "app/ConnectErrorText.h"
 #include "app/IconSet.h"
+#include "app/ListClicks.h"
 #include "app/PortComboBox.h"
 #include "link/CommLink.h"
 #include "session/PromptTexts.h"
@@ -54,6 +56,9 @@ TFZQDir::TFZQDir(QWidget* parent) : QMainWindow(parent) {
     BuildActions();
     BuildToolBar();
     BuildPanes();
+    for (QAbstractItemView* view : ListViews()) {
+        new ListClicks(view, [this] { ClearListSelection(); });
+    }
     BuildStatusBar();
     BuildMenus();
     BuildPopupMenu();
@@ -65,7 +70,6 @@ TFZQDir::~TFZQDir() {
 }
 
 void TFZQDir::FormDestroy() {
-    // The list and tree point at the items; they go before the items do.
     ClearTreeNodes();
     commands_.reset();
     root_.reset();
@@ -95,7 +99,7 @@ void TFZQDir::FormCreate(UiBridge& ui, const frontend::StoredSettings& settings)
 
     auto* rootNode = new QTreeWidgetItem(tree_, QStringList("ZQ ?"));
     rootNode->setIcon(0, DirectoryNodeIcon());
-    rootNode->setData(0, Qt::UserRole, QVariant::fromValue<void*>(root_.get()));
+    rootNode->setData(0, Qt::UserRole, QString(ItemRef::kRootPath));
     link_->SetPortListSeparator("\n");
     RefreshPortList();
     ApplySettings(settings);
@@ -228,6 +232,11 @@ void TFZQDir::Guarded(const std::function<void()>& operation) {
 
 void TFZQDir::SetCommandHandler(Command command, std::function<void()> handler) {
     handlers_[command] = std::move(handler);
+    UpdateControls();
+}
+
+void TFZQDir::SetUnavailableReason(Command command, const QString& reason) {
+    unavailable_[command] = reason;
     UpdateControls();
 }
 

@@ -1,18 +1,24 @@
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
+#include <QPoint>
 #include <QPointer>
 #include <QStringList>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/ListSort.h"
 #include "app/WindowRules.h"
 #include "frontend/StoredSettings.h"
 #include "session/CalculatorState.h"
+#include "shell/ItemRef.h"
 
+class QAbstractItemView;
 class QAction;
 class QActionGroup;
 class QComboBox;
@@ -75,9 +81,6 @@ enum class Command {
 // operation through SessionCommands on the UI thread.
 class TFZQDir : public QMainWindow {
     Q_OBJECT
-    // The command controllers work on the panes' selection and state directly.
-    friend class CopyController;
-    friend class ItemCommands;
 
 public:
     explicit TFZQDir(QWidget* parent = nullptr);
@@ -122,6 +125,31 @@ public:
     void ShowStatus(const std::string& text);
     Pane ActivePane() const { return activePane_; }
 
+    // --- what the command controllers work on: the selection as values, never the items
+    // The items selected in the pane, in list order; for the tree its selected node.
+    std::vector<ItemRef> Selection(Pane pane) const;
+    // The list row under a point of the shown list view's viewport; empty between rows.
+    std::optional<ItemRef> ListItemAt(QPoint viewportPoint) const;
+    // The list view shown now (details or icons), and both list views.
+    QAbstractItemView* ListView() const;
+    QList<QAbstractItemView*> ListViews() const;
+    bool ListEnabled() const;
+    bool TreeEnabled() const;
+    // Selects the tree node of the directory (its deepest existing ancestor); the list follows.
+    void SelectDirectory(const std::string& path);
+    // The row the list selects after the next refresh.
+    void SetSelectedName(const QString& name) { selectedName_ = name; }
+    // Starts the deferred refresh.
+    void StartRefresh();
+    UiBridge& Ui() const { return *ui_; }
+    QMenu* ViewMenu() const { return viewMenu_; }
+    const std::string& Editor() const { return editor_; }
+    void SetEditor(const std::string& editor) { editor_ = editor; }
+    bool ConfirmDelete() const { return confirmDelete_; }
+    void SetConfirmDelete(bool confirm) { confirmDelete_ = confirm; }
+    // Runs a calculator operation; a raised error goes to ShowError.
+    void Guarded(const std::function<void()>& operation);
+
     // --- commands
     // Connects, or disconnects when connected and idle; withInstructions shows how to start
     // the calculator's server first (the menu command).
@@ -146,7 +174,15 @@ public:
     bool ListView1Edited(int row, const QString& newText);
     bool TreeView1Edited(QTreeWidgetItem* node, const QString& newText);
     void OpenItem(int row);
+    // A directory is opened in the list; a variable is edited as text.
+    void OpenItem(const ItemRef& item);
+    // Starts editing the caption of the active pane's item: the tree's node, or the first
+    // selected row of the list.
+    void mnuRenameClick();
     void SetCommandHandler(Command command, std::function<void()> handler);
+    // Why a command without a handler is off, shown after its hint; by default it is "not
+    // available in this version".
+    void SetUnavailableReason(Command command, const QString& reason);
     // A session error, shown in a message box unless a handler is installed (tests).
     void ShowError(const std::string& message);
     std::function<void(const std::string&)> errorHandler;
@@ -169,6 +205,8 @@ public:
     QComboBox* SpeedSelector() const { return cmboSpeed_; }
     QAction* Action(const QString& objectName) const;
     QTreeWidgetItem* FindNodeByPath(const std::string& path) const;
+    // The path of the directory a tree node shows ("HOME A").
+    static std::string NodePath(const QTreeWidgetItem* node);
     const std::string& CurrentPath() const;
     const QString& SelectedName() const { return selectedName_; }
     // Proxy row texts in display order, column 0.
@@ -176,6 +214,10 @@ public:
     void ListView1ColumnClick(int column);
     const SortState& Sort() const { return sort_; }
     QString StatusPanel(int index) const;
+
+signals:
+    // A refresh has ended; `listed` when it showed a listing it read in full.
+    void RereadDone(bool listed);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -212,22 +254,21 @@ private:
     void AddDirectoryNodes(QTreeWidgetItem* node, TXPObject& item);
     void TreeView1Change(QTreeWidgetItem* node);
     void AddListRow(const TXPObject& item);
+    ItemRef RowRef(int row) const;
     void SortList();
     void SelectRowNamed(const QString& name);
     void ListView1SelectItem();
+    // A press on the list's empty space: nothing stays chosen.
+    void ClearListSelection();
     void SelectParentNode();
     void SetShortCuts();
     bool Editing() const;
     bool PaneKeyPress(QObject* watched, QKeyEvent* key);
     QList<int> SelectedRows() const;
     QModelIndex ProxyIndex(int row) const;
-    TXPObject* RowItem(int row) const;
-    static TXPObject* NodeItem(const QTreeWidgetItem* node);
     void SetRootCaption();
     void KeepSessionPort(const QString& port);
     void StartSplashTimer();
-    // Runs a calculator operation; a raised error goes to ShowError.
-    void Guarded(const std::function<void()>& operation);
     void RunHandler(Command command);
 
     CalculatorState state_;
@@ -250,6 +291,7 @@ private:
     int viewStyle_ = 3;
     int readTreeWidth_ = 150;  // until the splitter has been laid out
     std::string editor_;
+    bool confirmDelete_ = false;
     bool rpnPrompts_ = true;
     int aboutStep_ = 0;
     QString splashPort_;
@@ -286,6 +328,7 @@ private:
     std::map<QString, QAction*> actions_;
     std::map<Command, QAction*> commandActions_;
     std::map<Command, std::function<void()>> handlers_;
+    std::map<Command, QString> unavailable_;
     std::map<QAction*, QString> hints_;
 };
 

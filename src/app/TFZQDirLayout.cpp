@@ -261,6 +261,7 @@ void TFZQDir::ApplySettings(const frontend::StoredSettings& s) {
     state_.transIO = s.transIO;
     rpnPrompts_ = s.rpnPrompts;
     state_.receiveCRC = s.receiveCRC;
+    confirmDelete_ = s.confirmDelete;
     loadingSettings_ = false;
 }
 
@@ -293,6 +294,7 @@ frontend::StoredSettings TFZQDir::CurrentSettings() const {
     s.transIO = state_.transIO;
     s.rpnPrompts = rpnPromptsNow ? rpnPromptsNow() : rpnPrompts_;
     s.receiveCRC = state_.receiveCRC;
+    s.confirmDelete = confirmDelete_;
     return s;
 }
 

@@ -225,14 +225,7 @@ void TFZQDir::WireActions() {
     };
     connect(Action("tbtnXferMode"), &QAction::triggered, this, toggleMode);
     connect(Action("mnuXferMode"), &QAction::triggered, this, toggleMode);
-    connect(Action("mnuRename"), &QAction::triggered, this, [this] {
-        if (activePane_ == Pane::Tree && tree_->currentItem() != nullptr) {
-            tree_->editItem(tree_->currentItem(), 0);
-        } else if (QList<int> rows = SelectedRows(); rows.size() == 1) {
-            auto* view = static_cast<QAbstractItemView*>(listStack_->currentWidget());
-            view->edit(ProxyIndex(rows.front()));
-        }
-    });
+    connect(Action("mnuRename"), &QAction::triggered, this, &TFZQDir::mnuRenameClick);
     connect(Action("mnuExit"), &QAction::triggered, this, &QWidget::close);
     connect(Action("mnuRefresh"), &QAction::triggered, this, [this] {
         refreshTimer_->stop();
@@ -319,7 +312,10 @@ void TFZQDir::EnableCommand(Command command, bool enabled) {
     bool available = handlers_.count(command) > 0;
     action->setEnabled(enabled && available);
     QString hint = hints_[action];
-    action->setStatusTip(available ? hint : hint + kNotAvailable);
+    auto reason = unavailable_.find(command);
+    action->setStatusTip(available                      ? hint
+                         : reason != unavailable_.end() ? hint + " (" + reason->second + ")"
+                                                        : hint + kNotAvailable);
 }
 
 void TFZQDir::ApplyRules() {

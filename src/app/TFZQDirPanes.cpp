@@ -41,15 +41,76 @@ std::string Bytes(const QString& text) {
 
 }  // namespace
 
-TXPObject* TFZQDir::NodeItem(const QTreeWidgetItem* node) {
-    return node == nullptr ? nullptr
-                           : static_cast<TXPObject*>(node->data(0, Qt::UserRole).value<void*>());
+std::string TFZQDir::NodePath(const QTreeWidgetItem* node) {
+    return node == nullptr ? std::string() : Bytes(node->data(0, Qt::UserRole).toString());
 }
 
-TXPObject* TFZQDir::RowItem(int row) const {
+ItemRef TFZQDir::RowRef(int row) const {
     QModelIndex index = ProxyIndex(row);
-    return index.isValid() ? static_cast<TXPObject*>(index.data(kItemRole).value<void*>())
-                           : nullptr;
+    ItemRef ref;
+    if (!index.isValid()) {
+        return ref;
+    }
+    ref.path = Bytes(index.data(kPathRole).toString());
+    ref.name = Bytes(index.data().toString());
+    ref.isDirectory = index.data(kTypeCodeRole).toInt() == kDirectoryTypeCode;
+    ref.size = index.data(kSizeRole).toLongLong();
+    return ref;
+}
+
+std::vector<ItemRef> TFZQDir::Selection(Pane pane) const {
+    std::vector<ItemRef> items;
+    if (pane == Pane::List) {
+        for (int row : SelectedRows()) {
+            items.push_back(RowRef(row));
+        }
+    } else if (pane == Pane::Tree) {
+        QTreeWidgetItem* node = tree_->currentItem();
+        if (node != nullptr && node->isSelected()) {
+            ItemRef ref;
+            ref.path = NodePath(node);
+            ref.isDirectory = true;
+            if (const TXPObject* item = ref.In(*root_)) {
+                ref = ItemRef::Of(*item);
+            } else {
+                ref.name = Bytes(node->text(0));
+            }
+            items.push_back(ref);
+        }
+    }
+    return items;
+}
+
+std::optional<ItemRef> TFZQDir::ListItemAt(QPoint viewportPoint) const {
+    QModelIndex index = ListView()->indexAt(viewportPoint);
+    if (!index.isValid()) {
+        return std::nullopt;
+    }
+    return RowRef(index.row());
+}
+
+QAbstractItemView* TFZQDir::ListView() const {
+    return static_cast<QAbstractItemView*>(listStack_->currentWidget());
+}
+
+QList<QAbstractItemView*> TFZQDir::ListViews() const {
+    return {details_, icons_};
+}
+
+bool TFZQDir::ListEnabled() const {
+    return listStack_->isEnabled();
+}
+
+bool TFZQDir::TreeEnabled() const {
+    return tree_->isEnabled();
+}
+
+void TFZQDir::SelectDirectory(const std::string& path) {
+    tree_->setCurrentItem(FindNodeByPath(path));
+}
+
+void TFZQDir::StartRefresh() {
+    refreshTimer_->start();
 }
 
 QModelIndex TFZQDir::ProxyIndex(int row) const {
@@ -103,20 +164,23 @@ void TFZQDir::Reread() {
         return;
     }
     Pane remembered = activePane_;
-    // The items are about to be replaced: nothing may point at them meanwhile.
-    ClearTreeNodes();
-    ScopeExit restore([this, remembered] {
+    bool listed = false;
+    ScopeExit restore([this, remembered, &listed] {
         SetBusy(false);
         if (remembered == Pane::Tree) {
             tree_->setFocus();
         }
+        emit RereadDone(listed);
     });
-    Guarded([this, remembered] {
+    // The list fill selects its first row, which would overwrite the name the user had.
+    QString wanted = selectedName_;
+    Guarded([this, remembered, wanted, &listed] {
         commands_->Reread([this] { ShowTree(); });
+        listed = true;
         if (remembered == Pane::List) {
             listStack_->currentWidget()->setFocus();
             activePane_ = Pane::List;
-            SelectRowNamed(selectedName_);
+            SelectRowNamed(wanted);
         }
         statusPanel1_->setText(Latin(commands_->MemoryStatus()));
     });
@@ -142,7 +206,7 @@ void TFZQDir::AddDirectoryNodes(QTreeWidgetItem* node, TXPObject& item) {
             auto* childNode = new QTreeWidgetItem(node, QStringList(Latin(child->Name)));
             childNode->setIcon(0, DirectoryNodeIcon());
             childNode->setFlags(childNode->flags() | Qt::ItemIsEditable);
-            childNode->setData(0, Qt::UserRole, QVariant::fromValue<void*>(child.get()));
+            childNode->setData(0, Qt::UserRole, Latin(child->GetPath()));
             AddDirectoryNodes(childNode, *child);
         }
     }
@@ -181,9 +245,13 @@ void TFZQDir::TreeView1Change(QTreeWidgetItem* node) {
         }
     });
     ClearListRows();
-    TXPObject* item = NodeItem(node);
-    if (item == nullptr) {
+    if (node == nullptr) {
         return;
+    }
+    // The listing the node was made from is the one held now: the tree is rebuilt with it.
+    TXPObject* item = &commands_->FindDirectory(NodePath(node));
+    if (NodePath(node) == ItemRef::kRootPath) {
+        item = root_.get();
     }
     commands_->CurrentPath = item->GetPath();
     commands_->ChangeToCurrentDir();
@@ -197,7 +265,8 @@ void TFZQDir::AddListRow(const TXPObject& item) {
     QList<QStandardItem*> row;
     auto* name = new QStandardItem(ImageIcon(item.TypeCode), Latin(item.Name));
     name->setData(item.TypeCode, kTypeCodeRole);
-    name->setData(QVariant::fromValue<void*>(const_cast<TXPObject*>(&item)), kItemRole);
+    name->setData(Latin(item.GetPath()), kPathRole);
+    name->setData(static_cast<qlonglong>(item.GetSize()), kSizeRole);
     row << name;
     for (int column = 1; column < 3; ++column) {
         auto* cell = new QStandardItem;
@@ -228,11 +297,15 @@ void TFZQDir::ListView1ColumnClick(int column) {
 }
 
 void TFZQDir::SelectRowNamed(const QString& name) {
-    // From the second row on, without wrapping.
-    for (int row = 1; row < proxy_->rowCount(); ++row) {
+    // The named row alone, so that Delete acts on it and not also on the first row that the
+    // fill selected.
+    for (int row = 0; row < proxy_->rowCount(); ++row) {
         if (ProxyIndex(row).data().toString().compare(name, Qt::CaseInsensitive) == 0) {
             details_->selectionModel()->select(
-                ProxyIndex(row), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                ProxyIndex(row), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            details_->selectionModel()->setCurrentIndex(ProxyIndex(row),
+                                                        QItemSelectionModel::NoUpdate);
+            details_->scrollTo(ProxyIndex(row));
             return;
         }
     }
@@ -243,6 +316,12 @@ void TFZQDir::ListView1SelectItem() {
     if (!rows.isEmpty()) {
         selectedName_ = ProxyIndex(rows.front()).data().toString();
     }
+}
+
+void TFZQDir::ClearListSelection() {
+    details_->selectionModel()->clearSelection();
+    details_->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    selectedName_.clear();
 }
 
 // --- keys and focus ---------------------------------------------------------------------------
@@ -320,32 +399,48 @@ bool TFZQDir::eventFilter(QObject* watched, QEvent* event) {
 // --- opening and renaming -------------------------------------------------------------------
 
 void TFZQDir::OpenItem(int row) {
-    TXPObject* item = RowItem(row);
-    if (item == nullptr) {
-        return;
+    if (ProxyIndex(row).isValid()) {
+        OpenItem(RowRef(row));
     }
-    if (!item->IsDirectory()) {
+}
+
+void TFZQDir::OpenItem(const ItemRef& item) {
+    if (!item.isDirectory) {
         RunHandler(Command::EditAsText);
         return;
     }
     SetBusy(true);
     ScopeExit notBusy([this] { SetBusy(false); });
-    commands_->CurrentPath += " " + item->Name;
+    commands_->CurrentPath = item.path;
     Guarded([this] {
         commands_->ChangeToCurrentDir();
         Reread();
     });
 }
 
+void TFZQDir::mnuRenameClick() {
+    if (activePane_ == Pane::Tree) {
+        if (tree_->currentItem() != nullptr) {
+            tree_->editItem(tree_->currentItem(), 0);
+        }
+    } else if (QList<int> rows = SelectedRows(); !rows.isEmpty()) {
+        // With several rows selected, the first one is renamed.
+        QModelIndex first = ProxyIndex(rows.front());
+        ListView()->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+        ListView()->edit(first);
+    }
+}
+
 bool TFZQDir::ListView1Edited(int row, const QString& newText) {
-    TXPObject* item = RowItem(row);
-    if (item == nullptr) {
+    if (!ProxyIndex(row).isValid()) {
         return false;
     }
+    ItemRef item = RowRef(row);
     bool renamed = false;
-    std::string oldName = item->Name;
-    bool directory = item->IsDirectory() || item->TypeCode == kUnknownIcon;
-    Guarded([&] { renamed = commands_->RenameItem(oldName, Bytes(newText), directory); });
+    // An unknown type may be a directory: renamed as one.
+    bool directory =
+        item.isDirectory || ProxyIndex(row).data(kTypeCodeRole).toInt() == kUnknownIcon;
+    Guarded([&] { renamed = commands_->RenameItem(item.name, Bytes(newText), directory); });
     if (renamed) {
         proxy_->setData(ProxyIndex(row), newText);
         selectedName_ = newText;
@@ -357,21 +452,19 @@ bool TFZQDir::ListView1Edited(int row, const QString& newText) {
 }
 
 bool TFZQDir::TreeView1Edited(QTreeWidgetItem* node, const QString& newText) {
-    TXPObject* item = NodeItem(node);
-    if (item == nullptr || node->parent() == nullptr) {
+    if (node == nullptr || node->parent() == nullptr) {
         return false;
     }
+    std::string parentPath = NodePath(node->parent());
+    std::string oldName = Bytes(node->text(0));
     // The list shows the parent while its directory is renamed.
     tree_->setCurrentItem(node->parent());
-    TXPObject* parent = NodeItem(node->parent());
-    std::string oldName = item->Name;
-    bool directory = item->IsDirectory() || item->TypeCode == kUnknownIcon;
     bool renamed = false;
     Guarded([&] {
-        commands_->CurrentPath = parent->GetPath();
-        renamed = commands_->RenameItem(oldName, Bytes(newText), directory);
+        commands_->CurrentPath = parentPath;
+        renamed = commands_->RenameItem(oldName, Bytes(newText), true);
         if (renamed) {
-            commands_->CurrentPath = parent->GetPath() + " " + Bytes(newText);
+            commands_->CurrentPath = parentPath + " " + Bytes(newText);
             commands_->ChangeToCurrentDir();
         }
     });

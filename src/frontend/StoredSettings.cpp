@@ -129,6 +129,7 @@ StoredSettings InterpretSettings(const SettingLookup& lookup) {
     settings.transIO = AdjustTransIO(transIO, settings.addCR);
     settings.rpnPrompts = reader.Flag("RPNPrompts", true);
     settings.receiveCRC = reader.Flag("ReceiveCRC", false);
+    settings.confirmDelete = reader.Flag("ConfirmDelete", false);
     settings.usbIds = reader.Text("UsbIds").value_or("");
     settings.border.show = reader.Flag("ScreenCapture/BorderShow", true);
     settings.border.space = BorderValue(reader, "ScreenCapture/BorderSpace", 1, kUnreadSpace);
@@ -158,6 +159,7 @@ void WriteSettings(const StoredSettings& s, const SettingWriter& write) {
     write("TRANSIO", number(s.transIO));
     write("RPNPrompts", flag(s.rpnPrompts));
     write("ReceiveCRC", flag(s.receiveCRC));
+    write("ConfirmDelete", flag(s.confirmDelete));
 }
 
 StoredSettings ReadStoredSettings() {

@@ -41,6 +41,7 @@ struct StoredSettings {
     int transIO = 3;  // already adjusted by addCR
     bool rpnPrompts = true;
     bool receiveCRC = false;
+    bool confirmDelete = false;  // ask before every Delete, not only for a directory with items
 
     // Read here, written elsewhere: the USB ids (by the user) and the capture viewer's border.
     std::string usbIds;

@@ -11,20 +11,20 @@ namespace vaddex::gui {
 DesktopItemFetcher::DesktopItemFetcher(SessionCommands& commands, const DesktopFileFolder& folder)
     : commands_(commands), folder_(folder) {}
 
-std::vector<std::string> DesktopItemFetcher::Announce(std::vector<const TXPObject*> items) {
+std::vector<std::string> DesktopItemFetcher::Announce(std::vector<ItemRef> items) {
     batch_ = folder_.NewBatch();
     items_ = std::move(items);
     entries_.clear();
     fetched_.clear();
-    for (const TXPObject* item : items_) {
+    for (const ItemRef& item : items_) {
         entries_.push_back(
-            DesktopFileFolder::PathIn(batch_, SessionCommands::FileNameForItem(item->Name)));
+            DesktopFileFolder::PathIn(batch_, SessionCommands::FileNameForItem(item.name)));
     }
     return entries_;
 }
 
-std::string DesktopItemFetcher::FetchOne(const TXPObject& item, const std::string& entry) {
-    if (&item == &commands_.Root()) {
+std::string DesktopItemFetcher::FetchOne(const ItemRef& ref, const std::string& entry) {
+    if (ref.IsRoot()) {
         std::string archive = DesktopFileFolder::PathIn(batch_, commands_.DefaultArchiveName());
         if (!commands_.BackupToFile(archive)) {
             DeleteFileIfExists(archive);
@@ -32,10 +32,15 @@ std::string DesktopItemFetcher::FetchOne(const TXPObject& item, const std::strin
         }
         return archive;
     }
+    // Looked up now: a refresh since the announce may have replaced the listing.
+    const TXPObject* item = ref.In(commands_.Root());
+    if (item == nullptr) {
+        throw LinkError(ref.name + " is no longer on the calculator");
+    }
     std::string path =
         DesktopFileFolder::PathIn(batch_, FileNameOf(entry) + commands_.ObjectExtension());
     try {
-        commands_.FetchItemTo(item, path);
+        commands_.FetchItemTo(*item, path);
     } catch (...) {
         DeleteFileIfExists(path);
         throw;
@@ -50,7 +55,7 @@ std::vector<std::string> DesktopItemFetcher::FetchAll() {
     fetched_.clear();
     commands_.ChangeToCurrentDir();
     for (std::size_t i = 0; i < items_.size(); ++i) {
-        fetched_.push_back(FetchOne(*items_[i], entries_[i]));
+        fetched_.push_back(FetchOne(items_[i], entries_[i]));
     }
     return fetched_;
 }

@@ -6,6 +6,7 @@
 #include "session/SessionCommands.h"
 #include "session/TXPObject.h"
 #include "shell/DesktopFileFolder.h"
+#include "shell/ItemRef.h"
 
 namespace vaddex::gui {
 
@@ -18,12 +19,12 @@ public:
 
     // Starts a batch for the items (of the current directory, or the root): returns the paths
     // the files are announced under (without extension), one per item, all inside the batch.
-    std::vector<std::string> Announce(std::vector<const TXPObject*> items);
+    std::vector<std::string> Announce(std::vector<ItemRef> items);
 
     // Blocks until every item is got. Busy; the calculator changes to the current directory;
     // each item is got in order.
     // Returns the complete files. A get that fails raises "Canceled by user" after its partial
-    // file has been removed.
+    // file has been removed; an item no longer listed raises before anything is got for it.
     std::vector<std::string> FetchAll();
     // The same for a drop: a failure ends the fetch quietly, and only the files got in full
     // before it are returned.
@@ -32,12 +33,12 @@ public:
     const std::vector<std::string>& Fetched() const { return fetched_; }
 
 private:
-    std::string FetchOne(const TXPObject& item, const std::string& entry);
+    std::string FetchOne(const ItemRef& item, const std::string& entry);
 
     SessionCommands& commands_;
     const DesktopFileFolder& folder_;
     std::string batch_;
-    std::vector<const TXPObject*> items_;
+    std::vector<ItemRef> items_;
     std::vector<std::string> entries_;
     std::vector<std::string> fetched_;
 };

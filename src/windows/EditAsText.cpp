@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QFile>
+#include <chrono>
 
 #include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
@@ -36,11 +37,12 @@ FileStamp StampOf(const std::string& path) {
 }  // namespace
 
 EditAsText::Outcome EditAsText::Run(SessionCommands& commands, const std::string& file,
-                                    const ExternalEditor& editor) {
+                                    const std::string& directory, const ExternalEditor& editor) {
     UiBridge& ui = commands.Session().Ui();
     FileStamp before = StampOf(file);
     ui.SetBusy(true);
     ScopeExit notBusy([&] { ui.SetBusy(false); });
+    auto started = std::chrono::steady_clock::now();
     if (!before.exists || !editor.RunAndWait(QFile::decodeName(QByteArray::fromStdString(file)))) {
         std::string command = editor.commandLine.toLocal8Bit().toStdString();
         ui.ShowMessage("Edit Error", "Cannot start the editor (" + command +
@@ -48,18 +50,35 @@ EditAsText::Outcome EditAsText::Run(SessionCommands& commands, const std::string
         DeleteFileIfExists(file);
         return Outcome::EditorNotStarted;
     }
-    ScopeExit removeFile([&] { DeleteFileIfExists(file); });
+    auto took = std::chrono::steady_clock::now() - started;
     FileStamp after = StampOf(file);
+    if (after == before && took < std::chrono::milliseconds(kQuickReturnMs)) {
+        return Outcome::ReturnedAtOnce;
+    }
+    ScopeExit removeFile([&] { DeleteFileIfExists(file); });
     if (!after.exists || after == before) {
         return Outcome::Unchanged;
     }
+    return SendBack(commands, file, directory) ? Outcome::Written : Outcome::NotWritten;
+}
+
+bool EditAsText::SendBack(SessionCommands& commands, const std::string& file,
+                          const std::string& directory) {
+    UiBridge& ui = commands.Session().Ui();
+    ui.SetBusy(true);
+    ScopeExit notBusy([&] { ui.SetBusy(false); });
+    // A directory got from the tree belongs beside itself, not inside: the list's directory
+    // is the directory itself then.
+    std::string shown = commands.CurrentPath;
+    ScopeExit restore([&] { commands.CurrentPath = shown; });
+    commands.CurrentPath = directory;
     commands.ChangeToCurrentDir();
     bool replaceAll = true;  // the user asked for this very variable to change
     if (!commands.PutDroppedFile(file, replaceAll, 1)) {
         ui.ShowMessage("Write Error", "Cannot write changes to the calculator.");
-        return Outcome::NotWritten;
+        return false;
     }
-    return Outcome::Written;
+    return true;
 }
 
 }  // namespace vaddex::gui

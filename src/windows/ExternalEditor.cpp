@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <algorithm>
 #include <vector>
 
 namespace vaddex::gui {
@@ -43,6 +44,26 @@ const KnownProgram kDesktopEditors[] = {
     {"code", {"--wait", "--new-window"}, "code"},
 };
 
+// Editors a user may name in the setting, with the option that makes each wait for its
+// window to close; without it they hand the file to a running instance and return at once.
+const KnownProgram kWaitOptions[] = {
+    {"gedit", {"--wait"}},
+    {"xed", {"--wait"}},
+    {"code", {"--wait"}},
+    {"codium", {"--wait"}},
+    {"atom", {"--wait"}},
+    {"kate", {"--block"}},
+    {"gvim", {"-f"}},
+    {"mvim", {"-f"}},
+    {"subl", {"-w"}},
+    {"mate", {"-w"}},
+    {"bbedit", {"-w"}},
+    {"geany", {"-i"}},
+    {"mousepad", {"--disable-server"}},
+    {"gnome-text-editor", {"--standalone"}},
+    {"featherpad", {"--standalone"}},
+};
+
 // How long the desktop may take to name its default editor.
 constexpr int kDesktopQueryMs = 3000;
 
@@ -69,7 +90,23 @@ ExternalEditor ExternalEditor::FromCommandLine(const QString& commandLine) {
         editor.arguments = parts;
     }
     editor.commandLine = commandLine;
+    AddWaitOption(editor);
     return editor;
+}
+
+void ExternalEditor::AddWaitOption(ExternalEditor& editor) {
+    QString name = QFileInfo(editor.program).fileName();
+    for (const KnownProgram& known : kWaitOptions) {
+        if (name != known.name) {
+            continue;
+        }
+        bool given = std::any_of(known.waitArguments.begin(), known.waitArguments.end(),
+                                 [&](const QString& a) { return editor.arguments.contains(a); });
+        if (!given) {
+            editor.arguments = known.waitArguments + editor.arguments;
+        }
+        return;
+    }
 }
 
 ExternalEditor ExternalEditor::InTerminal(const ExternalEditor& editor,

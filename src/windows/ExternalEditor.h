@@ -13,7 +13,8 @@ public:
     QStringList arguments;  // before the file
     QString commandLine;    // as the user would name it, for messages
 
-    // The editor setting is a command line (double quotes around a path with blanks). With no
+    // The editor setting is a command line (double quotes around a path with blanks); an editor
+    // known to return at once without its wait option ("gedit", "gvim", "subl") gets it. With no
     // setting: $VISUAL, then $EDITOR, run inside a terminal when they are terminal editors,
     // then the desktop's text editor, started so that it waits for its window to close.
     static ExternalEditor Resolve(
@@ -25,7 +26,9 @@ public:
     bool RunAndWait(const QString& file) const;
 
 private:
+    // A known editor named without its wait option gets it.
     static ExternalEditor FromCommandLine(const QString& commandLine);
+    static void AddWaitOption(ExternalEditor& editor);
     static ExternalEditor InTerminal(const ExternalEditor& editor,
                                      const QProcessEnvironment& environment);
     // Blocks at most a few seconds while the desktop names its default text editor.

@@ -72,9 +72,12 @@ void TFOptions::BuildControls() {
                              "Use .zq file extension for binary files");
     chbReceiveCRC_ = Named(new QCheckBox("Receive with CRC"), "chbReceiveCRC",
                            "Ask the calculator for CRC-checked blocks when getting objects");
+    chbConfirmDelete_ = Named(new QCheckBox("Ask before deleting"), "chbConfirmDelete",
+                              "Ask before every Delete, not only for a folder that holds items");
     auto* otherLayout = new QVBoxLayout(other);
     otherLayout->addWidget(chbAddExtension_);
     otherLayout->addWidget(chbReceiveCRC_);
+    otherLayout->addWidget(chbConfirmDelete_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setObjectName("btnOK");
@@ -109,6 +112,7 @@ void TFOptions::Fill(const FileOptions& options) {
     chb031_->setChecked(options.trans031);
     chbAddExtension_->setChecked(options.addExtension);
     chbReceiveCRC_->setChecked(options.receiveCRC);
+    chbConfirmDelete_->setChecked(options.confirmDelete);
     if (options.transIO <= 1) {
         rbtnTrans1_->setChecked(true);
     } else if (options.transIO == 2) {
@@ -125,6 +129,7 @@ FileOptions TFOptions::Taken() const {
     options.trans031 = chb031_->isChecked();
     options.addExtension = chbAddExtension_->isChecked();
     options.receiveCRC = chbReceiveCRC_->isChecked();
+    options.confirmDelete = chbConfirmDelete_->isChecked();
     int button = rbtnTrans1_->isChecked() ? 1 : rbtnTrans2_->isChecked() ? 2 : 3;
     options.transIO = TransIOFor(button, options.addCR);
     return options;

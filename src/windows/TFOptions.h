@@ -16,7 +16,8 @@ struct FileOptions {
     bool addCR = true;
     std::string editor;  // command line of the text editor; empty: the default one
     bool addExtension = true;
-    bool receiveCRC = false;  // objects got from the calculator are checked with a CRC
+    bool receiveCRC = false;     // objects got from the calculator are checked with a CRC
+    bool confirmDelete = false;  // Delete asks every time
 };
 
 // "File Options": text translation, line ends, the editor command line and the file
@@ -47,6 +48,7 @@ private:
     QLineEdit* edtEditor_ = nullptr;
     QCheckBox* chbAddExtension_ = nullptr;
     QCheckBox* chbReceiveCRC_ = nullptr;
+    QCheckBox* chbConfirmDelete_ = nullptr;
 
     void BuildControls();
     void btnBrowseEditorClick();

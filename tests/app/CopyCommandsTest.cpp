@@ -16,6 +16,7 @@
 #include "app/CopyController.h"
 #include "app/ItemCommands.h"
 #include "app/ItemSortProxy.h"
+#include "session/ModalResult.h"
 #include "session/SessionCommands.h"
 #include "shell/FileListMime.h"
 #include "shell/TFileSource.h"
@@ -29,67 +30,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The harness with the window's copying and item commands installed and shown.
-struct Commands : Harness {
-    Commands()
-        : copy(new CopyController(window, DesktopFileFolder(fixture->Files().File("desktop")))),
-          items(new ItemCommands(window, *copy)) {
-        items->showProperties = [this](const std::string& names, std::int64_t, std::int64_t s) {
-            shownNames = names;
-            seconds = s;
-        };
-        window.resize(700, 600);  // room below the rows
-        window.show();
-        // The pane with the focus is the active one: the window must be active for that.
-        QApplication::setActiveWindow(&window);
-        active = QTest::qWaitForWindowActive(&window);
-        Connect();
-    }
-    void SelectRows(const QStringList& captions) {
-        window.List()->setFocus();
-        window.List()->clearSelection();
-        for (const QString& caption : captions) {
-            window.List()->selectionModel()->select(
-                window.ListProxy()->index(Row(caption), 0),
-                QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        }
-    }
-    void SelectNode(const char* path) {
-        window.Tree()->setFocus();
-        window.Tree()->setCurrentItem(Node(path));
-    }
-    QPoint BelowRows() const { return QPoint(2, window.List()->viewport()->height() - 2); }
-    void Trigger(const char* action) { window.Action(action)->trigger(); }
-    // A file of the test folder made from a calculator item, got in the mode asked for.
-    std::string FileOf(const char* item, const std::string& name, bool text) {
-        bridge->SetTextMode(text);
-        std::string path;
-        window.Commands().ChangeToCurrentDir();
-        for (const auto& child : window.Commands().Root().Children) {
-            if (child->Name == item) {
-                path = window.Commands().FetchItem(*child, fixture->Files().Path());
-            }
-        }
-        bridge->SetTextMode(false);
-        fs::rename(path, fixture->Files().File(name));
-        return fixture->Files().File(name);
-    }
-    // Plays a desktop drag dropped at the point of a pane's viewport.
-    void Drop(QAbstractItemView* pane, const std::vector<std::string>& files, QPoint point) {
-        QMimeData data;
-        data.setData(FileListMime::kUriList, FileListMime::UriList(files));
-        QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(pane->viewport(), &enter);
-        QDropEvent drop(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(pane->viewport(), &drop);
-    }
-
-    bool active = false;
-    CopyController* copy;
-    ItemCommands* items;
-    std::string shownNames;
-    std::int64_t seconds = -1;
-};
+using Commands = CommandsHarness;
 
 std::string Content(const std::string& path) {
     std::string bytes;
@@ -168,6 +109,29 @@ private slots:
         QTRY_VERIFY(h.OnCalculator("HOME GAMES a") && h.OnCalculator("HOME GAMES b"));
         QTRY_COMPARE(h.window.CurrentPath(), std::string("HOME GAMES"));
         QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
+    }
+
+    // A text the calculator cannot read as one object leaves no variable: the window says so.
+    void TextThatMadeNoVariableIsReported() {
+        Commands h;
+        h.Trigger("tbtnXferMode");
+        h.bridge->SetDefaultWrongFileAnswer(kWrongFileText);
+        std::string note = h.fixture->Files().File("note.txt");
+        QVERIFY(WriteWholeFile(note, "Hello from a text file"));
+        std::string b = h.FileOf("GREETING", "b.txt", true);
+        auto data = new QMimeData;
+        FileListMime::PutCopiedFiles(*data, {b, note});
+        QGuiApplication::clipboard()->setMimeData(data);
+        h.window.UpdateControls();
+        h.Trigger("mnuPaste");
+        QVERIFY(h.OnCalculator("HOME b"));
+        QTRY_COMPARE(h.errors.size(), 1);
+        QCOMPARE(h.errors.front(),
+                 QString::fromStdString(note + ": not sent: the calculator made no variable "
+                                               "note of it (not one object)"));
+        // The next refresh has nothing to report.
+        h.Trigger("mnuRefresh");
+        QCOMPARE(h.errors.size(), 1);
     }
 
     void AnArchiveEndsTheBatchAndTheReplaceQuestion() {
@@ -292,13 +256,14 @@ private slots:
         QVERIFY(!fs::exists(h.copy->LastCopiedFile()));
         QVERIFY(!h.window.State().textMode);
 
+        // An editor that returns at once: nothing goes back until the user saves a change.
         options.editor = "true";
         h.items->ApplyOptions(options);
         h.bridge->ClearRecords();
         QTRY_VERIFY(h.Row("GREETING") >= 0);
         h.SelectRows({"GREETING"});
         h.Trigger("mnuEditAsText");
-        QVERIFY(!fs::exists(h.copy->LastCopiedFile()));
+        QVERIFY(fs::exists(h.copy->LastCopiedFile()));
         QCOMPARE(h.bridge->Count("Message("), 0);
         // The get's progress window shown and closed, and no put after it.
         QCOMPARE(h.bridge->Count("StatusWindow("), 2);

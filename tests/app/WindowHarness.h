@@ -3,14 +3,27 @@
 // The main window driven against the simulated calculator through a scripted bridge: the
 // harness the window's tests share.
 
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QStringList>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QtTest>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "app/BridgeHooks.h"
+#include "app/CopyController.h"
+#include "app/ItemCommands.h"
+#include "app/ItemSortProxy.h"
 #include "app/TFZQDir.h"
 #include "frontend/StoredSettings.h"
+#include "session/SessionCommands.h"
+#include "shell/FileListMime.h"
 #include "support/SimFixture.h"
 
 namespace vaddex::gui::apptest {
@@ -88,6 +101,68 @@ struct Harness {
     std::unique_ptr<HookedBridge> bridge;
     QStringList errors;
     frontend::StoredSettings saved;
+};
+
+// The harness with the window's copying and item commands installed and shown.
+struct CommandsHarness : Harness {
+    CommandsHarness()
+        : copy(new CopyController(window, DesktopFileFolder(fixture->Files().File("desktop")))),
+          items(new ItemCommands(window, copy)) {
+        items->showProperties = [this](const std::string& names, std::int64_t, std::int64_t s) {
+            shownNames = names;
+            seconds = s;
+        };
+        window.resize(700, 600);  // room below the rows
+        window.show();
+        // The pane with the focus is the active one: the window must be active for that.
+        QApplication::setActiveWindow(&window);
+        active = QTest::qWaitForWindowActive(&window);
+        Connect();
+    }
+    void SelectRows(const QStringList& captions) {
+        window.List()->setFocus();
+        window.List()->clearSelection();
+        for (const QString& caption : captions) {
+            window.List()->selectionModel()->select(
+                window.ListProxy()->index(Row(caption), 0),
+                QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+    }
+    void SelectNode(const char* path) {
+        window.Tree()->setFocus();
+        window.Tree()->setCurrentItem(Node(path));
+    }
+    QPoint BelowRows() const { return QPoint(2, window.List()->viewport()->height() - 2); }
+    void Trigger(const char* action) { window.Action(action)->trigger(); }
+    // A file of the test folder made from a calculator item, got in the mode asked for.
+    std::string FileOf(const char* item, const std::string& name, bool text) {
+        bridge->SetTextMode(text);
+        std::string path;
+        window.Commands().ChangeToCurrentDir();
+        for (const auto& child : window.Commands().Root().Children) {
+            if (child->Name == item) {
+                path = window.Commands().FetchItem(*child, fixture->Files().Path());
+            }
+        }
+        bridge->SetTextMode(false);
+        std::filesystem::rename(path, fixture->Files().File(name));
+        return fixture->Files().File(name);
+    }
+    // Plays a desktop drag dropped at the point of a pane's viewport.
+    void Drop(QAbstractItemView* pane, const std::vector<std::string>& files, QPoint point) {
+        QMimeData data;
+        data.setData(FileListMime::kUriList, FileListMime::UriList(files));
+        QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pane->viewport(), &enter);
+        QDropEvent drop(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pane->viewport(), &drop);
+    }
+
+    bool active = false;
+    CopyController* copy;
+    ItemCommands* items;
+    std::string shownNames;
+    std::int64_t seconds = -1;
 };
 
 }  // namespace vaddex::gui::apptest

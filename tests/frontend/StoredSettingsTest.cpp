@@ -42,6 +42,7 @@ TEST(StoredSettings, FirstRunGivesTheDefaults) {
     EXPECT_EQ(settings.transIO, 3);
     EXPECT_TRUE(settings.rpnPrompts);
     EXPECT_FALSE(settings.receiveCRC);
+    EXPECT_FALSE(settings.confirmDelete);
     EXPECT_TRUE(settings.border.show);
     EXPECT_EQ(settings.border.space, 1);
     EXPECT_EQ(settings.border.frame, 2);
@@ -105,10 +106,12 @@ TEST(StoredSettings, WrittenValuesReadBackUnchanged) {
     written.transIO = 2;
     written.editor = "gedit --wait";
     written.receiveCRC = true;
+    written.confirmDelete = true;
     std::map<std::string, std::string> store;
     WriteSettings(written,
                   [&](const std::string& key, const std::string& value) { store[key] = value; });
-    EXPECT_EQ(store.size(), 19u);
+    EXPECT_EQ(store.size(), 20u);
+    EXPECT_EQ(store["ConfirmDelete"], "1");
     EXPECT_EQ(store["DirSortReverse"], "1");
     StoredSettings read = InterpretSettings(From(store));
     EXPECT_EQ(read.port, written.port);
@@ -120,6 +123,7 @@ TEST(StoredSettings, WrittenValuesReadBackUnchanged) {
     EXPECT_EQ(read.transIO, 2);
     EXPECT_EQ(read.editor, written.editor);
     EXPECT_TRUE(read.receiveCRC);
+    EXPECT_TRUE(read.confirmDelete);
 }
 
 // The real file under a private XDG_CONFIG_HOME.

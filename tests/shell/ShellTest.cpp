@@ -24,6 +24,7 @@
 #include "shell/TFileTarget.h"
 #include "support/SimFixture.h"
 #include "support/TempDir.h"
+#include "util/Errors.h"
 
 namespace vaddex::test {
 
@@ -143,7 +144,8 @@ private slots:
         sim_->State().textMode = false;
         commands_->AddExtension = true;
         TFileSource source;
-        source.Files = fetcher.Announce({&Item(".."), &Item("A/B"), &Item("X")});
+        source.Files = fetcher.Announce(
+            {ItemRef::Of(Item("..")), ItemRef::Of(Item("A/B")), ItemRef::Of(Item("X"))});
         source.OnDrop = [&](const std::vector<std::string>&) { return fetcher.FetchForDrop(); };
         std::unique_ptr<TFileSourceData> data(source.MakeDragData());
         QCOMPARE(data->formats(), QStringList{"text/uri-list"});
@@ -181,7 +183,7 @@ private slots:
         DesktopItemFetcher fetcher(*commands_, folder);
         sim_->State().textMode = textMode;
         commands_->AddExtension = addExtension;
-        fetcher.Announce({&Item("X")});
+        fetcher.Announce({ItemRef::Of(Item("X"))});
         std::vector<std::string> files = fetcher.FetchAll();
         sim_->State().textMode = false;
         commands_->AddExtension = true;
@@ -195,7 +197,7 @@ private slots:
         TempDir outside;
         DesktopFileFolder folder(outside.File("desktop"));
         DesktopItemFetcher fetcher(*commands_, folder);
-        fetcher.Announce({&sim_->Root()});
+        fetcher.Announce({ItemRef::Of(sim_->Root())});
         std::vector<std::string> files = fetcher.FetchForDrop();
         QCOMPARE(files.size(), std::size_t{1});
         QCOMPARE(fs::path(files[0]).filename().string(), commands_->DefaultArchiveName());
@@ -208,7 +210,7 @@ private slots:
         DesktopFileFolder folder(outside.File("desktop"));
         DesktopItemFetcher fetcher(*commands_, folder);
         TFileSource source;
-        source.Files = fetcher.Announce({&Item("X")});
+        source.Files = fetcher.Announce({ItemRef::Of(Item("X"))});
         int fetches = 0;
         source.OnDrop = [&](const std::vector<std::string>&) {
             ++fetches;
@@ -225,12 +227,32 @@ private slots:
         QVERIFY(Entries(folder.Base() + batches[0]).empty());
     }
 
+    // A refresh between the drag's start and the drop replaces every listed item.
+    void fetchFindsTheItemInTheListingOfTheDrop() {
+        TempDir outside;
+        DesktopFileFolder folder(outside.File("desktop"));
+        DesktopItemFetcher fetcher(*commands_, folder);
+        fetcher.Announce({ItemRef::Of(Item("X")), ItemRef::Of(Item("A/B"))});
+        commands_->Reread();
+        std::vector<std::string> files = fetcher.FetchAll();
+        QCOMPARE(files.size(), std::size_t{2});
+        QCOMPARE(FileBytes(files[0]).substr(0, 4), std::string("ZQZQ"));
+
+        ItemRef gone = ItemRef::Of(Item("X"));
+        gone.path += "GONE";
+        gone.name += "GONE";
+        fetcher.Announce({gone});
+        QVERIFY_THROWS_EXCEPTION(LinkError, fetcher.FetchAll());
+        QVERIFY(fetcher.Fetched().empty());
+    }
+
     // The user cancels the second get: the first file is offered, no part of the second.
     void cancelledFetchLeavesNoPartialFile() {
         TempDir outside;
         DesktopFileFolder folder(outside.File("desktop"));
         DesktopItemFetcher fetcher(*commands_, folder);
-        std::vector<std::string> entries = fetcher.Announce({&Item("X"), &Item("BIG")});
+        std::vector<std::string> entries =
+            fetcher.Announce({ItemRef::Of(Item("X")), ItemRef::Of(Item("BIG"))});
         sim_->Ui().CancelWhenReportPasses(2048);
         std::vector<std::string> offered = fetcher.FetchForDrop();
         sim_->Ui().ClearCancelScript();

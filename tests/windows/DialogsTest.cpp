@@ -183,11 +183,12 @@ private slots:
         std::string spaced = folder.Path() + "with blank/";
         QVERIFY(QDir().mkpath(QString::fromStdString(spaced)));
 
-        // An editor that returns without saving: nothing is sent, the file is gone.
+        // An editor that returns at once without saving: nothing is sent, and the file stays
+        // for the watch of an editor that may still be editing it.
         std::string file = commands.FetchItem(*x, spaced);
-        QCOMPARE(EditAsText::Run(commands, file, ScriptEditor("test -f \"$0\"")),
-                 EditAsText::Outcome::Unchanged);
-        QVERIFY(!FileExists(file));
+        QCOMPARE(EditAsText::Run(commands, file, "HOME", ScriptEditor("test -f \"$0\"")),
+                 EditAsText::Outcome::ReturnedAtOnce);
+        QVERIFY(FileExists(file));
         QCOMPARE(sim.FindObject("HOME X").value(), before);
 
         // An editor that writes a new body: the variable changes without a replace question.
@@ -195,7 +196,7 @@ private slots:
         QString rewrite =
             "head -n 1 \"$0\" > \"$0.new\" && printf '99.5\\r\\n' >> \"$0.new\" && "
             "mv \"$0.new\" \"$0\"";
-        QCOMPARE(EditAsText::Run(commands, file, ScriptEditor(rewrite)),
+        QCOMPARE(EditAsText::Run(commands, file, "HOME", ScriptEditor(rewrite)),
                  EditAsText::Outcome::Written);
         QVERIFY(!FileExists(file));
         commands.RunCalculatorCommand("CLEAR 'X' RCL");
@@ -207,7 +208,8 @@ private slots:
         ExternalEditor missing;
         missing.program = QString::fromStdString(folder.Path() + "no-such-editor");
         missing.commandLine = missing.program;
-        QCOMPARE(EditAsText::Run(commands, file, missing), EditAsText::Outcome::EditorNotStarted);
+        QCOMPARE(EditAsText::Run(commands, file, "HOME", missing),
+                 EditAsText::Outcome::EditorNotStarted);
         QCOMPARE(sim.Ui().Messages().back().caption, std::string("Edit Error"));
         QVERIFY(sim.Ui().Find("SetBusy(false)") >= 0);
     }
