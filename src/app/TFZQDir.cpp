@@ -15,6 +15,7 @@
 #include "app/IconSet.h"
 #include "app/PortComboBox.h"
 #include "link/CommLink.h"
+#include "placement/WindowFront.h"
 #include "session/SessionCommands.h"
 #include "session/TXModemServer.h"
 #include "session/TXPObject.h"
@@ -69,6 +70,7 @@ void TFZQDir::FormDestroy() {
 void TFZQDir::SetLogWindow(TFLog* log) {
     QAction* action = MakeAction("btnLog", "&Log", "Show the log of the transfers.");
     connect(action, &QAction::triggered, log, &TFLog::ShowLog);
+    WindowFront::Attach(log, this);
     viewMenu_->insertAction(Action("mnuRPL"), action);
 }
 

@@ -14,6 +14,11 @@
 #include <QToolBar>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <algorithm>
+#include <numeric>
+#include <string>
+#include <vector>
 
 #include "app/ItemSortProxy.h"
 #include "app/PortComboBox.h"
@@ -22,6 +27,7 @@
 #include "link/CommLink.h"
 #include "session/SessionCommands.h"
 #include "session/TXModemServer.h"
+#include "session/TXPObject.h"
 
 namespace vaddex::gui {
 namespace {
@@ -64,9 +70,9 @@ void TFZQDir::BuildToolBar() {
     cmboSpeed_->setProperty("helpContext", 125003);
     toolBar_->addWidget(cmboSpeed_);
     toolBar_->addSeparator();
-    toolBar_->addAction(Action("tbtnConnect"));
-    toolBar_->addAction(Action("tbtnScrnCapture"));
-    toolBar_->addAction(Action("tbtnXferMode"));
+    toolBar_->addAction(Action(ActionId::tbtnConnect));
+    toolBar_->addAction(Action(ActionId::tbtnScrnCapture));
+    toolBar_->addAction(Action(ActionId::tbtnXferMode));
 
     connect(cmboPort_, &PortComboBox::aboutToShowPopup, this, [this] { RefreshPortList(); });
     connect(cmboPort_->lineEdit(), &QLineEdit::returnPressed, this, [this] { RefreshPortList(); });
@@ -184,6 +190,63 @@ void TFZQDir::BuildList() {
     });
     connect(details_->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { ListView1ColumnClick(column); });
+    // The list is sorted after every fill and every click on a column: the tree follows.
+    connect(proxy_, &QAbstractItemModel::layoutChanged, this, [this] {
+        if (QTreeWidgetItem* root = tree_->topLevelItem(0)) {
+            SortTreeNodes(root);
+        }
+    });
+}
+
+ListRow TFZQDir::DirectoryRow(const QTreeWidgetItem* node) const {
+    ListRow row{node->text(0).toLatin1().toStdString(), kDirectoryTypeCode, {}};
+    const TXPObject* item = NodeItem(node);
+    for (int column = 1; column < 3; ++column) {
+        if (columnTag_[column] == kTagSize) {
+            row.subItems.push_back(item != nullptr ? std::to_string(item->GetSize()) : "0");
+        } else {
+            row.subItems.push_back(item != nullptr ? item->TypeName : "Directory");
+        }
+    }
+    return row;
+}
+
+// The directories of each node in the order the list gives them, by the list's own comparison.
+void TFZQDir::SortTreeNodes(QTreeWidgetItem* node) {
+    const int tag = columnTag_[std::clamp(sort_.column, 0, 2)];
+    QList<QTreeWidgetItem*> children;
+    std::vector<ListRow> rows;
+    for (int i = 0; i < node->childCount(); ++i) {
+        children << node->child(i);
+        rows.push_back(DirectoryRow(node->child(i)));
+    }
+    std::vector<int> order(children.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return ListView1Compare(rows[a], rows[b], sort_, tag) < 0;
+    });
+    if (!std::is_sorted(order.begin(), order.end())) {
+        // Taking the nodes out forgets which were open and which was current.
+        QTreeWidgetItem* current = tree_->currentItem();
+        std::vector<std::pair<QTreeWidgetItem*, bool>> expanded;
+        for (QTreeWidgetItemIterator it(node); *it != nullptr; ++it) {
+            expanded.emplace_back(*it, (*it)->isExpanded());
+        }
+        const bool wasFilling = filling_;
+        filling_ = true;
+        node->takeChildren();
+        for (int index : order) {
+            node->addChild(children[index]);
+        }
+        for (const auto& [item, open] : expanded) {
+            item->setExpanded(open);
+        }
+        tree_->setCurrentItem(current);
+        filling_ = wasFilling;
+    }
+    for (QTreeWidgetItem* child : children) {
+        SortTreeNodes(child);
+    }
 }
 
 void TFZQDir::BuildStatusBar() {
@@ -216,6 +279,9 @@ void TFZQDir::CreateColumns(int dirColSize) {
                                   QVariant::fromValue(align | Qt::AlignVCenter),
                                   Qt::TextAlignmentRole);
     }
+    // The names take what the window gives; type and size keep the widths the user set.
+    details_->header()->setSectionResizeMode(QHeaderView::Interactive);
+    details_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
 }
 
 void TFZQDir::SetViewStyle(int style) {
@@ -245,6 +311,7 @@ void TFZQDir::ApplySettings(const frontend::StoredSettings& s) {
     readTreeWidth_ = s.dirWidthSplit;
     splitter_->setSizes({s.dirWidthSplit, std::max(width() - s.dirWidthSplit, 1)});
     CreateColumns(s.dirColSize);
+    readFilesWidth_ = s.dirWidthFiles;
     for (int column = 0; column < 3; ++column) {
         int tag = columnTag_[column];
         details_->setColumnWidth(column, tag == kTagFiles  ? s.dirWidthFiles
@@ -274,6 +341,10 @@ frontend::StoredSettings TFZQDir::CurrentSettings() const {
     for (int column = 0; column < 3; ++column) {
         int width = details_->columnWidth(column);
         int tag = columnTag_[column];
+        // The names' column stretches with the window: never shown, it has no width yet.
+        if (tag == kTagFiles && !details_->isVisible()) {
+            width = readFilesWidth_;
+        }
         (tag == kTagFiles  ? s.dirWidthFiles
          : tag == kTagSize ? s.dirWidthSize
                            : s.dirWidthType) = width;
