@@ -34,11 +34,15 @@ namespace {
 
 constexpr int kTreeIndent = 19;
 constexpr int kSplitterWidth = 8;
-constexpr int kStatusPanelWidth = 350;
 constexpr int kLargeIconSize = 32;
 constexpr int kSmallIconSize = 16;
 // Wide enough for a device path such as /dev/ttyUSB0 or a pseudo-terminal.
 constexpr int kPortChars = 14;
+// What the selectors keep at the window's smallest width (400 pixels).
+constexpr int kNarrowPortWidth = 70;
+constexpr int kNarrowSpeedWidth = 58;
+// The status text's share when the version and free memory need the rest.
+constexpr int kNarrowStatusWidth = 100;
 constexpr const char* kSpeedItems[] = {"4800",  "9600",  "14400", "19200",
                                        "38400", "57600", "115200"};
 
@@ -57,6 +61,9 @@ void TFZQDir::BuildToolBar() {
     cmboPort_->setProperty("helpContext", 125001);
     cmboPort_->setMinimumContentsLength(kPortChars);
     cmboPort_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    // In a narrow window the selectors give up width first, so that the buttons after them
+    // stay on the tool bar instead of moving into its overflow menu.
+    cmboPort_->setMinimumWidth(kNarrowPortWidth);
     toolBar_->addWidget(cmboPort_);
     toolBar_->addSeparator();
     toolBar_->addWidget(new QLabel(" Speed: ", toolBar_));
@@ -68,6 +75,7 @@ void TFZQDir::BuildToolBar() {
     cmboSpeed_->setToolTip("Select a communications speed.  (ignored for USB)");
     cmboSpeed_->setStatusTip(cmboSpeed_->toolTip());
     cmboSpeed_->setProperty("helpContext", 125003);
+    cmboSpeed_->setMinimumWidth(kNarrowSpeedWidth);
     toolBar_->addWidget(cmboSpeed_);
     toolBar_->addSeparator();
     toolBar_->addAction(Action(ActionId::tbtnConnect));
@@ -256,7 +264,7 @@ void TFZQDir::BuildStatusBar() {
     bar->setProperty("helpContext", 125002);
     // The status text takes what the version and free memory leave, so neither is cut.
     statusPanel0_ = new QLabel(bar);
-    statusPanel0_->setMinimumWidth(kStatusPanelWidth / 2);
+    statusPanel0_->setMinimumWidth(kNarrowStatusWidth);
     statusPanel1_ = new QLabel(bar);
     bar->addWidget(statusPanel0_, 1);
     bar->addPermanentWidget(statusPanel1_);

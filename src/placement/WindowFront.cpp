@@ -24,7 +24,9 @@ WindowFront::WindowFront(QWidget* window, QWidget* owner) : QObject(window), own
 
 void WindowFront::Attach(QWidget* window, QWidget* owner) {
     if (window->windowType() == Qt::Window) {
-        const Qt::WindowFlags hints = window->windowFlags() & ~Qt::WindowType_Mask;
+        // A plain window has these buttons by default; a dialog would lose them.
+        const Qt::WindowFlags hints = (window->windowFlags() & ~Qt::WindowType_Mask) |
+                                      Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
         window->setWindowFlags(Qt::Dialog | hints);
     }
     window->installEventFilter(new WindowFront(window, owner));

@@ -252,7 +252,8 @@ void Rom(Run& run) {
     rom.close();
     run.Window().Disconnect();
     run.person.nextPath = rom.fileName();
-    run.Trigger(ActionId::mnuRomDownload);  // prompt 7 pressed after the calculator's loader started
+    run.Trigger(
+        ActionId::mnuRomDownload);  // prompt 7 pressed after the calculator's loader started
     run.Report("ROM download", run.person.messages.isEmpty(), "40000 bytes");
 }
 
