@@ -39,10 +39,10 @@ constexpr int kSmallIconSize = 16;
 // Wide enough for a device path such as /dev/ttyUSB0 or a pseudo-terminal.
 constexpr int kPortChars = 14;
 // What the selectors keep at the window's smallest width (400 pixels).
-constexpr int kNarrowPortWidth = 70;
-constexpr int kNarrowSpeedWidth = 58;
+constexpr int kNarrowPortWidth = 62;
+constexpr int kNarrowSpeedWidth = 66;
 // The status text's share when the version and free memory need the rest.
-constexpr int kNarrowStatusWidth = 100;
+constexpr int kNarrowStatusWidth = 40;
 constexpr const char* kSpeedItems[] = {"4800",  "9600",  "14400", "19200",
                                        "38400", "57600", "115200"};
 

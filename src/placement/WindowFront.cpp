@@ -18,6 +18,9 @@ int Clamp(int start, int length, int areaStart, int areaLength) {
     return std::clamp(start, areaStart, areaStart + areaLength - length);
 }
 
+constexpr int kMostMoves = 4;
+constexpr qint64 kPlacingMs = 2000;
+
 }  // namespace
 
 WindowFront::WindowFront(QWidget* window, QWidget* owner) : QObject(window), owner_(owner) {}
@@ -66,19 +69,48 @@ QRect WindowFront::AvailableAreaFor(const QRect& frame) {
 
 bool WindowFront::eventFilter(QObject* watched, QEvent* event) {
     auto* window = qobject_cast<QWidget*>(watched);
-    if (window == nullptr || event->type() != QEvent::Show || !window->isWindow()) {
+    if (window == nullptr || !window->isWindow()) {
         return false;
     }
-    // A window with a parent widget has it as its transient parent already.
-    if (owner_ && window->parentWidget() == nullptr && window->windowHandle() != nullptr) {
-        window->windowHandle()->setTransientParent(owner_->window()->windowHandle());
-    }
-    const QRect frame = window->frameGeometry();
-    const QPoint inside = OnScreen(frame, AvailableAreaFor(frame));
-    if (inside != frame.topLeft()) {
-        window->move(inside);
+    switch (event->type()) {
+        case QEvent::Show:
+            // A window with a parent widget has it as its transient parent already.
+            if (owner_ && window->parentWidget() == nullptr && window->windowHandle() != nullptr) {
+                window->windowHandle()->setTransientParent(owner_->window()->windowHandle());
+            }
+            placing_ = true;
+            moves_ = 0;
+            shownAt_.start();
+            KeepOnScreen(window);
+            break;
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Paint:
+            // The window manager frames and places the window only after it is shown, by the
+            // first request it had; the title bar may then lie above the screen. Look again
+            // while it answers, a few times at most; after that the window goes where the
+            // user puts it.
+            if (placing_ && shownAt_.elapsed() < kPlacingMs && KeepOnScreen(window)) {
+                placing_ = ++moves_ < kMostMoves;
+            }
+            break;
+        case QEvent::Hide:
+            placing_ = false;
+            break;
+        default:
+            break;
     }
     return false;
+}
+
+bool WindowFront::KeepOnScreen(QWidget* window) {
+    const QRect frame = window->frameGeometry();
+    const QPoint inside = OnScreen(frame, AvailableAreaFor(frame));
+    if (inside == frame.topLeft()) {
+        return false;
+    }
+    window->move(inside);
+    return true;
 }
 
 }  // namespace vaddex::gui

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -35,8 +36,13 @@ protected:
 
 private:
     WindowFront(QWidget* window, QWidget* owner);
+    // Moves the window onto the screen; true when it had to.
+    bool KeepOnScreen(QWidget* window);
 
     QPointer<QWidget> owner_;
+    bool placing_ = false;  // shown, and the window manager may still place it
+    int moves_ = 0;         // made since the window was shown
+    QElapsedTimer shownAt_;
 };
 
 }  // namespace vaddex::gui

@@ -212,9 +212,11 @@ bool SaveCaptureInFront(MainProgram& program, const QString& path) {
     Settle();
     prompt.ShowPrompt(kPromptCaptureAgain, "Do Another Capture?");
     Settle();
-    std::printf("capture viewer title bar top: %d\n", viewer.frameGeometry().top());
+    std::printf("capture viewer title bar top: %d (geo %d,%d)\n", viewer.frameGeometry().top(),
+                viewer.geometry().x(), viewer.geometry().y());
     bool saved = SaveScreen({&window, &viewer, &prompt}, path);
-    viewer.close();  // hides the prompt too
+    viewer.close();           // hides the prompt too
+    window.UpdateControls();  // a capture ends disconnected, which does this; here it did not
     Settle();
     return saved;
 }
@@ -287,7 +289,13 @@ int main(int argc, char** argv) {
                    [&] { window.Action(ActionId::mnuOptions)->trigger(); }) &&
          ok;
     ok = SaveModal(folder.filePath("replace.png"), [&] { bridge.AskReplace("GREETING", 2); }) && ok;
+    // The other windows have had the focus: the list takes it back, as a click would.
+    window.activateWindow();
+    WaitFor([&window] { return window.isActiveWindow(); }, kSettleMs);
     SelectRows(window, {"GREETING", "X", "LIST1"});
+    if (!window.Action(ActionId::mnuProperties)->isEnabled()) {
+        std::printf("Properties is disabled with three rows selected\n");
+    }
     ok = SaveModal(folder.filePath("properties.png"),
                    [&] { window.Action(ActionId::mnuProperties)->trigger(); }) &&
          ok;
