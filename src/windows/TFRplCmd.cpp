@@ -287,8 +287,8 @@ void TFRplCmd::btnStackClick() {
 }
 
 void TFRplCmd::TakeBackFocus(QWidget* control) {
-    // The stack is read with the progress window, which is the main window's: when it closes,
-    // the window manager hands the focus to the main window. The user is still typing here.
+    // The stack is read with the progress window, which belongs to the main window; when it
+    // closes, a window manager may give the focus back to its owner. The user types here.
     if (isVisible()) {
         raise();
         activateWindow();
