@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Pictures of the window on the simulated calculator, taken on a virtual X display:
-# the connected window, an operator prompt, the log, a help page, the pop-up menu, the command
-# window with a stack and the options, replace and properties dialogs, saved into the folder
-# given.
+# Pictures of the window on the simulated calculator, taken on a virtual X display with a
+# window manager (openbox), so that title bars and the stacking of windows are real: the
+# connected window, an operator prompt, the log, a help page, the pop-up menu, the command
+# window with a stack and in front of the main window after a Send, the capture viewer in
+# front of it, the window wide and at its smallest width, and the options, replace and
+# properties dialogs, saved into the folder given.
 #   scripts/screenshots.sh FOLDER
 # Builds vaddex-screenshots in build/ (or $VADDEX_BUILD) when needed. The user's own
 # settings are neither read nor changed.
@@ -21,5 +23,20 @@ cmake --build "$build" -j "${JOBS:-2}" --target vaddex-screenshots
 
 config=$(mktemp -d "${TMPDIR:-/tmp}/vaddex-shots-XXXXXX")
 trap 'rm -rf "$config"' EXIT
+# Inside the virtual display: the window manager first, the pictures once it manages windows.
+cat > "$config/run.sh" <<'INNER'
+set -u
+openbox > /dev/null 2>&1 &
+wm=$!
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
+"$@"
+status=$?
+kill "$wm" 2> /dev/null
+wait "$wm" 2> /dev/null
+exit $status
+INNER
 XDG_CONFIG_HOME="$config" xvfb-run -a -s "-screen 0 1280x800x24" \
-    "$build/tools/screenshots/vaddex-screenshots" "$out"
+    bash "$config/run.sh" "$build/tools/screenshots/vaddex-screenshots" "$out"

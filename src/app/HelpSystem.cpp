@@ -110,10 +110,22 @@ bool HelpHandler::eventFilter(QObject* watched, QEvent* event) {
                             context);
             return true;
         }
-    } else if (event->type() == QEvent::KeyPress &&
-               static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 && widget->hasFocus()) {
-        ShowContextHelp(widget->window(), widget->mapToGlobal(widget->rect().center()),
-                        ContextOf(widget));
+    } else if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // F1 is also the shortcut of Help > Contents: a control with a topic of its own
+        // claims the key first, so the contents open only where no topic applies.
+        if (key->key() != Qt::Key_F1 || key->modifiers() != Qt::NoModifier || !widget->hasFocus()) {
+            return false;
+        }
+        const int context = ContextOf(widget);
+        if (event->type() == QEvent::ShortcutOverride) {
+            if (context == 0) {
+                return false;
+            }
+            event->accept();
+            return true;
+        }
+        ShowContextHelp(widget->window(), widget->mapToGlobal(widget->rect().center()), context);
         return true;
     }
     return false;

@@ -50,4 +50,8 @@ void HelpWindow::ShowPage(const QString& page) {
     activateWindow();
 }
 
+QString HelpWindow::Page() const {
+    return browser_->source().fileName();
+}
+
 }  // namespace vaddex::gui

@@ -17,6 +17,8 @@ public:
     // Shows the page (a file name in the help folder), raising the window; a missing page
     // says so instead of showing an empty window.
     void ShowPage(const QString& page);
+    // The file name of the page shown.
+    QString Page() const;
 
 private:
     QString folder_;

@@ -70,7 +70,7 @@ ItemCommands::ItemCommands(TFZQDir& window, CopyController* copy)
     window_.SetCommandHandler(Command::Options, [this] { mnuOptionsClick(); });
     window_.SetCommandHandler(Command::CalculatorCommand, [this] { mnuRPLClick(); });
     connect(window_.ViewMenu(), &QMenu::aboutToShow, this,
-            [this] { window_.Action("mnuRPL")->setChecked(rplCmd_->isVisible()); });
+            [this] { window_.Action(ActionId::mnuRPL)->setChecked(rplCmd_->isVisible()); });
     window_.onControlsUpdated = [this] { UpdateCommandWindow(); };
     // The command window is closed once more at exit, so that its stored visibility is the
     // one the program ends with.
@@ -324,7 +324,7 @@ void ItemCommands::mnuOptionsClick() {
 }
 
 void ItemCommands::mnuRPLClick() {
-    if (window_.Action("mnuRPL")->isChecked()) {
+    if (window_.Action(ActionId::mnuRPL)->isChecked()) {
         rplCmd_->show();
         rplCmd_->setWindowState(rplCmd_->windowState() & ~Qt::WindowMinimized);
         rplCmd_->raise();

@@ -18,6 +18,7 @@
 #include "app/ListClicks.h"
 #include "app/PortComboBox.h"
 #include "link/CommLink.h"
+#include "placement/WindowFront.h"
 #include "session/PromptTexts.h"
 #include "session/SessionCommands.h"
 #include "session/TXModemServer.h"
@@ -78,9 +79,10 @@ void TFZQDir::FormDestroy() {
 }
 
 void TFZQDir::SetLogWindow(TFLog* log) {
-    QAction* action = MakeAction("btnLog", "&Log", "Show the log of the transfers.");
+    QAction* action = MakeAction(ActionId::btnLog, "&Log", "Show the log of the transfers.");
     connect(action, &QAction::triggered, log, &TFLog::ShowLog);
-    viewMenu_->insertAction(Action("mnuRPL"), action);
+    WindowFront::Attach(log, this);
+    viewMenu_->insertAction(Action(ActionId::mnuRPL), action);
 }
 
 void TFZQDir::FormCreate(UiBridge& ui, const frontend::StoredSettings& settings) {

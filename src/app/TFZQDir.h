@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -75,6 +76,56 @@ enum class Command {
     CalculatorCommand,
     RomDownload,
 };
+
+// Every action of the main window, named as its object: a name mistyped here does not
+// compile, where a mistyped string only finds no action at run time.
+enum class ActionId {
+    mnuNewFolder,
+    mnuBackup,
+    mnuRestore,
+    mnuEval,
+    mnuDelete,
+    mnuRename,
+    mnuProperties,
+    mnuConnect,
+    mnuXferMode,
+    mnuPutProject,
+    mnuDownloadServer,
+    mnuDownloadProject,
+    mnuDownloadFile,
+    mnuUploadFile,
+    mnuCapture,
+    mnuExit,
+    mnuCut,
+    mnuCopy,
+    mnuCopyAsText,
+    mnuPaste,
+    mnuEditAsText,
+    mnuSelectAll,
+    mnuInvertSelection,
+    mnuToolbar,
+    mnuStatusBar,
+    mnuLargeIcons,
+    mnuSmallIcons,
+    mnuList,
+    mnuDetails,
+    mnuRefresh,
+    mnuOptions,
+    mnuRPL,
+    mnuRomDownload,
+    mnuContents,
+    mnuCommHelp,
+    mnuTextFileHelp,
+    mnuTroubleHelp,
+    mnuAbout,
+    tbtnConnect,
+    tbtnScrnCapture,
+    tbtnXferMode,
+    btnLog,
+};
+inline constexpr int kActionCount = static_cast<int>(ActionId::btnLog) + 1;
+// The object name of the action ("mnuRPL" for ActionId::mnuRPL).
+const char* ActionName(ActionId id);
 
 // The main window: the calculator's directories as a tree beside the items of the selected
 // one, with the tool bar, menus and status bar. It owns the session and runs every calculator
@@ -203,7 +254,7 @@ public:
     ItemSortProxy* ListProxy() const { return proxy_; }
     QComboBox* PortSelector() const;
     QComboBox* SpeedSelector() const { return cmboSpeed_; }
-    QAction* Action(const QString& objectName) const;
+    QAction* Action(ActionId id) const;
     QTreeWidgetItem* FindNodeByPath(const std::string& path) const;
     // The path of the directory a tree node shows ("HOME A").
     static std::string NodePath(const QTreeWidgetItem* node);
@@ -234,11 +285,17 @@ private:
     void CreateColumns(int dirColSize);
     void ApplySettings(const frontend::StoredSettings& settings);
     void SetViewStyle(int style);
+    // Orders the directory nodes under `node` as the list orders directories.
+    void SortTreeNodes(QTreeWidgetItem* node);
+    ListRow DirectoryRow(const QTreeWidgetItem* node) const;
     int ViewStyle() const { return viewStyle_; }
     // --- menus (TFZQDirMenus.cpp)
     QAction* MakeAction(const char* name, const QString& caption, const QString& hint);
+    QAction* MakeAction(ActionId id, const QString& caption, const QString& hint);
     void BuildActions();
     void BuildMenus();
+    // Adds the actions in order; an empty entry adds a separator.
+    void AddMenuItems(QMenu* menu, std::initializer_list<std::optional<ActionId>> items);
     void BuildPopupMenu();
     void WireActions();
     void WireViewActions();
@@ -289,7 +346,8 @@ private:
     SortState sort_;
     int columnTag_[3] = {kTagFiles, kTagType, kTagSize};
     int viewStyle_ = 3;
-    int readTreeWidth_ = 150;  // until the splitter has been laid out
+    int readTreeWidth_ = 150;   // until the splitter has been laid out
+    int readFilesWidth_ = 160;  // until the list has been laid out
     std::string editor_;
     bool confirmDelete_ = false;
     bool rpnPrompts_ = true;

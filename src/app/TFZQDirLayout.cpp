@@ -14,6 +14,11 @@
 #include <QToolBar>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <algorithm>
+#include <numeric>
+#include <string>
+#include <vector>
 
 #include "app/ItemSortProxy.h"
 #include "app/PortComboBox.h"
@@ -22,17 +27,23 @@
 #include "link/CommLink.h"
 #include "session/SessionCommands.h"
 #include "session/TXModemServer.h"
+#include "session/TXPObject.h"
+#include "shell/ItemRef.h"
 
 namespace vaddex::gui {
 namespace {
 
 constexpr int kTreeIndent = 19;
 constexpr int kSplitterWidth = 8;
-constexpr int kStatusPanelWidth = 350;
 constexpr int kLargeIconSize = 32;
 constexpr int kSmallIconSize = 16;
 // Wide enough for a device path such as /dev/ttyUSB0 or a pseudo-terminal.
 constexpr int kPortChars = 14;
+// What the selectors keep at the window's smallest width (400 pixels).
+constexpr int kNarrowPortWidth = 62;
+constexpr int kNarrowSpeedWidth = 66;
+// The status text's share when the version and free memory need the rest.
+constexpr int kNarrowStatusWidth = 40;
 constexpr const char* kSpeedItems[] = {"4800",  "9600",  "14400", "19200",
                                        "38400", "57600", "115200"};
 
@@ -51,6 +62,9 @@ void TFZQDir::BuildToolBar() {
     cmboPort_->setProperty("helpContext", 125001);
     cmboPort_->setMinimumContentsLength(kPortChars);
     cmboPort_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    // In a narrow window the selectors give up width first, so that the buttons after them
+    // stay on the tool bar instead of moving into its overflow menu.
+    cmboPort_->setMinimumWidth(kNarrowPortWidth);
     toolBar_->addWidget(cmboPort_);
     toolBar_->addSeparator();
     toolBar_->addWidget(new QLabel(" Speed: ", toolBar_));
@@ -62,11 +76,12 @@ void TFZQDir::BuildToolBar() {
     cmboSpeed_->setToolTip("Select a communications speed.  (ignored for USB)");
     cmboSpeed_->setStatusTip(cmboSpeed_->toolTip());
     cmboSpeed_->setProperty("helpContext", 125003);
+    cmboSpeed_->setMinimumWidth(kNarrowSpeedWidth);
     toolBar_->addWidget(cmboSpeed_);
     toolBar_->addSeparator();
-    toolBar_->addAction(Action("tbtnConnect"));
-    toolBar_->addAction(Action("tbtnScrnCapture"));
-    toolBar_->addAction(Action("tbtnXferMode"));
+    toolBar_->addAction(Action(ActionId::tbtnConnect));
+    toolBar_->addAction(Action(ActionId::tbtnScrnCapture));
+    toolBar_->addAction(Action(ActionId::tbtnXferMode));
 
     connect(cmboPort_, &PortComboBox::aboutToShowPopup, this, [this] { RefreshPortList(); });
     connect(cmboPort_->lineEdit(), &QLineEdit::returnPressed, this,
@@ -185,6 +200,64 @@ void TFZQDir::BuildList() {
     });
     connect(details_->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { ListView1ColumnClick(column); });
+    // The list is sorted after every fill and every click on a column: the tree follows.
+    connect(proxy_, &QAbstractItemModel::layoutChanged, this, [this] {
+        if (QTreeWidgetItem* root = tree_->topLevelItem(0)) {
+            SortTreeNodes(root);
+        }
+    });
+}
+
+ListRow TFZQDir::DirectoryRow(const QTreeWidgetItem* node) const {
+    ListRow row{node->text(0).toLatin1().toStdString(), kDirectoryTypeCode, {}};
+    ItemRef ref{NodePath(node), {}, true, 0};
+    const TXPObject* item = root_ != nullptr ? ref.In(*root_) : nullptr;
+    for (int column = 1; column < 3; ++column) {
+        if (columnTag_[column] == kTagSize) {
+            row.subItems.push_back(item != nullptr ? std::to_string(item->GetSize()) : "0");
+        } else {
+            row.subItems.push_back(item != nullptr ? item->TypeName : "Directory");
+        }
+    }
+    return row;
+}
+
+// The directories of each node in the order the list gives them, by the list's own comparison.
+void TFZQDir::SortTreeNodes(QTreeWidgetItem* node) {
+    const int tag = columnTag_[std::clamp(sort_.column, 0, 2)];
+    QList<QTreeWidgetItem*> children;
+    std::vector<ListRow> rows;
+    for (int i = 0; i < node->childCount(); ++i) {
+        children << node->child(i);
+        rows.push_back(DirectoryRow(node->child(i)));
+    }
+    std::vector<int> order(children.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return ListView1Compare(rows[a], rows[b], sort_, tag) < 0;
+    });
+    if (!std::is_sorted(order.begin(), order.end())) {
+        // Taking the nodes out forgets which were open and which was current.
+        QTreeWidgetItem* current = tree_->currentItem();
+        std::vector<std::pair<QTreeWidgetItem*, bool>> expanded;
+        for (QTreeWidgetItemIterator it(node); *it != nullptr; ++it) {
+            expanded.emplace_back(*it, (*it)->isExpanded());
+        }
+        const bool wasFilling = filling_;
+        filling_ = true;
+        node->takeChildren();
+        for (int index : order) {
+            node->addChild(children[index]);
+        }
+        for (const auto& [item, open] : expanded) {
+            item->setExpanded(open);
+        }
+        tree_->setCurrentItem(current);
+        filling_ = wasFilling;
+    }
+    for (QTreeWidgetItem* child : children) {
+        SortTreeNodes(child);
+    }
 }
 
 void TFZQDir::BuildStatusBar() {
@@ -194,7 +267,7 @@ void TFZQDir::BuildStatusBar() {
     bar->setProperty("helpContext", 125002);
     // The status text takes what the version and free memory leave, so neither is cut.
     statusPanel0_ = new QLabel(bar);
-    statusPanel0_->setMinimumWidth(kStatusPanelWidth / 2);
+    statusPanel0_->setMinimumWidth(kNarrowStatusWidth);
     statusPanel1_ = new QLabel(bar);
     bar->addWidget(statusPanel0_, 1);
     bar->addPermanentWidget(statusPanel1_);
@@ -217,6 +290,9 @@ void TFZQDir::CreateColumns(int dirColSize) {
                                   QVariant::fromValue(align | Qt::AlignVCenter),
                                   Qt::TextAlignmentRole);
     }
+    // The names take what the window gives; type and size keep the widths the user set.
+    details_->header()->setSectionResizeMode(QHeaderView::Interactive);
+    details_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
 }
 
 void TFZQDir::SetViewStyle(int style) {
@@ -246,6 +322,7 @@ void TFZQDir::ApplySettings(const frontend::StoredSettings& s) {
     readTreeWidth_ = s.dirWidthSplit;
     splitter_->setSizes({s.dirWidthSplit, std::max(width() - s.dirWidthSplit, 1)});
     CreateColumns(s.dirColSize);
+    readFilesWidth_ = s.dirWidthFiles;
     for (int column = 0; column < 3; ++column) {
         int tag = columnTag_[column];
         details_->setColumnWidth(column, tag == kTagFiles  ? s.dirWidthFiles
@@ -276,6 +353,10 @@ frontend::StoredSettings TFZQDir::CurrentSettings() const {
     for (int column = 0; column < 3; ++column) {
         int width = details_->columnWidth(column);
         int tag = columnTag_[column];
+        // The names' column stretches with the window: never shown, it has no width yet.
+        if (tag == kTagFiles && !details_->isVisible()) {
+            width = readFilesWidth_;
+        }
         (tag == kTagFiles  ? s.dirWidthFiles
          : tag == kTagSize ? s.dirWidthSize
                            : s.dirWidthType) = width;

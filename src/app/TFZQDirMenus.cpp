@@ -16,6 +16,8 @@
 #include <QToolBar>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <iterator>
+#include <optional>
 
 #include "app/AboutSplash.h"
 #include "app/HelpSystem.h"
@@ -33,41 +35,66 @@ namespace {
 
 constexpr const char* kNotAvailable = " (not available in this version)";
 
+// In the order of ActionId.
+constexpr const char* kActionNames[] = {
+    "mnuNewFolder",    "mnuBackup",     "mnuRestore",         "mnuEval",
+    "mnuDelete",       "mnuRename",     "mnuProperties",      "mnuConnect",
+    "mnuXferMode",     "mnuPutProject", "mnuDownloadServer",  "mnuDownloadProject",
+    "mnuDownloadFile", "mnuUploadFile", "mnuCapture",         "mnuExit",
+    "mnuCut",          "mnuCopy",       "mnuCopyAsText",      "mnuPaste",
+    "mnuEditAsText",   "mnuSelectAll",  "mnuInvertSelection", "mnuToolbar",
+    "mnuStatusBar",    "mnuLargeIcons", "mnuSmallIcons",      "mnuList",
+    "mnuDetails",      "mnuRefresh",    "mnuOptions",         "mnuRPL",
+    "mnuRomDownload",  "mnuContents",   "mnuCommHelp",        "mnuTextFileHelp",
+    "mnuTroubleHelp",  "mnuAbout",      "tbtnConnect",        "tbtnScrnCapture",
+    "tbtnXferMode",    "btnLog",
+};
+static_assert(std::size(kActionNames) == kActionCount, "one name per ActionId");
+
+using A = ActionId;
+// Stands between two items in the menu lists below.
+constexpr std::nullopt_t kSeparator = std::nullopt;
+
 struct CommandAction {
     Command command;
-    const char* name;
+    ActionId id;
     const char* caption;
     const char* hint;
 };
 
 // The commands that other parts of the program carry out.
 constexpr CommandAction kCommandActions[] = {
-    {Command::NewFolder, "mnuNewFolder", "Ne&w Folder", "Create a new folder."},
-    {Command::Backup, "mnuBackup", "Backup...", "Backup the calculator variables."},
-    {Command::Restore, "mnuRestore", "Restore...", "Restore the calculator variables."},
-    {Command::Eval, "mnuEval", "&EVAL", "EVAL the variable on the calculator"},
-    {Command::Delete, "mnuDelete", "&Delete",
+    {Command::NewFolder, A::mnuNewFolder, "Ne&w Folder", "Create a new folder."},
+    {Command::Backup, A::mnuBackup, "Backup...", "Backup the calculator variables."},
+    {Command::Restore, A::mnuRestore, "Restore...", "Restore the calculator variables."},
+    {Command::Eval, A::mnuEval, "&EVAL", "EVAL the variable on the calculator"},
+    {Command::Delete, A::mnuDelete, "&Delete",
      "Permanently remove selected item from the calculator."},
-    {Command::Properties, "mnuProperties", "P&roperties",
+    {Command::Properties, A::mnuProperties, "P&roperties",
      "Show the size and copy time for the selected item."},
-    {Command::DownloadServer, "mnuDownloadServer", "Download ZQK7 Server (Manual-XRECV)...",
+    {Command::DownloadServer, A::mnuDownloadServer, "Download ZQK7 Server (Manual-XRECV)...",
      "Send an XModem Server to the ZQK7"},
-    {Command::DownloadFile, "mnuDownloadFile", "Download File (Manual-XRECV)...",
+    {Command::DownloadFile, A::mnuDownloadFile, "Download File (Manual-XRECV)...",
      "Send file using XRECV on calculator."},
-    {Command::UploadFile, "mnuUploadFile", "Upload File (Manual-XSEND)...",
+    {Command::UploadFile, A::mnuUploadFile, "Upload File (Manual-XSEND)...",
      "Copy file to the PC using XSEND on the calculator."},
-    {Command::Capture, "mnuCapture", "Capture Calculator Screen...",
+    {Command::Capture, A::mnuCapture, "Capture Calculator Screen...",
      "Copy the calculator screen to the PC."},
-    {Command::Cut, "mnuCut", "Cu&t", ""},
-    {Command::Copy, "mnuCopy", "&Copy", ""},
-    {Command::CopyAsText, "mnuCopyAsText", "Copy as Text File", "Get the file in text form"},
-    {Command::Paste, "mnuPaste", "&Paste", ""},
-    {Command::EditAsText, "mnuEditAsText", "Edit as Text", "Get the file in text form and edit"},
-    {Command::Options, "mnuOptions", "&Options...", ""},
-    {Command::CalculatorCommand, "mnuRPL", "Calculator &Command", ""},
-    {Command::RomDownload, "mnuRomDownload", "Download Calculator ROM...",
+    {Command::Cut, A::mnuCut, "Cu&t", ""},
+    {Command::Copy, A::mnuCopy, "&Copy", ""},
+    {Command::CopyAsText, A::mnuCopyAsText, "Copy as Text File", "Get the file in text form"},
+    {Command::Paste, A::mnuPaste, "&Paste", ""},
+    {Command::EditAsText, A::mnuEditAsText, "Edit as Text", "Get the file in text form and edit"},
+    {Command::Options, A::mnuOptions, "&Options...", ""},
+    {Command::CalculatorCommand, A::mnuRPL, "Calculator &Command", ""},
+    {Command::RomDownload, A::mnuRomDownload, "Download Calculator ROM...",
      "Update the Calculator ROM from a .bin file."},
 };
+
+// The list styles in the order of their numbers (DirViewStyle).
+constexpr ActionId kStyleActions[] = {A::mnuLargeIcons, A::mnuSmallIcons, A::mnuList,
+                                      A::mnuDetails};
+constexpr const char* kStyleCaptions[] = {"Lar&ge Icons", "Ico&ns", "&List", "&Details"};
 
 bool ClipboardHasFiles() {
     const QMimeData* data = QApplication::clipboard()->mimeData();
@@ -75,6 +102,10 @@ bool ClipboardHasFiles() {
 }
 
 }  // namespace
+
+const char* ActionName(ActionId id) {
+    return kActionNames[static_cast<int>(id)];
+}
 
 QAction* TFZQDir::MakeAction(const char* name, const QString& caption, const QString& hint) {
     auto* action = new QAction(caption, this);
@@ -88,104 +119,114 @@ QAction* TFZQDir::MakeAction(const char* name, const QString& caption, const QSt
     return action;
 }
 
-QAction* TFZQDir::Action(const QString& objectName) const {
-    auto found = actions_.find(objectName);
+QAction* TFZQDir::MakeAction(ActionId id, const QString& caption, const QString& hint) {
+    return MakeAction(ActionName(id), caption, hint);
+}
+
+QAction* TFZQDir::Action(ActionId id) const {
+    auto found = actions_.find(QString::fromLatin1(ActionName(id)));
     return found == actions_.end() ? nullptr : found->second;
 }
 
 void TFZQDir::BuildActions() {
     for (const CommandAction& entry : kCommandActions) {
-        commandActions_[entry.command] = MakeAction(entry.name, entry.caption, entry.hint);
+        commandActions_[entry.command] = MakeAction(entry.id, entry.caption, entry.hint);
     }
-    Action("mnuCut")->setShortcut(QKeySequence("Ctrl+X"));
-    Action("mnuCopy")->setShortcut(QKeySequence("Ctrl+C"));
-    Action("mnuCopyAsText")->setShortcut(QKeySequence("Ctrl+T"));
-    Action("mnuPaste")->setShortcut(QKeySequence("Ctrl+V"));
-    Action("mnuEditAsText")->setShortcut(QKeySequence("Ctrl+E"));
-    Action("mnuRPL")->setCheckable(true);
-    MakeAction("mnuRename", "Rena&me", "Rename selected item.");
-    MakeAction("mnuConnect", "Connect...",
+    Action(A::mnuCut)->setShortcut(QKeySequence("Ctrl+X"));
+    Action(A::mnuCopy)->setShortcut(QKeySequence("Ctrl+C"));
+    Action(A::mnuCopyAsText)->setShortcut(QKeySequence("Ctrl+T"));
+    Action(A::mnuPaste)->setShortcut(QKeySequence("Ctrl+V"));
+    Action(A::mnuEditAsText)->setShortcut(QKeySequence("Ctrl+E"));
+    Action(A::mnuRPL)->setCheckable(true);
+    Action(A::mnuDelete)->setShortcut(QKeySequence::Delete);
+    MakeAction(A::mnuRename, "Rena&me", "Rename selected item.")
+        ->setShortcut(QKeySequence(Qt::Key_F2));
+    MakeAction(A::mnuConnect, "Connect...",
                "Show dialog and open the communications port to the calculator.");
-    MakeAction("mnuXferMode", "Binary Transfer Mode", "Binary transfer mode, press for text mode");
-    MakeAction("mnuPutProject", "Put Project (Auto-XSERV)",
+    // Checked in binary mode; the caption stays, the hint says what a click does.
+    MakeAction(A::mnuXferMode, "Binary Transfer Mode", "Binary transfer mode, press for text mode")
+        ->setCheckable(true);
+    MakeAction(A::mnuPutProject, "Put Project (Auto-XSERV)",
                "Send project file using XModem Server");
-    MakeAction("mnuDownloadProject", "Download Project (Manual-XRECV)...",
+    MakeAction(A::mnuDownloadProject, "Download Project (Manual-XRECV)...",
                "Send project file using XRECV on calculator.");
-    MakeAction("mnuExit", "E&xit", "");
-    MakeAction("mnuSelectAll", "Select &All", "")->setShortcut(QKeySequence("Ctrl+A"));
-    MakeAction("mnuInvertSelection", "&Invert Selection", "");
-    MakeAction("mnuToolbar", "&Toolbar", "")->setCheckable(true);
-    MakeAction("mnuStatusBar", "Status &Bar", "")->setCheckable(true);
+    MakeAction(A::mnuExit, "E&xit", "");
+    MakeAction(A::mnuSelectAll, "Select &All", "")->setShortcut(QKeySequence("Ctrl+A"));
+    MakeAction(A::mnuInvertSelection, "&Invert Selection", "");
+    MakeAction(A::mnuToolbar, "&Toolbar", "")->setCheckable(true);
+    MakeAction(A::mnuStatusBar, "Status &Bar", "")->setCheckable(true);
     styleGroup_ = new QActionGroup(this);
-    const char* styles[][2] = {{"mnuLargeIcons", "Lar&ge Icons"},
-                               {"mnuSmallIcons", "Ico&ns"},
-                               {"mnuList", "&List"},
-                               {"mnuDetails", "&Details"}};
     for (int style = 0; style < 4; ++style) {
-        QAction* action = MakeAction(styles[style][0], styles[style][1], "");
+        QAction* action = MakeAction(kStyleActions[style], kStyleCaptions[style], "");
         action->setCheckable(true);
         action->setData(style);
         styleGroup_->addAction(action);
     }
-    Action("mnuLargeIcons")->setVisible(false);
-    MakeAction("mnuRefresh", "&Refresh", "Read the directory from the calculator.")
-        ->setShortcut(QKeySequence(Qt::Key_F5));
-    MakeAction("mnuContents", "&Contents and Index", "")->setShortcut(QKeySequence::HelpContents);
-    MakeAction("mnuCommHelp", "Communications Topic", "")->setData(125001);
-    MakeAction("mnuTextFileHelp", "Text File Topic", "")->setData(125005);
-    MakeAction("mnuTroubleHelp", "Trouble Shooting Connections", "")->setData(125004);
-    MakeAction("mnuAbout", "&About", "");
-    MakeAction("tbtnConnect", "Connect", "Quick connect to the calculator.")
+    Action(A::mnuLargeIcons)->setVisible(false);
+    QAction* refresh =
+        MakeAction(A::mnuRefresh, "&Refresh", "Read the directory from the calculator.");
+    refresh->setShortcut(QKeySequence(Qt::Key_F5));
+    // The command window promises that F5 there refreshes this window too.
+    refresh->setShortcutContext(Qt::ApplicationShortcut);
+    MakeAction(A::mnuContents, "&Contents and Index", "")->setShortcut(QKeySequence::HelpContents);
+    MakeAction(A::mnuCommHelp, "Communications Topic", "")->setData(125001);
+    MakeAction(A::mnuTextFileHelp, "Text File Topic", "")->setData(125005);
+    MakeAction(A::mnuTroubleHelp, "Trouble Shooting Connections", "")->setData(125004);
+    MakeAction(A::mnuAbout, "&About", "");
+    MakeAction(A::tbtnConnect, "Connect", "Quick connect to the calculator.")
         ->setIcon(ImageIcon(kImageDisconnected));
-    MakeAction("tbtnScrnCapture", "Screen capture", "Press to disconnect and start screen capture.")
+    MakeAction(A::tbtnScrnCapture, "Screen capture",
+               "Press to disconnect and start screen capture.")
         ->setIcon(ImageIcon(kImageCapture));
-    MakeAction("tbtnXferMode", "Transfer mode", "Binary transfer mode, press for text mode")
+    MakeAction(A::tbtnXferMode, "Transfer mode", "Binary transfer mode, press for text mode")
         ->setIcon(ImageIcon(kImageBinaryMode));
+}
+
+void TFZQDir::AddMenuItems(QMenu* menu, std::initializer_list<std::optional<ActionId>> items) {
+    for (const std::optional<ActionId>& item : items) {
+        if (item) {
+            menu->addAction(Action(*item));
+        } else {
+            menu->addSeparator();
+        }
+    }
 }
 
 void TFZQDir::BuildMenus() {
     QMenuBar* bar = menuBar();
     fileMenu_ = bar->addMenu("&File");
-    for (const char* name : {"mnuNewFolder",
-                             "mnuBackup",
-                             "mnuRestore",
-                             "mnuEval",
-                             "-",
-                             "mnuDelete",
-                             "mnuRename",
-                             "mnuProperties",
-                             "-",
-                             "mnuConnect",
-                             "mnuXferMode",
-                             "-",
-                             "mnuPutProject",
-                             "mnuDownloadServer",
-                             "mnuDownloadProject",
-                             "mnuDownloadFile",
-                             "mnuUploadFile",
-                             "mnuCapture",
-                             "-",
-                             "mnuExit"}) {
-        name[0] == '-' ? (void)fileMenu_->addSeparator() : fileMenu_->addAction(Action(name));
-    }
+    AddMenuItems(fileMenu_, {A::mnuNewFolder,
+                             A::mnuBackup,
+                             A::mnuRestore,
+                             A::mnuEval,
+                             kSeparator,
+                             A::mnuDelete,
+                             A::mnuRename,
+                             A::mnuProperties,
+                             kSeparator,
+                             A::mnuConnect,
+                             A::mnuXferMode,
+                             kSeparator,
+                             A::mnuPutProject,
+                             A::mnuDownloadServer,
+                             A::mnuDownloadProject,
+                             A::mnuDownloadFile,
+                             A::mnuUploadFile,
+                             A::mnuCapture,
+                             kSeparator,
+                             A::mnuExit});
     editMenu_ = bar->addMenu("&Edit");
-    for (const char* name : {"mnuCut", "mnuCopy", "mnuCopyAsText", "mnuPaste", "-", "mnuEditAsText",
-                             "-", "mnuSelectAll", "mnuInvertSelection"}) {
-        name[0] == '-' ? (void)editMenu_->addSeparator() : editMenu_->addAction(Action(name));
-    }
+    AddMenuItems(editMenu_, {A::mnuCut, A::mnuCopy, A::mnuCopyAsText, A::mnuPaste, kSeparator,
+                             A::mnuEditAsText, kSeparator, A::mnuSelectAll, A::mnuInvertSelection});
     viewMenu_ = bar->addMenu("&View");
-    for (const char* name :
-         {"mnuToolbar", "mnuStatusBar", "-", "mnuLargeIcons", "mnuSmallIcons", "mnuList",
-          "mnuDetails", "-", "mnuRefresh", "-", "mnuOptions", "mnuRPL"}) {
-        name[0] == '-' ? (void)viewMenu_->addSeparator() : viewMenu_->addAction(Action(name));
-    }
+    AddMenuItems(viewMenu_, {A::mnuToolbar, A::mnuStatusBar, kSeparator, A::mnuLargeIcons,
+                             A::mnuSmallIcons, A::mnuList, A::mnuDetails, kSeparator, A::mnuRefresh,
+                             kSeparator, A::mnuOptions, A::mnuRPL});
     romMenu_ = bar->addMenu("ROM");
-    romMenu_->addAction(Action("mnuRomDownload"));
+    AddMenuItems(romMenu_, {A::mnuRomDownload});
     helpMenu_ = bar->addMenu("&Help");
-    for (const char* name : {"mnuContents", "-", "mnuCommHelp", "mnuTextFileHelp", "mnuTroubleHelp",
-                             "-", "mnuAbout"}) {
-        name[0] == '-' ? (void)helpMenu_->addSeparator() : helpMenu_->addAction(Action(name));
-    }
+    AddMenuItems(helpMenu_, {A::mnuContents, kSeparator, A::mnuCommHelp, A::mnuTextFileHelp,
+                             A::mnuTroubleHelp, kSeparator, A::mnuAbout});
     connect(fileMenu_, &QMenu::aboutToShow, this, [this] { ApplyRules(); });
     connect(editMenu_, &QMenu::aboutToShow, this, [this] { ApplyRules(); });
     connect(viewMenu_, &QMenu::aboutToShow, this, [this] { mnuViewClick(); });
@@ -195,10 +236,12 @@ void TFZQDir::BuildMenus() {
 void TFZQDir::BuildPopupMenu() {
     popupMenu_ = new QMenu(this);
     popupMenu_->setObjectName("PopupMenu1");
-    for (const char* name :
-         {"mnuNewFolder", "mnuEval", "-", "mnuCut", "mnuCopy", "mnuCopyAsText", "mnuPaste", "-",
-          "mnuEditAsText", "-", "mnuDelete", "mnuRename", "-", "mnuProperties", "mnuRefresh"}) {
-        name[0] == '-' ? (void)popupMenu_->addSeparator() : popupMenu_->addAction(Action(name));
+    AddMenuItems(popupMenu_,
+                 {A::mnuNewFolder, A::mnuEval, kSeparator, A::mnuCut, A::mnuCopy, A::mnuCopyAsText,
+                  A::mnuPaste, kSeparator, A::mnuEditAsText, kSeparator, A::mnuDelete, A::mnuRename,
+                  kSeparator, A::mnuProperties, A::mnuRefresh});
+    for (QAction* action : popupMenu_->actions()) {
+        action->setShortcutVisibleInContextMenu(true);
     }
     connect(popupMenu_, &QMenu::aboutToShow, this, [this] { ApplyRules(); });
 }
@@ -214,20 +257,20 @@ void TFZQDir::WireActions() {
         connect(action, &QAction::triggered, this,
                 [this, command = command] { RunHandler(command); });
     }
-    connect(Action("tbtnScrnCapture"), &QAction::triggered, this,
+    connect(Action(A::tbtnScrnCapture), &QAction::triggered, this,
             [this] { RunHandler(Command::Capture); });
-    connect(Action("tbtnConnect"), &QAction::triggered, this, [this] { tbtnConnectClick(); });
+    connect(Action(A::tbtnConnect), &QAction::triggered, this, [this] { tbtnConnectClick(); });
     // The menu command shows the instructions for starting the server first.
-    connect(Action("mnuConnect"), &QAction::triggered, this, [this] { tbtnConnectClick(true); });
+    connect(Action(A::mnuConnect), &QAction::triggered, this, [this] { tbtnConnectClick(true); });
     auto toggleMode = [this] {
         ui_->SetTextMode(!state_.textMode);
         OnTextModeChanged(state_.textMode);
     };
-    connect(Action("tbtnXferMode"), &QAction::triggered, this, toggleMode);
-    connect(Action("mnuXferMode"), &QAction::triggered, this, toggleMode);
-    connect(Action("mnuRename"), &QAction::triggered, this, &TFZQDir::mnuRenameClick);
-    connect(Action("mnuExit"), &QAction::triggered, this, &QWidget::close);
-    connect(Action("mnuRefresh"), &QAction::triggered, this, [this] {
+    connect(Action(A::tbtnXferMode), &QAction::triggered, this, toggleMode);
+    connect(Action(A::mnuXferMode), &QAction::triggered, this, toggleMode);
+    connect(Action(A::mnuRename), &QAction::triggered, this, &TFZQDir::mnuRenameClick);
+    connect(Action(A::mnuExit), &QAction::triggered, this, &QWidget::close);
+    connect(Action(A::mnuRefresh), &QAction::triggered, this, [this] {
         refreshTimer_->stop();
         Reread();
     });
@@ -235,24 +278,24 @@ void TFZQDir::WireActions() {
 }
 
 void TFZQDir::WireViewActions() {
-    connect(Action("mnuSelectAll"), &QAction::triggered, details_, &QAbstractItemView::selectAll);
-    connect(Action("mnuInvertSelection"), &QAction::triggered, this, [this] {
+    connect(Action(A::mnuSelectAll), &QAction::triggered, details_, &QAbstractItemView::selectAll);
+    connect(Action(A::mnuInvertSelection), &QAction::triggered, this, [this] {
         QItemSelection all(ProxyIndex(0), proxy_->index(proxy_->rowCount() - 1, 2));
         details_->selectionModel()->select(all, QItemSelectionModel::Toggle);
     });
-    connect(Action("mnuToolbar"), &QAction::triggered, this,
+    connect(Action(A::mnuToolbar), &QAction::triggered, this,
             [this] { toolBar_->setVisible(toolBar_->isHidden()); });
-    connect(Action("mnuStatusBar"), &QAction::triggered, this,
+    connect(Action(A::mnuStatusBar), &QAction::triggered, this,
             [this] { statusBar()->setVisible(statusBar()->isHidden()); });
     connect(styleGroup_, &QActionGroup::triggered, this,
             [this](QAction* action) { SetViewStyle(action->data().toInt()); });
-    connect(Action("mnuContents"), &QAction::triggered, this, [this] { ShowHelpTopic(this, 0); });
-    for (const char* name : {"mnuCommHelp", "mnuTextFileHelp", "mnuTroubleHelp"}) {
-        QAction* action = Action(name);
+    connect(Action(A::mnuContents), &QAction::triggered, this, [this] { ShowHelpTopic(this, 0); });
+    for (ActionId id : {A::mnuCommHelp, A::mnuTextFileHelp, A::mnuTroubleHelp}) {
+        QAction* action = Action(id);
         connect(action, &QAction::triggered, this,
                 [this, action] { ShowHelpTopic(this, action->data().toInt()); });
     }
-    connect(Action("mnuAbout"), &QAction::triggered, this, [this] { ShowAboutBox(this); });
+    connect(Action(A::mnuAbout), &QAction::triggered, this, [this] { ShowAboutBox(this); });
 }
 
 WindowState TFZQDir::CurrentWindowState() const {
@@ -284,17 +327,19 @@ void TFZQDir::UpdateControls() {
     tree_->setEnabled(panes);
     listStack_->setEnabled(panes);
     splitter_->setEnabled(panes);
-    Action("tbtnConnect")->setEnabled(rules.connectEnabled);
-    Action("tbtnScrnCapture")
+    Action(A::tbtnConnect)->setEnabled(rules.connectEnabled);
+    Action(A::tbtnScrnCapture)
         ->setEnabled(rules.captureEnabled && handlers_.count(Command::Capture));
     cmboPort_->setEnabled(rules.portEnabled);
     cmboSpeed_->setEnabled(rules.speedEnabled);
-    QAction* mode = Action("tbtnXferMode");
+    QAction* mode = Action(A::tbtnXferMode);
     mode->setEnabled(rules.transferModeEnabled);
     mode->setIcon(ImageIcon(rules.transferModeImage));
     mode->setToolTip(QString::fromStdString(rules.transferModeHint));
-    Action("mnuXferMode")->setText(QString::fromStdString(rules.transferModeHint));
-    QAction* connectButton = Action("tbtnConnect");
+    QAction* modeItem = Action(A::mnuXferMode);
+    modeItem->setChecked(!state_.textMode);
+    modeItem->setStatusTip(QString::fromStdString(rules.transferModeHint));
+    QAction* connectButton = Action(A::tbtnConnect);
     connectButton->setIcon(ImageIcon(rules.connectImage));
     connectButton->setToolTip(QString::fromStdString(rules.connectHint));
     connectButton->setStatusTip(connectButton->toolTip());
@@ -332,31 +377,33 @@ void TFZQDir::ApplyMenuRules(const MenuRules& m) {
     viewMenu_->menuAction()->setEnabled(m.viewMenu);
     romMenu_->menuAction()->setEnabled(m.romMenu);
     helpMenu_->menuAction()->setEnabled(m.helpMenu);
-    Action("mnuSelectAll")->setEnabled(m.selectAll);
-    Action("mnuInvertSelection")->setEnabled(m.invertSelection);
+    Action(A::mnuSelectAll)->setEnabled(m.selectAll);
+    Action(A::mnuInvertSelection)->setEnabled(m.invertSelection);
     EnableCommand(Command::Eval, m.eval);
     EnableCommand(Command::Cut, m.cut);
     EnableCommand(Command::Copy, m.copy);
     EnableCommand(Command::Delete, m.remove);
-    Action("mnuRename")->setEnabled(m.rename);
+    Action(A::mnuRename)->setEnabled(m.rename);
     EnableCommand(Command::CopyAsText, m.copyAsText);
     EnableCommand(Command::EditAsText, m.editAsText);
     EnableCommand(Command::Properties, m.properties);
-    Action("mnuXferMode")->setEnabled(m.transferMode);
-    Action("mnuRefresh")->setEnabled(m.refresh);
+    Action(A::mnuXferMode)->setEnabled(m.transferMode);
+    Action(A::mnuRefresh)->setEnabled(m.refresh);
     EnableCommand(Command::NewFolder, m.newFolder);
     EnableCommand(Command::Backup, m.backup);
     EnableCommand(Command::Restore, m.restore);
     EnableCommand(Command::Paste, m.paste);
-    Action("mnuCopy")->setText(QString::fromStdString(m.copyCaption));
-    QAction* connectItem = Action("mnuConnect");
+    Action(A::mnuCopy)->setText(QString::fromStdString(m.copyCaption));
+    QAction* connectItem = Action(A::mnuConnect);
     connectItem->setText(QString::fromStdString(m.connectCaption));
     connectItem->setStatusTip(QString::fromStdString(m.connectHint));
     connectItem->setEnabled(m.connectItem);
-    Action("mnuPutProject")->setVisible(m.putProjectVisible);
-    Action("mnuPutProject")->setEnabled(m.putProjectEnabled);
-    Action("mnuDownloadProject")->setVisible(m.getProjectVisible);
-    Action("mnuDownloadProject")->setEnabled(m.manualTransfers);
+    // Ctrl+K disconnects: shown beside "Disconnect", and no key of "Connect...".
+    connectItem->setShortcut(connected_ ? QKeySequence(Qt::CTRL | Qt::Key_K) : QKeySequence());
+    Action(A::mnuPutProject)->setVisible(m.putProjectVisible);
+    Action(A::mnuPutProject)->setEnabled(m.putProjectEnabled);
+    Action(A::mnuDownloadProject)->setVisible(m.getProjectVisible);
+    Action(A::mnuDownloadProject)->setEnabled(m.manualTransfers);
     for (Command command :
          {Command::DownloadServer, Command::DownloadFile, Command::UploadFile, Command::Capture}) {
         EnableCommand(command, m.manualTransfers);
@@ -367,10 +414,9 @@ void TFZQDir::ApplyMenuRules(const MenuRules& m) {
 }
 
 void TFZQDir::mnuViewClick() {
-    Action("mnuToolbar")->setChecked(!toolBar_->isHidden());
-    Action("mnuStatusBar")->setChecked(!statusBar()->isHidden());
-    const char* styles[] = {"mnuLargeIcons", "mnuSmallIcons", "mnuList", "mnuDetails"};
-    Action(styles[viewStyle_])->setChecked(true);
+    Action(A::mnuToolbar)->setChecked(!toolBar_->isHidden());
+    Action(A::mnuStatusBar)->setChecked(!statusBar()->isHidden());
+    Action(kStyleActions[viewStyle_])->setChecked(true);
     ApplyRules();
 }
 

@@ -337,9 +337,9 @@ bool TFZQDir::Editing() const {
 void TFZQDir::SetShortCuts() {
     // While a caption is edited, Ctrl+X, Ctrl+C and Ctrl+V belong to the edit field.
     bool editing = Editing();
-    Action("mnuCut")->setShortcut(editing ? QKeySequence() : QKeySequence("Ctrl+X"));
-    Action("mnuCopy")->setShortcut(editing ? QKeySequence() : QKeySequence("Ctrl+C"));
-    Action("mnuPaste")->setShortcut(editing ? QKeySequence() : QKeySequence("Ctrl+V"));
+    Action(ActionId::mnuCut)->setShortcut(editing ? QKeySequence() : QKeySequence("Ctrl+X"));
+    Action(ActionId::mnuCopy)->setShortcut(editing ? QKeySequence() : QKeySequence("Ctrl+C"));
+    Action(ActionId::mnuPaste)->setShortcut(editing ? QKeySequence() : QKeySequence("Ctrl+V"));
 }
 
 void TFZQDir::SelectParentNode() {
@@ -372,7 +372,7 @@ bool TFZQDir::PaneKeyPress(QObject* watched, QKeyEvent* key) {
         return true;
     }
     if (key->key() == Qt::Key_Delete) {
-        QAction* remove = Action("mnuDelete");
+        QAction* remove = Action(ActionId::mnuDelete);
         if (remove->isEnabled()) {
             remove->trigger();
         }

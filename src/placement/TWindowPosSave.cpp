@@ -1,8 +1,9 @@
 #include "placement/TWindowPosSave.h"
 
-#include <QGuiApplication>
-#include <QScreen>
+#include <algorithm>
 #include <utility>
+
+#include "placement/WindowFront.h"
 
 namespace vaddex::gui {
 namespace {
@@ -40,20 +41,6 @@ void SetFontHeight(QFont& font, int height) {
     }
 }
 
-// Some part of the rectangle lies on one of the screens.
-bool OnSomeScreen(const QRect& rect) {
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    if (screens.isEmpty()) {
-        return true;  // nothing to judge by
-    }
-    for (const QScreen* screen : screens) {
-        if (screen->availableGeometry().intersects(rect)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace
 
 TWindowPosSave::TWindowPosSave(QWidget* window, QString subKey)
@@ -89,9 +76,18 @@ void TWindowPosSave::RestoreWidget(QSettings& settings, QWidget* widget, const Q
     }
     QPoint stored(ReadInt(settings, prefix + "Left", at.x()),
                   ReadInt(settings, prefix + "Top", at.y()));
-    // A window kept where no screen is now (a monitor since removed) could never be reached.
-    if (widget->isWindow() && !OnSomeScreen(QRect(stored, QSize(width, height)))) {
-        stored = at;
+    if (widget->isWindow()) {
+        const QRect rect(stored, QSize(width, height));
+        const QRect area = WindowFront::AvailableAreaFor(rect);
+        if (!area.isEmpty() && !area.intersects(rect)) {
+            // Kept where no screen is now (a monitor since removed): the design place.
+            stored = at;
+        } else if (!area.isEmpty()) {
+            // Partly off the screen (the title bar above its top): back whole on it.
+            width = std::min(width, area.width());
+            height = std::min(height, area.height());
+            stored = WindowFront::OnScreen(QRect(stored, QSize(width, height)), area);
+        }
     }
     widget->move(stored);
     widget->resize(width, height);

@@ -7,6 +7,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include "placement/WindowFront.h"
+
 namespace vaddex::gui {
 
 TCentredDialog::TCentredDialog(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags) {}
@@ -17,7 +19,9 @@ void TCentredDialog::showEvent(QShowEvent* event) {
         // Integer division truncates toward zero, as the placement rule wants.
         QPoint at(owner->x() + (owner->width() - width()) / 2,
                   owner->y() + (owner->height() - height()) / 2);
-        move(at + CentreOffset());
+        // Centred over a main window that hangs off the screen, it still shows whole.
+        const QRect frame(at + CentreOffset(), frameGeometry().size());
+        move(WindowFront::OnScreen(frame, WindowFront::AvailableAreaFor(frame)));
         // A window without a parent widget is kept above the main window by the window
         // manager only when it knows whom it belongs to.
         if (parentWidget() == nullptr && windowHandle() && owner->windowHandle()) {

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
@@ -17,6 +18,7 @@
 #include <stdexcept>
 
 #include "objects/PictureFiles.h"
+#include "placement/WindowFront.h"
 #include "session/PromptTexts.h"
 #include "windows/TFDownLd.h"
 
@@ -70,7 +72,12 @@ TFCapture* TFCapture::Existing() {
 }
 
 TFCapture::TFCapture(QWidget* owner, TFDownLd* prompt)
-    : QMainWindow(owner, Qt::Window), windowPosSave1_(this, "ScreenCapture"), prompt_(prompt) {
+    : QMainWindow(owner, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint |
+                             Qt::WindowContextHelpButtonHint),
+      windowPosSave1_(this, "ScreenCapture"),
+      prompt_(prompt) {
+    // A dialog window stays in front of the main window; shown, it comes whole on the screen.
+    WindowFront::Attach(this, owner);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kCaption);
     setMinimumSize(kMinimumSize, kMinimumSize);
@@ -207,7 +214,7 @@ void TFCapture::RenderCapture() {
     ready_ = true;
     FormResize();
     mnuCopyClick();
-    show();
+    WindowFront::ShowInFront(this);
 }
 
 QSize TFCapture::DisplaySize() const {
@@ -272,10 +279,25 @@ void TFCapture::mnuZoomClick(int zoom) {
 }
 
 void TFCapture::mnuSaveAsClick() {
-    QString path = QFileDialog::getSaveFileName(this, kSaveTitle, QString(), kSaveFilter);
+    QString filter;
+    const QString path = askSavePath ? askSavePath(&filter)
+                                     : QFileDialog::getSaveFileName(this, kSaveTitle, QString(),
+                                                                    kSaveFilter, &filter);
     if (!path.isEmpty()) {
-        SaveTo(path);
+        SaveTo(NameForFilter(path, filter));
     }
+}
+
+QString TFCapture::NameForFilter(const QString& path, const QString& filter) {
+    const QString name = QFileInfo(path).fileName();
+    // A name that carries an extension, or ends in a lone ".", says what it wants itself.
+    if (name.isEmpty() || name.contains('.')) {
+        return path;
+    }
+    // The first pattern of the filter, "*.jpg" of "JPEG Files (*.jpg *.JPG ...)".
+    static const QRegularExpression firstPattern(R"(\(\*(\.[A-Za-z0-9]+))");
+    const QRegularExpressionMatch match = firstPattern.match(filter);
+    return match.hasMatch() ? path + match.captured(1).toLower() : path;
 }
 
 bool TFCapture::SaveTo(const QString& path) {

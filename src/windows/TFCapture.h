@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <string>
 
 #include "placement/TWindowPosSave.h"
@@ -40,6 +41,12 @@ public:
     // a lone "." or none); otherwise, or when the file cannot be written, says why in a
     // message box and leaves no file under the name. Blocks until written; true when it was.
     bool SaveTo(const QString& path);
+    // The name Save As writes: a name typed without extension gets that of the chosen filter
+    // ("JPEG Files (*.jpg ...)" gives ".jpg"); other names stay as typed.
+    static QString NameForFilter(const QString& path, const QString& filter);
+    // Asks for the file to save to and sets the chosen filter; empty when cancelled. By
+    // default the save dialog; tests answer it themselves.
+    std::function<QString(QString* selectedFilter)> askSavePath;
 
     // The picture as drawn: W x H, unzoomed.
     const QImage& Picture() const { return picture_; }

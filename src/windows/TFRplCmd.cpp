@@ -15,9 +15,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "objects/TextTranslation.h"
+#include "placement/WindowFront.h"
 #include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
 
@@ -63,7 +65,8 @@ TFRplCmd::TFRplCmd(SessionCommands& commands, QWidget* parent)
     : QDialog(parent), commands_(commands) {
     setObjectName("FRplCmd");
     setWindowTitle("Calculator Commands");
-    setWindowFlags(Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+    // A dialog window, so that the window manager keeps it in front of the main window.
+    setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowContextHelpButtonHint | Qt::WindowCloseButtonHint);
     setMinimumSize(kMinWidth, kMinHeight);
     setModal(false);
@@ -71,6 +74,24 @@ TFRplCmd::TFRplCmd(SessionCommands& commands, QWidget* parent)
     BuildMenus();
     memo_->setPlainText(kWarningText);
     EnableCommands(false, false);
+    WindowFront::Attach(this, parent);
+    resize(WarningSize().expandedTo(minimumSize()));
+}
+
+QSize TFRplCmd::WarningSize() const {
+    const QFontMetrics metrics(memo_->font());
+    int widest = 0;
+    const QStringList lines = QString(kWarningText).split('\n');
+    for (const QString& line : lines) {
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    }
+    // The text's own margins and the memo's frame, on both sides; a cursor's width to spare.
+    const int margins = 2 * static_cast<int>(memo_->document()->documentMargin()) +
+                        2 * memo_->frameWidth() + metrics.averageCharWidth();
+    const QSize text(widest + margins,
+                     static_cast<int>(lines.size()) * metrics.lineSpacing() + margins);
+    const QSize panel = findChild<QWidget*>("Panel1")->sizeHint();
+    return {std::max(text.width(), panel.width()), text.height() + kPanelHeight};
 }
 
 void TFRplCmd::BuildControls() {
@@ -230,7 +251,7 @@ void TFRplCmd::btnSendClick() {
     ui.SetBusy(true);
     ScopeExit notBusy([&] {
         ui.SetBusy(false);
-        cmboCmd_->setFocus();
+        TakeBackFocus(cmboCmd_);
     });
     try {
         if (text.isEmpty()) {
@@ -256,13 +277,23 @@ void TFRplCmd::btnStackClick() {
     ui.SetBusy(true);
     ScopeExit notBusy([&] {
         ui.SetBusy(false);
-        btnStack_->setFocus();
+        TakeBackFocus(btnStack_);
     });
     try {
         UpdateStack();
     } catch (const std::exception& error) {
         ReportError(error);
     }
+}
+
+void TFRplCmd::TakeBackFocus(QWidget* control) {
+    // The stack is read with the progress window, which belongs to the main window; when it
+    // closes, a window manager may give the focus back to its owner. The user types here.
+    if (isVisible()) {
+        raise();
+        activateWindow();
+    }
+    control->setFocus();
 }
 
 void TFRplCmd::UpdateStack() {

@@ -57,6 +57,8 @@ public:
     static QString StackPictureText(const std::vector<std::string>& lines);
     // The most of a clipboard text that a paste puts into the command line.
     static constexpr int kMaxPasteChars = 99;
+    // The size at which the warning text shows whole, without scrolling.
+    QSize WarningSize() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -70,6 +72,8 @@ private:
     bool MayRun();
     void ReportError(const std::exception& error);
     void PasteIntoCommand();
+    // Makes this window the active one again and puts the focus on `control`.
+    void TakeBackFocus(QWidget* control);
 
     SessionCommands& commands_;
     bool commandsEnabled_ = false;

@@ -53,7 +53,7 @@ private slots:
     void CopyingNamesTheFileByModeAndExtension() {
         Commands h;
         h.SelectRows({"X"});
-        h.Trigger("mnuCopy");
+        h.Trigger(ActionId::mnuCopy);
         std::vector<std::string> files = FileListMime::ClipboardFiles();
         QCOMPARE(files.size(), std::size_t{1});
         QCOMPARE(FileName(files[0]), std::string("X.zq"));
@@ -65,20 +65,20 @@ private slots:
             options.addExtension = false;
             return options;
         }());
-        h.Trigger("mnuCopy");
+        h.Trigger(ActionId::mnuCopy);
         QCOMPARE(FileName(FileListMime::ClipboardFiles().at(0)), std::string("X"));
 
         // Copy as Text File gives the text form and leaves the window in binary mode.
-        h.Trigger("mnuCopyAsText");
+        h.Trigger(ActionId::mnuCopyAsText);
         QCOMPARE(FileName(FileListMime::ClipboardFiles().at(0)), std::string("X.txt"));
         QVERIFY(!h.window.State().textMode);
-        h.Trigger("tbtnXferMode");
+        h.Trigger(ActionId::tbtnXferMode);
         QVERIFY(h.window.State().textMode);
-        h.Trigger("mnuCopy");
+        h.Trigger(ActionId::mnuCopy);
         QCOMPARE(FileName(FileListMime::ClipboardFiles().at(0)), std::string("X.txt"));
 
         // EVAL puts the variable's value on the stack the command window shows.
-        h.Trigger("mnuEval");
+        h.Trigger(ActionId::mnuEval);
         std::vector<std::string> stack = h.window.Commands().ReadStack();
         QVERIFY(!stack.empty());
         QCOMPARE(QString::fromStdString(stack.back()), QString("1: 12.5"));
@@ -94,8 +94,8 @@ private slots:
         FileListMime::PutCopiedFiles(*data, {a, b});
         QGuiApplication::clipboard()->setMimeData(data);
         h.window.UpdateControls();
-        QVERIFY(h.window.Action("mnuPaste")->isEnabled());
-        h.Trigger("mnuPaste");
+        QVERIFY(h.window.Action(ActionId::mnuPaste)->isEnabled());
+        h.Trigger(ActionId::mnuPaste);
         QVERIFY(h.OnCalculator("HOME a") && h.OnCalculator("HOME b"));
         QCOMPARE(*h.fixture->FindObject("HOME a"), *h.fixture->FindObject("HOME X"));
 
@@ -114,7 +114,7 @@ private slots:
     // A text the calculator cannot read as one object leaves no variable: the window says so.
     void TextThatMadeNoVariableIsReported() {
         Commands h;
-        h.Trigger("tbtnXferMode");
+        h.Trigger(ActionId::tbtnXferMode);
         h.bridge->SetDefaultWrongFileAnswer(kWrongFileText);
         std::string note = h.fixture->Files().File("note.txt");
         QVERIFY(WriteWholeFile(note, "Hello from a text file"));
@@ -123,14 +123,14 @@ private slots:
         FileListMime::PutCopiedFiles(*data, {b, note});
         QGuiApplication::clipboard()->setMimeData(data);
         h.window.UpdateControls();
-        h.Trigger("mnuPaste");
+        h.Trigger(ActionId::mnuPaste);
         QVERIFY(h.OnCalculator("HOME b"));
         QTRY_COMPARE(h.errors.size(), 1);
         QCOMPARE(h.errors.front(),
                  QString::fromStdString(note + ": not sent: the calculator made no variable "
                                                "note of it (not one object)"));
         // The next refresh has nothing to report.
-        h.Trigger("mnuRefresh");
+        h.Trigger(ActionId::mnuRefresh);
         QCOMPARE(h.errors.size(), 1);
     }
 
@@ -213,21 +213,21 @@ private slots:
     void DeleteNewFolderPropertiesAndOptions() {
         Commands h;
         h.SelectRows({"X", "N", "SQR"});
-        h.Trigger("mnuDelete");
+        h.Trigger(ActionId::mnuDelete);
         QVERIFY(!h.OnCalculator("HOME X") && !h.OnCalculator("HOME N"));
         QVERIFY(!h.OnCalculator("HOME SQR"));
         QCOMPARE(h.bridge->Prompts().size(), std::size_t{0});
         QTRY_VERIFY(h.Row("X") < 0);  // the refresh
 
         h.SelectNode("HOME MATHS DEEP");
-        h.Trigger("mnuNewFolder");
+        h.Trigger(ActionId::mnuNewFolder);
 
         QVERIFY(h.OnCalculator("HOME MATHS New"));
         QTRY_COMPARE(h.window.CurrentPath(), std::string("HOME MATHS New"));
 
         // The root at 115200 bits a second: the estimate is doubled for a whole calculator.
         h.SelectNode("HOME");
-        h.Trigger("mnuProperties");
+        h.Trigger(ActionId::mnuProperties);
         std::int64_t total = h.window.Commands().Root().GetSize();
         QCOMPARE(h.seconds, total * 125 / 1152000 * 2);
         QVERIFY(h.shownNames.ends_with("\n"));
@@ -250,7 +250,7 @@ private slots:
         options.editor = script;
         h.items->ApplyOptions(options);
         h.SelectRows({"GREETING"});
-        h.Trigger("mnuEditAsText");
+        h.Trigger(ActionId::mnuEditAsText);
         QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
         QVERIFY(h.fixture->FindObject("HOME GREETING")->find("Howdy") != std::string::npos);
         QVERIFY(!fs::exists(h.copy->LastCopiedFile()));
@@ -262,7 +262,7 @@ private slots:
         h.bridge->ClearRecords();
         QTRY_VERIFY(h.Row("GREETING") >= 0);
         h.SelectRows({"GREETING"});
-        h.Trigger("mnuEditAsText");
+        h.Trigger(ActionId::mnuEditAsText);
         QVERIFY(fs::exists(h.copy->LastCopiedFile()));
         QCOMPARE(h.bridge->Count("Message("), 0);
         // The get's progress window shown and closed, and no put after it.

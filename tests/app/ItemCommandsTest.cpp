@@ -97,7 +97,7 @@ private slots:
         h.window.SetConfirmDelete(askAlways);
         h.answer = answer;
         h.SelectRows(rows);
-        h.Trigger("mnuDelete");
+        h.Trigger(ActionId::mnuDelete);
         QCOMPARE(h.questions, question.isEmpty() ? QStringList() : QStringList{question});
         QCOMPARE(h.OnCalculator("HOME " + rows.front().toStdString()), !deleted);
     }
@@ -105,7 +105,7 @@ private slots:
     void DeleteOfATreeNodeAsksToo() {
         Deleting h;
         h.SelectNode("HOME MATHS DEEP");
-        h.Trigger("mnuDelete");
+        h.Trigger(ActionId::mnuDelete);
         QCOMPARE(h.questions, QStringList{"Delete the directory DEEP and the 2 items it holds?"});
         QVERIFY(h.OnCalculator("HOME MATHS DEEP"));
         h.window.close();
@@ -117,7 +117,7 @@ private slots:
         CommandsHarness h;
         UseEditor(h, EditorScript(h, "printf '\\n' >> \"$1\""));
         h.SelectNode("HOME MATHS DEEP");
-        h.Trigger("mnuEditAsText");
+        h.Trigger(ActionId::mnuEditAsText);
         QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
         QVERIFY(h.OnCalculator("HOME MATHS DEEP NOTE"));
         QVERIFY(!h.OnCalculator("HOME MATHS DEEP DEEP"));
@@ -129,7 +129,7 @@ private slots:
         CommandsHarness h;
         UseEditor(h, "true");
         h.SelectRows({"GREETING"});
-        h.Trigger("mnuEditAsText");
+        h.Trigger(ActionId::mnuEditAsText);
         TFEditWatch* watch = OpenWatch();
         QVERIFY(watch != nullptr);
         QCOMPARE(watch->windowTitle(), QString("Editing GREETING"));
@@ -191,14 +191,14 @@ private slots:
             QVERIFY(program.Items() != nullptr);
             QTRY_COMPARE(errors.size(), 1);
             QVERIFY(errors.front().contains("folder for desktop files could not be made"));
-            QVERIFY(program.Window().Action("mnuOptions")->isEnabled());
-            QVERIFY(program.Window().Action("mnuCopy")->statusTip().contains(
+            QVERIFY(program.Window().Action(ActionId::mnuOptions)->isEnabled());
+            QVERIFY(program.Window().Action(ActionId::mnuCopy)->statusTip().contains(
                 "no folder for desktop files"));
-            QVERIFY(!program.Window().Action("mnuNewFolder")->statusTip().contains("not avail"));
-            QVERIFY(!program.Window().Action("mnuDelete")->statusTip().contains("not avail"));
-            QVERIFY(!program.Window().Action("mnuEval")->statusTip().contains("not avail"));
+            QVERIFY(!program.Window().Action(ActionId::mnuNewFolder)->statusTip().contains("not avail"));
+            QVERIFY(!program.Window().Action(ActionId::mnuDelete)->statusTip().contains("not avail"));
+            QVERIFY(!program.Window().Action(ActionId::mnuEval)->statusTip().contains("not avail"));
             // Paste only reads the desktop's files.
-            QString paste = program.Window().Action("mnuPaste")->statusTip();
+            QString paste = program.Window().Action(ActionId::mnuPaste)->statusTip();
             QVERIFY(!paste.contains("not avail") && !paste.contains("no folder"));
         }
         kept.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", kept.c_str(), 1);

@@ -108,7 +108,7 @@ private slots:
         QVERIFY(h.window.StatusPanel(1).contains("Free Mem: "));
         QVERIFY(h.window.Tree()->isEnabled());
         QVERIFY(!h.window.PortSelector()->isEnabled());
-        QVERIFY(h.window.Action("mnuRefresh")->isEnabled());
+        QVERIFY(h.window.Action(ActionId::mnuRefresh)->isEnabled());
     }
 
     void SortingTheList() {
@@ -183,14 +183,14 @@ private slots:
 
     void ControlsInEachState() {
         Harness h;
-        QVERIFY(!MenuEnabled(h.window, "&Edit") || !h.window.Action("mnuRefresh")->isEnabled());
+        QVERIFY(!MenuEnabled(h.window, "&Edit") || !h.window.Action(ActionId::mnuRefresh)->isEnabled());
         h.Connect();
         QVERIFY(MenuEnabled(h.window, "&Edit"));
-        QVERIFY(h.window.Action("mnuRename")->isEnabled());
+        QVERIFY(h.window.Action(ActionId::mnuRename)->isEnabled());
 
         h.window.SetBusy(true);
         QVERIFY(!h.window.Tree()->isEnabled());
-        QVERIFY(!h.window.Action("tbtnConnect")->isEnabled());
+        QVERIFY(!h.window.Action(ActionId::tbtnConnect)->isEnabled());
         QVERIFY(!MenuEnabled(h.window, "&File"));
         h.window.SetBusy(false);
 
@@ -205,7 +205,7 @@ private slots:
         QVERIFY(h.window.Tree()->isEnabled());
 
         // Commands that are not part of this window yet say so and stay off.
-        QAction* backup = h.window.Action("mnuBackup");
+        QAction* backup = h.window.Action(ActionId::mnuBackup);
         QVERIFY(!backup->isEnabled());
         QVERIFY(backup->statusTip().contains("not available"));
         bool ran = false;
@@ -269,7 +269,7 @@ private slots:
         });
         bool closed = false;
         h.window.onClosing = [&closed] { closed = true; };
-        h.window.Action("mnuCopy")->trigger();
+        h.window.Action(ActionId::mnuCopy)->trigger();
         QVERIFY(closeAsked);
         QVERIFY(failed);
         QVERIFY(!closed);  // not while the transfer ran

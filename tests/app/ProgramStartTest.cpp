@@ -94,7 +94,7 @@ private slots:
             QCOMPARE(splashVersion, " " + QString::fromStdString(VersionText()));
             QVERIFY(!program.AboutWindow().isVisible());
 
-            program.Window().Action("mnuExit")->trigger();
+            program.Window().Action(ActionId::mnuExit)->trigger();
             QVERIFY(!program.Window().isVisible());
             // What made the second start fail: the placement says the window was showing.
             QCOMPARE(QSettings("Zenquist", "Vaddex").value("FZQDir/Visible").toString(),

@@ -60,7 +60,7 @@ private slots:
         QVERIFY(h.OnCalculator("HOME X"));
 
         h.SelectRows({"N"});
-        h.Trigger("mnuNewFolder");
+        h.Trigger(ActionId::mnuNewFolder);
         QVERIFY(h.OnCalculator("HOME New"));
         QTRY_COMPARE(SelectedCaptions(h.window), QStringList{"New"});
 
@@ -71,7 +71,7 @@ private slots:
         QTRY_VERIFY(h.Row("New") < 0);
         QCOMPARE(SelectedCaptions(h.window), QStringList{"TOOLS"});
 
-        h.Trigger("mnuRefresh");
+        h.Trigger(ActionId::mnuRefresh);
         QCOMPARE(SelectedCaptions(h.window), QStringList{"TOOLS"});
         QTest::keyClick(h.window.List(), Qt::Key_Delete);
         QTRY_VERIFY(h.Row("TOOLS") < 0);
@@ -90,12 +90,12 @@ private slots:
         QFETCH(int, button);
         CommandsHarness h;
         h.SelectRows({"GREETING"});
-        QVERIFY(h.window.Action("mnuDelete")->isEnabled());
+        QVERIFY(h.window.Action(ActionId::mnuDelete)->isEnabled());
         QTest::mouseClick(h.window.List()->viewport(), Qt::MouseButton(button), {}, h.BelowRows());
         QVERIFY(SelectedCaptions(h.window).isEmpty());
-        QVERIFY(!h.window.Action("mnuDelete")->isEnabled());
+        QVERIFY(!h.window.Action(ActionId::mnuDelete)->isEnabled());
         // Nothing to bring back after a refresh either: the list's first row is chosen.
-        h.Trigger("mnuRefresh");
+        h.Trigger(ActionId::mnuRefresh);
         QCOMPARE(SelectedCaptions(h.window).size(), 1);
         QCOMPARE(SelectedCaptions(h.window).front(), h.window.ListCaptions().front());
     }
@@ -123,7 +123,7 @@ private slots:
         h.SelectRows({"X", "N"});
         // First in the list's order, whatever the order of selecting.
         QString first = h.Row("N") < h.Row("X") ? "N" : "X";
-        h.Trigger("mnuRename");
+        h.Trigger(ActionId::mnuRename);
         QVERIFY(RenameEditor(h.window) != nullptr);
         TypeNewName(h.window, "RENAMED");
         QTRY_VERIFY(h.OnCalculator("HOME RENAMED"));

@@ -67,9 +67,9 @@ struct Harness {
         window.SpeedSelector()->setCurrentText(speed);
         window.PortSelector()->setEditText(QString::fromStdString(port));
     }
-    void Trigger(const char* action) {
+    void Trigger(ActionId action) {
         QAction* item = window.Action(action);
-        QVERIFY2(item->isEnabled(), action);
+        QVERIFY2(item->isEnabled(), ActionName(action));
         item->trigger();
     }
     std::string File(const std::string& name) const { return fixture->Files().File(name); }
@@ -111,7 +111,7 @@ private slots:
         h.Connect();
         std::vector<std::string> before = h.Memory();
         h.answer = h.File("K8_7-Dec-2026.zqbackup");
-        h.Trigger("mnuBackup");
+        h.Trigger(ActionId::mnuBackup);
         QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
         QCOMPARE(h.asked.size(), std::size_t{1});
         QCOMPARE(h.asked[0].proposedName, QString("K8_7-Dec-2026.zqbackup"));
@@ -125,7 +125,7 @@ private slots:
         h.window.Reread();
         QVERIFY(h.window.ListCaptions().contains("NEW"));
         h.bridge->ClearRecords();
-        h.Trigger("mnuRestore");  // "Erase Calculator?" and prompt 9 answered OK
+        h.Trigger(ActionId::mnuRestore);  // "Erase Calculator?" and prompt 9 answered OK
         QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
         std::vector<test::ScriptedUiBridge::Prompt> prompts = h.bridge->Prompts();
         QCOMPARE(prompts.size(), std::size_t{2});
@@ -152,7 +152,7 @@ private slots:
         h.answer = h.File("bad.zqbackup");
         QVERIFY(WriteWholeFile(h.answer, content.toStdString()));
         h.bridge->ClearRecords();
-        h.Trigger("mnuRestore");
+        h.Trigger(ActionId::mnuRestore);
         QCOMPARE(h.errors.size(), 1);
         QVERIFY2(h.errors[0].contains("bad.zqbackup"), qPrintable(h.errors[0]));
         QVERIFY(h.bridge->Prompts().empty());
@@ -169,7 +169,7 @@ private slots:
         QVERIFY(WriteWholeFile(h.File("plain"), "x"));
         h.bridge->ClearRecords();
         h.answer = h.File("plain/K8.zqbackup");
-        h.Trigger("mnuBackup");
+        h.Trigger(ActionId::mnuBackup);
         QCOMPARE(h.errors.size(), 1);
         QVERIFY2(h.errors[0].startsWith("Cannot write " + QString::fromStdString(h.answer)),
                  qPrintable(h.errors[0]));
@@ -179,7 +179,7 @@ private slots:
         h.window.Disconnect();
         h.SelectPort(h.fixture->PortName());
         h.answer = h.File("plain/up.zq");
-        h.Trigger("mnuUploadFile");
+        h.Trigger(ActionId::mnuUploadFile);
         QCOMPARE(h.errors.size(), 2);
         QVERIFY2(h.bridge->Prompts().empty(), "the calculator is not asked to send");
         QVERIFY(!FileExists(h.answer));
@@ -206,7 +206,7 @@ private slots:
             device.Read(1, 5000);
         });
         h.answer = h.File("up.zq");
-        h.Trigger("mnuUploadFile");
+        h.Trigger(ActionId::mnuUploadFile);
         calculator.join();
         QCOMPARE(h.asked.at(0).title, QString("Upload File to PC"));
         QCOMPARE(FileBytes(h.answer), block);
@@ -243,7 +243,7 @@ private slots:
         h.SelectPort(port == "usb" ? kUsbPort : h.fixture->PortName(), speed);
         h.bridge->QueuePromptAnswer(false);  // the speed question, if any, is declined
         h.bridge->CancelWhenPromptShown(kPromptCaptureFirst);
-        h.Trigger("mnuCapture");
+        h.Trigger(ActionId::mnuCapture);
         std::vector<test::ScriptedUiBridge::Prompt> prompts = h.bridge->Prompts();
         QVERIFY(!prompts.empty());
         if (asked != 0) {
@@ -261,7 +261,7 @@ private slots:
     void CaptureWithAutoIsRefusedOnce() {
         Harness h;
         h.SelectPort("Auto", "57600");
-        h.Trigger("tbtnScrnCapture");
+        h.Trigger(ActionId::tbtnScrnCapture);
         QCOMPARE(h.bridge->Messages().size(), std::size_t{1});
         QCOMPARE(h.bridge->Messages()[0].caption, std::string("Com Setting Error"));
         QVERIFY(h.bridge->Prompts().empty());
@@ -276,7 +276,7 @@ private slots:
             }
         });
         h.bridge->CancelWhenPromptShown(kPromptCaptureAgain);
-        h.Trigger("tbtnScrnCapture");
+        h.Trigger(ActionId::tbtnScrnCapture);
         QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
         QVERIFY2(!h.window.Connected(), "the capture disconnects first");
         std::vector<test::ScriptedUiBridge::Prompt> prompts = h.bridge->Prompts();

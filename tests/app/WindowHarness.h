@@ -133,7 +133,7 @@ struct CommandsHarness : Harness {
         window.Tree()->setCurrentItem(Node(path));
     }
     QPoint BelowRows() const { return QPoint(2, window.List()->viewport()->height() - 2); }
-    void Trigger(const char* action) { window.Action(action)->trigger(); }
+    void Trigger(ActionId action) { window.Action(action)->trigger(); }
     // A file of the test folder made from a calculator item, got in the mode asked for.
     std::string FileOf(const char* item, const std::string& name, bool text) {
         bridge->SetTextMode(text);

@@ -1,17 +1,34 @@
-// The main window's rules as plain functions: enabling, sorting and finding a tree node.
+// The main window's rules as plain functions: enabling, sorting and finding a tree node; and
+// the window's furniture against the simulated calculator: menu keys and captions, the help
+// key, the columns and tool bar as the window is resized, the tree's order.
 
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeView>
+#include <QTreeWidget>
 #include <QtTest>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "WindowHarness.h"
+#include "app/HelpSystem.h"
+#include "app/HelpWindow.h"
 #include "app/ListSort.h"
 #include "app/TreePath.h"
 #include "app/WindowRules.h"
+#include "support/TempDir.h"
+#include "windows/TFRplCmd.h"
 
 using namespace vaddex::gui;
+using vaddex::gui::apptest::Harness;
 
 Q_DECLARE_METATYPE(WindowState)
+Q_DECLARE_METATYPE(ActionId)
 
 namespace {
 
@@ -54,12 +71,35 @@ Node* Child(Node* node, const std::string& name) {
     return nullptr;
 }
 
+QStringList ChildCaptions(const QTreeWidgetItem* node) {
+    QStringList captions;
+    for (int i = 0; i < node->childCount(); ++i) {
+        captions << node->child(i)->text(0);
+    }
+    return captions;
+}
+
+// The window shown and active, so that its keys reach it as a user's do.
+void ShowActive(TFZQDir& window, int width) {
+    window.resize(width, 420);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+}
+
 }  // namespace
 
 class WindowRulesTest : public QObject {
     Q_OBJECT
 
+    vaddex::test::TempDir config_;
+
 private slots:
+    void initTestCase() {
+        // Nothing here may touch the user's own settings.
+        ::setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
+    }
+
     void EnablingByState_data() {
         QTest::addColumn<WindowState>("state");
         QTest::addColumn<bool>("panes");
@@ -193,7 +233,152 @@ private slots:
         QCOMPARE(find("A B"), std::string("B"));          // "HOME " may be left out
         QCOMPARE(find("HOME"), std::string("HOME"));
     }
+
+    void MenuKeysAndCaptions_data() {
+        QTest::addColumn<ActionId>("id");
+        QTest::addColumn<bool>("connected");
+        QTest::addColumn<bool>("textMode");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("checked");  // -1: not a checked item
+        QTest::newRow("Delete shows its key") << ActionId::mnuDelete << true << false << "&Delete"
+                                              << "Del" << -1;
+        QTest::newRow("Rename shows F2") << ActionId::mnuRename << true << false << "Rena&me"
+                                         << "F2" << -1;
+        QTest::newRow("Refresh shows F5") << ActionId::mnuRefresh << true << false << "&Refresh"
+                                          << "F5" << -1;
+        QTest::newRow("Disconnect shows Ctrl+K")
+            << ActionId::mnuConnect << true << false << "Disconnect"
+            << "Ctrl+K" << -1;
+        QTest::newRow("Connect has no key of its own")
+            << ActionId::mnuConnect << false << false << "Connect..."
+            << "" << -1;
+        QTest::newRow("binary mode: caption kept, checked")
+            << ActionId::mnuXferMode << true << false << "Binary Transfer Mode"
+            << "" << 1;
+        QTest::newRow("text mode: caption kept, unchecked")
+            << ActionId::mnuXferMode << true << true << "Binary Transfer Mode"
+            << "" << 0;
+    }
+    void MenuKeysAndCaptions() {
+        QFETCH(ActionId, id);
+        QFETCH(bool, connected);
+        QFETCH(bool, textMode);
+        QFETCH(QString, caption);
+        QFETCH(QString, keys);
+        QFETCH(int, checked);
+        Harness h;
+        if (connected) {
+            h.Connect();
+            QVERIFY(h.window.Connected());
+        }
+        if (textMode) {
+            h.window.Action(ActionId::mnuXferMode)->trigger();
+            QVERIFY(h.window.State().textMode);
+        }
+        QAction* action = h.window.Action(id);
+        QVERIFY(action != nullptr);
+        QCOMPARE(action->text(), caption);
+        QCOMPARE(action->shortcut().toString(QKeySequence::PortableText), keys);
+        if (checked >= 0) {
+            QVERIFY(action->isCheckable());
+            QCOMPARE(action->isChecked(), checked == 1);
+        }
+    }
+
+    void EveryActionIdNamesItsAction() {
+        Harness h;
+        for (int i = 0; i < kActionCount; ++i) {
+            auto id = static_cast<ActionId>(i);
+            if (id == ActionId::btnLog) {
+                continue;  // made only when the program has a log window
+            }
+            QAction* action = h.window.Action(id);
+            QVERIFY2(action != nullptr, ActionName(id));
+            QCOMPARE(action->objectName(), QString(ActionName(id)));
+        }
+    }
+
+    void CtrlKDisconnectsWhereverTheFocusIs() {
+        Harness h;
+        h.Connect();
+        ShowActive(h.window, 640);
+        // Neither pane has the focus: the key still reaches the window's command.
+        h.window.statusBar()->setFocus();
+        QTest::keyClick(h.window.statusBar(), Qt::Key_K, Qt::ControlModifier);
+        QVERIFY(!h.window.Connected());
+    }
+
+    void F1OnAControlOpensItsTopic() {
+        HelpHandler help;
+        qApp->installEventFilter(&help);
+        Harness h;
+        h.Connect();
+        ShowActive(h.window, 640);
+        h.window.List()->setFocus();
+        QTest::keyClick(h.window.List(), Qt::Key_F1);
+        auto* window = h.window.findChild<HelpWindow*>();
+        QVERIFY(window != nullptr);
+        QCOMPARE(window->Page(), QString("125000.html"));  // the panes' page, not the index
+        window->close();
+        qApp->removeEventFilter(&help);
+    }
+
+    void ColumnsAndToolBarFollowTheWidth() {
+        Harness h;
+        h.Connect();
+        ShowActive(h.window, 1270);
+        QTreeView* list = h.window.List();
+        QHeaderView* header = list->header();
+        QTRY_COMPARE(header->length(), list->viewport()->width());  // no empty space right
+        QVERIFY(list->columnWidth(0) > 600);
+
+        // At the smallest width the connect button and both status panels are still there.
+        h.window.resize(h.window.minimumWidth(), 420);
+        QTRY_COMPARE(h.window.width(), 400);
+        QToolBar* bar = h.window.findChild<QToolBar*>("ToolBar1");
+        QWidget* button = bar->widgetForAction(h.window.Action(ActionId::tbtnConnect));
+        QVERIFY(button != nullptr && button->isVisible());
+        QVERIFY(bar->rect().contains(button->geometry()));
+        QStatusBar* status = h.window.statusBar();
+        QVERIFY(status->isVisible());
+        for (QWidget* panel : status->findChildren<QLabel*>()) {
+            QVERIFY(status->rect().contains(panel->geometry()));
+        }
+    }
+
+    void F5InTheCommandWindowRefreshesTheMainWindow() {
+        Harness h;
+        h.Connect();
+        ShowActive(h.window, 640);
+        TFRplCmd command(h.window.Commands(), &h.window);
+        command.show();
+        command.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&command));
+        h.fixture->WithCalculator(
+            [](zqsim::SimCalculator& calculator) { calculator.Execute("HOME 'FRESH' CRDIR"); });
+        QTest::keyClick(&command, Qt::Key_F5);
+        QTRY_VERIFY(h.window.ListCaptions().contains("FRESH"));
+        QVERIFY(command.isVisible());
+    }
+
+    void TreeListsDirectoriesInTheListsOrder() {
+        Harness h;
+        h.fixture->WithCalculator([](zqsim::SimCalculator& calculator) {
+            calculator.Execute("HOME 'zeta' CRDIR 'Alpha' CRDIR");
+        });
+        h.Connect();
+        QTreeWidgetItem* root = h.window.Tree()->topLevelItem(0);
+        const QStringList ascending{"Alpha", "GAMES", "MATHS", "zeta"};
+        QCOMPARE(ChildCaptions(root), ascending);
+        QCOMPARE(h.window.ListCaptions().mid(0, 4), ascending);
+        h.window.ListView1ColumnClick(0);  // descending: directories last, Z to A
+        const QStringList descending{"zeta", "MATHS", "GAMES", "Alpha"};
+        QCOMPARE(ChildCaptions(root), descending);
+        QCOMPARE(h.window.ListCaptions().mid(h.window.ListCaptions().size() - 4), descending);
+        QCOMPARE(h.window.Tree()->currentItem(), root);  // reordering keeps the selection
+    }
 };
 
-QTEST_APPLESS_MAIN(WindowRulesTest)
+QTEST_MAIN(WindowRulesTest)
 #include "WindowRulesTest.moc"

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTimer>
@@ -310,6 +311,60 @@ private slots:
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("old"));
         QCOMPARE(QDir(QString::fromStdString(files_.Path())).entryList().size(), filesBefore);
+    }
+
+    void saveAsUsesTheChosenFiltersFormat_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QByteArray>("magic");
+        const QByteArray png("\x89PNG", 4);
+        const QByteArray jpeg("\xFF\xD8", 2);
+        QTest::newRow("PNG filter adds .png") << "calc-screen2"
+                                              << "PNG Files (*.png *.PNG)"
+                                              << "calc-screen2.png" << png;
+        QTest::newRow("JPEG filter adds .jpg") << "calc-screen3"
+                                               << "JPEG Files (*.jpg *.JPG *.jpeg *.JPEG)"
+                                               << "calc-screen3.jpg" << jpeg;
+        QTest::newRow("Bitmaps filter adds .bmp") << "calc-screen4"
+                                                  << "Bitmaps (*.bmp *.BMP)"
+                                                  << "calc-screen4.bmp" << QByteArray("BM");
+        QTest::newRow("a typed extension wins over the filter") << "typed.bmp"
+                                                                << "PNG Files (*.png *.PNG)"
+                                                                << "typed.bmp" << QByteArray("BM");
+        QTest::newRow("All Files keeps the name, a bitmap") << "bare"
+                                                            << "All Files (*)"
+                                                            << "bare" << QByteArray("BM");
+    }
+    void saveAsUsesTheChosenFiltersFormat() {
+        QFETCH(QString, typed);
+        QFETCH(QString, filter);
+        QFETCH(QString, written);
+        QFETCH(QByteArray, magic);
+        Viewer().ShowCapture(LayoutA());
+        Viewer().askSavePath = [&](QString* selected) {
+            *selected = filter;
+            return File(typed.toLatin1().constData());
+        };
+        Trigger("mnuSaveAs");
+        QFile file(File(written.toLatin1().constData()));
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(written));
+        QCOMPARE(file.read(magic.size()), magic);
+        if (written != typed) {
+            QVERIFY(!QFile::exists(File(typed.toLatin1().constData())));
+        }
+    }
+
+    void viewerStoredOffTheTopOpensWithItsTitleBarOnScreen() {
+        Store({{"Left", "-1"}, {"Top", "-20"}});
+        TFCapture& viewer = Viewer();
+        viewer.ShowCapture(LayoutA());
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        const QRect area = viewer.screen()->availableGeometry();
+        QVERIFY(viewer.frameGeometry().top() >= area.top());
+        QVERIFY(viewer.frameGeometry().left() >= area.left());
+        // A dialog window: the window manager keeps it in front of the main window.
+        QCOMPARE(viewer.windowType(), Qt::Dialog);
     }
 
     void closingHidesOnlyTheAnotherCapturePrompt() {

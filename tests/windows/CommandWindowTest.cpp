@@ -6,7 +6,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSettings>
+#include <QWindow>
 #include <QtTest>
 #include <memory>
 
@@ -130,6 +132,23 @@ private slots:
         QVERIFY(!again.AutoUpdate());
         AutoBox().setChecked(true);
         window_->FormClose();
+    }
+
+    void opensWithTheWarningWholeInFrontOfItsOwner() {
+        QWidget owner;
+        owner.show();
+        TFRplCmd window(*commands_, &owner);
+        window.FormCreate();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* memo = window.findChild<QPlainTextEdit*>("Memo1");
+        QVERIFY(memo->toPlainText().contains("WARNING"));
+        QVERIFY(!memo->horizontalScrollBar()->isVisible());
+        QVERIFY(!memo->verticalScrollBar()->isVisible());
+        // A dialog window of the owner's: the window manager keeps it in front of it.
+        QCOMPARE(window.windowType(), Qt::Dialog);
+        QCOMPARE(window.windowHandle()->transientParent(), owner.windowHandle());
+        window.FormClose();
     }
 
     void busyIsClearedWhenTheCommandFails() {

@@ -2,6 +2,7 @@
 // and the window's UiBridge driving a real session against the simulated calculator.
 
 #include <QApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -12,6 +13,7 @@
 #include <thread>
 
 #include "link/CommLink.h"
+#include "placement/WindowFront.h"
 #include "session/PromptTexts.h"
 #include "session/TXModemServer.h"
 #include "session/TXPObject.h"
@@ -102,6 +104,8 @@ private slots:
     void workingWindowCancelAndDisconnect();
     void replaceAndWrongFileQuestions();
     void placementIsSavedAndRestored();
+    void windowsComeBackOnScreen_data();
+    void windowsComeBackOnScreen();
     void getThroughTheBridge();
     void cancelOnTheProgressWindowEndsTheTransfer();
 
@@ -411,6 +415,36 @@ void StatusWindowsTest::placementIsSavedAndRestored() {
     QCOMPARE(again.size(), QSize(400, 300));
     QVERIFY(again.isVisible());  // it was visible when closed
     again.close();
+}
+
+void StatusWindowsTest::windowsComeBackOnScreen_data() {
+    QTest::addColumn<QRect>("frame");
+    QTest::addColumn<QPoint>("placed");
+    // On an 800 x 600 screen with a panel 24 pixels high along the top.
+    QTest::newRow("title bar above the top comes down")
+        << QRect(-1, -20, 300, 200) << QPoint(0, 24);
+    QTest::newRow("past the right edge moves left")
+        << QRect(700, 100, 300, 200) << QPoint(500, 100);
+    QTest::newRow("below the bottom moves up") << QRect(10, 500, 300, 200) << QPoint(10, 400);
+    QTest::newRow("larger than the screen: top left") << QRect(50, 50, 900, 700) << QPoint(0, 24);
+    QTest::newRow("on the screen stays") << QRect(40, 60, 300, 200) << QPoint(40, 60);
+}
+
+void StatusWindowsTest::windowsComeBackOnScreen() {
+    QFETCH(QRect, frame);
+    QFETCH(QPoint, placed);
+    QCOMPARE(WindowFront::OnScreen(frame, QRect(0, 24, 800, 576)), placed);
+
+    // A stored place half off the screen is taken back onto it, size and all.
+    QSettings settings("Zenquist", "Vaddex");
+    settings.setValue("Partly/Left", QString::number(frame.left()));
+    settings.setValue("Partly/Top", QString::number(frame.top()));
+    settings.sync();
+    QWidget window;
+    window.move(5, 5);
+    TWindowPosSave(&window, "Partly").Restore();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(screen.contains(QRect(window.pos(), window.size())));
 }
 
 // A connect and a get of a multi-block object through the bridge: the transfer thread's

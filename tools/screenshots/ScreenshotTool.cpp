@@ -1,7 +1,9 @@
 // Runs the window on the built-in simulated calculator, as `vaddex --sim` does, and saves
 // pictures of it into the folder given as argument: the connected window, an operator
 // prompt, the log after a copy, a help page, the pop-up menu, the command window with a
-// stack, and the options, replace and properties dialogs.
+// stack and in front of the main window after a Send, the capture viewer in front of it,
+// the window wide and at its smallest width, and the options, replace and properties
+// dialogs.
 
 #include <QAction>
 #include <QApplication>
@@ -9,7 +11,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
@@ -25,6 +29,10 @@
 #include "session/PromptTexts.h"
 #include "session/SessionCommands.h"
 #include "session/TXPObject.h"
+#include "sim/server/ScreenImage.h"
+#include "sim/server/ScreenStream.h"
+#include "windows/TFCapture.h"
+#include "windows/TFDownLd.h"
 #include "windows/TFRplCmd.h"
 
 namespace {
@@ -122,6 +130,97 @@ bool SaveCommandWindow(MainProgram& program, const QString& path) {
     return saved;
 }
 
+// What the screen shows over the windows' frames, title bars and stacking as the window
+// manager made them.
+bool SaveScreen(std::initializer_list<const QWidget*> windows, const QString& path) {
+    QRect area;
+    for (const QWidget* window : windows) {
+        area = area.united(window->frameGeometry());
+    }
+    QScreen* screen = QGuiApplication::primaryScreen();
+    area = area.intersected(screen->geometry());
+    QPixmap shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    bool saved = shot.save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+    return saved;
+}
+
+// Reports what a person would see wrong: a window behind the main window, or not active.
+void SayWhetherInFront(const char* what, QWidget& window) {
+    std::printf("%s: %s\n", what,
+                window.isActiveWindow() ? "active, in front" : "NOT the active window");
+}
+
+// The main window wide and at its smallest width: the names' column takes the width, the
+// connect button and the status bar stay.
+bool SaveResized(TFZQDir& window, const QString& wide, const QString& narrow) {
+    window.resize(1270, 440);
+    Settle();
+    bool ok = SaveScreen({&window}, wide);
+    window.resize(window.minimumWidth(), 440);
+    Settle();
+    ok = SaveScreen({&window}, narrow) && ok;
+    window.resize(720, 440);
+    Settle();
+    return ok;
+}
+
+// The command window opened from the View menu, after a command sent with its own button:
+// it must still be in front of the main window.
+bool SaveCommandInFront(MainProgram& program, const QString& path) {
+    TFZQDir& window = program.Window();
+    if (program.Items() == nullptr) {
+        return false;
+    }
+    TFRplCmd& rplCmd = program.Items()->CommandWindow();
+    window.Action(ActionId::mnuRPL)->trigger();
+    Settle();
+    auto* line = rplCmd.findChild<QComboBox*>("cmboCmd");
+    auto* send = rplCmd.findChild<QPushButton*>("btnSend");
+    if (line == nullptr || send == nullptr) {
+        return false;
+    }
+    line->setEditText("6 7 *");
+    send->click();
+    Settle();
+    SayWhetherInFront("command window after Send", rplCmd);
+    bool saved = SaveScreen({&window, &rplCmd}, path);
+    window.Action(ActionId::mnuRPL)->trigger();  // closes it again
+    return saved;
+}
+
+std::string SampleScreen() {
+    auto image = zqsim::ScreenImage::FromLines(
+        {"RAD XYZ HEX R= 'X'", "{HOME MATHS}", "3:", "2:          3.14159265", "1:      \"Hello!\"",
+         "", "", "SPEED A\\->B EXPR SQR"});
+    return zqsim::ScreenStream(zqsim::ScreenVariant::Esc, image);
+}
+
+// The capture viewer with "Do Another Capture?" as a capture leaves them, the viewer stored
+// with its title bar off the top of the screen: both in front of the main window, the title
+// bar on the screen.
+bool SaveCaptureInFront(MainProgram& program, const QString& path) {
+    TFZQDir& window = program.Window();
+    QSettings settings("Zenquist", "Vaddex");
+    settings.setValue("ScreenCapture/Left", "-1");
+    settings.setValue("ScreenCapture/Top", "-20");
+    settings.sync();
+    TFDownLd& prompt = program.Bridge().PromptWindow();
+    TFCapture& viewer = TFCapture::Instance(&window, &prompt);
+    // In the order of a capture: the screen arrives, then the question for another.
+    viewer.ShowCapture(SampleScreen());
+    Settle();
+    prompt.ShowPrompt(kPromptCaptureAgain, "Do Another Capture?");
+    Settle();
+    std::printf("capture viewer title bar top: %d (geo %d,%d)\n", viewer.frameGeometry().top(),
+                viewer.geometry().x(), viewer.geometry().y());
+    bool saved = SaveScreen({&window, &viewer, &prompt}, path);
+    viewer.close();           // hides the prompt too
+    window.UpdateControls();  // a capture ends disconnected, which does this; here it did not
+    Settle();
+    return saved;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -181,13 +280,24 @@ int main(int argc, char** argv) {
     window.activateWindow();
     ok = SavePopup(window, folder.filePath("popup-menu.png")) && ok;
     ok = SaveCommandWindow(program, folder.filePath("command-window.png")) && ok;
+    ok = SaveCommandInFront(program, folder.filePath("command-window-in-front.png")) && ok;
+    ok = SaveCaptureInFront(program, folder.filePath("capture-viewer-in-front.png")) && ok;
+    ok = SaveResized(window, folder.filePath("main-window-wide.png"),
+                     folder.filePath("main-window-400.png")) &&
+         ok;
     ok = SaveModal(folder.filePath("options.png"),
-                   [&] { window.Action("mnuOptions")->trigger(); }) &&
+                   [&] { window.Action(ActionId::mnuOptions)->trigger(); }) &&
          ok;
     ok = SaveModal(folder.filePath("replace.png"), [&] { bridge.AskReplace("GREETING", 2); }) && ok;
+    // The other windows have had the focus: the list takes it back, as a click would.
+    window.activateWindow();
+    WaitFor([&window] { return window.isActiveWindow(); }, kSettleMs);
     SelectRows(window, {"GREETING", "X", "LIST1"});
+    if (!window.Action(ActionId::mnuProperties)->isEnabled()) {
+        std::printf("Properties is disabled with three rows selected\n");
+    }
     ok = SaveModal(folder.filePath("properties.png"),
-                   [&] { window.Action("mnuProperties")->trigger(); }) &&
+                   [&] { window.Action(ActionId::mnuProperties)->trigger(); }) &&
          ok;
     window.close();
     return ok ? 0 : 1;

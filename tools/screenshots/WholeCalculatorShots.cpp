@@ -180,12 +180,12 @@ struct Run {
         }
         return QTest::qWaitFor([&] { return Window().Connected() && !Window().Busy(); }, kWaitMs);
     }
-    void Trigger(const char* action) { Window().Action(action)->trigger(); }
+    void Trigger(ActionId action) { Window().Action(action)->trigger(); }
     qint64 SizeOf(const QString& name) { return QFileInfo(folder.filePath(name)).size(); }
 };
 
 void Capture(Run& run) {
-    run.Trigger("tbtnScrnCapture");
+    run.Trigger(ActionId::tbtnScrnCapture);
     run.Report("capture", run.person.viewerShot, "");
 }
 
@@ -195,7 +195,7 @@ void BackupAndRestore(Run& run) {
     }
     QString archive = run.folder.filePath("archive.zqbackup");
     run.person.nextPath = archive;
-    run.Trigger("mnuBackup");
+    run.Trigger(ActionId::mnuBackup);
     run.Report("backup", run.SizeOf("archive.zqbackup") > 8,
                QString("%1 bytes").arg(run.SizeOf("archive.zqbackup")));
 
@@ -207,7 +207,7 @@ void BackupAndRestore(Run& run) {
     bool added = run.Window().ListCaptions().contains("ADDED");
     run.Report("store a variable", added, "ADDED");
     run.person.nextPath = archive;
-    run.Trigger("mnuRestore");  // "Erase Calculator?" and "Connect" are pressed
+    run.Trigger(ActionId::mnuRestore);  // "Erase Calculator?" and "Connect" are pressed
     bool back = QTest::qWaitFor([&] { return run.Window().Connected(); }, kWaitMs);
     (void)QTest::qWaitFor([&] { return !run.Window().ListCaptions().contains("ADDED"); }, kWaitMs);
     bool restored = added && back && !run.Window().ListCaptions().contains("ADDED");
@@ -227,7 +227,7 @@ void BackupIntoAFolder(Run& run) {
     auto dialog = whole->askPath;
     whole->askPath = [&folder](const FileQuestion&) { return folder; };
     run.person.nextBoxShot = "backup-into-folder.png";
-    run.Trigger("mnuBackup");
+    run.Trigger(ActionId::mnuBackup);
     whole->askPath = dialog;
     bool refused = run.person.messages.join(" ").contains("It is a folder.");
     run.Report("backup into a folder", refused, refused ? "refused" : "");
@@ -236,11 +236,11 @@ void BackupIntoAFolder(Run& run) {
 void UploadAndDownload(Run& run) {
     run.Window().Disconnect();
     run.person.nextPath = run.folder.filePath("GREETING.zq");
-    run.Trigger("mnuUploadFile");  // prompt 6: the calculator's XSEND sends GREETING
+    run.Trigger(ActionId::mnuUploadFile);  // prompt 6: the calculator's XSEND sends GREETING
     run.Report("upload (XSEND)", run.SizeOf("GREETING.zq") > 0,
                QString("%1 bytes").arg(run.SizeOf("GREETING.zq")));
     run.person.nextPath = run.folder.filePath("GREETING.zq");
-    run.Trigger("mnuDownloadFile");  // prompt 4, then prompt 5 pressed
+    run.Trigger(ActionId::mnuDownloadFile);  // prompt 4, then prompt 5 pressed
     bool sent = run.person.messages.isEmpty() && !run.Window().Connected();
     run.Report("download file (XRECV)", sent && run.Connect(), "");
 }
@@ -252,7 +252,8 @@ void Rom(Run& run) {
     rom.close();
     run.Window().Disconnect();
     run.person.nextPath = rom.fileName();
-    run.Trigger("mnuRomDownload");  // prompt 7 pressed after the calculator's loader started
+    run.Trigger(
+        ActionId::mnuRomDownload);  // prompt 7 pressed after the calculator's loader started
     run.Report("ROM download", run.person.messages.isEmpty(), "40000 bytes");
 }
 
