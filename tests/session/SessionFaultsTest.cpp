@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "link/SentThenFailedError.h"
 #include "session/SessionBTestSupport.h"
 #include "session/SessionPaths.h"
 #include "util/Errors.h"
@@ -194,6 +195,38 @@ TEST_P(SessionFaultsTest, CablePulledDuringPutLeavesNoVariable) {
     ExpectPortGone([&] { return PutBig("BIG5", path); });
     EXPECT_FALSE(sim.FindObject("HOME BIG5").has_value());
     EXPECT_EQ(FileBytes(path), file);
+}
+
+// The calculator took the whole object, then the cable went: the put is not called a failure
+// to open anything, but one after the data went, which the calculator may hold.
+TEST_P(SessionFaultsTest, CablePulledAfterThePutsDataSaysTheCalculatorMayHoldIt) {
+    if (GetParam() != TransportKind::Pty) {
+        GTEST_SKIP() << "a FIFO pair has no hang-up to see";
+    }
+    std::string path = sim.Files().File("big.zq");
+    PutFileBytes(path, "ZQZQK8-C" + PackedString(bigText));
+    bool transferSeen = false;
+    bool pulled = false;
+    sim.Ui().SetOnIdle([&] {
+        transferSeen = transferSeen || sim.Ui().IsStatusVisible();
+        if (transferSeen && !pulled && !sim.Ui().IsStatusVisible()) {
+            pulled = true;
+            sim.Server().PullCable();
+        }
+    });
+    try {
+        PutBig("BIG6", path);
+        ADD_FAILURE() << "the lost line went unnoticed";
+    } catch (const SentThenFailedError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("The line failed after BIG6 was sent; the "
+                                              "calculator may hold it (The calculator's port ",
+                                              0),
+                  0u)
+            << e.what();
+    }
+    sim.Ui().SetOnIdle({});
+    EXPECT_TRUE(pulled);
+    EXPECT_TRUE(sim.FindObject("HOME BIG6").has_value()) << "the message would be wrong";
 }
 
 // A long text whose temporary variable does not arrive must not be parsed and reported sent.
