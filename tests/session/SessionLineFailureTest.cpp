@@ -176,5 +176,23 @@ TEST_F(LineFailureTest, PortThatGoesAwayEndsTheWaitWithItsReason) {
     EXPECT_THROW(session.Execute("1", false, true), OperationError) << "still taken as connected";
 }
 
+TEST(PortInUse, ConnectSaysAnotherProgramHoldsThePort) {
+    PtyPeer pty;
+    CalculatorState state;
+    ScriptedUiBridge ui(state);
+    CommLink holder(ui);
+    holder.OpenPort(pty.SlavePath(), 9600);
+    CommLink link(ui);
+    TXModemServer session(link, ui);
+    session.SetSpeed("9600");
+    try {
+        session.Connect(pty.SlavePath());
+        ADD_FAILURE() << "connected through a port another program holds";
+    } catch (const ConnectionError& e) {
+        EXPECT_EQ(std::string(e.what()), pty.SlavePath() + " is in use by another program");
+    }
+    EXPECT_FALSE(session.IsConnected());
+}
+
 }  // namespace
 }  // namespace vaddex::test
