@@ -3,9 +3,11 @@
 // connected and listed, the calculator's output is damaged at the given rate, and a get of
 // the string and a backup run as the command line runs them. Each run ends exact (the file
 // equals what the calculator holds), failed cleanly (the operation reported failure), or
-// wrong (reported as success with other bytes). Checksum mode against CRC mode.
+// wrong (reported as success with other bytes). Checksum mode against CRC mode. The put rows
+// damage the bytes towards the calculator instead, and send a 20,005-byte string: exact when
+// the calculator holds the object as sent.
 //
-//     bench_damaged_line [SEEDS [WORKERS [RATE...]]]
+//     bench_damaged_line [--only get|backup|put] [SEEDS [WORKERS [RATE...]]]
 //
 // Default: 30 seeds, 24 runs at once, rates 0.001 and 0.0001. A run at 1 in 1,000 waits out
 // some 60 NAK exchanges of a quarter second each (30 to 70 s a run), so the runs overlap: the
@@ -42,6 +44,7 @@ using vaddex::TickMs;
 
 constexpr int kLineSpeed = 115200;
 constexpr std::size_t kBigText = 100 * 1000;  // a 100,005-byte string object
+constexpr std::size_t kPutText = 20 * 1000;   // a 20,005-byte string object
 constexpr int kDefaultSeeds = 30;
 constexpr int kDefaultWorkers = 24;
 
@@ -76,13 +79,19 @@ private:
     std::int64_t workingSince_ = 0;
 };
 
-std::string BigText() {
+std::string BigText(std::size_t size = kBigText) {
     std::string text;
-    for (std::size_t i = 0; text.size() < kBigText; ++i) {
+    for (std::size_t i = 0; text.size() < size; ++i) {
         text += "line " + std::to_string(i) + " of the long string;";
     }
-    text.resize(kBigText);
+    text.resize(size);
     return text;
+}
+
+enum class Operation { kGet, kBackup, kPut };
+
+const char* OperationName(Operation op) {
+    return op == Operation::kGet ? "get" : op == Operation::kBackup ? "backup" : "put";
 }
 
 // One simulated calculator and a connected session on it, made afresh for each run so that
@@ -122,11 +131,20 @@ public:
             [&](zqsim::CalculatorModel& model) { file = model.RecallFile(name).value_or(""); });
         return file;
     }
-    void Damage(double rate, std::uint64_t seed) {
+    // The calculator's output, or with towardsCalculator what it receives.
+    void Damage(double rate, std::uint64_t seed, bool towardsCalculator) {
         zqsim::FaultPlan plan;
         plan.seed = seed;
-        plan.corruptOut = rate;
+        (towardsCalculator ? plan.corruptIn : plan.corruptOut) = rate;
         server_->SetFaultPlan(plan);
+    }
+    bool Put(const std::string& path) {
+        try {
+            bool replaceAll = false;
+            return session_.PutFile("BIGP", path, "", false, replaceAll, 1);
+        } catch (const std::exception&) {
+            return false;
+        }
     }
     // True when the command reported success.
     bool Get(const std::string& path) {
@@ -213,13 +231,28 @@ std::string CleanArchive(const std::string& path) {
     return FileBytes(path);
 }
 
-Outcome RunOne(bool backup, bool crc, double rate, int seed, const std::string& path,
+Outcome RunOne(Operation op, bool crc, double rate, int seed, const std::string& path,
                const std::string& archive) {
     vaddex::DeleteFileIfExists(path);
     Rig rig(crc);
-    std::string expected = backup ? archive : rig.CalculatorFile("BIG");
-    rig.Damage(rate, static_cast<std::uint64_t>(seed));
-    bool reported = backup ? rig.Backup(path) : rig.Get(path);
+    if (op == Operation::kPut) {
+        std::string file = vaddex::WrapAsStringObject(BigText(kPutText), "K8");
+        if (!vaddex::WriteWholeFile(path, file)) {
+            throw std::runtime_error("cannot write " + path);
+        }
+        rig.Damage(rate, static_cast<std::uint64_t>(seed), true);
+        bool reported = rig.Put(path);
+        rig.Damage(0, 0, false);
+        std::string held = rig.CalculatorFile("BIGP");
+        if (!reported) {
+            return Outcome::kFailed;
+        }
+        return held.size() > 8 && held.substr(8) == file.substr(8) ? Outcome::kExact
+                                                                   : Outcome::kWrong;
+    }
+    std::string expected = op == Operation::kBackup ? archive : rig.CalculatorFile("BIG");
+    rig.Damage(rate, static_cast<std::uint64_t>(seed), false);
+    bool reported = op == Operation::kBackup ? rig.Backup(path) : rig.Get(path);
     return Judge(reported, path, expected);
 }
 
@@ -234,7 +267,7 @@ void PrintRow(const char* operation, double rate, const char* mode, const Tally&
 }
 
 struct Row {
-    bool backup;
+    Operation op;
     double rate;
     bool crc;
     Tally tally;
@@ -242,15 +275,23 @@ struct Row {
 
 // Runs are independent (each has its own simulator and port) and spend their time waiting on
 // the line, so several go at once; the outcomes do not depend on how many.
-int Run(int seeds, const std::vector<double>& rates, int workers) {
-    std::string archive = CleanArchive(vaddex::TempFolder() + "clean.out");
+int Run(int seeds, const std::vector<double>& rates, int workers, const std::string& only) {
+    std::string archive =
+        only == "put" ? std::string() : CleanArchive(vaddex::TempFolder() + "clean.out");
     std::vector<Row> rows;
-    for (bool backup : {false, true}) {
+    for (Operation op : {Operation::kGet, Operation::kBackup}) {
         for (double rate : rates) {
             for (bool crc : {false, true}) {
-                rows.push_back({backup, rate, crc, {}});
+                rows.push_back({op, rate, crc, {}});
             }
         }
+    }
+    // The calculator chooses the check of what it receives.
+    for (double rate : rates) {
+        rows.push_back({Operation::kPut, rate, false, {}});
+    }
+    if (!only.empty()) {
+        std::erase_if(rows, [&](const Row& row) { return only != OperationName(row.op); });
     }
     std::size_t jobs = rows.size() * static_cast<std::size_t>(seeds);
     std::atomic<std::size_t> next{0};
@@ -266,14 +307,13 @@ int Run(int seeds, const std::vector<double>& rates, int workers) {
                 Outcome outcome = Outcome::kFailed;
                 std::int64_t began = TickMs();
                 try {
-                    outcome = RunOne(row.backup, row.crc, row.rate, seed, path, archive);
+                    outcome = RunOne(row.op, row.crc, row.rate, seed, path, archive);
                 } catch (const std::exception& e) {
                     std::fprintf(stderr, "run %zu could not be set up: %s\n", job, e.what());
                 }
-                std::fprintf(stderr, "%s 1/%.0f %s seed %d: %s in %.1f s\n",
-                             row.backup ? "backup" : "get", 1.0 / row.rate,
-                             row.crc ? "crc" : "checksum", seed, OutcomeName(outcome),
-                             static_cast<double>(TickMs() - began) / 1000.0);
+                std::fprintf(stderr, "%s 1/%.0f %s seed %d: %s in %.1f s\n", OperationName(row.op),
+                             1.0 / row.rate, row.crc ? "crc" : "checksum", seed,
+                             OutcomeName(outcome), static_cast<double>(TickMs() - began) / 1000.0);
                 std::lock_guard lock(tallyMutex);
                 row.tally.Add(outcome, seed);
             }
@@ -284,14 +324,15 @@ int Run(int seeds, const std::vector<double>& rates, int workers) {
         t.join();
     }
     std::printf(
-        "%d seeds each; a 100,005-byte string get and a %zu-byte backup, at %d bit/s "
+        "%d seeds each; a 100,005-byte string get, a %zu-byte backup and a 20,005-byte put, at %d "
+        "bit/s "
         "unpaced, %d runs at once, %.0f s in all\n",
         seeds, archive.size(), kLineSpeed, workers, static_cast<double>(TickMs() - start) / 1000.0);
     std::printf("%-8s %-8s %-9s %5s %5s %5s  %6s\n", "what", "damage", "mode", "exact", "fail",
                 "WRONG", "exact");
     for (const Row& row : rows) {
-        PrintRow(row.backup ? "backup" : "get", row.rate, row.crc ? "crc" : "checksum", row.tally,
-                 seeds);
+        const char* mode = row.op == Operation::kPut ? "-" : row.crc ? "crc" : "checksum";
+        PrintRow(OperationName(row.op), row.rate, mode, row.tally, seeds);
     }
     return 0;
 }
@@ -299,6 +340,12 @@ int Run(int seeds, const std::vector<double>& rates, int workers) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::string only;
+    if (argc > 2 && std::string(argv[1]) == "--only") {
+        only = argv[2];
+        argv += 2;
+        argc -= 2;
+    }
     int seeds = argc > 1 ? std::atoi(argv[1]) : kDefaultSeeds;
     int workers = argc > 2 ? std::atoi(argv[2]) : kDefaultWorkers;
     std::vector<double> rates;
@@ -309,8 +356,10 @@ int main(int argc, char** argv) {
         rates = {0.001, 0.0001};
     }
     if (seeds < 1 || workers < 1) {
-        std::fprintf(stderr, "usage: bench_damaged_line [SEEDS [WORKERS [RATE...]]]\n");
+        std::fprintf(
+            stderr,
+            "usage: bench_damaged_line [--only get|backup|put] [SEEDS [WORKERS [RATE...]]]\n");
         return 2;
     }
-    return vaddex::bench::RunGuarded([&] { return Run(seeds, rates, workers); });
+    return vaddex::bench::RunGuarded([&] { return Run(seeds, rates, workers, only); });
 }

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "session/PromptTexts.h"
+#include "util/Errors.h"
 
 namespace vaddex::cli {
 namespace {
@@ -64,6 +65,12 @@ void ConsoleUiBridge::ShowConnectStatus() {
     }
 }
 
+void ConsoleUiBridge::ShowWaitNotice(const std::string& text) {
+    if (!text.empty()) {
+        Print(text);
+    }
+}
+
 bool ConsoleUiBridge::Interrupt() {
     if (terminal_.Asking()) {
         terminal_.Interrupt();
@@ -92,6 +99,12 @@ void ConsoleUiBridge::OnIdle() {
     }
     if (cancelPending_ && (IsStatusVisible() || IsWorkingWindowVisible() || IsPromptVisible())) {
         cancelPending_ = false;
+        ++cancelsTaken_;
+    }
+}
+
+void ConsoleUiBridge::OnCancelTaken() {
+    if (cancelPending_.exchange(false)) {
         ++cancelsTaken_;
     }
 }
@@ -208,9 +221,22 @@ void ConsoleUiBridge::OnReport(const std::string& text, int kind, std::int64_t p
                                std::int64_t maximum) {
     if (kind == 2) {
         progress_.Update(text, position, maximum);
-    } else if (kind == 3 && position == 1) {
-        progress_.Worked();
+    } else if (kind == 3) {
+        if (position == 1) {
+            progress_.Worked();
+        } else if (!heldFailure_.empty()) {
+            Print(heldFailure_);  // the last retry's text was also why the transfer failed
+        }
+        heldFailure_.clear();
+    } else if (kind == 0 && text == kConnectionErrorText) {
+        // A block sent again is no failed command: counted on the progress line, and said
+        // only if the transfer ends on it.
+        progress_.Retried();
+        heldFailure_ = text;
     } else if (kind == 0 || (kind == 1 && settings_.verbose)) {
+        if (kind == 0) {
+            heldFailure_.clear();
+        }
         Print(text);
     }
 }

@@ -59,6 +59,7 @@ public:
     int CancelsTaken() const { return cancelsTaken_; }
 
     void ShowConnectStatus() override;
+    void ShowWaitNotice(const std::string& text) override;
 
 protected:
     bool AnswerPrompt(int kind, const std::string& caption, const std::string& text) override;
@@ -72,6 +73,7 @@ protected:
     void OnStatusWindow(const std::string& caption, bool shown) override;
     void OnWorking(bool shown) override;
     void OnIdle() override;
+    void OnCancelTaken() override;
 
 private:
     struct Choice {
@@ -92,6 +94,7 @@ private:
     int cancelsTaken_ = 0;  // UI thread
     std::vector<std::string> notReplaced_;
     std::string transferLabel_;
+    std::string heldFailure_;  // a retry's message, shown only if the transfer fails on it
 };
 
 }  // namespace vaddex::cli

@@ -72,6 +72,8 @@ void ProgressBar::Begin(const std::string& caption) {
     active_ = true;
     worked_ = false;
     maximum_ = 0;
+    position_ = 0;
+    retries_ = 0;
     caption_ = ShortCaption(caption);
     lastLine_.clear();
     lastShown_ = true;
@@ -85,6 +87,7 @@ void ProgressBar::Update(const std::string& /*text*/, std::int64_t position, std
         return;
     }
     maximum_ = maximum;
+    position_ = position;
     Show(position, maximum, false);
 }
 
@@ -92,11 +95,24 @@ void ProgressBar::Worked() {
     worked_ = active_;
 }
 
+void ProgressBar::Retried() {
+    if (!active_) {
+        return;
+    }
+    ++retries_;
+    if (terminal_ && maximum_ > 0) {
+        Show(position_, maximum_, false);  // the count shows at once on the drawn line
+    }
+}
+
 void ProgressBar::Show(std::int64_t position, std::int64_t maximum, bool final) {
     std::int64_t now = clock_();
     // Bytes throughout, and the rate over the whole transfer: the report's own text changes
     // its unit on a fast link and starts its clock late.
     std::string figures = Figures(position, maximum, beginTick_, now);
+    if (retries_ > 0) {
+        figures += " (" + std::to_string(retries_) + (retries_ == 1 ? " retry)" : " retries)");
+    }
     if (terminal_) {
         std::string line = caption_ + " " + Bar(position, maximum, kBarWidth) + " " + figures;
         line.resize(std::min(line.size(), static_cast<std::size_t>(columns_ - 1)));

@@ -27,6 +27,8 @@ public:
     void Update(const std::string& text, std::int64_t position, std::int64_t maximum);
     // The transfer has carried every byte: the bar ends at 100% instead of being removed.
     void Worked();
+    // A block was sent or received again: counted after the figures, "(3 retries)".
+    void Retried();
     // A line of its own (a message of the transfer, a status text); the bar follows it again.
     void Message(const std::string& text);
     void End();
@@ -50,7 +52,9 @@ private:
     Clock clock_;
     bool active_ = false;
     bool worked_ = false;
-    std::int64_t maximum_ = 0;  // the total of the last report
+    std::int64_t maximum_ = 0;   // the total of the last report
+    std::int64_t position_ = 0;  // the position of the last report
+    int retries_ = 0;
     std::string caption_;
     std::string lastLine_;         // the state last reported
     bool lastShown_ = true;        // whether lastLine_ has been written (not on a terminal)

@@ -14,6 +14,8 @@
 #include "link/FifoPipe.h"
 #include "link/LibUsbDevice.h"
 #include "link/LibUsbPipe.h"
+#include "link/PortGoneError.h"
+#include "link/PortInUseError.h"
 #include "link/PortNames.h"
 #include "link/SerialPort.h"
 #include "link/TSafeRdThread.h"
@@ -66,6 +68,9 @@ bool AllZero(const std::string& bytes, std::size_t count) {
                        [](char c) { return c == '\0'; });
 }
 
+// The calling transfer thread's termination request, which ends its reads early.
+thread_local const std::atomic<bool>* tCancelFlag = nullptr;
+
 }  // namespace
 
 void Pause(int ms) {
@@ -90,6 +95,8 @@ void CommLink::CopyProfile(int index) {
 
 void CommLink::ResetLink() {
     CloseReaderThread();
+    portName_.clear();
+    lostError_ = 0;
     serial_.reset();
     usbRead_.reset();
     usbWrite_.reset();
@@ -120,6 +127,7 @@ void CommLink::OpenPort(const std::string& name, int speed) {
     } else {
         OpenSerial(name, speed);
     }
+    portName_ = name;
 }
 
 void CommLink::OpenUsb(const std::string& name) {
@@ -172,6 +180,10 @@ void CommLink::OpenSerial(const std::string& name, int speed) {
     std::unique_ptr<SerialPort> port = TermiosPort::Open(name, &error);
     if (!port) {
         Trace("OpenPort: cannot open " + name + " (" + ErrorText(error) + ")");
+        if (error == EBUSY) {
+            Disconnecting();
+            throw PortInUseError(name);  // the lock of another program: retrying cannot help
+        }
         RaiseConnectionError();
     }
     OpenPortOn(std::move(port), speed);
@@ -187,6 +199,7 @@ void CommLink::OpenPortOn(std::unique_ptr<SerialPort> port, int speed) {
     CopyProfile(speed > kSlowSerialSpeed ? kProfileFastSerial : kProfileSlowSerial);
     kind = kLinkSerial;
     serial_ = std::move(port);  // recorded at once, so that ClosePort closes it after a failure
+    serial_->SetCancelCheck([this] { return CancelRequested(); });
     if (!serial_->Configure(speed)) {
         Trace("OpenPort: the port refused its settings at " + std::to_string(speed));
         RaiseConnectionError();
@@ -258,7 +271,7 @@ void CommLink::WritePort(std::string_view bytes) {
         // A short write would silently lose the rest of a block or packet.
         Trace("WritePort: " + std::to_string(written) + " of " + std::to_string(bytes.size()) +
               " bytes written");
-        RaiseConnectionError();
+        RaisePortFailure(written < 0 && serial_ && kind == kLinkSerial ? serial_->LostError() : 0);
     }
 }
 
@@ -324,7 +337,13 @@ int CommLink::ReadSerial(std::string& buffer) {
         std::size_t piece = std::min(length - position, kMaxSerialPiece);
         long n = serial_->Read(buffer.data() + position, piece);
         if (n < 0) {
-            RaiseConnectionError();
+            RaisePortFailure(serial_->LostError());
+        }
+        if (static_cast<std::size_t>(n) < piece && CancelRequested()) {
+            if (ui_.IsUiThread() && !tCancelFlag) {
+                RaiseCancelled();
+            }
+            return static_cast<int>(position) + static_cast<int>(n);  // the thread looks itself
         }
         position += static_cast<std::size_t>(n);
         // A short piece means the read time-out passed: asking again would loop for ever on a
@@ -354,6 +373,9 @@ bool CommLink::WaitFirstSerialByte(std::size_t length) {
             return true;
         }
         ui_.ProcessEvents();
+        if (CancelRequested()) {
+            RaiseCancelled();
+        }
     }
 }
 
@@ -362,8 +384,15 @@ int CommLink::ReadUsb(std::string& buffer, int maxWait) {
     std::size_t position = 0;
     while (position < length) {
         while (bufferedCount < nextPosition) {
-            if (ui_.IsUiThread()) {
+            bool onUiThread = ui_.IsUiThread() && !tCancelFlag;
+            if (onUiThread) {
                 ui_.ProcessEvents();
+            }
+            if (CancelRequested()) {
+                if (onUiThread) {
+                    RaiseCancelled();
+                }
+                return static_cast<int>(position);  // the transfer thread looks itself
             }
             SafeRd();
             if (bufferedCount > 0) {
@@ -437,7 +466,7 @@ void CommLink::RunUiSteps(const std::function<void()>& steps) {
     }
 }
 
-void CommLink::RaiseConnectionError() {
+void CommLink::Disconnecting() {
     Trace("Serious error, disconnecting");
     RunUiSteps([this] {
         ui_.SetConnected(false);
@@ -447,7 +476,42 @@ void CommLink::RaiseConnectionError() {
     CloseSendFile();
     Pause(kDisconnectPauseMs);
     RunUiSteps([this] { ui_.FocusMainWindow(); });
+}
+
+void CommLink::RaiseConnectionError() {
+    Disconnecting();
     throw ConnectionError();
+}
+
+void CommLink::RaisePortGone(int error) {
+    lostError_ = error;
+    Trace("The port " + portName_ + " is gone (" + ErrorText(error) + ")");
+    Disconnecting();
+    throw PortGoneError(portName_, error);
+}
+
+void CommLink::RaisePortFailure(int lostError) {
+    if (lostError != 0) {
+        RaisePortGone(lostError);
+    }
+    RaiseConnectionError();
+}
+
+void CommLink::RaiseCancelled() {
+    Trace("Read cancelled");
+    ui_.TakeCancel();
+    RaiseConnectionError();
+}
+
+void CommLink::SetThreadCancelFlag(const std::atomic<bool>* flag) {
+    tCancelFlag = flag;
+}
+
+bool CommLink::CancelRequested() const {
+    if (tCancelFlag) {
+        return tCancelFlag->load();
+    }
+    return ui_.IsUiThread() && ui_.IsCancelRequested();
 }
 
 int CommLink::OpenSendFile(const std::string& path, int* error) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -88,6 +89,20 @@ public:
     // Puts the windows into the disconnected state (on the UI thread, also when called on
     // another thread), closes the send file, and throws ConnectionError on the calling thread.
     [[noreturn]] void RaiseConnectionError();
+    // The same steps, ending in PortGoneError: the port itself went away with `error`.
+    [[noreturn]] void RaisePortGone(int error);
+
+    // The name the link was opened with ("" for a port handed over ready-made).
+    const std::string& PortName() const { return portName_; }
+    // The system error by which the open port went away, 0 while it is there (any thread).
+    int LostError() const { return lostError_; }
+
+    // Reads and waits of the calling thread end early once *flag is set (a transfer thread's
+    // termination request): the read returns what came. nullptr: none. Per thread.
+    static void SetThreadCancelFlag(const std::atomic<bool>* flag);
+    // True when the operation under way is to stop: the calling thread's flag, or on the UI
+    // thread the user's cancel.
+    bool CancelRequested() const;
 
     // The send file slot: the PC file being sent by a transmit thread. OpenSendFile opens an
     // existing file for reading and keeps its descriptor in the slot; returns it, or -1 with
@@ -114,7 +129,16 @@ private:
     // Runs the disconnect steps on the UI thread; a failing step is traced, never raised.
     void RunUiSteps(const std::function<void()>& steps);
 
+    // UI thread: a cancel ended a read; the operation ends as a cancelled wait does.
+    [[noreturn]] void RaiseCancelled();
+    // The disconnect steps shared by the raising functions.
+    void Disconnecting();
+    // A read or write of the port failed: gone, or a failure of another kind.
+    [[noreturn]] void RaisePortFailure(int lostError);
+
     LinkUi& ui_;
+    std::string portName_;
+    std::atomic<int> lostError_{0};
     int profile_ = 0;
     int sendFile_ = -1;
     std::string separator_;

@@ -45,6 +45,9 @@ long WriteUntil(int fd, const char* data, std::size_t count, std::int64_t deadli
             break;
         }
         if (ready < 0 || (revents & (POLLERR | POLLHUP | POLLNVAL))) {
+            if (ready > 0) {
+                errno = EIO;  // a hang-up leaves no error of its own
+            }
             return done > 0 ? static_cast<long>(done) : -1;
         }
     }

@@ -32,6 +32,12 @@ public:
     // thread). An exception thrown by fn reaches the caller.
     virtual void RunOnUiThread(const std::function<void()>& fn) = 0;
 
+    // UI thread: true when the user asked to stop the operation under way (a Cancel button,
+    // Ctrl-C, a signal). The link's waits end at once when it is set.
+    virtual bool IsCancelRequested() const { return false; }
+    // UI thread: a wait of the link ended on that request, which is thereby used up.
+    virtual void TakeCancel() {}
+
     // A message box with an OK button. UI thread only.
     virtual void ShowMessage(const std::string& caption, const std::string& text) = 0;
 };

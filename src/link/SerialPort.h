@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <utility>
 
 namespace vaddex {
 
@@ -46,6 +48,20 @@ public:
 
     // Discards the receive queue; output already written is kept. False on failure.
     virtual bool PurgeInput() = 0;
+
+    // The system error by which the port went away (EIO, ENXIO, a hang-up), once a Read or
+    // Write failed for it; 0 while the port is there or a failure had another cause.
+    virtual int LostError() const { return 0; }
+
+    // Reads end early, with what came, once `check` returns true; it is called from the
+    // reading thread every few tens of milliseconds while a read waits.
+    void SetCancelCheck(std::function<bool()> check) { cancelCheck_ = std::move(check); }
+
+protected:
+    bool CancelRequested() const { return cancelCheck_ && cancelCheck_(); }
+
+private:
+    std::function<bool()> cancelCheck_;
 };
 
 }  // namespace vaddex

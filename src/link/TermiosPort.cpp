@@ -7,6 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -31,6 +32,9 @@ constexpr SpeedCode kSpeedCodes[] = {
     {460800, B460800},   {500000, B500000},   {576000, B576000},   {921600, B921600},
     {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000}, {2000000, B2000000},
 };
+
+// The longest a read waits before it looks whether it was cancelled.
+constexpr std::int64_t kCancelSliceMs = 50;
 
 bool FindSpeedCode(int speed, speed_t& code) {
     for (const auto& entry : kSpeedCodes) {
@@ -125,21 +129,27 @@ long TermiosPort::Read(char* data, std::size_t count) {
                             static_cast<std::int64_t>(count) * timeouts_.readMultiplier;
     std::size_t got = 0;
     while (got < count) {
+        // Waited for in slices, so that a cancel ends the wait without the whole deadline.
         short revents = 0;
-        int ready = PollUntil(fd_, POLLIN, deadline, revents);
+        int ready = PollUntil(fd_, POLLIN, std::min(deadline, TickMs() + kCancelSliceMs), revents);
         if (ready == 0) {
-            break;
+            if (TickMs() >= deadline || CancelRequested()) {
+                break;
+            }
+            continue;
         }
         ssize_t n = ready > 0 ? ::read(fd_, data + got, count - got) : -1;
         if (n > 0) {
             got += static_cast<std::size_t>(n);
             continue;
         }
-        if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+        int error = n < 0 ? errno : 0;
+        if (n < 0 && (error == EAGAIN || error == EINTR)) {
             continue;
         }
         // Ready but nothing to read is a hang-up: the far end went away. What came before it
         // is still returned; the next read reports the failure.
+        NoteFailure(error != 0 ? error : EIO);
         return got > 0 ? static_cast<long>(got) : -1;
     }
     return static_cast<long>(got);
@@ -154,7 +164,18 @@ bool TermiosPort::WaitReadable(int maxMs) {
 long TermiosPort::Write(const char* data, std::size_t count) {
     std::int64_t deadline = TickMs() + timeouts_.writeConstant +
                             static_cast<std::int64_t>(count) * timeouts_.writeMultiplier;
-    return WriteUntil(fd_, data, count, deadline);
+    long written = WriteUntil(fd_, data, count, deadline);
+    if (written < 0) {
+        NoteFailure(errno);
+    }
+    return written;
+}
+
+void TermiosPort::NoteFailure(int error) {
+    // The errors of a device that is no longer there; anything else may pass.
+    if (error == EIO || error == ENXIO || error == ENODEV || error == EPIPE) {
+        lost_ = error;
+    }
 }
 
 bool TermiosPort::PurgeInput() {

@@ -29,6 +29,7 @@ public:
     bool WaitReadable(int maxMs) override;
     long Write(const char* data, std::size_t count) override;
     bool PurgeInput() override;
+    int LostError() const override { return lost_; }
 
     const std::string& Path() const { return path_; }
 
@@ -36,10 +37,13 @@ private:
     TermiosPort(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
 
     void RaiseModemLines();
+    // Records why the port went away when `error` says it did.
+    void NoteFailure(int error);
 
     int fd_;
     std::string path_;
     SerialTimeouts timeouts_;
+    int lost_ = 0;
 };
 
 }  // namespace vaddex

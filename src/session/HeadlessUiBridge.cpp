@@ -112,6 +112,13 @@ void HeadlessUiBridge::RequestCancel() {
     queue_.Wake();
 }
 
+void HeadlessUiBridge::TakeCancel() {
+    cancelRequested_ = false;
+    workingCancelled_ = false;
+    CloseWorking();
+    OnCancelTaken();
+}
+
 // The Cancel button of whichever window is showing: the progress window first (it is modal
 // over the others), then the working window, then a waiting prompt. A cancel that arrives
 // while none shows stays pending for the next one, so the operation still stops.

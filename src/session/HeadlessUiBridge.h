@@ -37,6 +37,9 @@ public:
     void FocusWorking() override {}
     bool IsWorkingCancelled() const override { return workingCancelled_; }
     void ClearCancel() override { workingCancelled_ = false; }
+    // A cancel that no window has taken yet ends the link's wait too.
+    bool IsCancelRequested() const override { return cancelRequested_ || workingCancelled_; }
+    void TakeCancel() override;
     bool ShowPrompt(int kind, const std::string& caption) override;
     bool ShowTextPrompt(const std::string& text, const std::string& caption) override;
     void HidePrompt() override;
@@ -86,6 +89,8 @@ protected:
     virtual void OnBeep() {}
     // Called on every pass of a wait; a subclass may call RequestCancel from here.
     virtual void OnIdle() {}
+    // A cancel ended a wait of the link (no window took it).
+    virtual void OnCancelTaken() {}
 
     UiCallQueue& Queue() { return queue_; }
 

@@ -49,7 +49,8 @@ public:
     // The report callback handed to every transfer thread.
     void ForwardProgress(const std::string& text, int kind, std::int64_t position,
                          std::int64_t maximum, std::int64_t extra);
-    bool IsConnected() const { return !PortName.empty(); }
+    // False too once the port itself went away.
+    bool IsConnected() const { return !PortName.empty() && link_.LostError() == 0; }
     void RequireConnected();
 
     // --- connecting and identifying ----------------------------------------------------

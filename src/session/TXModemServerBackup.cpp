@@ -3,6 +3,7 @@
 #include <charconv>
 #include <string>
 
+#include "link/SentThenFailedError.h"
 #include "session/ScopeExit.h"
 #include "session/SessionPaths.h"
 #include "session/TXModemServer.h"
@@ -90,13 +91,23 @@ bool TXModemServer::Restore(const std::string& fileName) {
     ScopeExit notBusy([&] { ui_.SetBusy(false); });
     Purge("$$$t", false);
     bool replaceAll = false;
-    bool ok = PutFile("$$$t", fileName, "", false, replaceAll, 1);
+    std::string archive = "the archive " + FileNameOf(fileName);
+    bool ok = false;
+    try {
+        ok = PutFile("$$$t", fileName, "", false, replaceAll, 1);
+    } catch (const SentThenFailedError& e) {
+        throw SentThenFailedError(archive, e.Reason());  // named as the user knows it
+    }
     if (ok) {
         ui_.SetBusy(true);
         ui_.ClearCancel();
-        WaitReady();
-        SetStatus("Restoring from " + FileNameOf(fileName));
-        Execute("$$$t '$$$t' PURGE RESTORE", false, false);
+        try {
+            WaitReady();
+            SetStatus("Restoring from " + FileNameOf(fileName));
+            Execute("$$$t '$$$t' PURGE RESTORE", false, false);
+        } catch (const ConnectionError& e) {
+            throw SentThenFailedError(archive, e.what());
+        }
     }
     return ok;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "link/PortInUseError.h"
 #include "link/Trace.h"
 #include "objects/TextFileForm.h"
 #include "session/TXModemServer.h"
@@ -196,6 +197,9 @@ void TXModemServer::Connect(const std::string& port) {
         PortName.clear();
         SetStatus("");
         ui_.CloseConnectStatus();
+        if (dynamic_cast<const PortInUseError*>(&e)) {
+            throw;  // its own text says why, where "unable to open" would not
+        }
         RaiseError(kUnableToOpenText + port);
     }
 }

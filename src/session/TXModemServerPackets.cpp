@@ -3,6 +3,7 @@
 
 #include "link/Trace.h"
 #include "objects/CalcNames.h"
+#include "session/ScopeExit.h"
 #include "session/TXModemServer.h"
 #include "util/Errors.h"
 #include "util/Ticks.h"
@@ -12,6 +13,12 @@ namespace {
 
 constexpr char kAck = 0x06;
 constexpr char kNak = 0x15;
+constexpr char kCan = 0x18;
+// The run that ends an XModem transfer at either end.
+constexpr std::size_t kCanRun = 3;
+// A wait of the pulse this long without an answer is shown to the user, and again each time
+// it has doubled.
+constexpr std::int64_t kFirstWaitNoticeMs = 10000;
 // A command packet's length field is two bytes.
 constexpr std::size_t kMaxPacketData = 65535;
 // Writes of a rejected packet, and reads of a bad answer packet, before the link is given up.
@@ -44,12 +51,28 @@ unsigned Byte(const std::string& bytes, std::size_t index) {
     return static_cast<unsigned char>(bytes[index]);
 }
 
+std::string NoAnswerText(int attempt) {
+    return "No answer from the calculator (try " + std::to_string(attempt) + " of " +
+           std::to_string(kPacketTries + 1) + ")...";
+}
+
 // The waiting loop: polls the busy calculator with "M" until its server answers, then
-// swallows the answers.
+// swallows the answers. A calculator that answers with a damaged packet waits for the PC's
+// verdict on it and hears only polls: it gets a NAK, as any bad packet does, and sends the
+// answer again. One that stays silent past the usual limit (only the "Calculator is Working"
+// window keeps the wait going) may have taken a damaged letter for a transfer and wait for
+// its other end: a CAN run ends such a transfer, and its CANs in answer show that the
+// command was not run.
 class Pulse {
 public:
     Pulse(TXModemServer& session, std::int64_t start, std::int64_t limitBase)
-        : session_(session), link_(session.Link()), nextPoll_(start), limitBase_(limitBase) {}
+        : session_(session),
+          link_(session.Link()),
+          start_(start),
+          nextPoll_(start),
+          limitBase_(limitBase),
+          nextCancelRun_(start + link_.timing.PulseTimeLimit),
+          nextNotice_(start + kFirstWaitNoticeMs) {}
 
     void OverSerial() {
         link_.SetShortTimeouts();
@@ -58,8 +81,11 @@ public:
             if (!first) {
                 reply.assign(2, '\0');
                 link_.ReadComm(reply, kPacketReadWaitMs);
-                if (reply != std::string(2, '\0') && reply[0] == '\0') {
-                    break;  // the high length byte of an answer packet has come
+                if (reply != std::string(2, '\0')) {
+                    if (reply[0] == '\0') {
+                        break;  // the high length byte of an answer packet has come
+                    }
+                    RejectDamaged(reply);
                 }
             }
             PollAndCheck(kSerialPollMs);
@@ -79,17 +105,21 @@ public:
 
     void OverUsb() {
         link_.silenceStart = 0;
+        std::string reply(2, '\0');
         for (bool first = true;; first = false) {
             if (!first) {
                 link_.SafeRd();
                 if (link_.bufferedCount > 0) {
-                    break;
+                    reply.assign(2, '\0');
+                    link_.ReadComm(reply, kPacketReadWaitMs);
+                    if (reply[0] == '\0') {
+                        break;
+                    }
+                    RejectDamaged(reply);
                 }
             }
             PollAndCheck(kUsbPollMs);
         }
-        std::string reply(2, '\0');
-        link_.ReadComm(reply, kPacketReadWaitMs);
         std::string rest(Byte(reply, 1) + 1, '\0');
         link_.ReadComm(rest, kPacketReadWaitMs);
         link_.WritePort(std::string(1, kAck));
@@ -100,11 +130,36 @@ public:
         link_.bufferedCount = 0;
     }
 
+    // True when the calculator answered the CAN run with CANs of its own: it had been in a
+    // transfer, not running the command.
+    bool EndedATransfer() const { return endedTransfer_; }
+
 private:
+    void RejectDamaged(const std::string& reply) {
+        if (cancelRunSent_ && reply.find(kCan) != std::string::npos) {
+            endedTransfer_ = true;
+        }
+        Trace("Pulse: damaged answer 0x" + Hex2(Byte(reply, 0)) + ", NAK");
+        link_.ClearInput();
+        link_.WritePort(std::string(1, kNak));
+    }
+
     void PollAndCheck(std::int64_t interval) {
-        if (TickMs() >= nextPoll_) {
+        std::int64_t now = TickMs();
+        if (now >= nextPoll_) {
             nextPoll_ += interval;
             session_.SendCommandByte('M');
+        }
+        if (now >= nextCancelRun_) {
+            nextCancelRun_ += link_.timing.PulseTimeLimit;
+            cancelRunSent_ = true;
+            Trace("Pulse: no answer, CAN run");
+            link_.WritePort(std::string(kCanRun, kCan));
+        }
+        if (now >= nextNotice_) {
+            session_.Ui().ShowWaitNotice("Waiting for the calculator to answer (" +
+                                         std::to_string((now - start_) / 1000) + " s)...");
+            nextNotice_ = start_ + 2 * (now - start_);
         }
         session_.CheckCancel();
         if (TickMs() - limitBase_ > link_.timing.PulseTimeLimit) {
@@ -114,8 +169,13 @@ private:
 
     TXModemServer& session_;
     CommLink& link_;
+    std::int64_t start_;
     std::int64_t nextPoll_;
     std::int64_t limitBase_;
+    std::int64_t nextCancelRun_;
+    std::int64_t nextNotice_;
+    bool cancelRunSent_ = false;
+    bool endedTransfer_ = false;
 };
 
 }  // namespace
@@ -139,6 +199,7 @@ void TXModemServer::SendPacket(const std::string& text) {
     packet += data;
     packet += static_cast<char>(Checksum(data));
 
+    ScopeExit endNotice([this] { ui_.ShowWaitNotice(""); });
     for (int failures = 0;;) {
         link_.WritePort(packet);
         Pause(link_.timing.PacketWriteDelay);
@@ -157,6 +218,9 @@ void TXModemServer::SendPacket(const std::string& text) {
             link_.RaiseConnectionError();
         }
         SetStatus(kConnectionErrorText);
+        if (count == 0) {
+            ui_.ShowWaitNotice(NoAnswerText(failures + 1));
+        }
         link_.ClearInput();
     }
     Pause(link_.timing.PacketAckDelay);
@@ -164,11 +228,16 @@ void TXModemServer::SendPacket(const std::string& text) {
 
 std::string TXModemServer::ReceivePacket() {
     std::string data;
+    ScopeExit endNotice([this] { ui_.ShowWaitNotice(""); });
     for (int failures = 0;;) {
         int misses = 0;
         auto readLengthByte = [&]() -> unsigned {
             std::string byte(1, '\0');
             while (link_.ReadComm(byte, kPacketReadWaitMs) != 1) {
+                if (misses == 0) {
+                    // A silent calculator would otherwise keep the user waiting unawares.
+                    ui_.ShowWaitNotice(NoAnswerText(failures + 1));
+                }
                 if (++misses >= kLengthByteMisses) {
                     break;
                 }
@@ -216,18 +285,25 @@ void TXModemServer::WaitReady() {
     // who can press Cancel, may wait for a long calculator command.
     Pulse pulse(*this, start, ui_.IsWorkingWindowVisible() ? start + kWorkingWindowGraceMs : start);
     Trace("Begin pulse  {");
-    if (link_.kind == kLinkSerial) {
-        pulse.OverSerial();
-    } else if (link_.kind == kLinkUsb) {
-        pulse.OverUsb();
+    {
+        ScopeExit endNotice([this] { ui_.ShowWaitNotice(""); });
+        if (link_.kind == kLinkSerial) {
+            pulse.OverSerial();
+        } else if (link_.kind == kLinkUsb) {
+            pulse.OverUsb();
+        }
     }
     Trace("}  End pulse");
     Pause(link_.timing.PulseEndDelay);
+    if (pulse.EndedATransfer()) {
+        RaiseError("the calculator did not run the command: the line damaged it");
+    }
 }
 
 void TXModemServer::Execute(const std::string& command, bool showWorking, bool wait) {
     RequireConnected();
     ui_.ProcessEvents();
+    ui_.ClearCancel();  // one left from an earlier wait would end this command's packet
     if (!command.empty()) {
         SendCommandByte('E');
         SendPacket(command);

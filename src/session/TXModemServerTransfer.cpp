@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <memory>
 
+#include "link/SentThenFailedError.h"
 #include "link/Trace.h"
 #include "objects/CalcNames.h"
 #include "objects/ClassifyFile.h"
@@ -244,7 +245,11 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& fileName
     bool result = sender->Success();
     Pause(link_.timing.TxEndDelay);
     if (result) {
-        Execute("", true, true);
+        try {
+            Execute("", true, true);
+        } catch (const ConnectionError& e) {
+            throw SentThenFailedError(name, e.what());
+        }
     } else {
         ui_.SetConnected(false);
     }

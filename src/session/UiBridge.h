@@ -26,6 +26,14 @@ public:
     // Set when the user pressed its Cancel button; cleared by ClearCancel.
     virtual bool IsWorkingCancelled() const = 0;
     virtual void ClearCancel() = 0;
+    // The link's waits end on the working window's Cancel.
+    bool IsCancelRequested() const override { return IsWorkingCancelled(); }
+    void TakeCancel() override { ClearCancel(); }
+
+    // What the program waits for while the calculator says nothing, such as "No answer from
+    // the calculator (try 2 of 6)..."; shown in the status bar and the "Calculator is
+    // Working" window. An empty text ends the notice.
+    virtual void ShowWaitNotice(const std::string& /*text*/) {}
 
     // --- "Set the Calculator" operator prompt (IsPromptVisible in LinkUi) ---
     // Kinds 1, 3, 4 and 10 stay up without a modal loop and return false at once; the other

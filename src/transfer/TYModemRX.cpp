@@ -213,9 +213,13 @@ void TYModemRX::CleanUpAfterFailure(const std::string& message) {
     } catch (const std::exception& e) {
         Trace(std::string("Failure report failed: ") + e.what());
     }
+    // A port that went away has no calculator behind it to tell or to wait for.
+    bool gone = link_.LostError() != 0;
     try {
-        link_.WritePort(std::string(kReceiverCanCount, kCAN));
-        link_.ClearInput();
+        if (!gone) {
+            link_.WritePort(std::string(kReceiverCanCount, kCAN));
+            link_.ClearInput();
+        }
     } catch (const std::exception& e) {
         Trace(std::string("CAN not sent: ") + e.what());
     }
@@ -223,7 +227,9 @@ void TYModemRX::CleanUpAfterFailure(const std::string& message) {
     if (!name_.empty()) {
         DeleteFileIfExists(name_);
     }
-    Pause(link_.timing.FailureDelay);
+    if (!gone) {
+        Pause(link_.timing.FailureDelay);
+    }
 }
 
 }  // namespace vaddex

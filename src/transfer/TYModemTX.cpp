@@ -24,6 +24,9 @@ constexpr int kMaxEotAttempts = 5;
 constexpr int kSilencePauseMs = 800;
 // Files this small go as 128-byte blocks from the start.
 constexpr std::int64_t kSmallFileLimit = 896;
+// Rejections of a large block after which the rest of the transfer goes in small blocks: on a
+// noisy line most large blocks are hit, and the retry limit would end the transfer.
+constexpr int kLargeBlockRejections = 2;
 // Run of CAN bytes by which the transmitter abandons a transfer.
 constexpr std::size_t kTransmitterCanCount = 3;
 
@@ -135,7 +138,7 @@ void TYModemTX::SendBlocks(std::int64_t fileSize) {
     }
     Report("Copying " + name_, kReportStatus, 0, 0, 0);
 
-    for (std::uint32_t counter = 1;; ++counter) {
+    for (std::uint32_t counter = 1;;) {
         // Once the rest is under a large block it goes in small ones; it stays small.
         if (fileSize - bytesSent < static_cast<std::int64_t>(kLargeBlock)) {
             buffer.resize(kSmallBlock);
@@ -148,12 +151,21 @@ void TYModemTX::SendBlocks(std::int64_t fileSize) {
             return;
         }
         Progress(bytesSent, fileSize, startTick);
-        SendBlock(MakeBlock(mode_, counter, buffer));
+        if (!SendBlock(MakeBlock(mode_, counter, buffer), buffer.size() == kLargeBlock)) {
+            // The same block number again, with the first small part of the same data.
+            Trace("Tx large block " + std::to_string(counter) + " rejected, small blocks now");
+            if (::lseek(link_.SendFile(), bytesSent, SEEK_SET) != bytesSent) {
+                RaiseError("Cannot read from file " + std::to_string(errno));
+            }
+            buffer.resize(kSmallBlock);
+            continue;
+        }
         bytesSent += static_cast<std::int64_t>(buffer.size());
+        ++counter;
     }
 }
 
-void TYModemTX::SendBlock(const std::string& frame) {
+bool TYModemTX::SendBlock(const std::string& frame, bool mayShrink) {
     int retries = 0;
     for (;;) {
         link_.WritePort(frame);
@@ -162,7 +174,7 @@ void TYModemTX::SendBlock(const std::string& frame) {
             link_.RaiseConnectionError();
         }
         if (reply == kACK) {
-            return;
+            return true;
         }
         if (reply == 0) {
             if (++retries > kMaxBlockRetries) {
@@ -179,6 +191,9 @@ void TYModemTX::SendBlock(const std::string& frame) {
             link_.ClearInput();  // noise: discarded, and not counted as a retry
         }
         Report(kConnectionErrorText, kReportMessage, 0, 0, 0);
+        if (mayShrink && retries >= kLargeBlockRejections) {
+            return false;
+        }
     }
 }
 
@@ -206,13 +221,19 @@ void TYModemTX::CleanUpAfterFailure(const std::string& message) {
     } catch (const std::exception& e) {
         Trace(std::string("Failure report failed: ") + e.what());
     }
+    // A port that went away has no calculator behind it to tell or to wait for.
+    bool gone = link_.LostError() != 0;
     try {
-        link_.WritePort(std::string(kTransmitterCanCount, kCAN));
+        if (!gone) {
+            link_.WritePort(std::string(kTransmitterCanCount, kCAN));
+        }
     } catch (const std::exception& e) {
         Trace(std::string("CAN not sent: ") + e.what());
     }
     link_.CloseSendFile();
-    Pause(link_.timing.FailureDelay);
+    if (!gone) {
+        Pause(link_.timing.FailureDelay);
+    }
 }
 
 }  // namespace vaddex

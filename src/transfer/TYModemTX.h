@@ -34,7 +34,9 @@ private:
     std::int64_t OpenFile();
     void SendBlocks(std::int64_t fileSize);
     // Blocks until the calculator has acknowledged the block, repeating it as needed.
-    void SendBlock(const std::string& frame);
+    // Sends the frame until it is acknowledged. False when `mayShrink` and it was rejected
+    // often enough that the rest should go in small blocks.
+    bool SendBlock(const std::string& frame, bool mayShrink);
     // Blocks until the calculator has acknowledged EOT, or raises after five tries.
     void SendEndOfFile();
     void CleanUpAfterFailure(const std::string& message);

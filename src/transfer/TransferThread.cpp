@@ -59,6 +59,8 @@ void TransferThread::WaitFor() {
 }
 
 void TransferThread::Run() {
+    // The user's Cancel ends the thread's reads at once instead of after their time-out.
+    CommLink::SetThreadCancelFlag(&terminate_);
     try {
         Execute();
     } catch (const std::exception& e) {
@@ -73,6 +75,7 @@ void TransferThread::Run() {
     } catch (...) {
         Trace("Final report failed");
     }
+    CommLink::SetThreadCancelFlag(nullptr);
     finished_ = true;
     finishedEvent_.Set();
 }

@@ -19,6 +19,10 @@ public:
 class ConnectionError : public LinkError {
 public:
     ConnectionError() : LinkError(kConnectionErrorText) {}
+
+protected:
+    // A link failure that knows its reason says so instead of the general text.
+    explicit ConnectionError(const std::string& text) : LinkError(text) {}
 };
 
 // An operation abandoned with a text of its own; the message reads "Error (" + text + ")".

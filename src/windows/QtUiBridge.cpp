@@ -1,7 +1,10 @@
 #include "windows/QtUiBridge.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QThread>
 #include <exception>
 
@@ -133,6 +136,21 @@ void QtUiBridge::ShowConnectStatus() {
 
 void QtUiBridge::ShowWorking() {
     working_->show();
+}
+
+void QtUiBridge::ShowWaitNotice(const std::string& text) {
+    QString notice = QString::fromStdString(text);
+    if (auto* window = qobject_cast<QMainWindow*>(mainWindow_.data())) {
+        if (notice.isEmpty()) {
+            window->statusBar()->clearMessage();
+        } else {
+            window->statusBar()->showMessage(notice);
+        }
+    }
+    if (workingText_.isEmpty()) {
+        workingText_ = working_->memPrompt->text();
+    }
+    working_->memPrompt->setText(notice.isEmpty() ? workingText_ : workingText_ + "\n\n" + notice);
 }
 
 void QtUiBridge::FocusWorking() {

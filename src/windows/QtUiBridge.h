@@ -94,6 +94,8 @@ public:
     void SetSeries(const std::string& series) override;
     void SetModel(const std::string& model) override;
     CalculatorState& State() override { return state_; }
+    // In the main window's status bar and below the "Calculator is Working" text.
+    void ShowWaitNotice(const std::string& text) override;
 
 private:
     QPointer<QWidget> mainWindow_;
@@ -108,6 +110,7 @@ private:
     std::unique_ptr<TFCnctStatus> connectStatus_;
     std::unique_ptr<TFReplaceFile> replace_;
     std::unique_ptr<TFBadFile> badFile_;
+    QString workingText_;  // the working window's own text, kept while a notice is added
 };
 
 }  // namespace vaddex::gui

@@ -104,6 +104,26 @@ TEST(ProgressOutput, ATransferThatWorkedEndsAtAHundredPercent) {
     }
 }
 
+TEST(ProgressOutput, RetriedBlocksAreCountedOnTheLineNotPrintedEach) {
+    std::ostringstream out;
+    FakeClock clock;
+    ProgressBar bar(out, false, 80, clock.Get());
+    bar.Begin("Copying BIG");
+    bar.Update("", 1024, 4096);
+    bar.Retried();
+    bar.Retried();
+    bar.Retried();
+    clock.now += 1000;
+    bar.Update("", 2048, 4096);
+    EXPECT_EQ(out.str(), "Copying BIG: 2048/4096 bytes (50%) 2048 bytes/s (3 retries)\n");
+    bar.End();
+    bar.Begin("Copying BIG");
+    bar.Retried();
+    clock.now += 1000;
+    bar.Update("", 1024, 4096);
+    EXPECT_NE(out.str().find("(1 retry)\n"), std::string::npos) << "a new transfer counts anew";
+}
+
 TEST(ProgressOutput, ReportsOutsideATransferAreIgnored) {
     std::ostringstream out;
     FakeClock clock;

@@ -111,7 +111,12 @@ TEST(OpenPort, PortHeldByAnotherLinkDoesNotOpenTwice) {
     CommLink first(ui);
     CommLink second(ui);
     first.OpenPort(pty.SlavePath(), 9600);
-    EXPECT_THROW(second.OpenPort(pty.SlavePath(), 9600), ConnectionError);
+    try {
+        second.OpenPort(pty.SlavePath(), 9600);
+        ADD_FAILURE() << "opened twice";
+    } catch (const ConnectionError& e) {
+        EXPECT_EQ(std::string(e.what()), pty.SlavePath() + " is in use by another program");
+    }
 }
 
 TEST(ClosePort, NeverOpenedLinkReturnsQuietly) {

@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "link/SentThenFailedError.h"
 #include "session/SessionBTestSupport.h"
 #include "session/SessionPaths.h"
 #include "util/Errors.h"
+#include "util/Ticks.h"
 
 namespace vaddex::test {
 namespace {
@@ -64,6 +68,42 @@ protected:
         }
         EXPECT_TRUE(reported) << "the progress window showed no connection error";
         EXPECT_FALSE(sim.Ui().Connected());
+    }
+
+    // The cable is pulled during the operation: it ends within a short time of the pull, the
+    // progress window names the port and the reason, and the session is disconnected.
+    void ExpectPortGone(const std::function<bool()>& operation) {
+        sim.Ui().ClearRecords();
+        std::int64_t pullTick = 0;
+        sim.Ui().SetOnIdle([&] {
+            if (pullTick == 0 && sim.Server().Stats().mode == zqsim::SimMode::Pulled) {
+                pullTick = TickMs();
+            }
+        });
+        bool result = true;
+        EXPECT_NO_THROW(result = operation());
+        std::int64_t endTick = TickMs();
+        sim.Ui().SetOnIdle({});
+        EXPECT_FALSE(result);
+        ASSERT_NE(pullTick, 0) << "the cable was not pulled during the operation";
+        EXPECT_LT(endTick - pullTick, 4000) << "the loss was not seen at once";
+        RecordProperty("msFromPullToFailure", static_cast<int>(endTick - pullTick));
+        std::string gone = "The calculator's port " + sim.PortName() + " is gone (";
+        bool reported = false;
+        for (const auto& report : sim.Ui().Reports()) {
+            reported = reported || (report.kind == 0 && report.text.rfind(gone, 0) == 0);
+        }
+        EXPECT_TRUE(reported) << "the progress window did not say the port is gone";
+        EXPECT_FALSE(sim.Ui().Connected());
+        EXPECT_FALSE(sim.Session().IsConnected());
+    }
+
+    static std::size_t FilesIn(const std::string& folder) {
+        std::size_t count = 0;
+        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) {
+            ++count;
+        }
+        return count;
     }
 
     std::string Home(const std::string& name) {
@@ -132,8 +172,61 @@ TEST_P(SessionFaultsTest, CablePulledDuringGetKeepsTheOlderFile) {
     plan.seed = 1;
     plan.pullAfterBytes = 50000;
     sim.Server().SetFaultPlan(plan);
-    ExpectConnectionFailure([&] { return GetBig(path); });
+    if (GetParam() == TransportKind::Pty) {
+        ExpectPortGone([&] { return GetBig(path); });
+    } else {
+        ExpectConnectionFailure([&] { return GetBig(path); });
+    }
     EXPECT_EQ(FileBytes(path), "an older copy");
+    EXPECT_EQ(FilesIn(sim.Files().Path()), 1u) << "a temporary file stayed behind";
+}
+
+TEST_P(SessionFaultsTest, CablePulledDuringPutLeavesNoVariable) {
+    if (GetParam() != TransportKind::Pty) {
+        GTEST_SKIP() << "a FIFO pair has no hang-up to see";
+    }
+    std::string path = sim.Files().File("big.zq");
+    std::string file = "ZQZQK8-C" + PackedString(bigText);
+    PutFileBytes(path, file);
+    FaultPlan plan;
+    plan.seed = 1;
+    plan.pullAfterBytes = 40;  // a few block acknowledgements into the transfer
+    sim.Server().SetFaultPlan(plan);
+    ExpectPortGone([&] { return PutBig("BIG5", path); });
+    EXPECT_FALSE(sim.FindObject("HOME BIG5").has_value());
+    EXPECT_EQ(FileBytes(path), file);
+}
+
+// The calculator took the whole object, then the cable went: the put is not called a failure
+// to open anything, but one after the data went, which the calculator may hold.
+TEST_P(SessionFaultsTest, CablePulledAfterThePutsDataSaysTheCalculatorMayHoldIt) {
+    if (GetParam() != TransportKind::Pty) {
+        GTEST_SKIP() << "a FIFO pair has no hang-up to see";
+    }
+    std::string path = sim.Files().File("big.zq");
+    PutFileBytes(path, "ZQZQK8-C" + PackedString(bigText));
+    bool transferSeen = false;
+    bool pulled = false;
+    sim.Ui().SetOnIdle([&] {
+        transferSeen = transferSeen || sim.Ui().IsStatusVisible();
+        if (transferSeen && !pulled && !sim.Ui().IsStatusVisible()) {
+            pulled = true;
+            sim.Server().PullCable();
+        }
+    });
+    try {
+        PutBig("BIG6", path);
+        ADD_FAILURE() << "the lost line went unnoticed";
+    } catch (const SentThenFailedError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("The line failed after BIG6 was sent; the "
+                                              "calculator may hold it (The calculator's port ",
+                                              0),
+                  0u)
+            << e.what();
+    }
+    sim.Ui().SetOnIdle({});
+    EXPECT_TRUE(pulled);
+    EXPECT_TRUE(sim.FindObject("HOME BIG6").has_value()) << "the message would be wrong";
 }
 
 // A long text whose temporary variable does not arrive must not be parsed and reported sent.

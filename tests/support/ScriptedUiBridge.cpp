@@ -134,6 +134,10 @@ void ScriptedUiBridge::SetModel(const std::string& model) {
     HeadlessUiBridge::SetModel(model);
 }
 
+void ScriptedUiBridge::ShowWaitNotice(const std::string& text) {
+    Record("WaitNotice(" + text + ")");
+}
+
 void ScriptedUiBridge::ShowConnectStatus() {
     Record("ConnectStatus(true)");
     HeadlessUiBridge::ShowConnectStatus();

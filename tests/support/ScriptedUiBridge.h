@@ -105,6 +105,8 @@ public:
     void SetModel(const std::string& model) override;
     void ShowConnectStatus() override;
     void CloseConnectStatus() override;
+    // Recorded as "WaitNotice(text)".
+    void ShowWaitNotice(const std::string& text) override;
 
 protected:
     bool AnswerPrompt(int kind, const std::string& caption, const std::string& text) override;

@@ -155,6 +155,31 @@ TEST_F(TransmitterTest, File3000GoesAsTwoLargeAndEightSmallBlocks) {
     ExpectWellFormed(log_);
 }
 
+// On a noisy line most large blocks are hit: after two rejections of one, the same block
+// number goes again with its first 128 bytes, and the rest of the transfer stays small.
+TEST_F(TransmitterTest, LargeBlockRejectedTwiceIsSentAgainAsSmallBlocks) {
+    std::string path = MakeFile(3000, 21);
+    std::vector<char> headers;
+    std::string received;
+    PeerScript calculator([&] {
+        peer_.Write(kNak);
+        SeenBlock block;
+        for (int rejection = 0; rejection < 2; ++rejection) {
+            ASSERT_TRUE(ReadBlock(peer_, 1024, 1, block));
+            headers.push_back(block.header);
+            peer_.Write(kNak);
+        }
+        received = AcceptBlocks(peer_, std::vector<std::size_t>(24, 128));
+    });
+    TYModemTX tx(link_, path, false, '\0', log_.Callback());
+    RunLikeSession(ui_, tx, log_, 30000);
+    calculator.Join();
+    EXPECT_TRUE(tx.Success());
+    EXPECT_EQ(headers, std::vector<char>(2, kTestSTX));
+    EXPECT_EQ(received.substr(0, 3000), content_);
+    ExpectWellFormed(log_);
+}
+
 TEST_F(TransmitterTest, SmallBlocksOnlyAndTheNumberWrapAt256) {
     const std::size_t blocks = 257;
     std::string path = MakeFile(blocks * 128, 13);

@@ -1,0 +1,10 @@
+#include "link/SentThenFailedError.h"
+
+namespace vaddex {
+
+SentThenFailedError::SentThenFailedError(const std::string& what, const std::string& reason)
+    : ConnectionError("The line failed after " + what + " was sent; the calculator may hold it (" +
+                      reason + ")"),
+      reason_(reason) {}
+
+}  // namespace vaddex
