@@ -8,6 +8,7 @@
 #include "session/SessionBTestSupport.h"
 #include "session/SessionPaths.h"
 #include "util/AppPaths.h"
+#include "util/Errors.h"
 
 namespace vaddex::test {
 namespace {
@@ -198,8 +199,13 @@ TEST_F(SessionTransferTest, TextHeaderSetsAngleAndDecimalMarkOnlyWhileParsing) {
     EXPECT_TRUE(sim.FindObject("HOME OK").has_value());
 }
 
-TEST_F(SessionTransferTest, TextThatDoesNotParseStillReportsSuccessAndStoresNothing) {
-    EXPECT_TRUE(Put("BAD", "bad.txt", "%%ZQ: T(3)A(D)F(.);\r\n{ 1 2\r\n"));
+TEST_F(SessionTransferTest, TextThatDoesNotParseIsRefusedAndStoresNothing) {
+    try {
+        Put("BAD", "bad.txt", "%%ZQ: T(3)A(D)F(.);\r\n{ 1 2\r\n");
+        ADD_FAILURE() << "no error raised";
+    } catch (const OperationError& e) {
+        EXPECT_STREQ(e.what(), "Error (BAD: not sent: the text is not one object; its { has no })");
+    }
     EXPECT_FALSE(sim.FindObject("HOME BAD").has_value());
 }
 

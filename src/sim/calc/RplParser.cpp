@@ -96,12 +96,21 @@ private:
 
     bool IsDelimiter(char c) const {
         return IsSeparator(c) || c == '{' || c == '}' || c == kOpenProgram || c == kCloseProgram ||
-               c == '"' || c == '\'' || c == ':' || c == '[' || c == ']' || c == '(' || c == ')';
+               c == '"' || c == '\'' || c == ':' || c == '[' || c == ']' || c == '(' || c == ')' ||
+               c == '@';
     }
 
+    // Separators and comments: "@" starts one, the line's end or the next "@" ends it.
     void SkipSeparators() {
-        while (pos_ < text_.size() && IsSeparator(text_[pos_])) {
-            ++pos_;
+        while (pos_ < text_.size()) {
+            if (IsSeparator(text_[pos_])) {
+                ++pos_;
+            } else if (text_[pos_] == '@') {
+                std::size_t end = text_.find_first_of("\n@", pos_ + 1);
+                pos_ = end == std::string_view::npos ? text_.size() : end + 1;
+            } else {
+                return;
+            }
         }
     }
 
