@@ -266,6 +266,14 @@ TEST_F(SessionTransferTest, FileWithoutHeaderOffersTextOrBinary) {
     EXPECT_EQ(sim.Ui().Count("AskWrongFile(" + sim.Files().File("plain.doc") + "|doc|true)"), 1);
 }
 
+TEST_F(SessionTransferTest, TextWithoutHeaderUnderBinaryExtensionIsCalledWhatItIs) {
+    sim.Ui().QueueWrongFileAnswer(kWrongFileText);
+    EXPECT_TRUE(Put("H1", "h1.zq", "\"plain text\"\n"));
+    EXPECT_EQ(Home("H1"), PackedString("plain text"));
+    EXPECT_EQ(
+        sim.Ui().Count("AskWrongFile(" + sim.Files().File("h1.zq") + "|header-less text|true)"), 1);
+}
+
 TEST_F(SessionTransferTest, TextHeadIsSentAsTextEvenUnderBinaryExtension) {
     EXPECT_TRUE(Put("T", "t.zq", "%%ZQ: T(3)A(D)F(.);\r\n42.\r\n"));
     EXPECT_EQ(sim.Ui().Count("AskWrongFile"), 0);
