@@ -58,8 +58,8 @@ std::string ShownChar(char c) {
     return Shown(std::string_view(&c, 1));
 }
 
-// Digits with at most one decimal mark (either "." or ","), an optional sign and exponent.
-bool IsNumber(std::string_view word) {
+// Digits with at most one decimal mark, an optional sign and exponent.
+bool IsNumber(std::string_view word, char mark) {
     std::size_t i = 0;
     auto digits = [&] {
         std::size_t start = i;
@@ -72,7 +72,7 @@ bool IsNumber(std::string_view word) {
         ++i;
     }
     std::size_t mantissa = digits();
-    if (i < word.size() && (word[i] == '.' || word[i] == ',')) {
+    if (i < word.size() && word[i] == mark) {
         ++i;
         mantissa += digits();
     }
@@ -92,12 +92,28 @@ bool IsNumber(std::string_view word) {
 }
 
 // A number, or a number with a unit after "_" (5_m, 9.8_m/s^2).
-bool IsNumberOrUnit(std::string_view word) {
+bool IsNumberOrUnit(std::string_view word, char mark) {
     std::size_t underscore = word.find('_');
     if (underscore == std::string_view::npos) {
-        return IsNumber(word);
+        return IsNumber(word, mark);
     }
-    return underscore + 1 < word.size() && IsNumber(word.substr(0, underscore));
+    return underscore + 1 < word.size() && IsNumber(word.substr(0, underscore), mark);
+}
+
+// Numbers only, with the decimal mark `mark`: the other of "." and "," separates like a blank,
+// so each piece between separators must be a number ("1,5" is 1 and 5 with the full stop;
+// "-,2" would be the command - and 2).
+bool IsNumbersWithMark(std::string_view word, char mark) {
+    const char separator = mark == ',' ? '.' : ',';
+    while (!word.empty()) {
+        std::size_t end = word.find(separator);
+        std::string_view piece = word.substr(0, end);
+        if (!piece.empty() && !IsNumberOrUnit(piece, mark)) {
+            return false;
+        }
+        word = end == std::string_view::npos ? std::string_view() : word.substr(end + 1);
+    }
+    return true;
 }
 
 bool IsCount(std::string_view word) {
@@ -126,7 +142,14 @@ bool IsHexDigits(std::string_view word) {
 
 }  // namespace
 
-TextObjectCheck::TextObjectCheck(std::string_view text) : text_(text) {
+bool TextObjectCheck::IsNumbers(std::string_view word) const {
+    bool asFullStop = mark_ == ',' || IsNumbersWithMark(word, '.');
+    bool asComma = mark_ == '.' || IsNumbersWithMark(word, ',');
+    bool someDigit = word.find_first_of("0123456789") != std::string_view::npos;
+    return someDigit && asFullStop && asComma;
+}
+
+TextObjectCheck::TextObjectCheck(std::string_view text, char mark) : text_(text), mark_(mark) {
     std::size_t objects = 0;
     std::string running;
     SkipBlanksAndComments();
@@ -200,7 +223,7 @@ TextObjectCheck::Item TextObjectCheck::TopLevelItem(std::string& word) {
         std::string_view found = Word();
         if (found == "GROB" || found == "DIR") {
             whole = Introduced(found);
-        } else if (!IsNumberOrUnit(found)) {
+        } else if (!IsNumbers(found)) {
             word = Shown(found);
             return Item::Word;
         }
@@ -240,7 +263,16 @@ bool TextObjectCheck::InnerItem() {
     if (word == "GROB" || word == "DIR") {
         return Introduced(word);
     }
-    return !word.empty();
+    return !word.empty() && WholeWord(word);
+}
+
+// Outside brackets a "." or "," may separate like a blank and let the rest of the word out of
+// its tag or directory: such a word passes only when every piece is a number.
+bool TextObjectCheck::WholeWord(std::string_view word) {
+    if (word.find_first_of(".,") == std::string_view::npos || IsNumbers(word)) {
+        return true;
+    }
+    return Fail("its " + Shown(word) + " may be read as more than one word");
 }
 
 // Brackets of every kind, nested in any depth without recursion; strings, quotes and
@@ -357,6 +389,9 @@ bool TextObjectCheck::Directory() {
         }
         if (name == "END") {
             return true;
+        }
+        if (!WholeWord(name)) {
+            return false;
         }
         SkipBlanksAndComments();
         if (!InnerItem()) {

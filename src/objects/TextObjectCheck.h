@@ -16,8 +16,10 @@ namespace vaddex {
 // Inside an object nothing runs, so words there are let through.
 class TextObjectCheck {
 public:
-    // `text` in calculator bytes (« is 0xAB, » 0xBB).
-    explicit TextObjectCheck(std::string_view text);
+    // `text` in calculator bytes (« is 0xAB, » 0xBB). `mark` is the calculator's decimal mark
+    // while it parses ("." or ","); '\0' when it is not known, and then the text must be safe
+    // with either.
+    explicit TextObjectCheck(std::string_view text, char mark = '\0');
 
     bool IsOneObject() const { return problem_.empty(); }
     // Why the text is not one object, such as "PURGE would run on the calculator" (words in
@@ -39,12 +41,16 @@ private:
     bool Binary();
     bool Graphic();
     bool Directory();
+    // A word that stands for numbers only, whichever decimal mark may be in force.
+    bool IsNumbers(std::string_view word) const;
+    bool WholeWord(std::string_view word);
     void SkipBlanksAndComments();
     std::string_view Word();
     bool AtEnd() const { return pos_ >= text_.size(); }
     bool Fail(const std::string& why);
 
     std::string_view text_;
+    char mark_;
     std::size_t pos_ = 0;
     int depth_ = 0;
     std::string broken_;  // what broke the structure, when it broke

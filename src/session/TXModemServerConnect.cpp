@@ -1,16 +1,11 @@
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
 
-#include "link/PortNames.h"
 #include "link/Trace.h"
 #include "objects/TextFileForm.h"
 #include "session/ScopeExit.h"
@@ -74,24 +69,16 @@ std::string ReasonOf(const std::string& message) {
     return message == kConnectionErrorText ? std::string() : message;
 }
 
-// Why a port did not open: the link's own reason when it gives one, else what the system
-// says of the device path (missing, no permission).
-std::string OpenFailureReason(const std::string& port, const std::string& message) {
-    std::string reason = ReasonOf(message);
-    if (!reason.empty() || IsUsbPortName(port)) {
-        return reason;
-    }
-    if (::access(port.c_str(), R_OK | W_OK) != 0) {
-        return std::strerror(errno);
-    }
-    return {};
+// Why a port did not open, when the link says more than that the connection failed.
+std::string OpenFailureReason(const std::string& message) {
+    return ReasonOf(message);
 }
 
 std::string ConnectFailureText(ConnectStage stage, const std::string& port,
                                const std::string& message) {
     switch (stage) {
         case ConnectStage::Opening: {
-            std::string reason = OpenFailureReason(port, message);
+            std::string reason = OpenFailureReason(message);
             return kUnableToOpenText + port + (reason.empty() ? "" : " (" + reason + ")");
         }
         case ConnectStage::Opened:

@@ -72,7 +72,8 @@ void RequireOneObject(const std::string& name, const ParsedTextFile& parsed) {
     if (parsed.body.empty()) {
         return;
     }
-    TextObjectCheck check(parsed.objectText);
+    char mark = parsed.fraction == "-51 SF " ? ',' : parsed.fraction == "-51 CF " ? '.' : '\0';
+    TextObjectCheck check(parsed.objectText, mark);
     if (!check.IsOneObject()) {
         RaiseError(name + ": not sent: the text is not one object; " + check.Problem());
     }

@@ -287,12 +287,12 @@ TEST_F(CliSimTest, HelpDocumentsEveryCommandAndOption) {
 }
 
 TEST_F(CliSimTest, OperationsThatDidNothingFail) {
-    // Text that is not one object: its words would run, so it is not sent.
+    // Text that is not one object: the calculator makes no variable of it.
     WriteWork("note.txt", "hello text");
     CliResult text = Sim({"--yes", "put", "note.txt"});
     EXPECT_EQ(text.status, 1) << text.err;
     EXPECT_EQ(text.out, "");
-    EXPECT_NE(text.err.find("note: not sent: the text is not one object; hello would run"),
+    EXPECT_NE(text.err.find("note.txt: not sent: the calculator made no variable note"),
               std::string::npos)
         << text.err;
 

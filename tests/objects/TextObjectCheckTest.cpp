@@ -70,9 +70,25 @@ INSTANTIATE_TEST_SUITE_P(
         TextRow{"tag_without_object", ":T: 7", "the tag :T: holds no object"},
         TextRow{"hash_without_digits", "# PURGE", "its # is followed by no binary integer"},
         TextRow{"directory_without_end", "DIR A 1", "its DIR has no END"},
+        TextRow{"tag_whose_word_a_separator_splits", ":D,P:D,P",
+                "its D,P may be read as more than one word"},
+        TextRow{"directory_ended_early_by_a_separator", "DIR A B,END PURGE C END",
+                "its B,END may be read as more than one word"},
         TextRow{"graphic_without_picture", "GROB 8 2",
                 "its GROB lacks its width, height or hexadecimal picture"}),
     [](const auto& info) { return std::string(info.param.behaviour); });
+
+// The mark not in force separates: a sign or a word may then stand alone and run.
+TEST(TextObjectCheck, NumbersMustBeNumbersWithTheMarkInForce) {
+    EXPECT_TRUE(TextObjectCheck("-.5", '.').IsOneObject());
+    EXPECT_EQ(TextObjectCheck("-.5", ',').Problem(), "-.5 would run on the calculator");
+    EXPECT_EQ(TextObjectCheck("-.5").Problem(), "-.5 would run on the calculator");
+    EXPECT_EQ(TextObjectCheck("-,2").Problem(), "-,2 would run on the calculator");
+    EXPECT_EQ(TextObjectCheck("1_m,PURGE").Problem(), "1_m,PURGE would run on the calculator");
+    EXPECT_TRUE(TextObjectCheck("1,5").IsOneObject());
+    EXPECT_TRUE(TextObjectCheck("2.5E-3", '.').IsOneObject());
+    EXPECT_EQ(TextObjectCheck(",", '.').Problem(), ", would run on the calculator");
+}
 
 TEST(TextObjectCheck, DeepNestingNeedsNoRecursion) {
     std::string deep = std::string(200000, '{') + std::string(200000, '}');

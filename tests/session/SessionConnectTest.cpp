@@ -18,8 +18,10 @@ using zqsim::Personality;
 constexpr const char* kNoDeviceDetected =
     "Error (No device detected. Check the cable connections and the calculator.)";
 
-std::string UnableToOpen(const std::string& port, const std::string& reason) {
-    return "Error (The Vaddex is unable to open communications to: " + port + " (" + reason + "))";
+// The link's reason, when it gives one beyond the connection error, follows the port.
+std::string UnableToOpen(const std::string& port, const std::string& reason = "") {
+    return "Error (The Vaddex is unable to open communications to: " + port +
+           (reason.empty() ? "" : " (" + reason + ")") + ")";
 }
 
 // The message of the error that `fn` raises, or "" when it raises none.
@@ -162,8 +164,7 @@ TEST_F(ConnectFailureTest, SilentCalculatorFailsTheConnect) {
 
 TEST_F(ConnectFailureTest, PortThatDoesNotOpenNamesThePortAsGiven) {
     std::string port = sim.Files().File("No/Such/Port");
-    EXPECT_EQ(ErrorOf([&] { sim.Session().Connect(port); }),
-              UnableToOpen(port, "No such file or directory"));
+    EXPECT_EQ(ErrorOf([&] { sim.Session().Connect(port); }), UnableToOpen(port));
     ExpectDisconnected();
 }
 
@@ -316,8 +317,7 @@ TEST_F(ConnectFailureTest, ManualOpenTalksToNoServer) {
 
 TEST_F(ConnectFailureTest, ManualOpenFailureClosesEverything) {
     std::string port = sim.Files().File("gone");
-    EXPECT_EQ(ErrorOf([&] { sim.Session().OpenForManual(port); }),
-              UnableToOpen(port, "No such file or directory"));
+    EXPECT_EQ(ErrorOf([&] { sim.Session().OpenForManual(port); }), UnableToOpen(port));
     EXPECT_EQ(sim.Session().PortName, "");
     EXPECT_FALSE(sim.Link().IsOpen());
 }
