@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 #include "objects/TextObjectCheck.h"
 #include "sim/calc/CommandTable.h"
