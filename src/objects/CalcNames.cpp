@@ -70,6 +70,13 @@ std::string PcNameToCalc(const std::string& name, bool fileForm) {
     std::size_t i = 0;
     while (i < name.size()) {
         char ch = name[i];
+        if (!fileForm && ch == escape && name.size() - i == 2 && name[i + 1] == escape) {
+            // A name ending in a backslash is shown ending in two: they must give one back, or
+            // the calculator would get a different name when the name ends a command packet.
+            out.push_back(escape);
+            i += 2;
+            continue;
+        }
         if (ch != escape || name.size() - i < 3) {
             out.push_back(ch);
             ++i;
@@ -109,6 +116,33 @@ std::string UnsafeNameReason(const std::string& calcName) {
         }
         if (kNameEnders.find(ch) != std::string_view::npos) {
             return std::string("it holds the character ") + ch + ", which ends a name";
+        }
+    }
+    return {};
+}
+
+std::string IncompleteEscapeReason(const std::string& displayName) {
+    const std::string kHowTo = "; a backslash of the name is written \\\\";
+    const std::size_t size = displayName.size();
+    for (std::size_t i = 0; i < size;) {
+        if (displayName[i] != '\\') {
+            ++i;
+            continue;
+        }
+        unsigned char code = 0;
+        if (i + 1 == size) {
+            return "it ends in a backslash that escapes nothing" + kHowTo;
+        }
+        if (displayName[i + 1] == '\\') {
+            i += 2;
+        } else if (ReadDecimalCode(displayName, i + 1, code) &&
+                   displayName.compare(i + 1, 3, "000") != 0) {
+            i += 4;
+        } else if (i + 2 < size && CodeOfMnemonic(displayName[i + 1], displayName[i + 2]) != 0) {
+            i += 3;
+        } else {
+            return "its backslash before " + displayName.substr(i + 1, 1) +
+                   " starts no escape (three digits or a two-letter code)" + kHowTo;
         }
     }
     return {};

@@ -23,6 +23,11 @@ using AskOkCancel = std::function<bool(const std::string& text, const std::strin
 // rest as other objects or commands. Empty when it can stand there.
 std::string UnsafeNameReason(const std::string& calcName);
 
+// Why a display-form name holds a backslash that starts no complete escape (one at the end,
+// or one followed by neither a backslash, three digits for a code other than 000 nor a
+// two-letter code): the name would not reach the calculator as written. Empty when none.
+std::string IncompleteEscapeReason(const std::string& displayName);
+
 // True for a name the calculator keeps for itself ("HOME"), which no variable may take.
 bool IsReservedName(const std::string& calcName);
 

@@ -65,6 +65,25 @@ std::string ExtensionOf(const std::string& path) {
     return name.substr(dot + 1);
 }
 
+// Bytes a text file holds: no control characters but tab and line ends.
+bool LooksLikeText(std::string_view head) {
+    if (head.empty()) {
+        return false;
+    }
+    for (char ch : head) {
+        auto c = static_cast<unsigned char>(ch);
+        if ((c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7F) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsBinaryExtension(const std::string& extension) {
+    return extension.size() == 2 && (extension[0] == 'z' || extension[0] == 'Z') &&
+           (extension[1] == 'q' || extension[1] == 'Q');
+}
+
 bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
@@ -81,6 +100,10 @@ FileClass ClassifyFile(const std::string& path, const std::string& series) {
         result.form = FileForm::Text;
     } else {
         result.kind = result.beginsWithZqzq ? head.substr(2, 4) : ExtensionOf(path);
+        // The binary form's own extension on a text says nothing true about the file.
+        if (!result.beginsWithZqzq && IsBinaryExtension(result.kind) && LooksLikeText(head)) {
+            result.kind = kHeaderlessTextKind;
+        }
     }
     return result;
 }

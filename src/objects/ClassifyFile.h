@@ -6,10 +6,15 @@ namespace vaddex {
 
 enum class FileForm { Binary, Text, Neither };
 
+// The kind of a ".zq" file that holds text without the text form's header: the questions
+// read "is a header-less text file".
+inline constexpr const char* kHeaderlessTextKind = "header-less text";
+
 struct FileClass {
     FileForm form = FileForm::Neither;
     // What the wrong-file question calls the file: the four characters from its third byte
-    // for a binary file of another series, else its extension, else "unknown".
+    // for a binary file of another series, else its extension, else "unknown"; a ".zq" file
+    // holding text is kHeaderlessTextKind.
     std::string kind;
     bool beginsWithZqzq = false;  // a binary head, whatever the series
 };

@@ -109,6 +109,7 @@ ParsedTextFile ParseTextFile(const std::string& content) {
         parsed.stringMode = false;
         parsed.body = TextToCalc(body, false);
     }
+    parsed.objectText = parsed.stringMode ? TextToCalc(body, false) : parsed.body;
 
     switch (KeyValue(header, "A(")) {
         case 'D':

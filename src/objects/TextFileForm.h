@@ -19,7 +19,10 @@ TextFileResult MakeTextFile(std::string objectFile, int typeIndex, int transIO, 
                             bool addCR);
 
 struct ParsedTextFile {
-    std::string body;      // calculator text to parse on the calculator
+    std::string body;  // calculator text to parse on the calculator
+    // The text the calculator's parser reads out of body: the same bytes without the
+    // escapes of a string literal that body carries in stringMode
+    std::string objectText;
     std::string angle;     // "DEG ", "RAD ", "GRAD " or empty
     std::string fraction;  // "-51 SF ", "-51 CF " or empty
     // Short enough to travel inside a string literal, and free of NUL characters

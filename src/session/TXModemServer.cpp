@@ -76,6 +76,9 @@ bool TXModemServer::CheckName(const std::string& name) {
 }
 
 void TXModemServer::RequireSafeName(const std::string& name, bool makesVariable) {
+    if (std::string why = IncompleteEscapeReason(name); !why.empty()) {
+        RaiseError("the name " + name + " cannot be sent: " + why);
+    }
     std::string calcName = PcNameToCalc(name, false);
     std::string shown = CalcNameToPc(calcName, false);
     std::string reason = UnsafeNameReason(calcName);

@@ -65,6 +65,9 @@ public:
     // Waits for the calculator's first byte while the operator prompt is visible (one pass
     // when it is not); true when a byte came.
     bool WaitFirstByte(std::string& buffer);
+    // Raises "Canceled by user" once the user has closed the "Looking for Calculator" window
+    // that Connect showed; nothing otherwise. Called in the waits of connecting.
+    void CheckConnectCancel();
 
     // --- directory listing and variable commands -----------------------------------------
     // Replaces the root's children with the calculator's current tree.
@@ -124,6 +127,7 @@ private:
 
     CommLink& link_;
     UiBridge& ui_;
+    bool lookingShown_ = false;  // Connect showed "Looking for Calculator" and waits
 };
 
 }  // namespace vaddex

@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "link/PortGoneError.h"
 #include "link/PortInUseError.h"
 #include "link/Trace.h"
 #include "objects/TextFileForm.h"
+#include "session/ScopeExit.h"
 #include "session/TXModemServer.h"
 #include "util/Errors.h"
 
@@ -48,6 +50,50 @@ constexpr int kK7GIISpeedFloor = 16000;
 constexpr std::size_t kReplyTextStart = 13;
 constexpr std::size_t kFlagListLength = 20;
 constexpr std::size_t kFlagCount = 2;
+
+constexpr const char* kCanceledByUserText = "Canceled by user";
+
+// The user closed the "Looking for Calculator" window: the connect, and a search, end there.
+class ConnectCanceled : public LinkError {
+public:
+    ConnectCanceled() : LinkError(kCanceledByUserText) {}
+};
+
+// How far a connect got before it failed: its message tells the user which of them it was.
+enum class ConnectStage { Opening, Opened, Kermit, Answered };
+
+// The text inside "Error (...)", or the whole message of any other error.
+std::string ReasonOf(const std::string& message) {
+    const std::string kWrap = "Error (";
+    if (message.rfind(kWrap, 0) == 0 && message.size() > kWrap.size() && message.back() == ')') {
+        return message.substr(kWrap.size(), message.size() - kWrap.size() - 1);
+    }
+    return message == kConnectionErrorText ? std::string() : message;
+}
+
+// Why a port did not open, when the link says more than that the connection failed.
+std::string OpenFailureReason(const std::string& message) {
+    return ReasonOf(message);
+}
+
+std::string ConnectFailureText(ConnectStage stage, const std::string& port,
+                               const std::string& message) {
+    switch (stage) {
+        case ConnectStage::Opening: {
+            std::string reason = OpenFailureReason(message);
+            return kUnableToOpenText + port + (reason.empty() ? "" : " (" + reason + ")");
+        }
+        case ConnectStage::Opened:
+            return "no calculator answered on " + port;
+        case ConnectStage::Kermit:
+            return "the calculator on " + port + " runs its Kermit server, not the XModem server";
+        case ConnectStage::Answered:
+            break;
+    }
+    std::string reason = ReasonOf(message);
+    return "the calculator on " + port + " answered but could not be identified" +
+           (reason.empty() ? "" : " (" + reason + ")");
+}
 
 std::string Upper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -158,49 +204,74 @@ void TXModemServer::Connect(const std::string& port) {
     if (PortName.empty() || Speed.empty()) {
         return;
     }
+    ConnectStage stage = ConnectStage::Opening;
+    ScopeExit notLooking([this] { lookingShown_ = false; });
+    auto closeAll = [&] {
+        lookingShown_ = false;
+        link_.ClosePort();
+        PortName.clear();
+        SetStatus("");
+        ui_.CloseConnectStatus();
+    };
     try {
         ui_.ClearCancel();
         link_.OpenPort(PortName, ParseSpeed(Speed));
+        stage = ConnectStage::Opened;
         std::string first(1, '\0');
         WaitFirstByte(first);
         char hex[8];
         std::snprintf(hex, sizeof hex, "%02X", Byte(first, 0));
         Trace(std::string("First = ") + hex);
         if (first[0] == kKermitStart) {
+            stage = ConnectStage::Kermit;
             ui_.ShowMessage(kWrongServerCaption, kWrongServerText);
             ui_.SetConnected(false);
             link_.RaiseConnectionError();
         }
         link_.ClearInput();
         ui_.ShowConnectStatus();
+        lookingShown_ = true;
         ui_.ProcessEvents();
+        CheckConnectCancel();
         SetStatus("Begin dialog on port: " + PortName);
         Trace("Serial speed = " + Speed);
         SendCommandByte('V');
         link_.SetShortTimeouts();
         VersionText = ReceivePacket();
+        stage = ConnectStage::Answered;
         link_.SetLongTimeouts();
+        CheckConnectCancel();
         ui_.SetSeries("");
         State().romVersion.clear();
         SetStatus("Device connected on " + PortName);
         Execute(kIdentifyScript, true, true);
+        CheckConnectCancel();
         if (!GetVariable("$$$t", "", 0, 0)) {
             link_.RaiseConnectionError();
         }
         ApplyIdentification(*this, Data);
         Purge("$$$t", false);
         VersionText += "   ROM: " + State().romVersion;
+        lookingShown_ = false;
         ui_.CloseConnectStatus();
+    } catch (const ConnectCanceled&) {
+        Trace("Connect canceled by the user");
+        closeAll();
+        throw;
     } catch (const std::exception& e) {
         Trace(std::string("Connect failed: ") + e.what());
-        link_.ClosePort();
-        PortName.clear();
-        SetStatus("");
-        ui_.CloseConnectStatus();
-        if (dynamic_cast<const PortInUseError*>(&e)) {
+        closeAll();
+        if (dynamic_cast<const PortInUseError*>(&e) || dynamic_cast<const PortGoneError*>(&e)) {
             throw;  // its own text says why, where "unable to open" would not
         }
-        RaiseError(kUnableToOpenText + port);
+        RaiseError(ConnectFailureText(stage, port, e.what()));
+    }
+}
+
+void TXModemServer::CheckConnectCancel() {
+    if (lookingShown_ && !ui_.IsConnectStatusVisible()) {
+        lookingShown_ = false;
+        throw ConnectCanceled();
     }
 }
 
@@ -217,6 +288,12 @@ void TXModemServer::AutoConnect() {
         try {
             Connect(line);
             return;
+        } catch (const ConnectCanceled&) {
+            // The user ended the search: no further port is tried.
+            PortName.clear();
+            ui_.SetConnected(false);
+            SetStatus("");
+            throw;
         } catch (const std::exception& e) {
             Trace(std::string("AutoConnect: ") + line + ": " + e.what());
         }
@@ -261,7 +338,7 @@ bool TXModemServer::OpenForManual(const std::string& port) {
         link_.ClosePort();  // whatever handles the failed open obtained
         PortName.clear();
         SetStatus("");
-        RaiseError(kUnableToOpenText + port);
+        RaiseError(ConnectFailureText(ConnectStage::Opening, port, e.what()));
     }
 }
 

@@ -234,6 +234,7 @@ std::string TXModemServer::ReceivePacket() {
         auto readLengthByte = [&]() -> unsigned {
             std::string byte(1, '\0');
             while (link_.ReadComm(byte, kPacketReadWaitMs) != 1) {
+                CheckConnectCancel();  // a connect the user gave up waits no longer
                 if (misses == 0) {
                     // A silent calculator would otherwise keep the user waiting unawares.
                     ui_.ShowWaitNotice(NoAnswerText(failures + 1));

@@ -12,6 +12,7 @@
 #include "objects/ClassifyFile.h"
 #include "objects/ObjectSize.h"
 #include "objects/TextFileForm.h"
+#include "objects/TextObjectCheck.h"
 #include "session/ScopeExit.h"
 #include "session/SessionPaths.h"
 #include "session/TXModemServer.h"
@@ -42,10 +43,41 @@ std::string SyntaxErrorScript(const std::string& series) {
     return beep + "CLLCD \"Syntax Error\" 4 DISP 5 WAIT ";
 }
 
+// Parses the text with OBJ\x8D and stores the one object it makes under the name. The user's
+// stack is kept aside in a list meanwhile, so that whatever a failed parse leaves (the text,
+// pieces of it, the name and the saved flags) goes and the stack is as it was, also when the
+// text makes no object or several.
 std::string TextPutScript(const std::string& name, const std::string& modes,
                           const std::string& objText, const std::string& err) {
-    return "'" + name + "' RCLF " + modes + "-55 CF " + objText + "IFERR OBJ\x8D THEN SWAP STOF " +
-           err + "ELSE SWAP STOF " + "OVER IFERR PURGE THEN PGDIR END " + "SWAP STO END ";
+    // Above the stack's list, the name and the saved flags: what the parse left, as a list.
+    const std::string collect = "DEPTH 3 - \x8DLIST ";
+    const std::string restoreStack = "LIST\x8D DROP ";
+    return "DEPTH \x8DLIST '" + name + "' RCLF " + modes + "-55 CF " + objText +
+           "IFERR OBJ\x8D THEN " + collect + "DROP STOF DROP " + restoreStack + err + "ELSE " +
+           collect + "SWAP STOF IF DUP SIZE 1 == THEN 1 GET " + "OVER IFERR PURGE THEN PGDIR END " +
+           "SWAP STO " + restoreStack + "ELSE DROP DROP " + restoreStack + err + "END END ";
+}
+
+ParsedTextFile ReadTextFile(const std::string& fileName) {
+    std::string content;
+    int error = 0;
+    if (!ReadWholeFile(fileName, content, &error)) {
+        RaiseError("Unable to open file " + fileName + " " + std::to_string(error));
+    }
+    return ParseTextFile(content);
+}
+
+// OBJ\x8D runs every word of the text that stands outside an object: a text is sent only when
+// it is one object. An empty body is left to the "not a valid text" warning.
+void RequireOneObject(const std::string& name, const ParsedTextFile& parsed) {
+    if (parsed.body.empty()) {
+        return;
+    }
+    char mark = parsed.fraction == "-51 SF " ? ',' : parsed.fraction == "-51 CF " ? '.' : '\0';
+    TextObjectCheck check(parsed.objectText, mark);
+    if (!check.IsOneObject()) {
+        RaiseError(name + ": not sent: the text is not one object; " + check.Problem());
+    }
 }
 
 // Bytes of the free-memory answer that are digits; -1 when it holds none.
@@ -210,6 +242,9 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& fileName
     if (!check.ok) {
         return false;
     }
+    if (check.isText) {
+        RequireOneObject(name, ReadTextFile(fileName));  // before the replace question
+    }
     if (askReplace && !replaceAll && (check.isText || State().OverwriteFlag())) {
         ModalResult answer = ui_.AskReplace(name, fileCount);
         if (answer == ModalResult::No) {
@@ -275,15 +310,11 @@ bool TXModemServer::PutText(const std::string& name, const std::string& fileName
     RequireSafeName(name, true);
     const std::string& series = State().series;
     std::string err = SyntaxErrorScript(series);
-    std::string content;
-    int error = 0;
-    if (!ReadWholeFile(fileName, content, &error)) {
-        RaiseError("Unable to open file " + fileName + " " + std::to_string(error));
-    }
-    ParsedTextFile parsed = ParseTextFile(content);
+    ParsedTextFile parsed = ReadTextFile(fileName);
     if (parsed.body.empty()) {
         return false;
     }
+    RequireOneObject(name, parsed);
     std::string modes = parsed.angle + parsed.fraction;
 
     std::string objText;
@@ -292,6 +323,7 @@ bool TXModemServer::PutText(const std::string& name, const std::string& fileName
     } else {
         std::string tempFile = LongTextTempPath(PortName);
         std::string wrapped = WrapAsStringObject(parsed.body, series);
+        int error = 0;
         if (!WriteWholeFile(tempFile, wrapped, &error)) {
             RaiseError("Unable to open file " + tempFile + " " + std::to_string(error));
         }

@@ -46,7 +46,9 @@ TEST(PcNameToCalc, DecodesOnlyCompleteEscapes) {
     EXPECT_EQ(PcNameToCalc("A^", true), "A^");
     EXPECT_EQ(PcNameToCalc("A^1", true), "A^1");
     EXPECT_EQ(PcNameToCalc("\\\\x", false), "\\x");
-    EXPECT_EQ(PcNameToCalc("\\\\", false), "\\\\");  // a doubled last backslash stays
+    EXPECT_EQ(PcNameToCalc("\\\\", false), "\\");  // a doubled last backslash is one
+    EXPECT_EQ(PcNameToCalc("A\\", false), "A\\");  // a lone one stays
+    EXPECT_EQ(PcNameToCalc("A^^", true), "A^^");
     EXPECT_EQ(PcNameToCalc("\\<<\\->", false), "\xAB\x8D");
     EXPECT_EQ(PcNameToCalc("^<<", true), "\xAB");
 }
@@ -55,6 +57,7 @@ TEST(PcNameToCalc, UndoesCalcNameToPcInBothForms) {
     std::vector<std::string> names;
     for (int a = 1; a < 256; ++a) {
         names.push_back(std::string(1, static_cast<char>(a)) + "x");
+        names.push_back(std::string(1, static_cast<char>(a)) + "\\");  // ends in a backslash
         for (int b : {int{'0'}, int{'\\'}, int{'^'}, int{'p'}, 0x87, 0xFF}) {
             names.push_back({static_cast<char>(a), static_cast<char>(b), '1', '2', '3'});
         }
@@ -116,6 +119,19 @@ TEST(CheckCalcName, ImproperNamesBeepAndLetTheUserDecide) {
 
 // Inside the quotes of a command line only a name the parser reads whole is safe; anything that
 // ends it early lets the rest run as commands.
+// What a user types must reach the calculator as written: an escape that decodes to
+// something else, or to nothing, is no name.
+TEST(IncompleteEscapeReason, RefusesBackslashesThatStartNoEscape) {
+    for (std::string name : {"X", "A\\\\", "A\\\\B", "\\<<A\\>>", "A\\065", "\\pi\\\\"}) {
+        EXPECT_EQ(IncompleteEscapeReason(name), "") << name;
+    }
+    EXPECT_NE(IncompleteEscapeReason("A\\").find("ends in a backslash"), std::string::npos);
+    EXPECT_NE(IncompleteEscapeReason("A\\qB").find("backslash before q starts no escape"),
+              std::string::npos);
+    EXPECT_NE(IncompleteEscapeReason("A\\000").find("before 0"), std::string::npos);
+    EXPECT_NE(IncompleteEscapeReason("A\\p").find("before p"), std::string::npos);
+}
+
 TEST(UnsafeNameReason, RefusesWhatEndsANameAndAcceptsTheCalculatorsOwnCharacters) {
     for (std::string name : {"X",
                              "A\x8D"

@@ -125,6 +125,9 @@ TEST_F(ClassifyFileTest, NamesTheKindOfAnythingElse) {
     FileClass txt = ClassifyFile(Write("notes.txt", "hello"), "K8");
     EXPECT_FALSE(txt.beginsWithZqzq);
     EXPECT_EQ(txt.kind, "txt");
+    EXPECT_EQ(ClassifyFile(Write("h1.zq", "'A' 7\r\n"), "K8").kind, "header-less text");
+    EXPECT_EQ(ClassifyFile(Write("H2.ZQ", "\xAB 1 \xBB"), "K8").kind, "header-less text");
+    EXPECT_EQ(ClassifyFile(Write("junk.zq", std::string("\x02\x9A\0", 3)), "K8").kind, "zq");
     EXPECT_EQ(ClassifyFile(Write("short", "ZQ"), "K8").kind, "unknown");
     EXPECT_EQ(ClassifyFile(Write("empty.", ""), "K8").kind, "unknown");
 }

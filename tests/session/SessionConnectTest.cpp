@@ -18,8 +18,10 @@ using zqsim::Personality;
 constexpr const char* kNoDeviceDetected =
     "Error (No device detected. Check the cable connections and the calculator.)";
 
-std::string UnableToOpen(const std::string& port) {
-    return "Error (The Vaddex is unable to open communications to: " + port + ")";
+// The link's reason, when it gives one beyond the connection error, follows the port.
+std::string UnableToOpen(const std::string& port, const std::string& reason = "") {
+    return "Error (The Vaddex is unable to open communications to: " + port +
+           (reason.empty() ? "" : " (" + reason + ")") + ")";
 }
 
 // The message of the error that `fn` raises, or "" when it raises none.
@@ -138,7 +140,9 @@ protected:
 TEST_F(ConnectFailureTest, KermitServerIsRefusedWithWrongServer) {
     sim.Server().StartKermit();
     std::string port = sim.PortName();
-    EXPECT_EQ(ErrorOf([&] { sim.Session().Connect(port); }), UnableToOpen(port));
+    EXPECT_EQ(
+        ErrorOf([&] { sim.Session().Connect(port); }),
+        "Error (the calculator on " + port + " runs its Kermit server, not the XModem server)");
     std::vector<ScriptedUiBridge::Message> messages = sim.Ui().Messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].caption, "Wrong Server");
@@ -149,10 +153,12 @@ TEST_F(ConnectFailureTest, KermitServerIsRefusedWithWrongServer) {
     ExpectDisconnected();
 }
 
+// The port opened: what failed is the calculator's answer, not the port.
 TEST_F(ConnectFailureTest, SilentCalculatorFailsTheConnect) {
     sim.Server().EnterIdle();
     std::string port = sim.PortName();
-    EXPECT_EQ(ErrorOf([&] { sim.Session().Connect(port); }), UnableToOpen(port));
+    EXPECT_EQ(ErrorOf([&] { sim.Session().Connect(port); }),
+              "Error (no calculator answered on " + port + ")");
     ExpectDisconnected();
 }
 
@@ -165,7 +171,8 @@ TEST_F(ConnectFailureTest, PortThatDoesNotOpenNamesThePortAsGiven) {
 TEST_F(ConnectFailureTest, SpeedThatIsNoNumberFailsTheOpen) {
     sim.Session().SetSpeed("96oo");
     std::string port = sim.PortName();
-    EXPECT_EQ(ErrorOf([&] { sim.Session().Connect(port); }), UnableToOpen(port));
+    EXPECT_EQ(ErrorOf([&] { sim.Session().Connect(port); }),
+              UnableToOpen(port, "Speed is not a number: 96oo"));
     ExpectDisconnected();
     EXPECT_EQ(sim.Server().Stats().letters['V'], 0);
 }
@@ -240,6 +247,29 @@ TEST_F(ConnectFailureTest, AutoShowsWrongServerButGoesOn) {
     EXPECT_EQ(ErrorOf([&] { sim.Session().Connect("auto"); }), kNoDeviceDetected);
     EXPECT_EQ(sim.Ui().Count("Message(Wrong Server|"), 1);
     EXPECT_GE(sim.Ui().Find("Status(Trying " + silent.SlavePath() + ")"), 0);
+}
+
+// Closing "Looking for Calculator" while a silent port is asked for its version ends the
+// search there: that port's retries stop at once and no further port is tried.
+TEST_F(ConnectFailureTest, AutoStopsWhenTheUserClosesLookingForCalculator) {
+    PtyPeer silent;
+    PtyPeer second;
+    sim.SetExtraPorts({silent.SlavePath(), second.SlavePath(), sim.PortName()});
+    std::string asking = "Status(Begin dialog on port: " + silent.SlavePath() + ")";
+    sim.Ui().SetOnIdle([&] {
+        if (sim.Ui().IsConnectStatusVisible() && sim.Ui().Find(asking) >= 0) {
+            sim.Ui().CloseConnectStatus();
+        }
+    });
+    EXPECT_EQ(ErrorOf([&] { sim.Session().Connect("Auto"); }), "Canceled by user");
+    sim.Ui().SetOnIdle({});
+
+    EXPECT_EQ(silent.Read(8, 300), "V") << "the version was asked once and never again";
+    EXPECT_EQ(sim.Ui().Count("Status(Trying " + second.SlavePath() + ")"), 0);
+    EXPECT_EQ(sim.Server().Stats().letters['V'], 0);
+    EXPECT_FALSE(sim.Session().IsConnected());
+    EXPECT_FALSE(sim.Link().IsOpen());
+    EXPECT_FALSE(sim.Ui().Connected());
 }
 
 TEST(AutoUsbTest, AutoTriesTheUsbDevicesInOrder) {

@@ -71,6 +71,33 @@ TEST_F(SessionDataSafetyTest, NamesThatWouldRunCommandsAreRefusedBeforeAnythingI
     EXPECT_TRUE(sim.Ui().Connected());
 }
 
+// The listing shows a calculator name that ends in a backslash with two: a put of that name
+// must make that very variable, so that the put can be checked against the listing.
+TEST_F(SessionDataSafetyTest, NameEndingInABackslashReachesTheCalculatorAsListed) {
+    const std::string kBinary = "ZQZQK8-C" + Home("X");
+    ASSERT_TRUE(PutFile("A\\\\", "a.zq", kBinary));
+    EXPECT_EQ(Home("A\\"), Home("X"));
+    EXPECT_FALSE(sim.FindObject("HOME A\\\\").has_value());
+    sim.Session().ReadDirectoryTree(sim.Root());
+    EXPECT_NE(FindChild(sim.Root(), "A\\\\"), nullptr);
+    sim.Session().Purge("A\\\\", false);
+    EXPECT_FALSE(sim.FindObject("HOME A\\").has_value());
+}
+
+TEST_F(SessionDataSafetyTest, NamesWithIncompleteEscapesAreRefusedBeforeAnythingIsSent) {
+    const std::string kBinary = "ZQZQK8-C" + Home("X");
+    zqsim::SimStats before = sim.Server().Stats();
+    TXModemServer& session = sim.Session();
+    ExpectRefused([&] { PutFile("A\\", "a.zq", kBinary); },
+                  "the name A\\ cannot be sent: it ends in a backslash that escapes nothing");
+    ExpectRefused([&] { PutFile("A\\qB", "q.zq", kBinary); }, "backslash before q");
+    ExpectRefused([&] { session.MakeDir("D\\"); }, "ends in a backslash");
+    ExpectRefused([&] { session.MoveVar("X", "Y\\z", false); }, "backslash before z");
+    zqsim::SimStats after = sim.Server().Stats();
+    EXPECT_EQ(after.commandsExecuted, before.commandsExecuted);
+    EXPECT_EQ(after.letters['P'], before.letters['P']);
+}
+
 TEST_F(SessionDataSafetyTest, ShortTextHoldingANulArrivesWhole) {
     std::string body("a\0b\\000c", 8);
     ASSERT_TRUE(PutFile("NUL", "nul.txt", "%%ZQ: T(3)A(D)F(.);\r\n\"" + body + "\"\r\n"));

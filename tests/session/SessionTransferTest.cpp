@@ -8,6 +8,7 @@
 #include "session/SessionBTestSupport.h"
 #include "session/SessionPaths.h"
 #include "util/AppPaths.h"
+#include "util/Errors.h"
 
 namespace vaddex::test {
 namespace {
@@ -198,8 +199,13 @@ TEST_F(SessionTransferTest, TextHeaderSetsAngleAndDecimalMarkOnlyWhileParsing) {
     EXPECT_TRUE(sim.FindObject("HOME OK").has_value());
 }
 
-TEST_F(SessionTransferTest, TextThatDoesNotParseStillReportsSuccessAndStoresNothing) {
-    EXPECT_TRUE(Put("BAD", "bad.txt", "%%ZQ: T(3)A(D)F(.);\r\n{ 1 2\r\n"));
+TEST_F(SessionTransferTest, TextThatDoesNotParseIsRefusedAndStoresNothing) {
+    try {
+        Put("BAD", "bad.txt", "%%ZQ: T(3)A(D)F(.);\r\n{ 1 2\r\n");
+        ADD_FAILURE() << "no error raised";
+    } catch (const OperationError& e) {
+        EXPECT_STREQ(e.what(), "Error (BAD: not sent: the text is not one object; its { has no })");
+    }
     EXPECT_FALSE(sim.FindObject("HOME BAD").has_value());
 }
 
@@ -258,6 +264,14 @@ TEST_F(SessionTransferTest, FileWithoutHeaderOffersTextOrBinary) {
     EXPECT_TRUE(Put("PLAIN", "plain.doc", "\"plain text\""));
     EXPECT_EQ(Home("PLAIN"), PackedString("plain text"));
     EXPECT_EQ(sim.Ui().Count("AskWrongFile(" + sim.Files().File("plain.doc") + "|doc|true)"), 1);
+}
+
+TEST_F(SessionTransferTest, TextWithoutHeaderUnderBinaryExtensionIsCalledWhatItIs) {
+    sim.Ui().QueueWrongFileAnswer(kWrongFileText);
+    EXPECT_TRUE(Put("H1", "h1.zq", "\"plain text\"\n"));
+    EXPECT_EQ(Home("H1"), PackedString("plain text"));
+    EXPECT_EQ(
+        sim.Ui().Count("AskWrongFile(" + sim.Files().File("h1.zq") + "|header-less text|true)"), 1);
 }
 
 TEST_F(SessionTransferTest, TextHeadIsSentAsTextEvenUnderBinaryExtension) {

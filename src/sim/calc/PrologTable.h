@@ -17,6 +17,7 @@ inline constexpr std::uint32_t kPrologTagged = 0x02AFC;
 inline constexpr std::uint32_t kPrologDirectory = 0x02A96;
 inline constexpr std::uint32_t kPrologBackup = 0x02B62;
 inline constexpr std::uint32_t kPrologLibrary = 0x02B40;
+inline constexpr std::uint32_t kPrologGraphic = 0x02B1E;
 inline constexpr std::uint32_t kPrologSemi = 0x0312B;
 
 // How the length of an object of one type is found.

@@ -2,6 +2,8 @@
 
 #include "sim/calc/AlgebraicParser.h"
 #include "sim/calc/CommandTable.h"
+#include "sim/calc/NibbleFields.h"
+#include "sim/calc/PrologTable.h"
 #include "sim/calc/RplError.h"
 
 namespace zqsim {
@@ -96,12 +98,21 @@ private:
 
     bool IsDelimiter(char c) const {
         return IsSeparator(c) || c == '{' || c == '}' || c == kOpenProgram || c == kCloseProgram ||
-               c == '"' || c == '\'' || c == ':' || c == '[' || c == ']' || c == '(' || c == ')';
+               c == '"' || c == '\'' || c == ':' || c == '[' || c == ']' || c == '(' || c == ')' ||
+               c == '@';
     }
 
+    // Separators and comments: "@" starts one, the line's end or the next "@" ends it.
     void SkipSeparators() {
-        while (pos_ < text_.size() && IsSeparator(text_[pos_])) {
-            ++pos_;
+        while (pos_ < text_.size()) {
+            if (IsSeparator(text_[pos_])) {
+                ++pos_;
+            } else if (text_[pos_] == '@') {
+                std::size_t end = text_.find_first_of("\n@", pos_ + 1);
+                pos_ = end == std::string_view::npos ? text_.size() : end + 1;
+            } else {
+                return;
+            }
         }
     }
 
@@ -175,6 +186,9 @@ private:
         if (word == "DIR") {
             return Directory(depth);
         }
+        if (word == "GROB") {
+            return Graphic();
+        }
         return WordObject(word);
     }
 
@@ -182,7 +196,11 @@ private:
         if (auto value = RealNumber::Parse(word, mark_)) {
             return SimObject::MakeReal(*value);
         }
-        if (IsDigit(word[0]) || word[0] == mark_ || word.size() > kMaxNameLength) {
+        // What starts as a number (a sign and a digit too) and is none, such as a unit the
+        // simulator does not know, is no name either.
+        bool signedNumber = (word[0] == '-' || word[0] == '+') && word.size() > 1 &&
+                            (IsDigit(word[1]) || word[1] == mark_);
+        if (IsDigit(word[0]) || word[0] == mark_ || signedNumber || word.size() > kMaxNameLength) {
             Fail();
         }
         Cmd cmd;
@@ -293,6 +311,45 @@ private:
             value = (value * base + digit) & 0xFFFFFFFFull;
         }
         return SimObject::MakeBinary(static_cast<std::uint32_t>(value));
+    }
+
+    // GROB width height hex: the picture's rows as hexadecimal digits, one nibble each.
+    ObjPtr Graphic() {
+        auto count = [&] {
+            SkipSeparators();
+            std::string_view digits = Word();
+            std::uint32_t value = 0;
+            if (digits.empty() || digits.size() > 5) {
+                Fail();
+            }
+            for (char c : digits) {
+                if (!IsDigit(c)) {
+                    Fail();
+                }
+                value = value * 10 + static_cast<std::uint32_t>(c - '0');
+            }
+            return value;
+        };
+        std::uint32_t width = count();
+        std::uint32_t height = count();
+        SkipSeparators();
+        std::string_view hex = Word();
+        if (hex.empty() || hex.size() > 0xFFFFF - 15) {
+            Fail();
+        }
+        std::string nibbles;
+        AppendField(nibbles, kPrologGraphic, 5);
+        AppendField(nibbles, static_cast<std::uint32_t>(15 + hex.size()), 5);
+        AppendField(nibbles, height, 5);
+        AppendField(nibbles, width, 5);
+        for (char c : hex) {
+            int digit = IsDigit(c) ? c - '0' : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
+            if (digit < 0) {
+                Fail();
+            }
+            nibbles.push_back(static_cast<char>(digit));
+        }
+        return SimObject::MakeRaw(std::move(nibbles));
     }
 
     // DIR name object ... END
