@@ -111,7 +111,7 @@ private slots:
         QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
     }
 
-    // A text the calculator cannot read as one object leaves no variable: the window says so.
+    // A text that is not one object is refused before it is sent: the window says why.
     void TextThatMadeNoVariableIsReported() {
         Commands h;
         h.Trigger(ActionId::tbtnXferMode);
@@ -126,9 +126,8 @@ private slots:
         h.Trigger(ActionId::mnuPaste);
         QVERIFY(h.OnCalculator("HOME b"));
         QTRY_COMPARE(h.errors.size(), 1);
-        QCOMPARE(h.errors.front(),
-                 QString::fromStdString(note + ": not sent: the calculator made no variable "
-                                               "note of it (not one object)"));
+        QCOMPARE(h.errors.front(), QString("Error (note: not sent: the text is not one object; "
+                                           "Hello would run on the calculator)"));
         // The next refresh has nothing to report.
         h.Trigger(ActionId::mnuRefresh);
         QCOMPARE(h.errors.size(), 1);
