@@ -23,20 +23,5 @@ cmake --build "$build" -j "${JOBS:-2}" --target vaddex-screenshots
 
 config=$(mktemp -d "${TMPDIR:-/tmp}/vaddex-shots-XXXXXX")
 trap 'rm -rf "$config"' EXIT
-# Inside the virtual display: the window manager first, the pictures once it manages windows.
-cat > "$config/run.sh" <<'INNER'
-set -u
-openbox > /dev/null 2>&1 &
-wm=$!
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
-"$@"
-status=$?
-kill "$wm" 2> /dev/null
-wait "$wm" 2> /dev/null
-exit $status
-INNER
 XDG_CONFIG_HOME="$config" xvfb-run -a -s "-screen 0 1280x800x24" \
-    bash "$config/run.sh" "$build/tools/screenshots/vaddex-screenshots" "$out"
+    bash scripts/with-openbox.sh "$build/tools/screenshots/vaddex-screenshots" "$out"

@@ -1,0 +1,149 @@
+#!/usr/bin/env bash
+# A new user's session with the real window on the simulated calculator, driven by keys and
+# clicks (xdotool) on a virtual display under openbox, with a private HOME so that it starts
+# from no settings: first start, F5 and Delete on the chosen row, New Folder and Rename, the
+# command window, About, Exit and a second start with the same settings, the window narrow and
+# wide. One picture per step is saved into the folder given.
+#   scripts/user-session-shots.sh FOLDER
+# Builds vaddex in build/ (or $VADDEX_BUILD) when needed.
+set -euo pipefail
+if [ $# -ne 1 ]; then
+    echo "usage: $0 FOLDER" >&2
+    exit 2
+fi
+cd "$(dirname "$0")/.."
+out=$(mkdir -p "$1" && cd "$1" && pwd)
+build=${VADDEX_BUILD:-build}
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+fi
+cmake --build "$build" -j "${JOBS:-2}" --target vaddex
+
+home=$(mktemp -d "${TMPDIR:-/tmp}/vaddex-user-XXXXXX")
+trap 'rm -rf "$home"' EXIT
+cat > "$home/session.sh" <<'SESSION'
+set -u
+vaddex=$1
+out=$2
+title="ZQ K7, K8 Calculator Vaddex"
+shot() {
+    sleep 0.3 # let the last paint reach the screen
+    import -window root "$out/$1.png"
+    echo "picture $1.png"
+}
+# Waits up to SECONDS (default ten) until exactly COUNT windows named NAME are shown.
+windows_named() {
+    local name=$1 count=$2 seconds=${3:-10}
+    for _ in $(seq $((seconds * 10))); do
+        [ "$(xdotool search --onlyvisible --name "^$name\$" 2> /dev/null | wc -l)" -eq "$count" ] &&
+            return 0
+        sleep 0.1
+    done
+    echo "no $count window(s) named '$name'" >&2
+    return 1
+}
+# Darkest grey (0 black .. 255 white) in a W x H box at X,Y of the main window's inside.
+darkest() {
+    import -window "$main" -crop "$3x$4+$1+$2" png:- |
+        convert png:- -colorspace gray -format '%[fx:round(minima*255)]' info:
+}
+# The window is ready for the next key when its menu bar and the list's header are no longer
+# greyed (both are while the calculator works, the header also while the list is read).
+ready() {
+    for _ in $(seq 600); do
+        [ "$(darkest 8 4 24 12)" -lt 100 ] && [ "$(darkest 161 60 28 12)" -lt 100 ] && return 0
+        sleep 0.1
+    done
+    echo "the window stayed busy" >&2
+    return 1
+}
+main_window() {
+    xdotool search --sync --onlyvisible --name "^$title\$" | head -1
+}
+# The splash (the About window, with the main window's title) comes and goes; the connect
+# runs after it, behind "Looking for Calculator", which the simulator can keep up for seconds.
+start() {
+    "$vaddex" --sim > "$out/vaddex-$1.log" 2>&1 &
+    pid=$!
+    main=$(main_window)
+    windows_named "$title" 2 || true
+    windows_named "$title" 1
+    windows_named "Looking for Calculator" 1 || true
+    windows_named "Looking for Calculator" 0 60
+    ready
+    xdotool windowactivate --sync "$main"
+}
+# Clicks at X,Y inside the main window.
+click() {
+    xdotool mousemove --window "$main" "$1" "$2" click 1
+    sleep 0.3
+}
+key() {
+    xdotool key --window "$main" --delay 80 "$@"
+    sleep 0.5
+    ready
+}
+
+start first
+shot 01-first-start
+
+# The list's rows are found by typing their first letters, as a user does in a file manager.
+click 400 200
+xdotool type --delay 60 GREETING
+sleep 0.5
+ready
+shot 02-greeting-selected
+key F5
+shot 03-after-refresh
+key Delete
+shot 04-after-delete
+
+key alt+f w
+shot 05-new-folder
+key F2
+xdotool type --delay 60 NOTES
+xdotool key --window "$main" Return
+sleep 1.5 # the rename starts a moment after the editor closes
+ready
+shot 06-renamed
+
+key alt+v c
+windows_named "Calculator Commands" 1
+cmd=$(xdotool search --onlyvisible --name "^Calculator Commands\$" | head -1)
+xdotool windowactivate --sync "$cmd"
+xdotool type --delay 60 "2 3 +"
+xdotool key Return
+sleep 1.5
+shot 07-command-window
+xdotool key --window "$cmd" Escape
+sleep 0.5
+xdotool windowactivate --sync "$main"
+
+key alt+h a
+windows_named "$title" 2
+shot 08-about
+xdotool key Escape
+windows_named "$title" 1
+
+xdotool key --window "$main" alt+f x
+wait "$pid"
+echo "first start ended with $?"
+
+start second
+shot 09-second-start
+
+xdotool windowsize --sync "$main" 400 600
+sleep 1
+shot 10-narrow
+xdotool windowsize --sync "$main" 1270 700
+sleep 1
+shot 11-wide
+xdotool windowactivate --sync "$main"
+xdotool key --window "$main" alt+f x
+wait "$pid"
+echo "second start ended with $?"
+SESSION
+env -u XDG_CONFIG_HOME HOME="$home" xvfb-run -a -s "-screen 0 1280x800x24" \
+    bash scripts/with-openbox.sh bash "$home/session.sh" "$(cd "$build" && pwd)/src/app/vaddex" \
+    "$out"
+cp -r "$home/.config" "$out/settings" 2> /dev/null || true
