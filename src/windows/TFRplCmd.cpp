@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QShowEvent>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
@@ -209,6 +210,12 @@ void TFRplCmd::FormClose() {
 void TFRplCmd::closeEvent(QCloseEvent* event) {
     event->ignore();  // hidden, never destroyed
     FormClose();
+}
+
+void TFRplCmd::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The user opens the window to type a command: the first key must not tick the check box.
+    cmboCmd_->setFocus();
 }
 
 void TFRplCmd::reject() {

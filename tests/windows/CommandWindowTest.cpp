@@ -139,12 +139,16 @@ private slots:
         owner.show();
         TFRplCmd window(*commands_, &owner);
         window.FormCreate();
+        window.EnableCommands(true, false);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* memo = window.findChild<QPlainTextEdit*>("Memo1");
         QVERIFY(memo->toPlainText().contains("WARNING"));
         QVERIFY(!memo->horizontalScrollBar()->isVisible());
         QVERIFY(!memo->verticalScrollBar()->isVisible());
+        // What the user types goes into the command box, not onto the check box.
+        auto* command = window.findChild<QComboBox*>("cmboCmd");
+        QVERIFY(window.focusWidget() == command || window.focusWidget() == command->lineEdit());
         // A dialog window of the owner's: the window manager keeps it in front of it.
         QCOMPARE(window.windowType(), Qt::Dialog);
         QCOMPARE(window.windowHandle()->transientParent(), owner.windowHandle());
