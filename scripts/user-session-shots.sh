@@ -26,6 +26,8 @@ set -u
 vaddex=$1
 out=$2
 title="ZQ K7, K8 Calculator Vaddex"
+# A loaded machine can hold a key down long enough for the server to repeat it.
+xset r off
 shot() {
     sleep 0.3 # let the last paint reach the screen
     import -window root "$out/$1.png"
@@ -111,9 +113,10 @@ key alt+v c
 windows_named "Calculator Commands" 1
 cmd=$(xdotool search --onlyvisible --name "^Calculator Commands\$" | head -1)
 xdotool windowactivate --sync "$cmd"
+xdotool key --window "$cmd" ctrl+a BackSpace
 xdotool type --delay 60 "2 3 +"
-xdotool key Return
-sleep 1.5
+xdotool key --window "$cmd" Return
+sleep 2 # the line runs and the stack is read back
 shot 07-command-window
 xdotool key --window "$cmd" Escape
 sleep 0.5

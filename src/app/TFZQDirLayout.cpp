@@ -41,7 +41,8 @@ constexpr int kSmallIconSize = 16;
 constexpr int kPortChars = 14;
 // What the selectors keep at the window's smallest width (400 pixels).
 constexpr int kNarrowPortWidth = 62;
-constexpr int kNarrowSpeedWidth = 66;
+// The speed is never cut short: "11520" would read as another speed.
+constexpr int kSpeedChars = 6;
 // The status text's share when the version and free memory need the rest.
 constexpr int kNarrowStatusWidth = 40;
 constexpr const char* kSpeedItems[] = {"4800",  "9600",  "14400", "19200",
@@ -54,7 +55,7 @@ void TFZQDir::BuildToolBar() {
     toolBar_->setObjectName("ToolBar1");
     toolBar_->setMovable(false);
     toolBar_->setIconSize(QSize(20, 20));
-    toolBar_->addWidget(new QLabel("  Connect using: ", toolBar_));
+    toolBar_->addWidget(new QLabel(" Connect using: ", toolBar_));
     cmboPort_ = new PortComboBox(toolBar_);
     cmboPort_->setObjectName("cmboPort");
     cmboPort_->setToolTip("Select a communications port");
@@ -76,7 +77,9 @@ void TFZQDir::BuildToolBar() {
     cmboSpeed_->setToolTip("Select a communications speed.  (ignored for USB)");
     cmboSpeed_->setStatusTip(cmboSpeed_->toolTip());
     cmboSpeed_->setProperty("helpContext", 125003);
-    cmboSpeed_->setMinimumWidth(kNarrowSpeedWidth);
+    cmboSpeed_->setMinimumContentsLength(kSpeedChars);
+    cmboSpeed_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cmboSpeed_->setMinimumWidth(cmboSpeed_->minimumSizeHint().width());
     toolBar_->addWidget(cmboSpeed_);
     toolBar_->addSeparator();
     toolBar_->addAction(Action(ActionId::tbtnConnect));

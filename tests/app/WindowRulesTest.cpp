@@ -6,6 +6,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QStatusBar>
+#include <QComboBox>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QToolBar>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -340,6 +343,13 @@ private slots:
         QWidget* button = bar->widgetForAction(h.window.Action(ActionId::tbtnConnect));
         QVERIFY(button != nullptr && button->isVisible());
         QVERIFY(bar->rect().contains(button->geometry()));
+        // The speed shows whole: a cut "115200" reads as another speed.
+        QComboBox* speed = h.window.SpeedSelector();
+        QStyleOptionComboBox option;
+        option.initFrom(speed);
+        QRect field = speed->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                      QStyle::SC_ComboBoxEditField, speed);
+        QVERIFY(field.width() >= speed->fontMetrics().horizontalAdvance("115200"));
         QStatusBar* status = h.window.statusBar();
         QVERIFY(status->isVisible());
         for (QWidget* panel : status->findChildren<QLabel*>()) {
