@@ -1,15 +1,19 @@
+// The commands on the calculator's items: which row each acts on after refreshes and clicks,
 // Delete's questions, Edit as Text's write-back and watch, and the commands that stay when no
 // folder for desktop files can be made.
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
+#include <QStyleHints>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
 
 #include "WindowHarness.h"
+#include "app/ListClicks.h"
 #include "app/MainProgram.h"
-#include "session/SessionCommands.h"
+#include "support/FlagRows.h"
 #include "support/TempDir.h"
 #include "util/FileIo.h"
 #include "windows/ExternalEditor.h"
@@ -22,28 +26,37 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The harness whose Delete questions are recorded and answered.
-struct Deleting : CommandsHarness {
-    Deleting() {
-        items->askDelete = [this](const std::string& question) {
-            questions << QString::fromStdString(question);
-            return answer;
-        };
+QStringList SelectedCaptions(const TFZQDir& window) {
+    QStringList captions;
+    for (const QModelIndex& index : window.List()->selectionModel()->selectedRows()) {
+        captions << index.data().toString();
     }
-    QStringList questions;
-    bool answer = false;
-};
+    return captions;
+}
 
-std::string EditorScript(CommandsHarness& h, const std::string& body) {
+QPoint RowPoint(CommandsHarness& h, const QString& caption) {
+    return h.window.List()->visualRect(h.window.ListProxy()->index(h.Row(caption), 0)).center();
+}
+
+QLineEdit* RenameEditor(const TFZQDir& window) {  // the one the view opened, if any
+    return window.List()->viewport()->findChild<QLineEdit*>();
+}
+
+void TypeNewName(const TFZQDir& window, const QString& name) {
+    QLineEdit* editor = RenameEditor(window);
+    QVERIFY(editor != nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, name);
+    QTest::keyClick(editor, Qt::Key_Return);
+}
+
+// The editor setting made a script with this body, run with the file as $1.
+void UseEditor(CommandsHarness& h, const std::string& body) {
     std::string script = h.fixture->Files().File("editor.sh");
     std::ofstream(script) << "#!/bin/sh\n" << body << "\n";
     fs::permissions(script, fs::perms::owner_all);
-    return script;
-}
-
-void UseEditor(CommandsHarness& h, const std::string& command) {
     FileOptions options = h.items->CurrentOptions();
-    options.editor = command;
+    options.editor = script;
     h.items->ApplyOptions(options);
 }
 
@@ -64,58 +77,136 @@ class ItemCommandsTest : public QObject {
 private slots:
     void initTestCase() { ::setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1); }
 
+    // New Folder, Rename, F5 and Delete each act on the row the user had or made.
+    void EveryRefreshKeepsTheRowActedOn() {
+        CommandsHarness h;
+        h.SelectRows({"GREETING"});
+        QTest::keyClick(h.window.List(), Qt::Key_F5);
+        QCOMPARE(SelectedCaptions(h.window), QStringList{"GREETING"});
+        QTest::keyClick(h.window.List(), Qt::Key_Delete);
+        QVERIFY(!h.OnCalculator("HOME GREETING"));
+        QVERIFY(h.OnCalculator("HOME X"));
+
+        h.SelectRows({"N"});
+        h.Trigger(ActionId::mnuNewFolder);
+        QVERIFY(h.OnCalculator("HOME New"));
+        QTRY_COMPARE(SelectedCaptions(h.window), QStringList{"New"});
+
+        QTest::keyClick(h.window.List(), Qt::Key_F2);
+        TypeNewName(h.window, "TOOLS");
+        // The view commits the edit once its Return has been handled.
+        QTRY_VERIFY(h.OnCalculator("HOME TOOLS"));
+        QTRY_VERIFY(h.Row("New") < 0);
+        QCOMPARE(SelectedCaptions(h.window), QStringList{"TOOLS"});
+
+        h.Trigger(ActionId::mnuRefresh);
+        QCOMPARE(SelectedCaptions(h.window), QStringList{"TOOLS"});
+        QTest::keyClick(h.window.List(), Qt::Key_Delete);
+        QTRY_VERIFY(h.Row("TOOLS") < 0);
+        QVERIFY(!h.OnCalculator("HOME TOOLS"));
+        QVERIFY(h.OnCalculator("HOME N") && h.OnCalculator("HOME X"));
+        QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
+    }
+
+    void PressOnEmptySpaceChoosesNothing_data() {
+        vaddex::test::FlagRows("right", "left click", "right click offers no Delete");
+    }
+    void PressOnEmptySpaceChoosesNothing() {
+        QFETCH(bool, right);
+        CommandsHarness h;
+        h.SelectRows({"GREETING"});
+        QVERIFY(h.window.Action(ActionId::mnuDelete)->isEnabled());
+        QTest::mouseClick(h.window.List()->viewport(), right ? Qt::RightButton : Qt::LeftButton, {},
+                          h.BelowRows());
+        QVERIFY(SelectedCaptions(h.window).isEmpty());
+        QVERIFY(!h.window.Action(ActionId::mnuDelete)->isEnabled());
+        // Nothing to bring back after a refresh either: the list's first row is chosen.
+        h.Trigger(ActionId::mnuRefresh);
+        QCOMPARE(SelectedCaptions(h.window), QStringList{h.window.ListCaptions().front()});
+    }
+
+    void OnlyASlowSecondClickRenames() {
+        CommandsHarness h;
+        auto* clicks = h.window.List()->findChild<ListClicks*>();
+        QVERIFY(clicks != nullptr);
+        int slow = QApplication::styleHints()->mouseDoubleClickInterval() + 50;
+        // Selected by the program, clicked once: no editor.
+        h.SelectRows({"X"});
+        QTest::mouseClick(h.window.List()->viewport(), Qt::LeftButton, {}, RowPoint(h, "X"));
+        QVERIFY(!clicks->RenamePending());
+        QVERIFY(RenameEditor(h.window) == nullptr);
+        // Clicked again after a pause: the editor opens, once a double click is ruled out.
+        QTest::mouseClick(h.window.List()->viewport(), Qt::LeftButton, {}, RowPoint(h, "X"), slow);
+        QVERIFY(clicks->RenamePending());
+        QTRY_VERIFY(RenameEditor(h.window) != nullptr);
+        QTest::keyClick(RenameEditor(h.window), Qt::Key_Escape);
+        QVERIFY(h.OnCalculator("HOME X"));
+    }
+
+    void RenameWithSeveralRowsEditsTheFirst() {
+        CommandsHarness h;
+        h.SelectRows({"X", "N"});
+        // First in the list's order, whatever the order of selecting.
+        QString first = h.Row("N") < h.Row("X") ? "N" : "X";
+        h.Trigger(ActionId::mnuRename);
+        TypeNewName(h.window, "RENAMED");
+        QTRY_VERIFY(h.OnCalculator("HOME RENAMED"));
+        QVERIFY(!h.OnCalculator("HOME " + first.toStdString()));
+        QTRY_COMPARE(SelectedCaptions(h.window), QStringList{"RENAMED"});
+    }
+
+    // Rows name list rows; a path with a space is the tree's node. Yes deletes, and so does
+    // no question at all.
     void DeleteAsksBeforeErasingATree_data() {
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<bool>("askAlways");
-        QTest::addColumn<bool>("answer");
+        QTest::addColumn<bool>("yes");
         QTest::addColumn<QString>("question");
-        QTest::addColumn<bool>("deleted");
-        QTest::newRow("a variable goes unasked")
-            << QStringList{"X"} << false << false << "" << true;
+        const QString games = "Delete the directory GAMES and the 2 items it holds?";
+        QTest::newRow("a variable goes unasked") << QStringList{"X"} << false << false << "";
         QTest::newRow("a directory with items asks; No keeps it")
-            << QStringList{"GAMES"} << false << false
-            << "Delete the directory GAMES and the 2 items it holds?" << false;
+            << QStringList{"GAMES"} << false << false << games;
         QTest::newRow("Yes deletes the directory")
-            << QStringList{"GAMES"} << false << true
-            << "Delete the directory GAMES and the 2 items it holds?" << true;
+            << QStringList{"GAMES"} << false << true << games;
         QTest::newRow("nested items are counted")
             << QStringList{"MATHS", "X"} << false << false
-            << "Delete the directory MATHS and the 7 items it holds?" << false;
+            << "Delete the directory MATHS and the 7 items it holds?";
+        QTest::newRow("a tree node asks too")
+            << QStringList{"HOME MATHS DEEP"} << false << false
+            << "Delete the directory DEEP and the 2 items it holds?";
         QTest::newRow("the option asks for a variable")
-            << QStringList{"X"} << true << false << "Delete X?" << false;
+            << QStringList{"X"} << true << false << "Delete X?";
         QTest::newRow("the option asks for several")
-            << QStringList{"X", "N"} << true << true << "Delete the 2 items selected?" << true;
+            << QStringList{"X", "N"} << true << true << "Delete the 2 items selected?";
     }
-
     void DeleteAsksBeforeErasingATree() {
         QFETCH(QStringList, rows);
         QFETCH(bool, askAlways);
-        QFETCH(bool, answer);
+        QFETCH(bool, yes);
         QFETCH(QString, question);
-        QFETCH(bool, deleted);
-        Deleting h;
+        CommandsHarness h;
+        QStringList asked;
+        h.items->askDelete = [&](const std::string& text) {
+            asked << QString::fromStdString(text);
+            return yes;
+        };
         h.window.SetConfirmDelete(askAlways);
-        h.answer = answer;
-        h.SelectRows(rows);
+        std::string first = rows.front().toStdString();
+        if (first.find(' ') != std::string::npos) {
+            h.SelectNode(first.c_str());
+        } else {
+            h.SelectRows(rows);
+            first = "HOME " + first;
+        }
         h.Trigger(ActionId::mnuDelete);
-        QCOMPARE(h.questions, question.isEmpty() ? QStringList() : QStringList{question});
-        QCOMPARE(h.OnCalculator("HOME " + rows.front().toStdString()), !deleted);
-    }
-
-    void DeleteOfATreeNodeAsksToo() {
-        Deleting h;
-        h.SelectNode("HOME MATHS DEEP");
-        h.Trigger(ActionId::mnuDelete);
-        QCOMPARE(h.questions, QStringList{"Delete the directory DEEP and the 2 items it holds?"});
-        QVERIFY(h.OnCalculator("HOME MATHS DEEP"));
-        h.window.close();
-        QVERIFY(!h.saved.confirmDelete);
+        QCOMPARE(asked, question.isEmpty() ? QStringList() : QStringList{question});
+        QCOMPARE(h.OnCalculator(first), !question.isEmpty() && !yes);
     }
 
     // B inside A goes back beside itself in A, not into B.
     void EditedDirectoryGoesBackWhereItCameFrom() {
         CommandsHarness h;
-        UseEditor(h, EditorScript(h, "printf '\\n' >> \"$1\""));
+        UseEditor(h, "printf '\\n' >> \"$1\"");
         h.SelectNode("HOME MATHS DEEP");
         h.Trigger(ActionId::mnuEditAsText);
         QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
@@ -124,7 +215,8 @@ private slots:
         QVERIFY(!fs::exists(h.copy->LastCopiedFile()));
     }
 
-    // An editor that hands the file to a running instance returns at once.
+    // An editor that hands the file to a running instance returns at once: a watch sends
+    // each save until it is closed.
     void EditorThatReturnsAtOnceLeavesAWatch() {
         CommandsHarness h;
         UseEditor(h, "true");
@@ -132,17 +224,14 @@ private slots:
         h.Trigger(ActionId::mnuEditAsText);
         TFEditWatch* watch = OpenWatch();
         QVERIFY(watch != nullptr);
-        QCOMPARE(watch->windowTitle(), QString("Editing GREETING"));
         std::string file = watch->File();
-        QVERIFY(fs::exists(file));
         QCOMPARE(h.bridge->Count("Message("), 0);
 
         std::string text;
         QVERIFY(ReadWholeFile(file, text));
         std::size_t at = text.find("Hello");
         QVERIFY(at != std::string::npos);
-        text.replace(at, 5, "Howdy");
-        QVERIFY(WriteWholeFile(file, text));
+        QVERIFY(WriteWholeFile(file, text.replace(at, 5, "Howdy")));
         QTRY_VERIFY(h.fixture->FindObject("HOME GREETING")->find("Howdy") != std::string::npos);
         QCOMPARE(watch->Sent(), 1);
 
@@ -164,7 +253,6 @@ private slots:
         QTest::newRow("an editor not known is run as given")
             << "\"/opt/my editor/ed\" -x" << QStringList{"-x"};
     }
-
     void KnownEditorsAreToldToWait() {
         QFETCH(QString, setting);
         QFETCH(QStringList, arguments);
@@ -176,32 +264,30 @@ private slots:
     void NoDesktopFolderKeepsTheOtherCommands() {
         // A folder others may read is refused as the place for desktop files.
         vaddex::test::TempDir temp;
-        fs::create_directory(temp.File("vaddex-desktop-" + std::to_string(::getuid())));
-        fs::permissions(temp.File("vaddex-desktop-" + std::to_string(::getuid())),
+        std::string taken = temp.File("vaddex-desktop-" + std::to_string(::getuid()));
+        fs::create_directory(taken);
+        fs::permissions(taken,
                         fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
-        const char* oldTemp = ::getenv("TMPDIR");
-        std::string kept = oldTemp != nullptr ? oldTemp : "";
-        ::setenv("TMPDIR", temp.Path().c_str(), 1);
-        QStringList errors;
+        const QByteArray kept = qgetenv("TMPDIR");
+        qputenv("TMPDIR", temp.Path().c_str());
         {
+            QStringList errors;
             MainProgram program(ParseProgramArguments({}));
-            program.Window().errorHandler = [&](const std::string& text) {
-                errors << QString::fromStdString(text);
-            };
+            CollectErrors(program.Window(), errors);
             QVERIFY(program.Items() != nullptr);
             QTRY_COMPARE(errors.size(), 1);
             QVERIFY(errors.front().contains("folder for desktop files could not be made"));
             QVERIFY(program.Window().Action(ActionId::mnuOptions)->isEnabled());
-            QVERIFY(program.Window().Action(ActionId::mnuCopy)->statusTip().contains(
-                "no folder for desktop files"));
-            QVERIFY(!program.Window().Action(ActionId::mnuNewFolder)->statusTip().contains("not avail"));
-            QVERIFY(!program.Window().Action(ActionId::mnuDelete)->statusTip().contains("not avail"));
-            QVERIFY(!program.Window().Action(ActionId::mnuEval)->statusTip().contains("not avail"));
+            auto tip = [&](ActionId id) { return program.Window().Action(id)->statusTip(); };
+            QVERIFY(tip(ActionId::mnuCopy).contains("no folder for desktop files"));
             // Paste only reads the desktop's files.
-            QString paste = program.Window().Action(ActionId::mnuPaste)->statusTip();
-            QVERIFY(!paste.contains("not avail") && !paste.contains("no folder"));
+            for (ActionId id : {ActionId::mnuNewFolder, ActionId::mnuDelete, ActionId::mnuEval,
+                                ActionId::mnuPaste}) {
+                QVERIFY2(!tip(id).contains("not avail") && !tip(id).contains("no folder"),
+                         qPrintable(tip(id)));
+            }
         }
-        kept.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", kept.c_str(), 1);
+        kept.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", kept);
     }
 
 private:

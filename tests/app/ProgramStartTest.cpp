@@ -6,11 +6,12 @@
 #include <QSettings>
 #include <QTreeWidget>
 #include <QtTest>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 
+#include "WindowHarness.h"
 #include "app/MainProgram.h"
+#include "support/FlagRows.h"
 #include "support/TempDir.h"
 #include "support/ZqsimProcess.h"
 #include "util/VersionText.h"
@@ -20,6 +21,7 @@
 
 using namespace vaddex;
 using namespace vaddex::gui;
+using vaddex::gui::apptest::CollectErrors;
 
 namespace {
 
@@ -60,9 +62,7 @@ private slots:
     }
 
     void EveryStartConnects_data() {
-        QTest::addColumn<bool>("builtIn");
-        QTest::newRow("built-in simulated calculator") << true;
-        QTest::newRow("zqsim pseudo-terminal") << false;
+        test::FlagRows("builtIn", "zqsim pseudo-terminal", "built-in simulated calculator");
     }
     void EveryStartConnects() {
         QFETCH(bool, builtIn);
@@ -77,18 +77,15 @@ private slots:
         for (int start = 1; start <= 2; ++start) {
             MainProgram program(arguments);
             QStringList errors;
-            program.Window().errorHandler = [&errors](const std::string& text) {
-                errors << QString::fromStdString(text);
-            };
+            CollectErrors(program.Window(), errors);
             QString splashVersion;
             ShowWatch splash(&program.AboutWindow(),
                              [&] { splashVersion = program.AboutWindow().VersionLabel().text(); });
             program.Show();
             QTRY_VERIFY_WITH_TIMEOUT(program.Window().Connected(), kConnectTimeoutMs);
             QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
-            QString port = builtIn ? QString::fromStdString(program.Calculator()->PortName())
-                                   : QString::fromStdString(zqsim->Port());
-            QCOMPARE(program.Window().PortSelector()->currentText(), port);
+            std::string port = builtIn ? program.Calculator()->PortName() : zqsim->Port();
+            QCOMPARE(program.Window().PortSelector()->currentText(), QString::fromStdString(port));
             QCOMPARE(RootCaption(program.Window()), QString("HOME (ZQ-K8)"));
             // The splash came first, naming the version once.
             QCOMPARE(splashVersion, " " + QString::fromStdString(VersionText()));
@@ -109,29 +106,23 @@ private slots:
         MainProgram program(ProgramArguments{});
         TFZQDir& window = program.Window();
         QStringList errors;
-        window.errorHandler = [&errors](const std::string& text) {
-            errors << QString::fromStdString(text);
-        };
+        CollectErrors(window, errors);
         TFCnctStatus& looking = program.Bridge().ConnectStatusWindow();
-        bool seen = false;
         std::optional<bool> lookedConnected;
         QString captionMeanwhile;
         ShowWatch watch(&looking, [&] {
-            if (seen) {
+            if (lookedConnected) {
                 return;  // only the first connect is cancelled
             }
-            seen = true;
             lookedConnected = window.CurrentWindowState().connected;
             captionMeanwhile = RootCaption(window);
             QTimer::singleShot(0, looking.btnCancel, &QPushButton::click);
         });
         window.show();
-        window.PortSelector()->setCurrentIndex(0);
-        QCOMPARE(window.PortSelector()->currentText(), QString("Auto"));
+        window.PortSelector()->setCurrentIndex(0);  // Auto
         window.ConnectToCalculator();
         ::unsetenv("VADDEX_EXTRA_PORTS");
 
-        QVERIFY(seen);
         QCOMPARE(lookedConnected, std::optional<bool>(false));
         QCOMPARE(captionMeanwhile, QString("ZQ ?"));
         QVERIFY(!looking.isVisible());
@@ -147,6 +138,7 @@ private slots:
         window.close();
     }
 
+    // Each connect, disconnect and failure reaches the log with its time.
     void TheLogKeepsEachStepWithItsTime() {
         test::ZqsimProcess zqsim;
         MainProgram program(ProgramArguments{});
@@ -156,22 +148,13 @@ private slots:
         QVERIFY(program.Window().Connected());
         program.Window().Disconnect();
         program.Window().ConnectFromCommandLine("/dev/nonexistent-port");
-        QString log = program.Bridge().LogWindow().Text();
-        QRegularExpression stamp("^\\d\\d:\\d\\d:\\d\\d ");
-        QStringList lines = log.split('\n');
-        auto logged = [&](const QString& text) {
-            for (const QString& line : lines) {
-                if (line.contains(stamp) && line.contains(text)) {
-                    return true;
-                }
-            }
-            return false;
-        };
-        QVERIFY2(logged("Begin dialog on port: " + QString::fromStdString(zqsim.Port())),
-                 qPrintable(log));
-        QVERIFY2(logged(kDisconnectedText), qPrintable(log));
-        QVERIFY2(logged("/dev/nonexistent-port"), qPrintable(log));  // the failure's outcome
-        QCOMPARE(program.Bridge().LogWindow().windowTitle(), QString("Log"));
+        const QString log = program.Bridge().LogWindow().Text();
+        for (const QString& step : {"Begin dialog on port: " + QString::fromStdString(zqsim.Port()),
+                                    QString(kDisconnectedText), QString("/dev/nonexistent-port")}) {
+            QRegularExpression timed("^\\d\\d:\\d\\d:\\d\\d .*" + QRegularExpression::escape(step),
+                                     QRegularExpression::MultilineOption);
+            QVERIFY2(timed.match(log).hasMatch(), qPrintable(step + " in\n" + log));
+        }
         program.Window().close();
     }
 

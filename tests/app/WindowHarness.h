@@ -28,6 +28,13 @@
 
 namespace vaddex::gui::apptest {
 
+// Keeps what the window reports as errors, for a test to read.
+inline void CollectErrors(TFZQDir& window, QStringList& errors) {
+    window.errorHandler = [&errors](const std::string& text) {
+        errors << QString::fromStdString(text);
+    };
+}
+
 // The scripted bridge with the state hooks the window takes from the Qt bridge.
 class HookedBridge : public vaddex::test::ScriptedUiBridge {
 public:
@@ -82,15 +89,20 @@ struct Harness {
         fixture = std::make_unique<vaddex::test::SimFixture>(options);
         bridge = std::make_unique<HookedBridge>(window.State());
         ConnectHooks(*bridge, window);
-        window.errorHandler = [this](const std::string& text) {
-            errors << QString::fromStdString(text);
-        };
+        CollectErrors(window, errors);
         window.saveSettings = [this](const frontend::StoredSettings& s) { saved = s; };
         window.logText = std::move(log);
         window.FormCreate(*bridge, settings);
     }
     ~Harness() { window.FormDestroy(); }
 
+    // Shown and active, so that keys and the focus reach the window as a user's do.
+    bool ShowActive(int width, int height = 420) {
+        window.resize(width, height);
+        window.show();
+        window.activateWindow();
+        return QTest::qWaitForWindowActive(&window);
+    }
     void Connect() { window.ConnectFromCommandLine(QString::fromStdString(fixture->PortName())); }
     QTreeWidgetItem* Node(const char* path) { return window.FindNodeByPath(path); }
     int Row(const QString& caption) { return window.ListCaptions().indexOf(caption); }
@@ -112,11 +124,8 @@ struct CommandsHarness : Harness {
             shownNames = names;
             seconds = s;
         };
-        window.resize(700, 600);  // room below the rows
-        window.show();
-        // The pane with the focus is the active one: the window must be active for that.
-        QApplication::setActiveWindow(&window);
-        active = QTest::qWaitForWindowActive(&window);
+        // Room below the rows; the pane with the focus is the active one only in an active window.
+        active = ShowActive(700, 600);
         Connect();
     }
     void SelectRows(const QStringList& captions) {

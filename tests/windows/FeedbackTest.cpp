@@ -1,14 +1,23 @@
-// What the windows tell the user: message icons, the "Looking for Calculator" Cancel, the
-// log's timed lines, and the licence in the About window.
+// What the windows tell the user: message icons, the "Looking for Calculator" Cancel, and the
+// wait for a silent calculator in the status bar and "Calculator is Working", whose Cancel ends
+// it at once.
 
+#include <QElapsedTimer>
 #include <QLabel>
-#include <QRegularExpression>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
 #include <QtTest>
 
+#include "link/CommLink.h"
+#include "session/TXModemServer.h"
+#include "support/FlagRows.h"
+#include "support/PtyPeer.h"
+#include "util/Errors.h"
 #include "windows/QtUiBridge.h"
-#include "windows/TFAboutForm.h"
+#include "windows/TFCmndStatus.h"
 #include "windows/TFCnctStatus.h"
-#include "windows/TFLog.h"
 
 using namespace vaddex;
 using namespace vaddex::gui;
@@ -36,15 +45,12 @@ private slots:
     }
 
     void LookingForCalculatorCancels_data() {
-        QTest::addColumn<bool>("escape");
-        QTest::newRow("Cancel button") << false;
-        QTest::newRow("Escape key") << true;
+        test::FlagRows("escape", "Cancel button", "Escape key");
     }
     void LookingForCalculatorCancels() {
         QFETCH(bool, escape);
         TFCnctStatus looking;
         looking.show();
-        QVERIFY(looking.btnCancel->isVisible());
         QVERIFY(!looking.TakeCancelled());
         if (escape) {
             QTest::keyClick(&looking, Qt::Key_Escape);
@@ -60,25 +66,39 @@ private slots:
         QVERIFY(!looking.TakeCancelled());
     }
 
-    void LogNotesCarryTheTime() {
-        TFLog log;
-        QCOMPARE(log.windowTitle(), QString("Log"));
-        log.Append("0/1024 bytes\r\n(0%)");
-        log.Note("Copying GREETING");
-        log.Note("Error (no calculator answered on /dev/pts/9)");
-        QStringList lines = log.Text().split('\n');
-        QCOMPARE(lines.size(), 4);
-        QCOMPARE(lines[0], QString("0/1024 bytes"));  // reports stay as they came
-        QRegularExpression timed("^\\d\\d:\\d\\d:\\d\\d Copying GREETING$");
-        QVERIFY2(timed.match(lines[2]).hasMatch(), qPrintable(lines[2]));
-        QVERIFY(lines[3].endsWith(" Error (no calculator answered on /dev/pts/9)"));
-    }
+    void SilentCalculatorIsShownAndCancelEndsTheWait() {
+        QMainWindow main;
+        main.show();
+        CalculatorState state;
+        QtUiBridge ui(&main, state);
+        CommLink link(ui);
+        TXModemServer session(link, ui);
+        test::PtyPeer silent;
+        link.OpenPort(silent.SlavePath(), 9600);
+        session.PortName = silent.SlavePath();
+        QString ownText = ui.WorkingWindow().memPrompt->text();
+        const QString notice = "No answer from the calculator (try 1 of 6)...";
 
-    void AboutNamesTheLicence() {
-        TFAboutForm about;
-        QLabel* licence = about.findChild<QLabel*>("lblLicence");
-        QVERIFY(licence != nullptr);
-        QCOMPARE(licence->text(), QString("GNU General Public License, version 3 or later"));
+        bool shown = false;
+        QElapsedTimer sinceCancel;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            if (!shown && main.statusBar()->currentMessage() == notice &&
+                ui.WorkingWindow().memPrompt->text().endsWith(notice)) {
+                shown = true;
+                sinceCancel.start();
+                ui.WorkingWindow().BitBtn1->click();
+            }
+        });
+        look.start(10);
+        ui.ShowWorking();
+        QVERIFY_THROWS_EXCEPTION(ConnectionError, session.ReceivePacket());
+        look.stop();
+        QVERIFY(shown);
+        QVERIFY2(sinceCancel.elapsed() < 1000, "Cancel waited for the read's time-out");
+        QCOMPARE(main.statusBar()->currentMessage(), QString());
+        QCOMPARE(ui.WorkingWindow().memPrompt->text(), ownText);
+        QVERIFY(!ui.Connected());
     }
 };
 
