@@ -110,9 +110,9 @@ TEST(ProgressOutput, RetriedBlocksAreCountedOnTheLineNotPrintedEach) {
     ProgressBar bar(out, false, 80, clock.Get());
     bar.Begin("Copying BIG");
     bar.Update("", 1024, 4096);
-    bar.Retried();
-    bar.Retried();
-    bar.Retried();
+    for (int i = 0; i < 3; ++i) {
+        bar.Retried();
+    }
     clock.now += 1000;
     bar.Update("", 2048, 4096);
     EXPECT_EQ(out.str(), "Copying BIG: 2048/4096 bytes (50%) 2048 bytes/s (3 retries)\n");

@@ -6,67 +6,17 @@
 
 #include <atomic>
 #include <string>
-#include <thread>
 
 #include "link/PortGoneError.h"
-#include "session/TXModemServer.h"
-#include "support/OneByteSum.h"
-#include "support/PtyPeer.h"
-#include "support/ScriptedUiBridge.h"
+#include "session/PtyCalculator.h"
 #include "util/Errors.h"
-#include "util/Ticks.h"
 
 namespace vaddex::test {
 namespace {
 
-constexpr char kAck = 0x06;
-constexpr char kNak = 0x15;
-constexpr char kCan = 0x18;
-
-std::string Packet(const std::string& data) {
-    return std::string{static_cast<char>(data.size() >> 8), static_cast<char>(data.size() & 0xFF)} +
-           data + OneByteSum(data);
-}
-
-// Reads what the link sends, discarding the polls, until `wanted` comes; false when it does
-// not within timeoutMs.
-bool AwaitByte(PtyPeer& peer, char wanted, int timeoutMs) {
-    std::int64_t end = TickMs() + timeoutMs;
-    while (TickMs() < end) {
-        std::string byte = peer.Read(1, 100);
-        if (!byte.empty() && byte[0] == wanted) {
-            return true;
-        }
-    }
-    return false;
-}
-
-class LineFailureTest : public ::testing::Test {
+class LineFailureTest : public PtyCalculatorTest {
 protected:
-    LineFailureTest() : ui(state), link(ui), session(link, ui) {
-        link.OpenPort(peer.SlavePath(), 9600);
-        session.PortName = peer.SlavePath();
-        session.Speed = "9600";
-    }
-    ~LineFailureTest() override {
-        if (calculator.joinable()) {
-            calculator.join();
-        }
-    }
-
-    template <typename Fn>
-    void PlayCalculator(Fn fn) {
-        calculator = std::thread(fn);
-    }
-
     bool Noticed(const std::string& text) const { return ui.Find("WaitNotice(" + text + ")") >= 0; }
-
-    PtyPeer peer;
-    CalculatorState state;
-    ScriptedUiBridge ui;
-    CommLink link;
-    TXModemServer session;
-    std::thread calculator;
 };
 
 // The calculator rejects... nothing: it sends one damaged packet and then falls silent. The
@@ -137,19 +87,6 @@ TEST_F(LineFailureTest, CalculatorStuckInATransferIsFreedAndTheCommandReportedNo
     ui.CloseWorking();
     calculator.join();
     EXPECT_TRUE(canRunHeard);
-}
-
-TEST_F(LineFailureTest, WaitPastTheNoticeTimeIsShown) {
-    ui.ShowWorking();
-    std::int64_t start = TickMs();
-    ui.SetOnIdle([&] {
-        if (ui.Count("WaitNotice(Waiting for the calculator to answer (") > 0) {
-            ui.RequestCancel();
-        }
-    });
-    EXPECT_THROW(session.WaitReady(), ConnectionError);
-    EXPECT_TRUE(Noticed("Waiting for the calculator to answer (10 s)..."));
-    EXPECT_LT(TickMs() - start, 12000);
 }
 
 // The far end closes: the wait ends at once with the port's name and the system's reason,

@@ -3,10 +3,7 @@
 #include <string>
 #include <thread>
 
-#include "session/TXModemServer.h"
-#include "support/OneByteSum.h"
-#include "support/PtyPeer.h"
-#include "support/ScriptedUiBridge.h"
+#include "session/PtyCalculator.h"
 #include "support/SimFixture.h"
 #include "util/Errors.h"
 #include "util/Ticks.h"
@@ -14,44 +11,13 @@
 namespace vaddex::test {
 namespace {
 
-constexpr char kAck = 0x06;
-constexpr char kNak = 0x15;
-
-std::string Packet(const std::string& data) {
-    return std::string{static_cast<char>(data.size() >> 8), static_cast<char>(data.size() & 0xFF)} +
-           data + OneByteSum(data);
-}
-
-// The session on a pty whose far end the test plays byte by byte, on its own thread, while
-// the test thread (the UI thread) calls the session.
-class PacketTest : public ::testing::Test {
+class PacketTest : public PtyCalculatorTest {
 protected:
-    PacketTest() : ui(state), link(ui), session(link, ui) {
-        link.OpenPort(peer.SlavePath(), 9600);
-        session.PortName = peer.SlavePath();
-        session.Speed = "9600";
+    PacketTest() {
         session.OnStatus = [this](TXModemServer&, const std::string& text) {
             ui.RecordStatus(text);
         };
     }
-    ~PacketTest() override {
-        if (calculator.joinable()) {
-            calculator.join();
-        }
-    }
-
-    template <typename Fn>
-    void PlayCalculator(Fn fn) {
-        calculator = std::thread(fn);
-    }
-    void Join() { calculator.join(); }
-
-    PtyPeer peer;
-    CalculatorState state;
-    ScriptedUiBridge ui;
-    CommLink link;
-    TXModemServer session;
-    std::thread calculator;
 };
 
 TEST_F(PacketTest, SentPacketCarriesBigEndianLengthDataAndSum) {

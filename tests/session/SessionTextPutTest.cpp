@@ -123,21 +123,6 @@ INSTANTIATE_TEST_SUITE_P(
                       RoundTripRow{"directory", "DIR A 1 B \xAB PURGE \xBB END"}),
     [](const auto& info) { return std::string(info.param.behaviour); });
 
-TEST_F(SessionTextPutTest, GraphicIsStoredAsAGraphicalObject) {
-    ASSERT_TRUE(Put("G", kHeader + "GROB 8 2 FF00\r\n"));
-    std::string stored;
-    for (const zqsim::SimVariableInfo& info : sim.Snapshot()) {
-        stored = info.name == "G" ? info.typeName : stored;
-    }
-    EXPECT_EQ(stored, "Graphical Object");
-}
-
-TEST_F(SessionTextPutTest, CommentsAroundTheObjectAreLetThrough) {
-    ASSERT_TRUE(Put("C", kHeader + "@ saved by hand @\r\n\xAB 1 + \xBB @ adds one\r\n"));
-    sim.Session().Execute("\xAB 1 + \xBB 'C' RCL == 'OK' STO", false, true);
-    EXPECT_TRUE(sim.FindObject("HOME OK").has_value());
-}
-
 // --- a text the calculator still cannot make one object of -----------------------------------
 
 struct FailingRow {
