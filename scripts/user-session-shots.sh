@@ -59,6 +59,10 @@ ready() {
     echo "the window stayed busy" >&2
     return 1
 }
+# A checksum of a W x H box at X,Y of a window's inside, to see when it changes.
+picture_of() {
+    import -window "$1" -crop "$2x$3+$4+$5" rgb:- | md5sum
+}
 main_window() {
     xdotool search --sync --onlyvisible --name "^$title\$" | head -1
 }
@@ -113,10 +117,17 @@ key alt+v c
 windows_named "Calculator Commands" 1
 cmd=$(xdotool search --onlyvisible --name "^Calculator Commands\$" | head -1)
 xdotool windowactivate --sync "$cmd"
-xdotool key --window "$cmd" ctrl+a BackSpace
 xdotool type --delay 60 "2 3 +"
-xdotool key --window "$cmd" Return
-sleep 2 # the line runs and the stack is read back
+before=$(picture_of "$cmd" 400 180 0 0)
+xdotool key Return
+# The line runs and the stack is read back into the history pane in its place.
+for _ in $(seq 900); do
+    [ "$(picture_of "$cmd" 400 180 0 0)" != "$before" ] && break
+    sleep 0.1
+done
+# A long command shows "Calculator is Working" over the pane first.
+windows_named "Calculator is Working" 0 60
+sleep 0.5
 shot 07-command-window
 xdotool key --window "$cmd" Escape
 sleep 0.5
@@ -125,6 +136,8 @@ xdotool windowactivate --sync "$main"
 key alt+h a
 windows_named "$title" 2
 shot 08-about
+about=$(xdotool search --onlyvisible --name "^$title\$" | grep -vx "$main" | head -1)
+xdotool windowactivate --sync "$about" 2> /dev/null || true
 xdotool key Escape
 windows_named "$title" 1
 

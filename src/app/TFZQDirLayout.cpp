@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,8 @@
 #include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QToolBar>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -42,11 +45,19 @@ constexpr int kPortChars = 14;
 // What the selectors keep at the window's smallest width (400 pixels).
 constexpr int kNarrowPortWidth = 62;
 // The speed is never cut short: "11520" would read as another speed.
-constexpr int kSpeedChars = 6;
+constexpr const char* kWidestSpeed = "115200";
 // The status text's share when the version and free memory need the rest.
 constexpr int kNarrowStatusWidth = 40;
 constexpr const char* kSpeedItems[] = {"4800",  "9600",  "14400", "19200",
                                        "38400", "57600", "115200"};
+
+// The width at which the speed selector shows its widest value whole, and no more.
+int SpeedWidth(const QComboBox& box) {
+    QStyleOptionComboBox option;
+    option.initFrom(&box);
+    const QSize text(box.fontMetrics().horizontalAdvance(kWidestSpeed), box.fontMetrics().height());
+    return box.style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, &box).width();
+}
 
 }  // namespace
 
@@ -77,9 +88,7 @@ void TFZQDir::BuildToolBar() {
     cmboSpeed_->setToolTip("Select a communications speed.  (ignored for USB)");
     cmboSpeed_->setStatusTip(cmboSpeed_->toolTip());
     cmboSpeed_->setProperty("helpContext", 125003);
-    cmboSpeed_->setMinimumContentsLength(kSpeedChars);
-    cmboSpeed_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cmboSpeed_->setMinimumWidth(cmboSpeed_->minimumSizeHint().width());
+    cmboSpeed_->setMinimumWidth(SpeedWidth(*cmboSpeed_));
     toolBar_->addWidget(cmboSpeed_);
     toolBar_->addSeparator();
     toolBar_->addAction(Action(ActionId::tbtnConnect));

@@ -159,6 +159,8 @@ void TFRplCmd::BuildControls() {
     connect(btnSend_, &QPushButton::clicked, this, &TFRplCmd::btnSendClick);
     connect(btnStack_, &QPushButton::clicked, this, &TFRplCmd::btnStackClick);
     connect(btnOK_, &QPushButton::clicked, this, &TFRplCmd::FormClose);
+    // Keys reach the combo box or its line edit, depending on which holds the focus.
+    cmboCmd_->installEventFilter(this);
     cmboCmd_->lineEdit()->installEventFilter(this);
 }
 

@@ -3,10 +3,10 @@
 // key, the columns and tool bar as the window is resized, the tree's order.
 
 #include <QAction>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QStatusBar>
-#include <QComboBox>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QToolBar>
@@ -301,15 +301,18 @@ private slots:
         h.window.resize(h.window.minimumWidth(), 420);
         QTRY_COMPARE(h.window.width(), 400);
         QToolBar* bar = h.window.findChild<QToolBar*>("ToolBar1");
-        QWidget* button = bar->widgetForAction(h.window.Action(ActionId::tbtnConnect));
-        QVERIFY(button != nullptr && button->isVisible());
-        QVERIFY(bar->rect().contains(button->geometry()));
+        for (ActionId id :
+             {ActionId::tbtnConnect, ActionId::tbtnScrnCapture, ActionId::tbtnXferMode}) {
+            QWidget* button = bar->widgetForAction(h.window.Action(id));
+            QVERIFY2(button != nullptr && button->isVisible(), ActionName(id));
+            QVERIFY2(bar->rect().contains(button->geometry()), ActionName(id));
+        }
         // The speed shows whole: a cut "115200" reads as another speed.
         QComboBox* speed = h.window.SpeedSelector();
         QStyleOptionComboBox option;
         option.initFrom(speed);
         QRect field = speed->style()->subControlRect(QStyle::CC_ComboBox, &option,
-                                                      QStyle::SC_ComboBoxEditField, speed);
+                                                     QStyle::SC_ComboBoxEditField, speed);
         QVERIFY(field.width() >= speed->fontMetrics().horizontalAdvance("115200"));
         QStatusBar* status = h.window.statusBar();
         QVERIFY(status->isVisible());

@@ -149,6 +149,10 @@ private slots:
         // What the user types goes into the command box, not onto the check box.
         auto* command = window.findChild<QComboBox*>("cmboCmd");
         QVERIFY(window.focusWidget() == command || window.focusWidget() == command->lineEdit());
+        // Enter sends from there, as a keyboard delivers it to the focused control.
+        command->lineEdit()->setText("4 5 +");
+        QTest::keyClick(window.focusWidget(), Qt::Key_Return);
+        QTRY_COMPARE(memo->toPlainText(), QString("1: 9."));
         // A dialog window of the owner's: the window manager keeps it in front of it.
         QCOMPARE(window.windowType(), Qt::Dialog);
         QCOMPARE(window.windowHandle()->transientParent(), owner.windowHandle());
