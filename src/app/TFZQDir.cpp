@@ -17,11 +17,9 @@
 #include "app/IconSet.h"
 #include "app/ListClicks.h"
 #include "app/PortComboBox.h"
-#include "link/CommLink.h"
 #include "placement/WindowFront.h"
 #include "session/PromptTexts.h"
 #include "session/SessionCommands.h"
-#include "session/TXModemServer.h"
 #include "session/TXPObject.h"
 #include "session/UiBridge.h"
 #include "windows/TFAboutForm.h"
@@ -72,10 +70,9 @@ TFZQDir::~TFZQDir() {
 
 void TFZQDir::FormDestroy() {
     ClearTreeNodes();
-    commands_.reset();
-    root_.reset();
-    session_.reset();
-    link_.reset();
+    commands_ = nullptr;
+    root_ = nullptr;
+    stack_.reset();
 }
 
 void TFZQDir::SetLogWindow(TFLog* log) {
@@ -87,14 +84,11 @@ void TFZQDir::SetLogWindow(TFLog* log) {
 
 void TFZQDir::FormCreate(UiBridge& ui, const frontend::StoredSettings& settings) {
     ui_ = &ui;
-    link_ = std::make_unique<CommLink>(ui);
-    link_->SetUsbIds(settings.usbIds);
-    session_ = std::make_unique<TXModemServer>(*link_, ui);
-    session_->OnStatus = [this](TXModemServer&, const std::string& text) { ShowStatus(text); };
+    stack_ = std::make_unique<frontend::SessionStack>(
+        ui, settings, [this](const std::string& text) { ShowStatus(text); });
     state_.calculatorFlags = "00000000";
-    root_ = std::make_unique<TXPObject>("HOME", kDirectoryTypeCode, 0, nullptr, session_.get());
-    root_->TypeName = "Directory";
-    commands_ = std::make_unique<SessionCommands>(*session_, *root_);
+    root_ = &stack_->Root();
+    commands_ = &stack_->Commands();
     commands_->OnRefreshRequested = [this] { refreshTimer_->start(); };
     // The tree and list point at the items that a reconnect replaces.
     commands_->OnReconnectRequested = [this] { ConnectToCalculator(); };
@@ -102,7 +96,6 @@ void TFZQDir::FormCreate(UiBridge& ui, const frontend::StoredSettings& settings)
     auto* rootNode = new QTreeWidgetItem(tree_, QStringList("ZQ ?"));
     rootNode->setIcon(0, DirectoryNodeIcon());
     rootNode->setData(0, Qt::UserRole, QString(ItemRef::kRootPath));
-    link_->SetPortListSeparator("\n");
     RefreshPortList();
     ApplySettings(settings);
     for (const std::string& problem : settings.problems) {
@@ -328,10 +321,8 @@ void TFZQDir::cmboPortReturnPressed() {
 
 void TFZQDir::KeepSessionPort(const QString& port) {
     // Only device paths: the listed ports come back with every refresh anyway.
-    if (port.startsWith('/') && !sessionPorts_.contains(port)) {
-        sessionPorts_ << port;
-    }
-    if (port.startsWith('/') && cmboPort_->findText(port) < 0) {
+    if (stack_ != nullptr && stack_->KeepPort(port.toStdString()) &&
+        cmboPort_->findText(port) < 0) {
         cmboPort_->addItem(port);
     }
 }
@@ -360,7 +351,7 @@ void TFZQDir::ConnectToCalculator() {
     if (cancelled && ui_->Connected()) {
         // The answer came before the search saw the Cancel: the user still asked for none.
         // The port is let go without telling the server to quit, so it still answers later.
-        Guarded([this] { session_->Connect(""); });
+        Guarded([this] { stack_->ClosePort(); });
         ui_->SetConnected(false);
     }
     connected_ = ui_->Connected();
@@ -382,7 +373,7 @@ void TFZQDir::ConnectToCalculator() {
 }
 
 void TFZQDir::Disconnect() {
-    Guarded([this] { session_->Disconnect(); });
+    Guarded([this] { stack_->Disconnect(); });
     OnConnectedChanged(ui_->Connected());
 }
 
@@ -415,9 +406,9 @@ void TFZQDir::closeEvent(QCloseEvent* event) {
     }
     if (ui_ != nullptr) {
         if (connected_) {
-            Guarded([this] { session_->Disconnect(); });
+            Guarded([this] { stack_->Disconnect(); });
         }
-        Guarded([this] { session_->Connect(""); });
+        Guarded([this] { stack_->ClosePort(); });
         if (saveSettings) {
             saveSettings(CurrentSettings());
         }

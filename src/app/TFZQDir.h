@@ -15,6 +15,7 @@
 
 #include "app/ListSort.h"
 #include "app/WindowRules.h"
+#include "frontend/SessionStack.h"
 #include "frontend/StoredSettings.h"
 #include "session/CalculatorState.h"
 #include "shell/ItemRef.h"
@@ -37,7 +38,6 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace vaddex {
-class CommLink;
 class SessionCommands;
 class TXModemServer;
 class TXPObject;
@@ -247,7 +247,7 @@ public:
     // --- for tests and the benchmark
     WindowState CurrentWindowState() const;
     SessionCommands& Commands() { return *commands_; }
-    TXModemServer& Session() { return *session_; }
+    TXModemServer& Session() { return stack_->Session(); }
     QTreeWidget* Tree() const { return tree_; }
     QTreeView* List() const { return details_; }
     QStandardItemModel* ListModel() const { return listModel_; }
@@ -325,15 +325,19 @@ private:
     QModelIndex ProxyIndex(int row) const;
     void SetRootCaption();
     void KeepSessionPort(const QString& port);
+    // Selects the port the remembered-port rule chooses among the selector's entries: the
+    // entry it names, else its name typed in.
+    void SelectRememberedPort(const QString& remembered, frontend::UnlistedPort unlisted);
     void StartSplashTimer();
     void RunHandler(Command command);
 
     CalculatorState state_;
     UiBridge* ui_ = nullptr;
-    std::unique_ptr<CommLink> link_;
-    std::unique_ptr<TXModemServer> session_;
-    std::unique_ptr<TXPObject> root_;
-    std::unique_ptr<SessionCommands> commands_;
+    // Link, session, root and commands, with the port list and the device paths given on the
+    // command line or typed; commands_ and root_ point into it while it is there.
+    std::unique_ptr<frontend::SessionStack> stack_;
+    SessionCommands* commands_ = nullptr;
+    TXPObject* root_ = nullptr;
 
     bool busy_ = false;
     bool connected_ = false;
@@ -359,8 +363,6 @@ private:
     bool connecting_ = false;
     // The last connect succeeded: the root names the model.
     bool identified_ = false;
-    // Device paths given on the command line or typed; a refresh of the list keeps them.
-    QStringList sessionPorts_;
 
     QToolBar* toolBar_ = nullptr;
     PortComboBox* cmboPort_ = nullptr;

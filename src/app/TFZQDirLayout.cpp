@@ -27,9 +27,7 @@
 #include "app/PortComboBox.h"
 #include "app/RenameDelegate.h"
 #include "app/TFZQDir.h"
-#include "link/CommLink.h"
 #include "session/SessionCommands.h"
-#include "session/TXModemServer.h"
 #include "session/TXPObject.h"
 #include "shell/ItemRef.h"
 
@@ -106,13 +104,13 @@ void TFZQDir::BuildToolBar() {
         }
     });
     connect(cmboSpeed_, &QComboBox::currentTextChanged, this, [this](const QString& text) {
-        if (session_ == nullptr) {
+        if (stack_ == nullptr) {
             return;
         }
         if (connected_ && !loadingSettings_) {
             Disconnect();
         }
-        session_->SetSpeed(text.toStdString());
+        stack_->SetSpeed(text.toStdString());
     });
 }
 
@@ -324,11 +322,10 @@ void TFZQDir::SetViewStyle(int style) {
 
 void TFZQDir::ApplySettings(const frontend::StoredSettings& s) {
     loadingSettings_ = true;
-    int port = cmboPort_->findText(QString::fromStdString(s.port), Qt::MatchFixedString);
-    cmboPort_->setCurrentIndex(port >= 0 ? port : 0);
+    SelectRememberedPort(QString::fromStdString(s.port), frontend::UnlistedPort::ToAuto);
     int speed = cmboSpeed_->findText(QString::number(s.speed));
     cmboSpeed_->setCurrentIndex(speed >= 0 ? speed : cmboSpeed_->findText("9600"));
-    session_->SetSpeed(cmboSpeed_->currentText().toStdString());
+    stack_->SetSpeed(cmboSpeed_->currentText().toStdString());
     toolBar_->setVisible(s.toolBarVisible);
     statusBar()->setVisible(s.statusBarVisible);
     readTreeWidth_ = s.dirWidthSplit;
@@ -357,7 +354,7 @@ void TFZQDir::ApplySettings(const frontend::StoredSettings& s) {
 frontend::StoredSettings TFZQDir::CurrentSettings() const {
     frontend::StoredSettings s;
     s.port = cmboPort_->currentText().toStdString();
-    s.speed = QString::fromStdString(session_->GetSpeed()).toInt();
+    s.speed = QString::fromStdString(stack_->Speed()).toInt();
     s.toolBarVisible = !toolBar_->isHidden();
     s.statusBarVisible = !statusBar()->isHidden();
     // A splitter never laid out on screen reports no real width: keep the one read.
@@ -392,37 +389,38 @@ frontend::StoredSettings TFZQDir::CurrentSettings() const {
 }
 
 void TFZQDir::RefreshPortList() {
-    if (connected_ || link_ == nullptr) {
+    if (connected_ || stack_ == nullptr) {
         return;
     }
-    Guarded([this] { session_->Connect(""); });
+    Guarded([this] { stack_->ClosePort(); });
     QString remembered = cmboPort_->currentText();
-    QStringList ports;
-    for (const QString& name : QString::fromStdString(link_->ListPorts()).split('\n')) {
-        if (!name.isEmpty()) {
-            ports << name;
-        }
-    }
     bool wasLoading = loadingSettings_;
     loadingSettings_ = true;
     cmboPort_->clear();
-    cmboPort_->addItems(ports);
-    for (const QString& kept : sessionPorts_) {
-        if (!ports.contains(kept)) {
-            cmboPort_->addItem(kept);
-        }
+    for (const std::string& name : stack_->ListPorts()) {
+        cmboPort_->addItem(QString::fromStdString(name));
     }
-    int found = cmboPort_->findText(remembered, Qt::MatchFixedString);
-    if (found >= 0) {
-        cmboPort_->setCurrentIndex(found);
-    } else if (remembered.startsWith('/')) {
-        // A typed device path (a pseudo-terminal is never listed) stays as typed.
-        cmboPort_->setEditText(remembered);
-    } else {
-        cmboPort_->setCurrentIndex(0);
-    }
+    // A typed device path (a pseudo-terminal is never listed) stays as typed.
+    SelectRememberedPort(remembered, frontend::UnlistedPort::KeepAbsolute);
     loadingSettings_ = wasLoading;
     UpdateControls();
+}
+
+void TFZQDir::SelectRememberedPort(const QString& remembered, frontend::UnlistedPort unlisted) {
+    std::string chosen = frontend::ChooseRememberedPort(remembered.toStdString(), unlisted, [this] {
+        std::vector<std::string> entries;
+        for (int index = 0; index < cmboPort_->count(); ++index) {
+            entries.push_back(cmboPort_->itemText(index).toStdString());
+        }
+        return entries;
+    });
+    // The selector compares in any case, as the rule does.
+    int found = cmboPort_->findText(QString::fromStdString(chosen), Qt::MatchFixedString);
+    if (found >= 0) {
+        cmboPort_->setCurrentIndex(found);
+    } else {
+        cmboPort_->setEditText(QString::fromStdString(chosen));
+    }
 }
 
 QComboBox* TFZQDir::PortSelector() const {

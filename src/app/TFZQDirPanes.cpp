@@ -251,7 +251,7 @@ void TFZQDir::TreeView1Change(QTreeWidgetItem* node) {
     // The listing the node was made from is the one held now: the tree is rebuilt with it.
     TXPObject* item = &commands_->FindDirectory(NodePath(node));
     if (NodePath(node) == ItemRef::kRootPath) {
-        item = root_.get();
+        item = root_;
     }
     commands_->CurrentPath = item->GetPath();
     commands_->ChangeToCurrentDir();

@@ -26,12 +26,11 @@
 #include "cli/StandardOutput.h"
 #include "cli/UsbRule.h"
 #include "frontend/BuiltInCalculator.h"
+#include "frontend/SessionStack.h"
 #include "frontend/StoredSettings.h"
-#include "link/CommLink.h"
 #include "link/Trace.h"
 #include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
-#include "session/TXModemServer.h"
 #include "util/AppPaths.h"
 #include "util/Errors.h"
 #include "util/ReplacingWriter.h"
@@ -93,39 +92,6 @@ int TerminalColumns() {
         return size.ws_col;
     }
     return kDefaultColumns;
-}
-
-std::string Upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
-
-// The -p port, else the stored one when it is a path (a pty or an unlisted device) or the
-// port list holds it now, else "Auto".
-std::string ChoosePort(const CliOptions& options, const StoredSettings& stored, CommLink& link) {
-    if (options.port) {
-        return *options.port;
-    }
-    if (Upper(stored.port) == "AUTO") {
-        return "Auto";
-    }
-    if (stored.port.find('/') != std::string::npos) {
-        return stored.port;
-    }
-    link.SetPortListSeparator("\n");
-    std::string list = link.ListPorts();
-    std::size_t begin = 0;
-    while (begin < list.size()) {
-        std::size_t end = list.find('\n', begin);
-        end = end == std::string::npos ? list.size() : end;
-        std::string name = list.substr(begin, end - begin);
-        if (Upper(name) == Upper(stored.port)) {
-            return name;
-        }
-        begin = end + 1;
-    }
-    return "Auto";
 }
 
 // Trace lines with the milliseconds since the start, into a file.
@@ -203,24 +169,27 @@ int RunCommand(const CliOptions& options, const StoredSettings& stored, Standard
     }
     InterruptWatcher watcher([&ui](int signal) { OnSignal(ui, signal); });
 
-    CommLink link(ui);
-    link.SetUsbIds(stored.usbIds);
-    TXModemServer session(link, ui);
-    session.OnStatus = [&ui](TXModemServer&, const std::string& text) { ui.ShowStatusText(text); };
+    frontend::SessionStack stack(ui, stored,
+                                 [&ui](const std::string& text) { ui.ShowStatusText(text); });
     // Without a stored speed the command line keeps to the slow one every calculator takes.
     int speed =
         options.speed.value_or(stored.speedStored ? stored.speed : frontend::kFallbackSpeed);
-    session.SetSpeed(std::to_string(speed));
+    stack.SetSpeed(std::to_string(speed));
     ApplyTransferOptions(options, stored, ui, state);
 
-    TXPObject root("HOME", kDirectoryTypeCode, 0, nullptr, &session);
-    root.TypeName = "Directory";
-    SessionCommands commands(session, root);
-    commands.AddExtension = stored.addExtension;
+    SessionCommands& commands = stack.Commands();
     commands.CurrentPath = options.directory;
     if (options.command != "ports") {
-        commands.SelectedPort =
-            calculator ? calculator->PortName() : ChoosePort(options, stored, link);
+        // The -p port, else the stored one when it is a path (a pty or an unlisted device)
+        // or the port list holds it now, else "Auto".
+        if (calculator) {
+            commands.SelectedPort = calculator->PortName();
+        } else if (options.port) {
+            commands.SelectedPort = *options.port;
+        } else {
+            commands.SelectedPort =
+                stack.ChoosePort(stored.port, frontend::UnlistedPort::KeepAnyPath);
+        }
         if (options.verbose) {
             ui.Notice("Port " + commands.SelectedPort + " at " + std::to_string(speed));
         }
@@ -232,6 +201,7 @@ int RunCommand(const CliOptions& options, const StoredSettings& stored, Standard
         ApplyTransferOptions(commandOptions, stored, ui, state);
         CliCommands cli(commandOptions, stored.border, commands, ui, calculator.get(), std::cout);
         cli.ShareConnection(connection);
+        cli.ListPortsWith([&stack] { return stack.ListPorts(); });
         ScopeExit endOutput([&ui] { ui.EndOutput(); });
         int status = CliCommands::kFailed;
         try {

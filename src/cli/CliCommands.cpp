@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "cli/CliApp.h"
+#include "cli/CliCommandTable.h"
 #include "cli/CliErrors.h"
 #include "cli/CommandOutput.h"
 #include "cli/ScreenFile.h"
@@ -159,62 +160,54 @@ CliCommands::CliCommands(const CliOptions& options, const PictureBorder& border,
       calculator_(calculator),
       out_(out) {}
 
-void CheckCommandArguments(const CliOptions& options) {
-    const std::string& command = options.command;
+void CliCommands::CheckGetTarget(const CliOptions& options) {
     const std::vector<std::string>& arguments = options.arguments;
-    if (command == "get" && arguments.size() == 2 && arguments[1] != kStandardOutput &&
+    if (arguments.size() == 2 && arguments[1] != kStandardOutput &&
         !IsDirectoryPath(arguments[1])) {
         RequireWritableTarget(arguments[1]);
-    } else if (command == "put") {
-        for (const std::string& argument : arguments) {
-            std::string path = SplitPutArgument(argument).first;
-            RequireFile(path);
-            if (IsArchiveFile(path)) {
-                throw CommandFailed(path +
-                                    ": a calculator backup is not sent by put (use restore)");
-            }
+    }
+}
+
+void CliCommands::CheckPutFiles(const CliOptions& options) {
+    for (const std::string& argument : options.arguments) {
+        std::string path = SplitPutArgument(argument).first;
+        RequireFile(path);
+        if (IsArchiveFile(path)) {
+            throw CommandFailed(path + ": a calculator backup is not sent by put (use restore)");
         }
-    } else if (command == "screen") {
-        if (!IsScreenFileName(arguments[0])) {
-            throw UsageError("screen saves .png, .bmp or .jpg files, not " +
-                             FileNameOf(arguments[0]));
-        }
-        RequireWritableTarget(arguments[0]);
-    } else if (command == "backup" || command == "xsend") {
-        RequireWritableTarget(arguments[0]);
-    } else if (command == "restore" || command == "xrecv" || command == "rom") {
-        RequireFile(arguments[0]);
+    }
+}
+
+void CliCommands::CheckScreenFile(const CliOptions& options) {
+    const std::string& path = options.arguments[0];
+    if (!IsScreenFileName(path)) {
+        throw UsageError("screen saves .png, .bmp or .jpg files, not " + FileNameOf(path));
+    }
+    RequireWritableTarget(path);
+}
+
+void CliCommands::CheckTargetFile(const CliOptions& options) {
+    RequireWritableTarget(options.arguments[0]);
+}
+
+void CliCommands::CheckSourceFile(const CliOptions& options) {
+    RequireFile(options.arguments[0]);
+}
+
+void CheckCommandArguments(const CliOptions& options) {
+    const CliCommandRow* row = FindCliCommand(options.command);
+    if (row != nullptr && row->checkBeforeConnecting != nullptr) {
+        row->checkBeforeConnecting(options);
     }
 }
 
 int CliCommands::Run() {
-    const std::string& command = options_.command;
-    using Handler = int (CliCommands::*)();
-    static const std::pair<const char*, Handler> kHandlers[] = {
-        {"ports", &CliCommands::Ports},
-        {"info", &CliCommands::Info},
-        {"ls", &CliCommands::List},
-        {"get", &CliCommands::Get},
-        {"put", &CliCommands::Put},
-        {"rm", &CliCommands::Remove},
-        {"mkdir", &CliCommands::MakeDirectory},
-        {"mv", &CliCommands::Move},
-        {"eval", &CliCommands::Eval},
-        {"stack", &CliCommands::Stack},
-        {"backup", &CliCommands::Backup},
-        {"restore", &CliCommands::Restore},
-        {"xrecv", &CliCommands::XRecv},
-        {"xsend", &CliCommands::XSend},
-        {"screen", &CliCommands::Screen},
-        {"rom", &CliCommands::Rom},
-    };
     ui_.SetTransferLabel("");  // none left by an earlier command of the session that failed
-    for (const auto& [name, handler] : kHandlers) {
-        if (command == name) {
-            return (this->*handler)();
-        }
+    const CliCommandRow* row = FindCliCommand(options_.command);
+    if (row != nullptr && row->run != nullptr) {
+        return (this->*row->run)();
     }
-    throw UsageError("unknown command '" + command + "'");
+    throw UsageError("unknown command '" + options_.command + "'");
 }
 
 // --- connecting -------------------------------------------------------------------------
@@ -288,9 +281,9 @@ const TXPObject* CliCommands::FindItem(const std::string& name) {
 // --- the commands -----------------------------------------------------------------------
 
 int CliCommands::Ports() {
-    CommLink& link = commands_.Session().Link();
-    link.SetPortListSeparator("\n");
-    out_ << link.ListPorts();
+    for (const std::string& port : listPorts_()) {
+        out_ << port << '\n';
+    }
     return kSuccess;
 }
 

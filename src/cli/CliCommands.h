@@ -1,10 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "cli/CliCommandTable.h"
 #include "cli/CliOptions.h"
 #include "cli/ConsoleUiBridge.h"
 #include "frontend/BuiltInCalculator.h"
@@ -36,11 +39,27 @@ public:
     };
     // Makes the command use a connection that outlives it (a session of several commands).
     void ShareConnection(Connection& connection) { connection_ = &connection; }
+    // Where "ports" reads the port list from (the session stack's); set before Run.
+    void ListPortsWith(std::function<std::vector<std::string>()> listPorts) {
+        listPorts_ = std::move(listPorts);
+    }
 
     // Runs the command; returns kSuccess or kFailed. Session errors are raised.
     int Run();
 
 private:
+    // The table names the handlers and the checks below.
+    friend std::span<const CliCommandRow> CliCommandTable();
+
+    // --- CliCommands.cpp: what is checked before connecting, by the command's table row
+    static void CheckGetTarget(const CliOptions& options);
+    static void CheckPutFiles(const CliOptions& options);
+    static void CheckScreenFile(const CliOptions& options);
+    // The first argument is a file that can be written (backup, xsend).
+    static void CheckTargetFile(const CliOptions& options);
+    // The first argument names an existing file (restore, xrecv, rom).
+    static void CheckSourceFile(const CliOptions& options);
+
     // --- CliCommands.cpp: the server's directory commands
     int Ports();
     int Info();
@@ -96,6 +115,7 @@ private:
     std::ostream& out_;
     Connection ownConnection_;
     Connection* connection_ = &ownConnection_;
+    std::function<std::vector<std::string>()> listPorts_;
 };
 
 // "FILE:NAME" of put as the file and the calculator name; a whole argument that names an
@@ -105,8 +125,9 @@ std::pair<std::string, std::string> SplitPutArgument(const std::string& argument
 // "<n> bytes" for an existing file, "?" otherwise.
 std::string FileSizeText(const std::string& path);
 
-// Checks what can be checked before the calculator is touched (files to send exist, files to
-// write can be written, the picture format): throws UsageError or CommandFailed.
+// Runs the check before connecting of the command's table row: what can be checked before the
+// calculator is touched (files to send exist, files to write can be written, the picture
+// format). Throws UsageError or CommandFailed.
 void CheckCommandArguments(const CliOptions& options);
 // Throws CommandFailed unless the path names an existing regular file.
 void RequireFile(const std::string& path);

@@ -2,35 +2,12 @@
 
 #include <algorithm>
 #include <charconv>
-#include <climits>
 
+#include "cli/CliCommandTable.h"
 #include "util/TextSplit.h"
 
 namespace vaddex::cli {
 namespace {
-
-struct CommandShape {
-    const char* name;
-    int minArguments;
-    int maxArguments;  // INT_MAX: any number
-};
-
-constexpr CommandShape kCommands[] = {
-    {"ports", 0, 0},      {"info", 0, 0},     {"ls", 0, 0},     {"get", 1, 2},
-    {"put", 1, INT_MAX},  {"rm", 1, INT_MAX}, {"mkdir", 1, 1},  {"mv", 2, 2},
-    {"eval", 1, INT_MAX}, {"stack", 0, 0},    {"backup", 1, 1}, {"restore", 1, 1},
-    {"xrecv", 1, 1},      {"xsend", 1, 1},    {"screen", 1, 1}, {"rom", 1, 1},
-    {"usb-rule", 1, 1},   {"shell", 0, 0},
-};
-
-const CommandShape* FindCommand(const std::string& name) {
-    for (const CommandShape& shape : kCommands) {
-        if (name == shape.name) {
-            return &shape;
-        }
-    }
-    return nullptr;
-}
 
 int ParseNumber(const std::string& option, const std::string& text) {
     int value = 0;
@@ -234,15 +211,15 @@ private:
         if (options_.command.empty()) {
             throw UsageError("no command given");
         }
-        const CommandShape* shape = FindCommand(options_.command);
-        if (shape == nullptr) {
+        const CliCommandRow* row = FindCliCommand(options_.command);
+        if (row == nullptr) {
             throw UsageError("unknown command '" + options_.command + "'");
         }
         auto count = static_cast<int>(options_.arguments.size());
-        if (count < shape->minArguments) {
+        if (count < row->minArguments) {
             throw UsageError(options_.command + ": missing argument");
         }
-        if (count > shape->maxArguments) {
+        if (count > row->maxArguments) {
             throw UsageError(options_.command + ": too many arguments");
         }
         if (options_.recursive && options_.command != "ls") {

@@ -1,5 +1,7 @@
 #include "cli/HelpText.h"
 
+#include "cli/CliCommandTable.h"
+
 namespace vaddex::cli {
 
 std::string HelpText() {
@@ -11,36 +13,8 @@ Talks to a ZQ K7 or K8 calculator over a serial port or USB, or to a built-in si
 calculator (-p sim).
 
 Commands:
-  ports                 list the ports, one name a line ("Auto" first)
-  info                  connect and show the server version, series, model, ROM version,
-                        flags and free memory
-  ls [-R]               the variables of the directory: name, type, size in bytes;
-                        -R: every directory below it as well
-  get NAME [FILE]       copy a variable into FILE (a folder: the file goes into it; "-":
-                        standard output); the default is its PC name plus .zq (.txt
-                        with -t) in this folder
-  put FILE[:NAME]...    send files into the directory, named NAME or after the files (.zq
-                        and .txt are dropped from the name); a .zqbackup archive is
-                        refused (restore); a file the calculator made no variable of fails
-  rm NAME...            purge variables and directories
-  mkdir NAME            create a directory
-  mv OLD NEW            rename a variable or directory
-  eval TEXT...          run a command line on the calculator and wait until it is ready;
-                        an error the calculator reports is printed and fails the command;
-                        symbols go as typed (≤ → «) or as stack shows them (\<= \-> \<<)
-  stack [--all]         the stack picture, level 1 last, with the number of deeper levels
-                        left out; --all: every level
-  backup FILE           archive the whole calculator memory into FILE
-  restore FILE          restore the calculator from an archive (asks "Erase Calculator?")
-  xrecv FILE            send FILE to a calculator running XRECV
-  xsend FILE            receive into FILE what a calculator running XSEND sends
-  screen FILE           capture the screen into FILE: .png, .bmp or .jpg
-  rom FILE              stream a ROM file to the USB calculator (in its ROM loader)
-  usb-rule VVVV:PPPP    print a udev rule that lets you reach the USB calculator with
-                        this id (see lsusb) without root
-  shell                 read commands from standard input, one a line, and run them over
-                        one connection ("exit" or the end of the input ends it)
-
+)" + CommandHelpLines() +
+           R"(
 Options:
   -p, --port PORT       a device path (/dev/ttyUSB0), a USB name (ZQx8G+, ZQx8G+_1 ...),
                         "auto" to search, or "sim" (see below); default: the stored
