@@ -141,17 +141,14 @@ public:
     bool Put(const std::string& path) {
         try {
             bool replaceAll = false;
-            return session_.PutFile("BIGP", path, "", false, replaceAll, 1);
+            return session_.PutFile("BIGP", path, "", false, replaceAll, 1).IsDone();
         } catch (const std::exception&) {
             return false;
         }
     }
     // True when the command reported success.
     bool Get(const std::string& path) {
-        const vaddex::TXPObject* big = nullptr;
-        for (const auto& child : root_.Children) {
-            big = child->Name == "BIG" ? child.get() : big;
-        }
+        const vaddex::TXPObject* big = root_.FindChild("BIG");
         if (big == nullptr) {
             throw std::runtime_error("the listing lacks BIG");
         }
@@ -164,7 +161,7 @@ public:
     }
     bool Backup(const std::string& path) {
         try {
-            return commands_.BackupToFile(path);
+            return commands_.BackupToFile(path).IsDone();
         } catch (const std::exception&) {
             return false;
         }

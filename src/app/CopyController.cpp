@@ -5,7 +5,6 @@
 #include <QStackedWidget>
 #include <QTreeView>
 #include <QTreeWidget>
-#include <algorithm>
 #include <exception>
 
 #include "app/TFZQDir.h"
@@ -148,7 +147,8 @@ void CopyController::PutBatch(const std::vector<std::string>& files) {
     putDirectory_ = commands.CurrentPath;
     putFiles_.clear();
     window_.Guarded([&] {
-        commands.PutFiles(files, [this](const std::string& path) { putFiles_.push_back(path); });
+        commands.PutFiles(
+            files, [this](const std::string& path, const Outcome&) { putFiles_.push_back(path); });
     });
 }
 
@@ -165,9 +165,7 @@ void CopyController::CheckPutArrived(bool listed) {
     std::string missing;
     for (const std::string& path : sent) {
         std::string name = SessionCommands::ItemNameForFile(path);
-        bool made = std::any_of(directory.Children.begin(), directory.Children.end(),
-                                [&](const auto& child) { return child->Name == name; });
-        if (!made) {
+        if (directory.FindChild(name) == nullptr) {
             missing += (missing.empty() ? "" : "\r\n") + path +
                        ": not sent: the calculator made no variable " + name +
                        " of it (not one object)";

@@ -11,7 +11,6 @@
 #include "placement/TWindowPosSave.h"
 #include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
-#include "session/TXModemServer.h"
 #include "session/TXPObject.h"
 #include "session/UiBridge.h"
 #include "windows/EditAsText.h"
@@ -107,8 +106,9 @@ void ItemCommands::mnuNewFolderClick() {
         }
         Changing([&] {
             commands.ChangeToCurrentDir();
-            commands.Session().MakeDir(kNewFolderName);
-            window_.SetSelectedName(kNewFolderName);
+            if (commands.MakeDirectory(kNewFolderName)) {
+                window_.SetSelectedName(kNewFolderName);
+            }
         });
     } else if (window_.ActivePane() == Pane::Tree) {
         std::vector<ItemRef> node = window_.Selection(Pane::Tree);
@@ -120,8 +120,9 @@ void ItemCommands::mnuNewFolderClick() {
             node.front().IsRoot() ? node.front().path : node.front().DirectoryPath();
         Changing([&] {
             commands.ChangeToCurrentDir();
-            commands.Session().MakeDir(kNewFolderName);
-            commands.CurrentPath += std::string(" ") + kNewFolderName;
+            if (commands.MakeDirectory(kNewFolderName)) {
+                commands.CurrentPath += std::string(" ") + kNewFolderName;
+            }
         });
     }
 }
@@ -175,7 +176,7 @@ void ItemCommands::DeleteSelected() {
         Changing([&] {
             commands.ChangeToCurrentDir();
             for (const ItemRef& row : rows) {
-                commands.Session().Purge(row.name, row.isDirectory);
+                commands.DeleteItem(row.name, row.isDirectory);
             }
         });
     } else if (window_.ActivePane() == Pane::Tree) {
@@ -188,7 +189,7 @@ void ItemCommands::DeleteSelected() {
             // The list shows the parent, whose directory the calculator changes into.
             window_.SelectDirectory(directory.DirectoryPath());
             commands.CurrentPath = directory.DirectoryPath();
-            commands.Session().Purge(directory.name, true);
+            commands.DeleteItem(directory.name, true);
         });
     }
 }
@@ -218,7 +219,7 @@ void ItemCommands::mnuPropertyClick() {
         // The root's caption names the model.
         names = window_.Tree()->currentItem()->text(0).toLatin1().toStdString() + "\n";
     }
-    std::int64_t speed = std::atoll(window_.Session().GetSpeed().c_str());
+    std::int64_t speed = std::atoll(window_.Commands().LinkSpeed().c_str());
     showProperties(names, total, TFProperty::TransferSeconds(total, speed, wholeCalculator));
 }
 
@@ -236,12 +237,9 @@ void ItemCommands::mnuEvalClick() {
     window_.SetBusy(true);
     ScopeExit notBusy([this] { window_.SetBusy(false); });
     window_.Guarded([&] {
-        SessionCommands& commands = window_.Commands();
-        if (!commands.Session().CheckName(item.name)) {
+        if (!window_.Commands().EvaluateItem(item.name)) {
             return;  // the user declined an improper name
         }
-        commands.ChangeToCurrentDir();
-        commands.RunCalculatorCommand(item.name);
         if (rplCmd_->AutoUpdate()) {
             rplCmd_->UpdateStack();
         }

@@ -27,7 +27,6 @@
 #include "app/TFZQDir.h"
 #include "session/PromptTexts.h"
 #include "session/SessionCommands.h"
-#include "session/TXModemServer.h"
 #include "session/UiBridge.h"
 
 namespace vaddex::gui {

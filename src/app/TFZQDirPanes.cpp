@@ -21,7 +21,6 @@
 #include "session/PromptTexts.h"
 #include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
-#include "session/TXModemServer.h"
 #include "session/TXPObject.h"
 #include "session/UiBridge.h"
 
@@ -440,7 +439,8 @@ bool TFZQDir::ListView1Edited(int row, const QString& newText) {
     // An unknown type may be a directory: renamed as one.
     bool directory =
         item.isDirectory || ProxyIndex(row).data(kTypeCodeRole).toInt() == kUnknownIcon;
-    Guarded([&] { renamed = commands_->RenameItem(item.name, Bytes(newText), directory); });
+    Guarded(
+        [&] { renamed = commands_->RenameItem(item.name, Bytes(newText), directory).IsDone(); });
     if (renamed) {
         proxy_->setData(ProxyIndex(row), newText);
         selectedName_ = newText;
@@ -462,7 +462,7 @@ bool TFZQDir::TreeView1Edited(QTreeWidgetItem* node, const QString& newText) {
     bool renamed = false;
     Guarded([&] {
         commands_->CurrentPath = parentPath;
-        renamed = commands_->RenameItem(oldName, Bytes(newText), true);
+        renamed = commands_->RenameItem(oldName, Bytes(newText), true).IsDone();
         if (renamed) {
             commands_->CurrentPath = parentPath + " " + Bytes(newText);
             commands_->ChangeToCurrentDir();

@@ -12,7 +12,6 @@
 #include "session/PromptTexts.h"
 #include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
-#include "session/TXModemServer.h"
 #include "util/ReplacingWriter.h"
 #include "windows/TFCapture.h"
 #include "windows/TFDownLd.h"
@@ -204,11 +203,8 @@ void WholeCalculatorCommands::mnuCaptureScreenClick() {
         if (!Commands().PrepareCapture()) {
             return;
         }
-        for (bool first = true;; first = false) {
-            std::string image = Commands().CaptureOnce(first);
-            if (image.empty()) {
-                break;
-            }
+        std::string image;
+        for (bool first = true; Commands().CaptureOnce(first, image); first = false) {
             ShowCapture(image);
         }
     });

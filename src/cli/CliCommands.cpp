@@ -20,9 +20,8 @@
 #include "cli/CliErrors.h"
 #include "cli/CommandOutput.h"
 #include "cli/ScreenFile.h"
-#include "objects/TextFileForm.h"
 #include "objects/TextTranslation.h"
-#include "session/StackLines.h"
+#include "session/StackCommands.h"
 #include "util/AppPaths.h"
 #include "util/Errors.h"
 #include "util/FileIo.h"
@@ -33,9 +32,6 @@ namespace {
 
 // "get NAME -": the object goes to standard output.
 constexpr const char* kStandardOutput = "-";
-
-// The stack picture's lines; a deeper stack gets a note of the levels left out.
-constexpr std::size_t kStackLinesShown = 7;
 
 // A list row with this icon is renamed as a directory too.
 constexpr int kUnknownIconTypeCode = 0;
@@ -54,13 +50,15 @@ bool IsArchiveFile(const std::string& path) {
     return extension == ".zqbackup";
 }
 
-// What a calculator that cannot parse a command line says.
-constexpr const char* kSyntaxErrorText = "Invalid Syntax";
-
 int SpeedOf(const std::string& text) {
     int speed = 0;
     std::from_chars(text.data(), text.data() + text.size(), speed);
     return speed;
+}
+
+// What came of an operation that was not done, as the command's failure says it.
+std::string FailureText(const Outcome& outcome) {
+    return outcome.IsCancelled() ? outcome.message + "." : outcome.message;
 }
 
 // A folder in the run's private temporary folder, removed with its content when it goes.
@@ -230,7 +228,7 @@ void CliCommands::Connect() {
     }
     // The calculator stays where the previous command of a session left it.
     if (connection_->directory != options_.directory) {
-        commands_.Session().ChangeDir(options_.directory);
+        commands_.ChangeToCurrentDir();
         connection_->directory = options_.directory;
     }
 }
@@ -265,10 +263,8 @@ TXPObject& CliCommands::Directory() {
 
 const TXPObject* CliCommands::FindItem(const std::string& name) {
     const TXPObject& directory = Directory();
-    for (const auto& item : directory.Children) {
-        if (item->Name == name) {
-            return item.get();
-        }
+    if (const TXPObject* item = directory.FindChild(name)) {
+        return item;
     }
     for (const auto& item : directory.Children) {
         if (SessionCommands::FileNameForItem(item->Name) == name) {
@@ -289,12 +285,11 @@ int CliCommands::Ports() {
 
 int CliCommands::Info() {
     Connect();
-    TXModemServer& session = commands_.Session();
-    const CalculatorState& state = session.State();
-    CalculatorInfo info{session.PortName,      SpeedOf(session.GetSpeed()),
-                        session.VersionText,   state.series,
-                        state.modelName,       state.romVersion,
-                        state.calculatorFlags, session.FreeMemory()};
+    const CalculatorState& state = commands_.State();
+    CalculatorInfo info{commands_.PortName(),    SpeedOf(commands_.LinkSpeed()),
+                        commands_.VersionText(), state.series,
+                        state.modelName,         state.romVersion,
+                        state.calculatorFlags,   commands_.FreeMemory()};
     out_ << (options_.json ? InfoJson(info) : InfoText(info));
     return kSuccess;
 }
@@ -353,12 +348,9 @@ std::string CliCommands::FetchWhole(const TXPObject& item) {
 }
 
 void CliCommands::FetchOrFail(const TXPObject& item, const std::string& path) {
-    int cancels = ui_.CancelsTaken();
-    if (!commands_.GetItemTo(item, path)) {
-        // The transfer's own message has been printed; say what came of the command, and do
-        // not call a failure the user's cancel.
-        throw CommandFailed(ui_.CancelsTaken() != cancels ? "Canceled by user."
-                                                          : item.Name + ": not copied");
+    // The transfer's own message has been printed; say what came of the command.
+    if (Outcome got = commands_.GetItemTo(item, path); !got) {
+        throw CommandFailed(FailureText(got));
     }
 }
 
@@ -378,20 +370,16 @@ int CliCommands::Put() {
             paths.push_back(copies.back()->Path());
         }
     }
-    std::size_t declined = ui_.NotReplaced().size();
     std::size_t sent = 0;
     std::vector<std::pair<std::string, std::string>> delivered;  // path, calculator name
     bool anyDeclined = false;
     ui_.SetTransferLabel(SessionCommands::ItemNameForFile(paths.front()));
-    bool all = commands_.PutFiles(paths, [&](const std::string& sentPath) {
-        std::string name = SessionCommands::ItemNameForFile(sentPath);
-        const std::string& path = shownPaths[sent];
-        if (ui_.NotReplaced().size() > declined) {
-            declined = ui_.NotReplaced().size();
-            ui_.Notice(name + ": not replaced");
+    bool all = commands_.PutFiles(paths, [&](const std::string& sentPath, const Outcome& put) {
+        if (put.IsDeclined()) {
+            ui_.Notice(put.message);
             anyDeclined = true;
         } else {
-            delivered.emplace_back(path, name);
+            delivered.emplace_back(shownPaths[sent], SessionCommands::ItemNameForFile(sentPath));
         }
         ++sent;
         ui_.SetTransferLabel(sent < paths.size() ? SessionCommands::ItemNameForFile(paths[sent])
@@ -439,7 +427,7 @@ int CliCommands::Remove() {
         }
     }
     for (const Target& target : targets) {
-        commands_.Session().Purge(target.name, target.directory);
+        commands_.DeleteItem(target.name, target.directory);
     }
     MarkChanged();
     Reread();
@@ -457,12 +445,10 @@ int CliCommands::MakeDirectory() {
     if (FindItem(name) != nullptr) {
         throw CommandFailed(name + ": already exists in " + commands_.CurrentPath);
     }
-    commands_.Session().RequireSafeName(name, true);  // before the question, not after it
-    if (!commands_.Session().CheckName(name)) {
-        ui_.Notice(name + ": not made (its improper name was declined)");
+    if (Outcome made = commands_.MakeDirectory(name); !made) {
+        ui_.Notice(made.message);
         return kFailed;
     }
-    commands_.Session().MakeDir(name);
     MarkChanged();
     Reread();
     const TXPObject* made = FindItem(name);
@@ -485,8 +471,8 @@ int CliCommands::Move() {
     }
     std::string from = item->Name;
     bool directory = item->IsDirectory() || item->TypeCode == kUnknownIconTypeCode;
-    if (!commands_.RenameItem(from, newName, directory)) {
-        ui_.Notice(from + ": not renamed");
+    if (Outcome renamed = commands_.RenameItem(from, newName, directory); !renamed) {
+        ui_.Notice(renamed.message);
         return kFailed;
     }
     MarkChanged();
@@ -506,38 +492,32 @@ int CliCommands::Eval() {
     MarkChanged();
     connection_->directory.clear();  // the line may have changed it
     // The calculator's symbols may be typed as themselves or as the stack shows them (\->).
-    std::string error = RunCheckedLine(TextToCalc(Utf8ToCalc(text), false));
+    std::string error;
+    if (Outcome ran = commands_.Stack().RunCheckedLine(TextToCalc(Utf8ToCalc(text), false), error);
+        !ran) {
+        throw CommandFailed(ran.message);
+    }
     if (!error.empty()) {
         throw CommandFailed("the calculator: " + error);
     }
     return kSuccess;
 }
 
-// The line runs inside IFERR; its error message, or "" for none, is stored where the line
-// ends and read back. A line the calculator cannot parse never runs, so the marker stored
-// beforehand stays. The results of a successful line stay on the stack as they would.
-std::string CliCommands::RunCheckedLine(const std::string& line) {
-    TXModemServer& session = commands_.Session();
-    session.Execute("\"" + std::string(kSyntaxErrorText) + "\" '$$$t' STO", false, true);
-    session.Execute("'$$$t' PURGE IFERR " + line + " THEN ERRM ELSE \"\" END '$$$t' STO", false,
-                    true);
-    if (!session.GetVariable("$$$t", "", 0, 0)) {
-        throw CommandFailed("the calculator's answer to the line could not be read");
-    }
-    std::string error = StringObjectText(session.Data);
-    session.Purge("$$$t", false);
-    return error;
-}
-
 int CliCommands::Stack() {
     Connect();
     std::vector<std::string> lines = commands_.ReadStack();
     std::size_t hidden = 0;
-    if (lines.size() >= kStackLinesShown && (options_.all || !options_.json)) {
-        std::size_t depth = StackDepth();
+    if (lines.size() >= kStackPictureLevels && (options_.all || !options_.json)) {
+        StackCommands& stack = commands_.Stack();
+        std::size_t depth = 0;
+        if (Outcome read = stack.ReadDepth(depth); !read) {
+            throw CommandFailed(read.message);
+        }
         hidden = depth > lines.size() ? depth - lines.size() : 0;
         if (options_.all && hidden > 0) {
-            lines = WholeStack(depth);
+            if (Outcome read = stack.ReadWholeStack(depth, lines); !read) {
+                throw CommandFailed(read.message);
+            }
             hidden = 0;
         }
     }
@@ -547,44 +527,6 @@ int CliCommands::Stack() {
     }
     out_ << (options_.json ? StackJson(lines) : StackText(lines));
     return kSuccess;
-}
-
-std::vector<std::string> CliCommands::WholeStack(std::size_t depth) {
-    TXModemServer& session = commands_.Session();
-    std::vector<std::string> lines;
-    // The picture is read a few levels at a time: the calculator lists every level, deepest
-    // first, and keeps the part asked for.
-    for (std::size_t first = 1; first <= depth; first += kStackLinesShown) {
-        std::size_t last = std::min(depth, first + kStackLinesShown - 1);
-        session.Execute("DEPTH DUPN DEPTH 2. / \x8DLIST " + std::to_string(first) + ". " +
-                            std::to_string(last) + ". SUB 1. \xAB IF DUP TYPE 2. == THEN \"" +
-                            kStackStringMarker + "\" SWAP + END \x8DSTR \xBB DOSUBS '$$$t' STO",
-                        false, true);
-        if (!session.GetVariable("$$$t", "", 0, 0)) {
-            throw CommandFailed("the calculator's stack could not be read");
-        }
-        std::vector<std::string> part = StackLinesFromList(session.Data);
-        session.Purge("$$$t", false);
-        for (std::size_t i = 0; i < part.size(); ++i) {
-            std::size_t colon = part[i].find(':');
-            lines.push_back(std::to_string(depth - (first - 1 + i)) +
-                            part[i].substr(colon == std::string::npos ? 0 : colon));
-        }
-    }
-    return lines;
-}
-
-std::size_t CliCommands::StackDepth() {
-    TXModemServer& session = commands_.Session();
-    session.Execute("DEPTH \x8DSTR '$$$t' STO", false, true);
-    if (!session.GetVariable("$$$t", "", 0, 0)) {
-        throw CommandFailed("the calculator's stack depth could not be read");
-    }
-    std::string text = StringObjectText(session.Data);
-    session.Purge("$$$t", false);
-    std::size_t depth = 0;
-    std::from_chars(text.data(), text.data() + text.size(), depth);
-    return depth;
 }
 
 }  // namespace vaddex::cli

@@ -78,17 +78,11 @@ private:
     void ConnectWithReason();
     // The calculator changed: the next command reads the tree again.
     void MarkChanged() { connection_->changed = true; }
-    // Runs a command line on the calculator; returns its error message, "" when it worked.
-    std::string RunCheckedLine(const std::string& line);
-    // The number of stack levels.
-    std::size_t StackDepth();
-    // Every level of a stack of `depth` levels, "n: text", level 1 last.
-    std::vector<std::string> WholeStack(std::size_t depth);
     TXPObject& Directory();
     // The item of the current directory with this display-form (or file-form) name.
     const TXPObject* FindItem(const std::string& name);
-    // Gets the item into path; a failed get is a CommandFailed saying so (or the user's
-    // cancel).
+    // Gets the item into path; a get that was not done is a CommandFailed saying what came
+    // of it.
     void FetchOrFail(const TXPObject& item, const std::string& path);
     // Gets the item whole into memory, as FetchOrFail does into a file.
     std::string FetchWhole(const TXPObject& item);

@@ -4,7 +4,6 @@
 #include "cli/CliCommands.h"
 #include "cli/CliErrors.h"
 #include "cli/ScreenFile.h"
-#include "link/PortNames.h"
 #include "objects/CalcNames.h"
 #include "session/PromptTexts.h"
 #include "util/FileIo.h"
@@ -29,8 +28,8 @@ void CliCommands::PlayCalculatorSide(const std::string& path) {
 int CliCommands::Backup() {
     Connect();
     const std::string& path = options_.arguments[0];
-    if (!commands_.BackupToFile(path)) {
-        throw CommandFailed("the backup was not written to " + path);
+    if (Outcome written = commands_.BackupToFile(path); !written) {
+        throw CommandFailed(written.message);
     }
     out_ << "Wrote " << path << " (" << FileSizeText(path) << ")\n";
     return kSuccess;
@@ -75,8 +74,8 @@ int CliCommands::XSend() {
     }
     connection_->open = false;
     PlayCalculatorSide(path);
-    if (!commands_.UploadFile(path)) {
-        throw CommandFailed("nothing was received into " + path);
+    if (Outcome received = commands_.UploadFile(path); !received) {
+        throw CommandFailed(received.message);
     }
     out_ << "Wrote " << path << " (" << FileSizeText(path) << ")\n";
     return kSuccess;
@@ -89,8 +88,8 @@ int CliCommands::Screen() {
     if (!commands_.PrepareCapture()) {
         return kFailed;
     }
-    std::string image = commands_.CaptureOnce(true);
-    if (image.empty()) {
+    std::string image;
+    if (!commands_.CaptureOnce(true, image)) {
         return kFailed;
     }
     ScreenPicture picture = ScreenPicture::Render(image, border_);
@@ -103,7 +102,7 @@ int CliCommands::Screen() {
 int CliCommands::Rom() {
     const std::string& path = options_.arguments[0];
     connection_->open = false;
-    if (!IsUsbPortName(commands_.SelectedPort)) {
+    if (!SessionCommands::IsUsbPort(commands_.SelectedPort)) {
         throw CommandFailed("the ROM goes to the USB calculator: -p ZQx8G+ (or -p sim:K8G+)");
     }
     PlayCalculatorSide(path);

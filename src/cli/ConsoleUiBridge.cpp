@@ -94,19 +94,15 @@ void ConsoleUiBridge::Terminate() {
 void ConsoleUiBridge::OnIdle() {
     if (terminating_) {
         RequestCancel();
-        ++cancelsTaken_;
         return;
     }
     if (cancelPending_ && (IsStatusVisible() || IsWorkingWindowVisible() || IsPromptVisible())) {
         cancelPending_ = false;
-        ++cancelsTaken_;
     }
 }
 
 void ConsoleUiBridge::OnCancelTaken() {
-    if (cancelPending_.exchange(false)) {
-        ++cancelsTaken_;
-    }
+    cancelPending_ = false;
 }
 
 int ConsoleUiBridge::Ask(const std::string& question, const std::string& prompt,
@@ -176,13 +172,9 @@ ModalResult ConsoleUiBridge::AnswerReplace(const std::string& name, int fileCoun
         choices.push_back({'a', static_cast<int>(ModalResult::All)});
         prompt = "[y]es, [a]ll, [n]o, [c]ancel? ";
     }
-    auto answer = static_cast<ModalResult>(Ask(
+    return static_cast<ModalResult>(Ask(
         Titled("Confirm File Replace", text), prompt, choices, static_cast<int>(ModalResult::Yes),
         static_cast<int>(ModalResult::No), static_cast<int>(ModalResult::Cancel), kAskAgain));
-    if (answer == ModalResult::No) {
-        notReplaced_.push_back(name);
-    }
-    return answer;
 }
 
 int ConsoleUiBridge::AnswerWrongFile(const std::string& fileName, const std::string& kind,

@@ -52,12 +52,6 @@ public:
     // "" for the caption as the transfer gives it.
     void SetTransferLabel(const std::string& name) { transferLabel_ = name; }
 
-    // Names the user chose not to replace, in order.
-    const std::vector<std::string>& NotReplaced() const { return notReplaced_; }
-
-    // How many times a Ctrl-C or signal has cancelled a window so far.
-    int CancelsTaken() const { return cancelsTaken_; }
-
     void ShowConnectStatus() override;
     void ShowWaitNotice(const std::string& text) override;
 
@@ -91,8 +85,6 @@ private:
     ProgressBar& progress_;
     std::atomic<bool> cancelPending_{false};
     std::atomic<bool> terminating_{false};
-    int cancelsTaken_ = 0;  // UI thread
-    std::vector<std::string> notReplaced_;
     std::string transferLabel_;
     std::string heldFailure_;  // a retry's message, shown only if the transfer fails on it
 };

@@ -71,16 +71,7 @@ SessionStack::SessionStack(UiBridge& ui, const StoredSettings& settings,
 SessionStack::~SessionStack() = default;
 
 std::vector<std::string> SessionStack::ListPorts() {
-    std::vector<std::string> ports;
-    std::string list = link_->ListPorts();
-    std::size_t begin = 0;
-    while (begin < list.size()) {
-        std::size_t end = std::min(list.find('\n', begin), list.size());
-        if (end > begin) {
-            ports.push_back(list.substr(begin, end - begin));
-        }
-        begin = end + 1;
-    }
+    std::vector<std::string> ports = commands_->ListPorts();
     for (const std::string& kept : keptPorts_) {
         if (std::find(ports.begin(), ports.end(), kept) == ports.end()) {
             ports.push_back(kept);

@@ -1,7 +1,6 @@
 #include "session/SessionCommands.h"
 
 #include <cctype>
-#include <charconv>
 #include <cstring>
 #include <ctime>
 
@@ -14,15 +13,14 @@
 #include "session/PromptTexts.h"
 #include "session/ScopeExit.h"
 #include "session/SessionPaths.h"
+#include "session/TXModemServer.h"
 #include "util/Errors.h"
 #include "util/FileIo.h"
 
 namespace vaddex {
 namespace {
 
-constexpr const char* kCanceledByUserText = "Canceled by user";
 constexpr const char* kArchiveExtension = ".zqbackup";
-constexpr const char* kCaptureAgainCaption = "Do Another Capture?";
 constexpr const char* kNotReplacedCaption = "File Not Replaced";
 constexpr int kSlowCaptureSpeed = 9600;
 constexpr int kFastCaptureSpeed = 115200;
@@ -46,16 +44,57 @@ bool IsArchivePath(const std::string& path) {
     return Lower(ExtensionOf(FileNameOf(path))) == kArchiveExtension;
 }
 
-int SpeedNumber(const std::string& text) {
-    int speed = 0;
-    std::from_chars(text.data(), text.data() + text.size(), speed);
-    return speed;
-}
-
 }  // namespace
 
 SessionCommands::SessionCommands(TXModemServer& session, TXPObject& root)
-    : session_(session), root_(root) {}
+    : session_(session), root_(root), stack_(session) {}
+
+UiBridge& SessionCommands::Ui() {
+    return session_.Ui();
+}
+
+CalculatorState& SessionCommands::State() {
+    return session_.State();
+}
+
+// --- the link and the calculator connected ------------------------------------------------
+
+std::vector<std::string> SessionCommands::ListPorts() {
+    CommLink& link = session_.Link();
+    link.SetPortListSeparator("\n");
+    std::vector<std::string> ports;
+    std::string list = link.ListPorts();
+    for (std::size_t start = 0, end; start < list.size(); start = end + 1) {
+        end = list.find('\n', start);
+        if (end == std::string::npos) {
+            end = list.size();
+        }
+        if (end > start) {
+            ports.push_back(list.substr(start, end - start));
+        }
+    }
+    return ports;
+}
+
+bool SessionCommands::IsUsbPort(const std::string& port) {
+    return IsUsbPortName(port);
+}
+
+const std::string& SessionCommands::PortName() const {
+    return session_.PortName;
+}
+
+std::string SessionCommands::LinkSpeed() const {
+    return session_.GetSpeed();
+}
+
+const std::string& SessionCommands::VersionText() const {
+    return session_.VersionText;
+}
+
+std::string SessionCommands::FreeMemory() {
+    return session_.FreeMemory();
+}
 
 void SessionCommands::RequestRefresh() {
     if (OnRefreshRequested) {
@@ -67,16 +106,40 @@ void SessionCommands::ChangeToCurrentDir() {
     session_.ChangeDir(CurrentPath);
 }
 
-bool SessionCommands::RenameItem(const std::string& oldName, const std::string& newName,
-                                 bool isDirectory) {
+// --- making, deleting, renaming and evaluating items ----------------------------------------
+
+Outcome SessionCommands::MakeDirectory(const std::string& name) {
+    session_.RequireSafeName(name, true);  // before the question, not after it
+    if (!session_.CheckName(name)) {
+        return Outcome::Declined(name + ": not made (its improper name was declined)");
+    }
+    session_.MakeDir(name);
+    return Outcome::Done();
+}
+
+Outcome SessionCommands::DeleteItem(const std::string& name, bool isDirectory) {
+    return session_.Purge(name, isDirectory);
+}
+
+Outcome SessionCommands::RenameItem(const std::string& oldName, const std::string& newName,
+                                    bool isDirectory) {
     session_.RequireSafeName(oldName, false);  // before the questions, not after them
     session_.RequireSafeName(newName, true);
     if (!session_.CheckName(oldName) || !session_.CheckName(newName)) {
-        return false;
+        return Outcome::Declined(oldName + ": not renamed");
     }
     ChangeToCurrentDir();
     session_.MoveVar(oldName, newName, isDirectory);
-    return true;
+    return Outcome::Done();
+}
+
+Outcome SessionCommands::EvaluateItem(const std::string& name) {
+    if (!session_.CheckName(name)) {
+        return Outcome::Declined(name + ": not evaluated (its improper name was declined)");
+    }
+    ChangeToCurrentDir();
+    RunCalculatorCommand(name);
+    return Outcome::Done();
 }
 
 // --- connecting and rereading -------------------------------------------------------------
@@ -125,15 +188,8 @@ TXPObject& SessionCommands::FindDirectory(const std::string& path) {
     while (position < path.size()) {
         std::size_t blank = path.find(' ', position);
         std::size_t end = blank == std::string::npos ? path.size() : blank;
-        std::string name = path.substr(position, end - position);
-        TXPObject* found = nullptr;
-        for (const auto& child : directory->Children) {
-            if (child->IsDirectory() && child->Name == name) {
-                found = child.get();
-                break;
-            }
-        }
-        if (found == nullptr) {
+        TXPObject* found = directory->FindChild(path.substr(position, end - position));
+        if (found == nullptr || !found->IsDirectory()) {
             break;
         }
         directory = found;
@@ -198,19 +254,21 @@ void SessionCommands::FetchItemTo(const TXPObject& item, const std::string& path
     }
 }
 
-bool SessionCommands::GetItemTo(const TXPObject& item, const std::string& path) {
+Outcome SessionCommands::GetItemTo(const TXPObject& item, const std::string& path) {
     RequireWritable(path);
-    return WritingUserFile(path, [&] {
+    Outcome got = WritingUserFile(path, [&] {
         return session_.GetToFile(FileNameForItem(item.Name), path, item.GetSize(), item.TypeCode);
     });
+    return got.Saying(item.Name + ": not copied");
 }
 
-bool SessionCommands::WritingUserFile(const std::string& path, const std::function<bool()>& write) {
+Outcome SessionCommands::WritingUserFile(const std::string& path,
+                                         const std::function<Outcome()>& write) {
     bool existed = IsRegularFile(path);
-    bool ok = false;
+    Outcome written = Outcome::Failed("");
     {
         ScopeExit notReplaced([&] {
-            if (!ok && existed) {
+            if (!written && existed) {
                 try {
                     Ui().ShowMessage(kNotReplacedCaption,
                                      path + "\r\n" + "was not replaced and is as it was.");
@@ -219,9 +277,9 @@ bool SessionCommands::WritingUserFile(const std::string& path, const std::functi
                 }
             }
         });
-        ok = write();
+        written = write();
     }
-    return ok;
+    return written;
 }
 
 std::vector<std::string> SessionCommands::CopyItems(const std::vector<const TXPObject*>& items,
@@ -237,39 +295,38 @@ std::vector<std::string> SessionCommands::CopyItems(const std::vector<const TXPO
     return paths;
 }
 
-bool SessionCommands::PutDroppedFile(const std::string& path, bool& replaceAll, int fileCount) {
+Outcome SessionCommands::PutDroppedFile(const std::string& path, bool& replaceAll, int fileCount) {
     // Nothing of a file that is not a readable object file of a possible size is sent; like a
     // refused file type, it ends the batch.
     if (std::string why = WhyNotSendable(path); !why.empty()) {
         Ui().ShowMessage("Cannot Send File", path + "\r\n\r\n" + why);
-        return false;
+        return Outcome::Failed(why);
     }
     std::string name = ItemNameForFile(path);
     if (!IsArchivePath(path)) {
-        bool exists = false;
-        for (const auto& child : FindDirectory(CurrentPath).Children) {
-            exists = exists || child->Name == name;
-        }
+        bool exists = FindDirectory(CurrentPath).FindChild(name) != nullptr;
         return session_.PutFile(name, path, "", exists, replaceAll, fileCount);
     }
-    if (ConfirmRestore(path)) {
-        RestoreFromFile(path);
-    }
-    return false;  // nothing after an archive is sent
+    Outcome confirmed = ConfirmRestore(path);
+    return confirmed ? RestoreFromFile(path) : confirmed;
 }
 
-bool SessionCommands::ConfirmRestore(const std::string& path) {
+Outcome SessionCommands::ConfirmRestore(const std::string& path) {
     RequireArchiveFile(path, session_.State().series);
     UiBridge& ui = Ui();
     ui.Beep();
     std::string question = FileNameOf(path) + "\r\n\r\n" + "Is a Calculator Backup file.\r\n" +
                            "Continuing will erase the calculator's current contents.\r\n\r\n" +
                            "Continue the Restore operation?";
-    return ui.ShowTextPrompt(question, "Erase Calculator?");
+    if (!ui.ShowTextPrompt(question, "Erase Calculator?")) {
+        return Outcome::Declined(FileNameOf(path) + ": not restored");
+    }
+    return Outcome::Done();
 }
 
-bool SessionCommands::PutFiles(const std::vector<std::string>& paths,
-                               const std::function<void(const std::string& path)>& done) {
+bool SessionCommands::PutFiles(
+    const std::vector<std::string>& paths,
+    const std::function<void(const std::string& path, const Outcome& outcome)>& done) {
     UiBridge& ui = Ui();
     ui.SetBusy(true);
     bool all = true;
@@ -278,12 +335,13 @@ bool SessionCommands::PutFiles(const std::vector<std::string>& paths,
         ChangeToCurrentDir();
         bool replaceAll = false;
         for (const std::string& path : paths) {
-            if (!PutDroppedFile(path, replaceAll, static_cast<int>(paths.size()))) {
+            Outcome put = PutDroppedFile(path, replaceAll, static_cast<int>(paths.size()));
+            if (!put.GoesOn() || IsArchivePath(path)) {  // nothing after an archive is sent
                 all = false;
                 break;
             }
             if (done) {
-                done(path);
+                done(path, put);
             }
         }
     }
@@ -293,9 +351,9 @@ bool SessionCommands::PutFiles(const std::vector<std::string>& paths,
 
 // --- whole calculator ---------------------------------------------------------------------
 
-bool SessionCommands::WriteReceivedObject(const std::string& path) {
+Outcome SessionCommands::WriteReceivedObject(const std::string& path, const Outcome& received) {
     if (session_.Data.empty()) {
-        return false;
+        return received ? Outcome::Failed("") : received;
     }
     std::string object = session_.Data;
     bool measured = ObjectSize(object).success;
@@ -306,10 +364,10 @@ bool SessionCommands::WriteReceivedObject(const std::string& path) {
                                                 "Length has been left with padding.\r\n" +
                                                 "File may still be ok.");
     }
-    return true;
+    return received;
 }
 
-bool SessionCommands::BackupToFile(const std::string& path) {
+Outcome SessionCommands::BackupToFile(const std::string& path) {
     UiBridge& ui = Ui();
     ScopeExit cleanUp([&] {
         session_.Data.clear();
@@ -319,20 +377,21 @@ bool SessionCommands::BackupToFile(const std::string& path) {
     // otherwise be written when the backup ends before its transfer.
     session_.Data.clear();
     RequireWritable(path);  // before the calculator sends a byte: nothing long is lost at its end
-    return WritingUserFile(path, [&] {
-        bool ok = session_.Backup(path, root_.GetSize());
+    Outcome written = WritingUserFile(path, [&] {
+        Outcome received = session_.Backup(path, root_.GetSize());
         ui.SetBusy(false);
-        return WriteReceivedObject(path) && ok;
+        return WriteReceivedObject(path, received);
     });
+    return written.Saying("the backup was not written to " + path);
 }
 
-bool SessionCommands::RestoreFromFile(const std::string& path) {
+Outcome SessionCommands::RestoreFromFile(const std::string& path) {
     RequireArchiveFile(path, session_.State().series);
     UiBridge& ui = Ui();
     ui.ProcessEvents();
     ui.SetBusy(false);
-    bool ok = session_.Restore(path);
-    if (ok) {
+    Outcome restored = session_.Restore(path);
+    if (restored) {
         ui.SetConnected(false);
         if (ui.ShowPrompt(kPromptRestored, "")) {
             OnReconnectRequested ? OnReconnectRequested() : ConnectToCalculator();
@@ -340,58 +399,7 @@ bool SessionCommands::RestoreFromFile(const std::string& path) {
     } else if (ui.Connected()) {
         RequestRefresh();
     }
-    return ok;
-}
-
-// --- manual transfers ---------------------------------------------------------------------
-
-bool SessionCommands::ManualSend(const std::string& path, int promptBefore, int promptAfter) {
-    UiBridge& ui = Ui();
-    if (ui.Connected()) {
-        session_.Disconnect();
-    }
-    if (!session_.OpenForManual(SelectedPort)) {
-        return false;
-    }
-    bool ok = false;
-    {
-        ScopeExit disconnected([&] {
-            ui.HidePrompt();
-            ui.SetConnected(false);
-        });
-        ui.ShowPrompt(promptBefore, "");
-        ui.ProcessEvents();
-        ok = session_.SendToXRecv(path);
-    }
-    if (ok) {
-        ui.ShowPrompt(promptAfter, "");
-    }
-    return ok;
-}
-
-bool SessionCommands::DownloadServer() {
-    return ManualSend(ServerProgramPath(), kPromptServerBefore, kPromptServerAfter);
-}
-
-bool SessionCommands::UploadFile(const std::string& path) {
-    RequireWritable(path);
-    UiBridge& ui = Ui();
-    ScopeExit cleanUp([&] { session_.Data.clear(); });
-    if (!ui.ShowPrompt(kPromptXSend, "") || !session_.OpenForManual(SelectedPort)) {
-        return false;
-    }
-    ScopeExit disconnected([&] {
-        ui.SetConnected(false);
-        ui.SetBusy(false);
-    });
-    ui.SetConnected(session_.IsConnected());
-    ui.SetBusy(true);
-    ui.ProcessEvents();
-    session_.Data.clear();
-    return WritingUserFile(path, [&] {
-        bool ok = session_.ReceiveObject(path, 0);
-        return WriteReceivedObject(path) && ok;
-    });
+    return restored.Saying(FileNameOf(path) + ": not restored");
 }
 
 int SessionCommands::CaptureSpeedFor(const std::string& port, int speed) {
@@ -400,59 +408,6 @@ int SessionCommands::CaptureSpeedFor(const std::string& port, int speed) {
         return 0;
     }
     return speed < kSlowCaptureLimit ? kSlowCaptureSpeed : kFastCaptureSpeed;
-}
-
-bool SessionCommands::PrepareCapture() {
-    UiBridge& ui = Ui();
-    if (ui.Connected()) {
-        session_.Disconnect();
-    }
-    int captureSpeed = CaptureSpeedFor(SelectedPort, SpeedNumber(session_.Speed));
-    session_.State().captureSpeed = captureSpeed;
-    if (captureSpeed == 0) {
-        return true;
-    }
-    ui.Beep();
-    std::string question = "Screen Capture requires that the calculator operate at \r\n" +
-                           std::to_string(captureSpeed) + " baud  (see IOPAR in VAR).\r\n\r\n" +
-                           "May I change the speed temporarily for the Screen Capture?";
-    return ui.ShowTextPrompt(question, "Set the Calculator");
-}
-
-std::string SessionCommands::CaptureOnce(bool firstRound) {
-    UiBridge& ui = Ui();
-    if (!session_.OpenForManual(SelectedPort)) {
-        return {};
-    }
-    ScopeExit disconnected([&] {
-        ui.HidePrompt();
-        ui.SetConnected(false);
-    });
-    if (firstRound) {
-        ui.ShowPrompt(kPromptCaptureFirst, "");
-    } else {
-        ui.ShowPrompt(kPromptCaptureAgain, kCaptureAgainCaption);
-    }
-    return session_.CaptureScreen();
-}
-
-bool SessionCommands::DownloadRom(const std::string& path) {
-    UiBridge& ui = Ui();
-    ScopeExit disconnected([&] {
-        ui.SetConnected(false);
-        ui.SetBusy(false);
-    });
-    if (ui.Connected()) {
-        session_.Disconnect();
-    }
-    if (!ui.ShowPrompt(kPromptRom, "") || !session_.OpenForManual(SelectedPort)) {
-        return false;
-    }
-    bool ok = session_.SendRom(path);
-    if (!ok) {
-        ui.ShowMessage("Download Error", "Download of ROM file \r\n" + path + "\r\n" + "failed.");
-    }
-    return ok;
 }
 
 // --- the command window -------------------------------------------------------------------

@@ -5,18 +5,23 @@
 #include <string>
 #include <vector>
 
-#include "session/TXModemServer.h"
+#include "session/Outcome.h"
+#include "session/StackCommands.h"
 #include "session/TXPObject.h"
 #include "session/UiBridge.h"
 
 namespace vaddex {
 
-// The main window's operations around a session call that every front end needs: connecting
-// with the busy and connected states, rereading the tree, the file names of items and the
-// item names of files, copying to and from PC files, backup and restore to archive files,
-// the manual transfers, one screen capture and the ROM download. Windows (tree nodes, list
-// rows, sorting, drag and drop, the capture viewer) stay with the front end. UI thread only;
-// every call blocks until the calculator's side is done, and session errors are raised.
+class TXModemServer;
+
+// Every calculator operation a front end offers: connecting with the busy and connected
+// states, rereading the tree, making, deleting and renaming items, the file names of items and
+// the item names of files, copying to and from PC files, backup and restore to archive files,
+// the manual transfers, one screen capture, the ROM download and the command line (its checked
+// forms in Stack()). Windows (tree nodes, list rows, sorting, drag and drop, the capture
+// viewer) stay with the front end. UI thread only; every call blocks until the calculator's
+// side is done; an operation that can end otherwise returns its Outcome, and session errors
+// are raised.
 class SessionCommands {
 public:
     // `root` is the item "HOME" whose children the listing replaces.
@@ -34,8 +39,27 @@ public:
     // Empty: ConnectToCalculator.
     std::function<void()> OnReconnectRequested;
 
+    // For whoever builds the session stack; front ends use the calls below.
     TXModemServer& Session() { return session_; }
     TXPObject& Root() { return root_; }
+    UiBridge& Ui();
+    CalculatorState& State();
+    // The command line's checked forms: the line's error, the stack's depth, the whole stack.
+    StackCommands& Stack() { return stack_; }
+
+    // --- the link and the calculator connected -------------------------------------------
+    // The ports a user may choose, "Auto" first.
+    std::vector<std::string> ListPorts();
+    // The port name is the USB device's rather than a serial port's.
+    static bool IsUsbPort(const std::string& port);
+    // The connected port; empty when not connected.
+    const std::string& PortName() const;
+    // The line's speed in decimal, as the user chose it (the USB link's own text on USB).
+    std::string LinkSpeed() const;
+    // Identification of the connected calculator.
+    const std::string& VersionText() const;
+    // The calculator's free memory in whole bytes, asked now.
+    std::string FreeMemory();
 
     // --- connecting and rereading --------------------------------------------------------
     // Busy, then Connect on SelectedPort; the connected state follows the session's result,
@@ -53,9 +77,17 @@ public:
     TXPObject& FindDirectory(const std::string& path);
     // Blocks while the calculator changes to CurrentPath.
     void ChangeToCurrentDir();
-    // Renames an item of CurrentPath once both names pass the improper-name question; false
-    // (and nothing sent) when the user declined. Blocks until the calculator has renamed it.
-    bool RenameItem(const std::string& oldName, const std::string& newName, bool isDirectory);
+
+    // --- making, deleting, renaming and evaluating items of the calculator's directory ----
+    // Each asks the improper-name question first: declined (nothing sent) when answered No.
+    // A name that cannot stand in a command line is raised before the question.
+    Outcome MakeDirectory(const std::string& name);
+    Outcome DeleteItem(const std::string& name, bool isDirectory);
+    // Renames an item of CurrentPath once both names pass the question. Blocks until the
+    // calculator has renamed it.
+    Outcome RenameItem(const std::string& oldName, const std::string& newName, bool isDirectory);
+    // The calculator changes to CurrentPath and evaluates the variable (no working window).
+    Outcome EvaluateItem(const std::string& name);
 
     // --- names ---------------------------------------------------------------------------
     // ".txt" in text mode; in binary mode ".zq" with AddExtension, else nothing.
@@ -72,62 +104,68 @@ public:
 
     // --- copying between PC and calculator -----------------------------------------------
     // Gets one item of the current directory into folder + its file name + ObjectExtension;
-    // returns the path. A get that fails raises "Canceled by user".
+    // returns the path. A get that is not done raises kCanceledByUserText.
     std::string FetchItem(const TXPObject& item, const std::string& folder);
     // The same into a path the user chose; size and type still come from the listing. A target
     // that cannot be written is raised before the calculator sends anything, here and in
     // GetItemTo, BackupToFile and UploadFile.
     void FetchItemTo(const TXPObject& item, const std::string& path);
-    // The same, false when the get failed or was cancelled (the target is as it was).
-    bool GetItemTo(const TXPObject& item, const std::string& path);
+    // The same, with its outcome (the target is as it was unless done): "NAME: not copied"
+    // when declined or failed.
+    Outcome GetItemTo(const TXPObject& item, const std::string& path);
     // Busy; the calculator changes to CurrentPath; each item is fetched in order. Returns the
-    // paths; the first failed get raises "Canceled by user" and ends the copy.
+    // paths; the first get that is not done raises kCanceledByUserText and ends the copy.
     std::vector<std::string> CopyItems(const std::vector<const TXPObject*>& items,
                                        const std::string& folder);
     // Sends one dropped or pasted file into the calculator's current directory; an archive
-    // asks "Erase Calculator?" and restores. False ends the batch: an archive, a folder, device,
-    // unreadable, empty or oversized file (with a message), a refused file type, a cancelled
-    // replace question, a failed transfer.
-    bool PutDroppedFile(const std::string& path, bool& replaceAll, int fileCount);
+    // asks "Erase Calculator?" and restores (the restore's outcome). Declined when the replace
+    // question was answered No. Failed for a folder, device, unreadable, empty or oversized
+    // file (with a message); cancelled by a refused file type or name, or a cancelled replace
+    // question; as the transfer ended otherwise.
+    Outcome PutDroppedFile(const std::string& path, bool& replaceAll, int fileCount);
     // Busy; the calculator changes to CurrentPath; the files go one batch with one replace-all
-    // answer until PutDroppedFile says stop (`done` hears of each file that went); then the
-    // refresh is requested. True when every file went.
-    bool PutFiles(const std::vector<std::string>& paths,
-                  const std::function<void(const std::string& path)>& done = {});
+    // answer while each goes on (`done` hears of each file that went, sent or declined); an
+    // archive ends the batch. Then the refresh is requested. True when every file went.
+    bool PutFiles(
+        const std::vector<std::string>& paths,
+        const std::function<void(const std::string& path, const Outcome& outcome)>& done = {});
 
     // --- whole calculator ----------------------------------------------------------------
     // Archives the calculator into the file: the archive cut to its exact length, or, when
     // that cannot be worked out, as received with the "Decompile Error" message. Nothing is
-    // written when the backup received nothing. True when the archive was written.
-    bool BackupToFile(const std::string& path);
-    // The "Erase Calculator?" question before an archive is restored; true to go on. A file
+    // written when the backup received nothing. Done when the archive was written; otherwise
+    // "the backup was not written to PATH".
+    Outcome BackupToFile(const std::string& path);
+    // The "Erase Calculator?" question before an archive is restored; done to go on. A file
     // that is no complete archive of the connected series is refused (raised) before asking.
-    bool ConfirmRestore(const std::string& path);
+    Outcome ConfirmRestore(const std::string& path);
     // Restores the calculator from an archive; on success the window is disconnected and
-    // prompt 9 offers to connect again. True when the archive was sent. A file that is no
+    // prompt 9 offers to connect again. Done when the archive was sent. A file that is no
     // complete archive of the connected series is raised before anything is sent.
-    bool RestoreFromFile(const std::string& path);
+    Outcome RestoreFromFile(const std::string& path);
 
     // --- manual transfers ----------------------------------------------------------------
     // Sends a file to the calculator's XRECV: the prompt of kind promptBefore stays up until
-    // the calculator asks or the user closes it; promptAfter follows a transfer that worked.
-    bool ManualSend(const std::string& path, int promptBefore, int promptAfter);
+    // the calculator asks or the user closes it (cancelled); promptAfter follows a transfer
+    // that worked.
+    Outcome ManualSend(const std::string& path, int promptBefore, int promptAfter);
     // The server program to a first-series calculator (prompts 1 and 2).
-    bool DownloadServer();
+    Outcome DownloadServer();
     // Receives what the calculator's XSEND sends into the file, its length fixed as for the
-    // backup. False when the user cancelled prompt 6 or nothing arrived (then the file is
-    // left alone).
-    bool UploadFile(const std::string& path);
+    // backup. Declined when the user cancelled prompt 6; "nothing was received into PATH"
+    // when nothing arrived (then the file is left alone).
+    Outcome UploadFile(const std::string& path);
     // The speed the calculator must be switched to for a capture: 0 on the USB device or
     // "Auto", and at 9600 or 115200; else 9600 below 15601, 115200 above.
     static int CaptureSpeedFor(const std::string& port, int speed);
-    // Disconnects, sets captureSpeed and asks to change it; false when the user declined.
-    bool PrepareCapture();
-    // Blocks until one screen has been captured (prompt 3 on the first round, prompt 10
-    // "Do Another Capture?" after it) or the user closed the prompt; empty then.
-    std::string CaptureOnce(bool firstRound);
-    // Prompt 7, then the ROM file to the USB calculator; "Download Error" when it fails.
-    bool DownloadRom(const std::string& path);
+    // Disconnects, sets captureSpeed and asks to change it; declined when the user said No.
+    Outcome PrepareCapture();
+    // Blocks until one screen has been captured into `image` (prompt 3 on the first round,
+    // prompt 10 "Do Another Capture?" after it) or the user closed the prompt (cancelled).
+    Outcome CaptureOnce(bool firstRound, std::string& image);
+    // Prompt 7 (declined when cancelled), then the ROM file to the USB calculator;
+    // "Download Error" when it fails.
+    Outcome DownloadRom(const std::string& path);
 
     // --- the command window --------------------------------------------------------------
     // Blocks until the calculator has run the command line (no working window).
@@ -136,18 +174,19 @@ public:
     std::vector<std::string> ReadStack();
 
 private:
-    UiBridge& Ui() { return session_.Ui(); }
     void RequestRefresh();
     // Writes the session's Data to the file, cut to the object's length when it can be
-    // measured; else as received, with the "Decompile Error" message. Nothing when empty;
-    // true when the file was written.
-    bool WriteReceivedObject(const std::string& path);
-    // Runs `write`, which makes or replaces the user's file at path; when it fails or raises
-    // and a file was there, the user is told that it was not replaced. Returns its result.
-    bool WritingUserFile(const std::string& path, const std::function<bool()>& write);
+    // measured; else as received, with the "Decompile Error" message. Nothing when empty.
+    // Returns `received`, the receive's outcome, or failed when it was done but left nothing.
+    Outcome WriteReceivedObject(const std::string& path, const Outcome& received);
+    // Runs `write`, which makes or replaces the user's file at path; when it is not done or
+    // raises and a file was there, the user is told that it was not replaced. Returns its
+    // outcome.
+    Outcome WritingUserFile(const std::string& path, const std::function<Outcome()>& write);
 
     TXModemServer& session_;
     TXPObject& root_;
+    StackCommands stack_;
     std::string memoryStatus_;
 };
 

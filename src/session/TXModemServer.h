@@ -6,15 +6,19 @@
 #include <vector>
 
 #include "link/CommLink.h"
+#include "session/Outcome.h"
 #include "session/TXPObject.h"
 #include "session/UiBridge.h"
 
 namespace vaddex {
 
+// The scratch variable the session's scripts store their answers in.
+inline constexpr const char* kScratchVariable = "$$$t";
+
 // The calculator server session: the program's whole conversation with the calculator's
 // XModem server. Runs on the UI thread only and is never re-entered; every window, question
 // and state change goes through the UiBridge. Link and packet failures are raised
-// (ConnectionError, OperationError); operations return a success flag where callers need one.
+// (ConnectionError, OperationError); operations that can end otherwise return their Outcome.
 class TXModemServer {
 public:
     // Resets the link record, empties PortName and puts the front end into binary mode.
@@ -75,16 +79,26 @@ public:
     // Fills `node` from the listing starting at 1-based `cursor`; never reads past the data.
     void ParseListing(TXPObject& node, const std::string& data, std::size_t& cursor);
     void ChangeDir(const std::string& path);
-    void Purge(const std::string& name, bool isDirectory);
+    // Declined when the improper-name question was answered No (nothing is sent).
+    Outcome Purge(const std::string& name, bool isDirectory);
     void MakeDir(const std::string& name);
     void MoveVar(const std::string& oldName, const std::string& newName, bool isDirectory);
     std::string FreeMemory();
 
     // --- getting and putting objects -----------------------------------------------------
-    bool GetVariable(const std::string& name, const std::string& fileName, int size, int mode);
-    bool GetToFile(const std::string& name, const std::string& fileName, int size, int typeCode);
-    bool PutFile(const std::string& name, const std::string& fileName, const std::string& altName,
-                 bool askReplace, bool& replaceAll, int fileCount);
+    // Done when the object arrived into Data; cancelled or failed as its transfer ended.
+    Outcome GetVariable(const std::string& name, const std::string& fileName, int size, int mode);
+    // As GetVariable, into the file; declined when the improper-name question was answered No.
+    Outcome GetToFile(const std::string& name, const std::string& fileName, int size, int typeCode);
+    // Runs a script that stores its answer in kScratchVariable, gets the answer into Data and
+    // purges the variable; a get that did not arrive leaves it. `fileName` names the get's
+    // window, as for GetVariable.
+    Outcome RunScratchScript(const std::string& script, bool showWorking = false,
+                             const std::string& fileName = "");
+    // Declined when the replace question was answered No (a batch goes on); cancelled by the
+    // Cancel of the improper-name, wrong-file or replace question, or of the transfer.
+    Outcome PutFile(const std::string& name, const std::string& fileName,
+                    const std::string& altName, bool askReplace, bool& replaceAll, int fileCount);
     struct SendFileCheck {
         bool ok = false;
         bool isText = false;
@@ -100,14 +114,16 @@ public:
     void RequireSafeName(const std::string& name, bool makesVariable);
 
     // --- backup and restore --------------------------------------------------------------
-    bool Backup(const std::string& fileName, int size);
-    bool Restore(const std::string& fileName);
+    // Declined when the speed question was answered No.
+    Outcome Backup(const std::string& fileName, int size);
+    Outcome Restore(const std::string& fileName);
 
     // --- manual transfers and screen capture ---------------------------------------------
-    bool ReceiveObject(const std::string& fileName, int size);
-    bool SendToXRecv(const std::string& fileName);
+    Outcome ReceiveObject(const std::string& fileName, int size);
+    // Cancelled when the user closed the prompt before the calculator asked.
+    Outcome SendToXRecv(const std::string& fileName);
     std::string CaptureScreen();
-    bool SendRom(const std::string& fileName);
+    Outcome SendRom(const std::string& fileName);
 
     // --- the stack picture ---------------------------------------------------------------
     // At most seven lines "n: text", level 7 (or the deepest) first, level 1 last.

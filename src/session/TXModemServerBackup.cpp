@@ -1,9 +1,11 @@
 // Backup and restore of the whole calculator memory through the archive program.
 
 #include <charconv>
+#include <exception>
 #include <string>
 
 #include "link/SentThenFailedError.h"
+#include "link/Trace.h"
 #include "session/ScopeExit.h"
 #include "session/SessionPaths.h"
 #include "session/TXModemServer.h"
@@ -31,7 +33,7 @@ int SpeedNumber(const std::string& text) {
 
 }  // namespace
 
-bool TXModemServer::Backup(const std::string& fileName, int size) {
+Outcome TXModemServer::Backup(const std::string& fileName, int size) {
     CalculatorState& state = State();
     const int captureSpeed = state.captureSpeed;
     if (captureSpeed != 0) {
@@ -41,7 +43,7 @@ bool TXModemServer::Backup(const std::string& fileName, int size) {
                                " baud  (see IOPAR in VAR).\r\n\r\n" +
                                "May I change the speed temporarily for the backup operation?";
         if (!ui_.ShowTextPrompt(question, "Set the Calculator")) {
-            return false;
+            return Outcome::Declined("the speed was not changed for the backup");
         }
     }
     int expected = size > 0 ? (size + kArchiveBlock - 1) / kArchiveBlock * kArchiveBlock : 0;
@@ -51,22 +53,26 @@ bool TXModemServer::Backup(const std::string& fileName, int size) {
     bool replaceAll = false;
     // Without the archive program in $$$r the scripts below would evaluate whatever lies on
     // the calculator's stack and store it as the flags.
-    if (!PutFile("$$$r", ArchiveProgramPath(state.series), "", false, replaceAll, 1)) {
-        return false;
+    if (Outcome sent = PutFile("$$$r", ArchiveProgramPath(state.series), "", false, replaceAll, 1);
+        !sent) {
+        return sent;
     }
     Execute(kBackupPrepareScript, true, true);
     SetStatus("Get backup data from device");
     Execute("EVAL STOF", false, false);
 
-    bool ok = false;
+    Outcome received;
     {
         // The line goes back to the user's speed however the transfer ends.
         ScopeExit restoreSpeed([&] {
             if (captureSpeed != 0 && link_.IsOpen()) {
                 try {
                     link_.ChangeSpeed(SpeedNumber(Speed));
-                } catch (...) {
+                } catch (const std::exception& e) {
                     // The transfer's own error is the one the user must see.
+                    Trace(std::string("Backup: the speed was not changed back: ") + e.what());
+                } catch (...) {
+                    Trace("Backup: the speed was not changed back");
                 }
             }
         });
@@ -74,31 +80,31 @@ bool TXModemServer::Backup(const std::string& fileName, int size) {
             link_.ChangeSpeed(captureSpeed);
         }
         Pause(link_.timing.SpeedChangeDelay);
-        ok = ReceiveObject(fileName, expected);
+        received = ReceiveObject(fileName, expected);
         restoreSpeed.Dismiss();
         if (captureSpeed != 0) {
             link_.ChangeSpeed(SpeedNumber(Speed));
         }
     }
-    if (ok) {
+    if (received) {
         Execute("", true, true);
         Execute("'fLaG' PURGE ", true, true);
     }
-    return ok;
+    return received;
 }
 
-bool TXModemServer::Restore(const std::string& fileName) {
+Outcome TXModemServer::Restore(const std::string& fileName) {
     ScopeExit notBusy([&] { ui_.SetBusy(false); });
-    Purge("$$$t", false);
+    Purge(kScratchVariable, false);
     bool replaceAll = false;
     std::string archive = "the archive " + FileNameOf(fileName);
-    bool ok = false;
+    Outcome sent;
     try {
-        ok = PutFile("$$$t", fileName, "", false, replaceAll, 1);
+        sent = PutFile(kScratchVariable, fileName, "", false, replaceAll, 1);
     } catch (const SentThenFailedError& e) {
         throw SentThenFailedError(archive, e.Reason());  // named as the user knows it
     }
-    if (ok) {
+    if (sent) {
         ui_.SetBusy(true);
         ui_.ClearCancel();
         try {
@@ -109,7 +115,7 @@ bool TXModemServer::Restore(const std::string& fileName) {
             throw SentThenFailedError(archive, e.what());
         }
     }
-    return ok;
+    return sent;
 }
 
 }  // namespace vaddex

@@ -10,6 +10,7 @@
 #include "link/PortInUseError.h"
 #include "link/Trace.h"
 #include "objects/TextFileForm.h"
+#include "session/Outcome.h"
 #include "session/ScopeExit.h"
 #include "session/TXModemServer.h"
 #include "util/Errors.h"
@@ -50,8 +51,6 @@ constexpr int kK7GIISpeedFloor = 16000;
 constexpr std::size_t kReplyTextStart = 13;
 constexpr std::size_t kFlagListLength = 20;
 constexpr std::size_t kFlagCount = 2;
-
-constexpr const char* kCanceledByUserText = "Canceled by user";
 
 // The user closed the "Looking for Calculator" window: the connect, and a search, end there.
 class ConnectCanceled : public LinkError {

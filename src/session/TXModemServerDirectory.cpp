@@ -100,12 +100,13 @@ void TXModemServer::ChangeDir(const std::string& path) {
     SetStatus("");
 }
 
-void TXModemServer::Purge(const std::string& name, bool isDirectory) {
+Outcome TXModemServer::Purge(const std::string& name, bool isDirectory) {
     RequireSafeName(name, false);
     if (!CheckName(name)) {
-        return;
+        return Outcome::Declined(name + ": its improper name was declined");
     }
     Execute("'" + name + (isDirectory ? "' PGDIR" : "' PURGE"), true, true);
+    return Outcome::Done();
 }
 
 void TXModemServer::MakeDir(const std::string& name) {
@@ -134,13 +135,11 @@ std::string TXModemServer::FreeMemory() {
 }
 
 std::vector<std::string> TXModemServer::ReadStackLines() {
-    Execute(kStackScript, false, true);
-    std::vector<std::string> result;
-    if (GetVariable("$$$t", "", 0, 0)) {
-        result = StackLinesFromList(Data);
+    if (!RunScratchScript(kStackScript)) {
+        Purge(kScratchVariable, false);  // a picture that did not arrive leaves no variable either
+        return {};
     }
-    Purge("$$$t", false);
-    return result;
+    return StackLinesFromList(Data);
 }
 
 }  // namespace vaddex

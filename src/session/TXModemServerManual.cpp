@@ -21,35 +21,35 @@ constexpr int kPromptPollMs = 100;
 
 }  // namespace
 
-bool TXModemServer::ReceiveObject(const std::string& fileName, int size) {
+Outcome TXModemServer::ReceiveObject(const std::string& fileName, int size) {
     SetStatus("Copying " + FileNameOf(fileName));
     // Nameless: the receiver would delete the file it is named after when it fails, and the
     // user's file is kept or replaced only by whoever writes Data.
     Trace("Receive for " + fileName);
     auto receiver =
         std::make_unique<TYModemRX>(link_, "", size, SessionReports(*this), State().receiveCRC);
-    RunTransfer(ui_, *receiver, "Copying " + fileName);
+    ModalResult answer = RunTransfer(ui_, *receiver, "Copying " + fileName);
     Pause(link_.timing.RxEndDelay);
     bool success = receiver->Success();
     Data = success ? receiver->ReceivedData() : std::string();
-    return success;
+    return TransferOutcome(answer, success);
 }
 
-bool TXModemServer::SendToXRecv(const std::string& fileName) {
+Outcome TXModemServer::SendToXRecv(const std::string& fileName) {
     std::string first(1, '\0');
     SetStatus("Copying " + FileNameOf(fileName));
     bool gotByte = WaitFirstByte(first);
     if (!gotByte || !ui_.IsPromptVisible()) {
-        return false;  // the user closed the prompt before the calculator asked
+        return Outcome::Cancelled();  // the user closed the prompt before the calculator asked
     }
     ui_.HidePrompt();
     ui_.SetBusy(true);
     ScopeExit notBusy([&] { ui_.SetBusy(false); });
     auto sender =
         std::make_unique<TYModemTX>(link_, fileName, true, first[0], SessionReports(*this));
-    RunTransfer(ui_, *sender, "Copying " + fileName);
+    ModalResult answer = RunTransfer(ui_, *sender, "Copying " + fileName);
     SetStatus("");
-    return sender->Success();
+    return TransferOutcome(answer, sender->Success());
 }
 
 std::string TXModemServer::CaptureScreen() {
@@ -74,7 +74,7 @@ std::string TXModemServer::CaptureScreen() {
     return result;
 }
 
-bool TXModemServer::SendRom(const std::string& fileName) {
+Outcome TXModemServer::SendRom(const std::string& fileName) {
     SetStatus("Copying " + FileNameOf(fileName));
     while (ui_.IsPromptVisible()) {
         ui_.FocusPrompt();
@@ -84,9 +84,9 @@ bool TXModemServer::SendRom(const std::string& fileName) {
     ui_.SetBusy(true);
     ScopeExit notBusy([&] { ui_.SetBusy(false); });
     auto sender = std::make_unique<TSTX>(link_, fileName, SessionReports(*this));
-    RunTransfer(ui_, *sender, "Copying " + fileName);
+    ModalResult answer = RunTransfer(ui_, *sender, "Copying " + fileName);
     SetStatus("");
-    return sender->Success();
+    return TransferOutcome(answer, sender->Success());
 }
 
 }  // namespace vaddex

@@ -108,8 +108,8 @@ std::string TXModemServer::DisplayName(const std::string& name, const std::strin
     return shown;
 }
 
-bool TXModemServer::GetVariable(const std::string& name, const std::string& fileName, int size,
-                                int mode) {
+Outcome TXModemServer::GetVariable(const std::string& name, const std::string& fileName, int size,
+                                   int mode) {
     RequireConnected();
     Data.clear();
     SendCommandByte('G');
@@ -135,7 +135,7 @@ bool TXModemServer::GetVariable(const std::string& name, const std::string& file
             Data.clear();
         }
     });
-    RunTransfer(ui_, *receiver, "Copying " + display);
+    ModalResult answer = RunTransfer(ui_, *receiver, "Copying " + display);
     Pause(link_.timing.RxEndDelay);
     success = receiver->Success();
     if (success) {
@@ -144,40 +144,48 @@ bool TXModemServer::GetVariable(const std::string& name, const std::string& file
         ui_.SetConnected(false);
     }
     SetStatus("");
-    return success;
+    return TransferOutcome(answer, success);
 }
 
-bool TXModemServer::GetToFile(const std::string& name, const std::string& fileName, int size,
-                              int typeCode) {
+Outcome TXModemServer::RunScratchScript(const std::string& script, bool showWorking,
+                                        const std::string& fileName) {
+    Execute(script, showWorking, true);
+    Outcome got = GetVariable(kScratchVariable, fileName, 0, 0);
+    if (got) {
+        Purge(kScratchVariable, false);
+    }
+    return got;
+}
+
+Outcome TXModemServer::GetToFile(const std::string& name, const std::string& fileName, int size,
+                                 int typeCode) {
     std::string calcName = CalcNameToPc(PcNameToCalc(name, true), false);
     CalculatorState& state = State();
     if (state.textMode) {
         RequireSafeName(calcName, false);  // it stands in the text script
     }
     if (!CheckName(calcName)) {
-        return false;
+        return Outcome::Declined(calcName + ": its improper name was declined");
     }
     if (state.textMode && calcName.find("HOME") != std::string::npos) {
-        return false;
+        return Outcome::Failed(calcName + ": a name with HOME has no text form");
     }
     RequireConnected();
 
     if (!state.textMode) {
-        if (!GetVariable(calcName, fileName, size, 0)) {
-            return false;
+        if (Outcome got = GetVariable(calcName, fileName, size, 0); !got) {
+            return got;
         }
         if (!state.receiveCRC) {
             RequireWholeObject(calcName, size);
         }
         WriteUserFile(fileName, Data);
-        return true;
+        return Outcome::Done();
     }
 
-    Execute(TextGetScript(calcName), true, true);
-    if (!GetVariable("$$$t", fileName, 0, 0)) {
-        return false;
+    if (Outcome got = RunScratchScript(TextGetScript(calcName), true, fileName); !got) {
+        return got;
     }
-    Purge("$$$t", false);
     TextFileResult text =
         MakeTextFile(Data, typeCode - 9, state.transIO, state.trans031, state.addCR);
     if (!text.success) {
@@ -187,7 +195,7 @@ bool TXModemServer::GetToFile(const std::string& name, const std::string& fileNa
                    "); nothing was written");
     }
     WriteUserFile(fileName, text.text);
-    return true;
+    return Outcome::Done();
 }
 
 // The one-byte checksum lets two damaged bytes of a block cancel: without a CRC the object
@@ -230,17 +238,18 @@ TXModemServer::SendFileCheck TXModemServer::CheckSendFile(const std::string& fil
     return check;
 }
 
-bool TXModemServer::PutFile(const std::string& name, const std::string& fileName,
-                            const std::string& altName, bool askReplace, bool& replaceAll,
-                            int fileCount) {
+Outcome TXModemServer::PutFile(const std::string& name, const std::string& fileName,
+                               const std::string& altName, bool askReplace, bool& replaceAll,
+                               int fileCount) {
     RequireConnected();
     RequireSafeName(name, true);
+    // The Cancel of these questions ends a batch, so it is no decline.
     if (!CheckName(name)) {
-        return false;
+        return Outcome::Cancelled();
     }
     SendFileCheck check = CheckSendFile(fileName);
     if (!check.ok) {
-        return false;
+        return Outcome::Cancelled();
     }
     if (check.isText) {
         RequireOneObject(name, ReadTextFile(fileName));  // before the replace question
@@ -248,12 +257,12 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& fileName
     if (askReplace && !replaceAll && (check.isText || State().OverwriteFlag())) {
         ModalResult answer = ui_.AskReplace(name, fileCount);
         if (answer == ModalResult::No) {
-            return true;
+            return Outcome::Declined(name + ": not replaced");
         }
         if (answer == ModalResult::All) {
             replaceAll = true;
         } else if (answer != ModalResult::Yes) {
-            return false;  // Cancel, or the window closed without an answer
+            return Outcome::Cancelled();  // Cancel, or the window closed without an answer
         }
     }
 
@@ -266,7 +275,7 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& fileName
             ui_.ProcessEvents();
             Pause(kAfterQuestionPauseMs);
         }
-        return result;
+        return Outcome::DoneOr(result, name + ": not a valid text file");
     }
 
     RequireRoomFor(fileName);
@@ -276,7 +285,7 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& fileName
     std::string display = DisplayName(name, fileName, altName);
     SetStatus("Copying " + display);
     auto sender = std::make_unique<TYModemTX>(link_, fileName, false, '\0', SessionReports(*this));
-    RunTransfer(ui_, *sender, "Copying " + display);
+    ModalResult answer = RunTransfer(ui_, *sender, "Copying " + display);
     bool result = sender->Success();
     Pause(link_.timing.TxEndDelay);
     if (result) {
@@ -289,7 +298,7 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& fileName
         ui_.SetConnected(false);
     }
     SetStatus("");
-    return result;
+    return TransferOutcome(answer, result);
 }
 
 void TXModemServer::RequireRoomFor(const std::string& fileName) {

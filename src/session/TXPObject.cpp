@@ -50,4 +50,17 @@ TXPObject& TXPObject::AddChild(std::unique_ptr<TXPObject> child) {
     return *Children.back();
 }
 
+TXPObject* TXPObject::FindChild(const std::string& name) {
+    return const_cast<TXPObject*>(std::as_const(*this).FindChild(name));
+}
+
+const TXPObject* TXPObject::FindChild(const std::string& name) const {
+    for (const auto& child : Children) {
+        if (child->Name == name) {
+            return child.get();
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace vaddex

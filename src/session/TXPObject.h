@@ -38,6 +38,9 @@ public:
     bool IsDirectory() const { return TypeCode == kDirectoryTypeCode; }
     // Appends a new child and returns it.
     TXPObject& AddChild(std::unique_ptr<TXPObject> child);
+    // The first child with this name; null when there is none.
+    TXPObject* FindChild(const std::string& name);
+    const TXPObject* FindChild(const std::string& name) const;
 };
 
 }  // namespace vaddex

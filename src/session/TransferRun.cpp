@@ -27,4 +27,11 @@ ModalResult RunTransfer(UiBridge& ui, TransferThread& thread, const std::string&
     return answer;
 }
 
+Outcome TransferOutcome(ModalResult answer, bool success) {
+    if (success) {
+        return Outcome::Done();
+    }
+    return answer == ModalResult::Cancel ? Outcome::Cancelled() : Outcome::Failed("");
+}
+
 }  // namespace vaddex

@@ -4,6 +4,7 @@
 
 #include "link/ReportProgress.h"
 #include "session/ModalResult.h"
+#include "session/Outcome.h"
 #include "transfer/TransferThread.h"
 
 namespace vaddex {
@@ -18,5 +19,9 @@ ReportFn SessionReports(TXModemServer& session);
 // user's Cancel), then asks the thread to stop, pauses 100 ms and blocks until it has ended.
 // Returns how the window closed.
 ModalResult RunTransfer(UiBridge& ui, TransferThread& thread, const std::string& caption);
+
+// How a transfer ended: done when the thread succeeded, cancelled when the window closed on
+// the user's Cancel, failed otherwise (the window has shown why).
+Outcome TransferOutcome(ModalResult answer, bool success);
 
 }  // namespace vaddex

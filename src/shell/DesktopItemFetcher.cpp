@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "link/Trace.h"
+#include "session/Outcome.h"
 #include "session/ScopeExit.h"
 #include "util/Errors.h"
 #include "util/FileIo.h"
@@ -28,7 +30,7 @@ std::string DesktopItemFetcher::FetchOne(const ItemRef& ref, const std::string& 
         std::string archive = DesktopFileFolder::PathIn(batch_, commands_.DefaultArchiveName());
         if (!commands_.BackupToFile(archive)) {
             DeleteFileIfExists(archive);
-            throw LinkError("Canceled by user");
+            throw LinkError(kCanceledByUserText);
         }
         return archive;
     }
@@ -49,7 +51,7 @@ std::string DesktopItemFetcher::FetchOne(const ItemRef& ref, const std::string& 
 }
 
 std::vector<std::string> DesktopItemFetcher::FetchAll() {
-    UiBridge& ui = commands_.Session().Ui();
+    UiBridge& ui = commands_.Ui();
     ui.SetBusy(true);
     ScopeExit notBusy([&] { ui.SetBusy(false); });
     fetched_.clear();
@@ -63,8 +65,10 @@ std::vector<std::string> DesktopItemFetcher::FetchAll() {
 std::vector<std::string> DesktopItemFetcher::FetchForDrop() {
     try {
         FetchAll();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         // The user cancelled or the link failed: the drop goes on with what is complete.
+        Trace(std::string("Drop fetch ended after ") + std::to_string(fetched_.size()) + " of " +
+              std::to_string(items_.size()) + " items: " + e.what());
     }
     return fetched_;
 }

@@ -34,14 +34,7 @@ const TXPObject* ItemRef::In(const TXPObject& root) const {
         std::size_t blank = path.find(' ', position);
         std::size_t end = blank == std::string::npos ? path.size() : blank;
         std::string part = path.substr(position, end - position);
-        const TXPObject* found = nullptr;
-        for (const auto& child : item->Children) {
-            if (child->Name == part) {
-                found = child.get();
-                break;
-            }
-        }
-        item = found;
+        item = item->FindChild(part);
         if (blank == std::string::npos) {
             break;
         }

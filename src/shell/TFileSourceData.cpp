@@ -1,7 +1,9 @@
 #include "shell/TFileSourceData.h"
 
 #include <exception>
+#include <string>
 
+#include "link/Trace.h"
 #include "shell/FileListMime.h"
 
 namespace vaddex::gui {
@@ -32,8 +34,9 @@ const std::vector<std::string>& TFileSourceData::Delivered() const {
     std::vector<std::string> files;
     try {
         files = fetch_ ? fetch_(entries_) : entries_;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         files.clear();  // Qt's drag loop must not see an exception; nothing complete to offer
+        Trace(std::string("Drag source fetch failed: ") + e.what());
     }
     fetching_ = false;
     delivered_ = std::move(files);

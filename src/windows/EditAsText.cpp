@@ -38,7 +38,7 @@ FileStamp StampOf(const std::string& path) {
 
 EditAsText::Outcome EditAsText::Run(SessionCommands& commands, const std::string& file,
                                     const std::string& directory, const ExternalEditor& editor) {
-    UiBridge& ui = commands.Session().Ui();
+    UiBridge& ui = commands.Ui();
     FileStamp before = StampOf(file);
     ui.SetBusy(true);
     ScopeExit notBusy([&] { ui.SetBusy(false); });
@@ -64,7 +64,7 @@ EditAsText::Outcome EditAsText::Run(SessionCommands& commands, const std::string
 
 bool EditAsText::SendBack(SessionCommands& commands, const std::string& file,
                           const std::string& directory) {
-    UiBridge& ui = commands.Session().Ui();
+    UiBridge& ui = commands.Ui();
     ui.SetBusy(true);
     ScopeExit notBusy([&] { ui.SetBusy(false); });
     // A directory got from the tree belongs beside itself, not inside: the list's directory

@@ -237,7 +237,7 @@ bool TFRplCmd::AutoUpdate() const {
 
 bool TFRplCmd::MayRun() {
     if (!commandsEnabled_) {
-        commands_.Session().Ui().Beep();
+        commands_.Ui().Beep();
         return false;
     }
     return true;
@@ -248,7 +248,7 @@ void TFRplCmd::ReportError(const std::exception& error) {
     if (!text.empty() && text.back() != '.') {
         text += '.';
     }
-    commands_.Session().Ui().ShowMessage("Vaddex", text);
+    commands_.Ui().ShowMessage("Vaddex", text);
 }
 
 void TFRplCmd::btnSendClick() {
@@ -256,7 +256,7 @@ void TFRplCmd::btnSendClick() {
         return;
     }
     QString text = cmboCmd_->currentText();
-    UiBridge& ui = commands_.Session().Ui();
+    UiBridge& ui = commands_.Ui();
     ui.SetBusy(true);
     ScopeExit notBusy([&] {
         ui.SetBusy(false);
@@ -282,7 +282,7 @@ void TFRplCmd::btnStackClick() {
     if (!MayRun()) {
         return;
     }
-    UiBridge& ui = commands_.Session().Ui();
+    UiBridge& ui = commands_.Ui();
     ui.SetBusy(true);
     ScopeExit notBusy([&] {
         ui.SetBusy(false);
@@ -340,7 +340,7 @@ bool TFRplCmd::eventFilter(QObject* watched, QEvent* event) {
     }
     auto* key = static_cast<QKeyEvent*>(event);
     if (!commandsEnabled_) {
-        commands_.Session().Ui().Beep();
+        commands_.Ui().Beep();
         return true;
     }
     // The line edit would paste by itself, without the length limit.

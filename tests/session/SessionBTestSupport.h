@@ -27,12 +27,7 @@ inline void PutFileBytes(const std::string& path, const std::string& bytes) {
 
 // The item of HOME with the given name after a listing, or nullptr.
 inline const TXPObject* FindChild(const TXPObject& directory, const std::string& name) {
-    for (const auto& child : directory.Children) {
-        if (child->Name == name) {
-            return child.get();
-        }
-    }
-    return nullptr;
+    return directory.FindChild(name);
 }
 
 // Options for a fixture whose calculator holds large objects.

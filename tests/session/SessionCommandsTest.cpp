@@ -207,7 +207,9 @@ TEST_F(SessionCommandsTest, AutoPortIsRefusedForManualOperations) {
     PutFileBytes(path, "ZQZQK8-C" + PackedString("x"));
     EXPECT_FALSE(commands.ManualSend(path, 4, 5));
     ASSERT_TRUE(commands.PrepareCapture()) << "no speed question for Auto";
-    EXPECT_TRUE(commands.CaptureOnce(true).empty());
+    std::string image;
+    commands.CaptureOnce(true, image);
+    EXPECT_TRUE(image.empty());
     ASSERT_EQ(sim.Ui().Messages().size(), 2u);
     for (const auto& message : sim.Ui().Messages()) {
         EXPECT_EQ(message.caption, "Com Setting Error");
@@ -239,7 +241,7 @@ TEST_F(SessionCommandsTest, UnmeasurableUploadKeepsPaddedFileWithDecompileError)
         device.Read(1, 5000);
     });
     std::string path = sim.Files().File("up.zq");
-    bool ok = commands.UploadFile(path);
+    bool ok = commands.UploadFile(path).IsDone();
     calculator.join();
 
     EXPECT_TRUE(ok);

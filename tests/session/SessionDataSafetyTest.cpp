@@ -36,7 +36,7 @@ protected:
         std::string path = sim.Files().File(file);
         PutFileBytes(path, bytes);
         bool replaceAll = false;
-        return sim.Session().PutFile(name, path, "", false, replaceAll, 1);
+        return sim.Session().PutFile(name, path, "", false, replaceAll, 1).IsDone();
     }
 
     SimFixture sim;

@@ -47,12 +47,12 @@ protected:
 
     // The get as the front end makes it: true when the file is there.
     bool GetBig(const std::string& path) {
-        return sim.Session().GetToFile("BIG", path, big->Size, big->TypeCode);
+        return sim.Session().GetToFile("BIG", path, big->Size, big->TypeCode).IsDone();
     }
 
     bool PutBig(const std::string& name, const std::string& path) {
         bool replaceAll = false;
-        return sim.Session().PutFile(name, path, "", false, replaceAll, 1);
+        return sim.Session().PutFile(name, path, "", false, replaceAll, 1).IsDone();
     }
 
     // Runs a transfer that must fail on its thread: the thread reports the connection error

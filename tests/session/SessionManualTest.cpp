@@ -53,6 +53,13 @@ protected:
         return sim.FindObject("HOME " + name).value_or("");
     }
 
+    // The screen CaptureOnce captured; empty when none.
+    std::string Capture(bool firstRound) {
+        std::string image;
+        commands.CaptureOnce(firstRound, image);
+        return image;
+    }
+
     SimFixture sim;
     SessionCommands commands;
 };
@@ -144,7 +151,7 @@ TEST_P(SessionScreenTest, CaptureReturnsFirstByteHeaderAndImage) {
     const ScreenRow& row = GetParam();
     ASSERT_TRUE(commands.PrepareCapture());
     StartOnPrompt(kPromptCaptureFirst, [&] { sim.Server().StartScreen(row.variant); });
-    std::string screen = commands.CaptureOnce(true);
+    std::string screen = Capture(true);
     ASSERT_EQ(screen.size(), row.size);
     EXPECT_EQ(screen.substr(row.headAt, row.head.size()), row.head);
     EXPECT_FALSE(sim.Ui().Connected());
@@ -161,7 +168,7 @@ TEST_F(SessionManualTest, SecondCaptureAsksAnotherAndClosingItEndsWithoutPicture
     ASSERT_TRUE(commands.PrepareCapture());
     sim.Ui().CancelWhenPromptShown(kPromptCaptureAgain);
     sim.Ui().ClearRecords();
-    EXPECT_TRUE(commands.CaptureOnce(false).empty());
+    EXPECT_TRUE(Capture(false).empty());
     ASSERT_EQ(sim.Ui().Prompts().size(), 1u);
     EXPECT_EQ(sim.Ui().Prompts()[0].kind, kPromptCaptureAgain);
     EXPECT_EQ(sim.Ui().Prompts()[0].caption, "Do Another Capture?");
@@ -172,7 +179,7 @@ TEST_F(SessionManualTest, CaptureCancelledInTheProgressWindowDropsTheImage) {
     ASSERT_TRUE(commands.PrepareCapture());
     sim.Ui().CancelWhenReportPasses(10);
     StartOnPrompt(kPromptCaptureFirst, [this] { sim.Server().StartScreen(ScreenVariant::Esc); });
-    EXPECT_TRUE(commands.CaptureOnce(true).empty());
+    EXPECT_TRUE(Capture(true).empty());
     EXPECT_EQ(sim.Ui().Count("StatusWindow(Capturing Screen|true)"), 1);
 }
 

@@ -23,7 +23,7 @@ protected:
         std::string path = sim.Files().File(name + ".txt");
         PutFileBytes(path, bytes);
         bool replaceAll = false;
-        return sim.Session().PutFile(name, path, "", false, replaceAll, 1);
+        return sim.Session().PutFile(name, path, "", false, replaceAll, 1).IsDone();
     }
 
     // The message of the error the put raises, or "" when it raises none.

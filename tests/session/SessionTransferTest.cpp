@@ -41,7 +41,7 @@ protected:
         std::string path = sim.Files().File(file);
         PutFileBytes(path, bytes);
         bool replaceAll = false;
-        return sim.Session().PutFile(name, path, "", askReplace, replaceAll, 1);
+        return sim.Session().PutFile(name, path, "", askReplace, replaceAll, 1).IsDone();
     }
 
     std::string Home(const std::string& name) {
@@ -303,9 +303,9 @@ TEST_F(SessionTransferTest, NoSkipsTheFileAndCancelEndsTheBatch) {
     std::string before = Home("N");
     bool replaceAll = false;
     sim.Ui().QueueReplaceAnswer(ModalResult::No);
-    EXPECT_TRUE(sim.Session().PutFile("N", path, "", true, replaceAll, 2));
+    EXPECT_TRUE(sim.Session().PutFile("N", path, "", true, replaceAll, 2).GoesOn());
     sim.Ui().QueueReplaceAnswer(ModalResult::Cancel);
-    EXPECT_FALSE(sim.Session().PutFile("N", path, "", true, replaceAll, 2));
+    EXPECT_FALSE(sim.Session().PutFile("N", path, "", true, replaceAll, 2).GoesOn());
     EXPECT_EQ(Home("N"), before);
 }
 
