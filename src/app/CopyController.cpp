@@ -9,7 +9,6 @@
 #include <exception>
 
 #include "app/TFZQDir.h"
-#include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
 #include "session/TXPObject.h"
 #include "session/UiBridge.h"
@@ -17,6 +16,7 @@
 #include "shell/FileListMime.h"
 #include "shell/TFileSource.h"
 #include "shell/TFileTarget.h"
+#include "util/ScopeExit.h"
 
 namespace vaddex::gui {
 namespace {

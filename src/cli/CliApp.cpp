@@ -28,14 +28,14 @@
 #include "frontend/BuiltInCalculator.h"
 #include "frontend/StoredSettings.h"
 #include "link/CommLink.h"
-#include "link/Trace.h"
-#include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
 #include "session/TXModemServer.h"
 #include "util/AppPaths.h"
 #include "util/Errors.h"
 #include "util/ReplacingWriter.h"
+#include "util/ScopeExit.h"
 #include "util/Ticks.h"
+#include "util/Trace.h"
 #include "util/VersionText.h"
 
 namespace vaddex::cli {

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "link/SentThenFailedError.h"
-#include "session/ScopeExit.h"
 #include "session/SessionPaths.h"
 #include "session/TXModemServer.h"
 #include "util/FileIo.h"
+#include "util/ScopeExit.h"
 
 namespace vaddex {
 namespace {
@@ -73,7 +73,7 @@ bool TXModemServer::Backup(const std::string& fileName, int size) {
         if (captureSpeed != 0) {
             link_.ChangeSpeed(captureSpeed);
         }
-        Pause(link_.timing.SpeedChangeDelay);
+        ResponsivePause(link_.Timing().SpeedChangeDelay);
         ok = ReceiveObject(fileName, expected);
         restoreSpeed.Dismiss();
         if (captureSpeed != 0) {

@@ -7,13 +7,11 @@
 #include <memory>
 
 #include "link/SentThenFailedError.h"
-#include "link/Trace.h"
 #include "objects/CalcNames.h"
 #include "objects/ClassifyFile.h"
 #include "objects/ObjectSize.h"
 #include "objects/TextFileForm.h"
 #include "objects/TextObjectCheck.h"
-#include "session/ScopeExit.h"
 #include "session/SessionPaths.h"
 #include "session/TXModemServer.h"
 #include "session/TransferRun.h"
@@ -21,6 +19,8 @@
 #include "transfer/TYModemTX.h"
 #include "util/Errors.h"
 #include "util/FileIo.h"
+#include "util/ScopeExit.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {
@@ -117,7 +117,7 @@ bool TXModemServer::GetVariable(const std::string& name, const std::string& file
     std::string display = DisplayName(name, fileName, "");
     SetStatus("Copying " + display);
     std::int64_t expected = size != 0 ? static_cast<std::int64_t>(size) + kFileHeaderSize : 0;
-    Pause(link_.timing.RxStartDelay);
+    ResponsivePause(link_.Timing().RxStartDelay);
 
     // The receiver deletes the file it is named after when it fails; the user's file is the
     // writer's to keep or replace, so the receiver gets no name.
@@ -136,7 +136,7 @@ bool TXModemServer::GetVariable(const std::string& name, const std::string& file
         }
     });
     RunTransfer(ui_, *receiver, "Copying " + display);
-    Pause(link_.timing.RxEndDelay);
+    ResponsivePause(link_.Timing().RxEndDelay);
     success = receiver->Success();
     if (success) {
         Execute("", true, true);
@@ -225,7 +225,7 @@ TXModemServer::SendFileCheck TXModemServer::CheckSendFile(const std::string& fil
             check.ok = true;
         }
         ui_.ProcessEvents();
-        Pause(kAfterQuestionPauseMs);
+        ResponsivePause(kAfterQuestionPauseMs);
     }
     return check;
 }
@@ -264,7 +264,7 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& fileName
             ui_.ShowMessage("Warning", name + "\r\n\r\nis not a valid text" +
                                            " file and cannot be properly sent.\r\n");
             ui_.ProcessEvents();
-            Pause(kAfterQuestionPauseMs);
+            ResponsivePause(kAfterQuestionPauseMs);
         }
         return result;
     }
@@ -278,7 +278,7 @@ bool TXModemServer::PutFile(const std::string& name, const std::string& fileName
     auto sender = std::make_unique<TYModemTX>(link_, fileName, false, '\0', SessionReports(*this));
     RunTransfer(ui_, *sender, "Copying " + display);
     bool result = sender->Success();
-    Pause(link_.timing.TxEndDelay);
+    ResponsivePause(link_.Timing().TxEndDelay);
     if (result) {
         try {
             Execute("", true, true);
@@ -339,7 +339,7 @@ bool TXModemServer::PutText(const std::string& name, const std::string& fileName
     }
 
     Execute(TextPutScript(name, modes, objText, err), true, true);
-    Pause(link_.timing.TxEndDelay);
+    ResponsivePause(link_.Timing().TxEndDelay);
     SetStatus("");
     return true;
 }

@@ -2,9 +2,9 @@
 
 #include <exception>
 
-#include "session/ScopeExit.h"
 #include "util/Errors.h"
 #include "util/FileIo.h"
+#include "util/ScopeExit.h"
 
 namespace vaddex::gui {
 
