@@ -295,24 +295,18 @@ void ItemCommands::WatchEdits(const std::string& file, const std::string& name,
 FileOptions ItemCommands::CurrentOptions() const {
     const CalculatorState& state = window_.State();
     FileOptions options;
-    options.transIO = state.transIO;
-    options.trans031 = state.trans031;
-    options.addCR = state.addCR;
+    options.transfer = state.transfer;
     options.editor = window_.Editor();
     options.addExtension = window_.Commands().AddExtension;
-    options.receiveCRC = state.receiveCRC;
     options.confirmDelete = window_.ConfirmDelete();
     return options;
 }
 
 void ItemCommands::ApplyOptions(const FileOptions& options) {
     CalculatorState& state = window_.State();
-    state.transIO = options.transIO;
-    state.trans031 = options.trans031;
-    state.addCR = options.addCR;
+    state.transfer = options.transfer;
     window_.SetEditor(options.editor);
     window_.Commands().AddExtension = options.addExtension;
-    state.receiveCRC = options.receiveCRC;
     window_.SetConfirmDelete(options.confirmDelete);
 }
 

@@ -26,8 +26,8 @@ bool TXModemServer::ReceiveObject(const std::string& fileName, int size) {
     // Nameless: the receiver would delete the file it is named after when it fails, and the
     // user's file is kept or replaced only by whoever writes Data.
     Trace("Receive for " + fileName);
-    auto receiver =
-        std::make_unique<TYModemRX>(link_, "", size, SessionReports(*this), State().receiveCRC);
+    auto receiver = std::make_unique<TYModemRX>(link_, "", size, SessionReports(*this),
+                                                State().transfer.receiveCRC);
     RunTransfer(ui_, *receiver, "Copying " + fileName);
     ResponsivePause(link_.Timing().RxEndDelay);
     bool success = receiver->Success();

@@ -122,8 +122,8 @@ bool TXModemServer::GetVariable(const std::string& name, const std::string& file
     // The receiver deletes the file it is named after when it fails; the user's file is the
     // writer's to keep or replace, so the receiver gets no name.
     Trace("Receive for " + fileName);
-    auto receiver =
-        std::make_unique<TYModemRX>(link_, "", expected, SessionReports(*this), State().receiveCRC);
+    auto receiver = std::make_unique<TYModemRX>(link_, "", expected, SessionReports(*this),
+                                                State().transfer.receiveCRC);
     bool success = false;
     // Data is set however the operation ends, also while an error is on its way out.
     ScopeExit keepData([&] {
@@ -166,7 +166,7 @@ bool TXModemServer::GetToFile(const std::string& name, const std::string& fileNa
         if (!GetVariable(calcName, fileName, size, 0)) {
             return false;
         }
-        if (!state.receiveCRC) {
+        if (!state.transfer.receiveCRC) {
             RequireWholeObject(calcName, size);
         }
         WriteUserFile(fileName, Data);
@@ -178,8 +178,8 @@ bool TXModemServer::GetToFile(const std::string& name, const std::string& fileNa
         return false;
     }
     Purge("$$$t", false);
-    TextFileResult text =
-        MakeTextFile(Data, typeCode - 9, state.transIO, state.trans031, state.addCR);
+    TextFileResult text = MakeTextFile(Data, typeCode - 9, state.transfer.transIO,
+                                       state.transfer.trans031, state.transfer.addCR);
     if (!text.success) {
         Trace("Text form of " + calcName + " failed: " + text.message);
         SetStatus("");
