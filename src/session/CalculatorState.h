@@ -9,11 +9,11 @@ namespace vaddex {
 // The calculator state that the main window (or the command line) keeps and the session
 // reads and writes. Owned by the front end.
 struct CalculatorState {
-    std::string series;                     // "K7" or "K8", from identification
-    std::string modelName;                  // "K7", "K8", "K8G+" or "K7GII"
+    std::string series;     // "K7" or "K8", from identification
+    std::string modelName;  // "K7", "K8", "K8G+" or "K7GII"
     std::string romVersion;
     std::string calculatorFlags = "00000000";  // '0'/'1' per reported calculator flag
-    int captureSpeed = 0;                   // speed needed for backup and capture; 0 = none
+    int captureSpeed = 0;                      // speed needed for backup and capture; 0 = none
 
     bool textMode = false;     // copies from the calculator produce text files
     TransferOptions transfer;  // the user's settings for copies

@@ -224,7 +224,8 @@ private slots:
         h.fixture->Server().PullCable();
         h.window.Reread();
         QCOMPARE(h.errors.size(), 1);
-        QVERIFY2(h.errors.first().startsWith("The calculator's port "), qPrintable(h.errors.first()));
+        QVERIFY2(h.errors.first().startsWith("The calculator's port "),
+                 qPrintable(h.errors.first()));
         QVERIFY(!h.window.Connected());
         QVERIFY(!h.window.Busy());
         QVERIFY(h.window.PortSelector()->isEnabled());
