@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Sets everything up and runs every test: a normal build with the checks of its installed
-# files and package, a build with AddressSanitizer and UndefinedBehaviorSanitizer, and a short
-# bounded run of each fuzzer under the sanitizers.
+# Sets everything up and runs every test: the layout check of the C++ files, a normal build
+# with the checks of its installed files and package, a build with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and a short bounded run of each fuzzer under the sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +13,11 @@ test_jobs=$((jobs * 2))
 fuzz_seconds=${VADDEX_FUZZ_SECONDS:-20}
 # Paths relative to the checkout, so that a clone in another folder hits the same cache.
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+
+echo "== format"
+# Every C++ file as .clang-format lays it out; clang-format -i on a reported file fixes it.
+find src tests bench tools -type f \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z |
+    xargs -0 clang-format --dry-run -Werror
 
 echo "== normal build"
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo

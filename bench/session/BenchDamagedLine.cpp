@@ -107,7 +107,7 @@ public:
             calculator_.StoreAt("HOME BIG", vaddex::WrapAsStringObject(BigText(), "K8").substr(8));
         });
         server_->Start();
-        state_.receiveCRC = crc;
+        state_.transfer.receiveCRC = crc;
         session_.SetSpeed(std::to_string(kLineSpeed));
         commands_.SelectedPort = server_->PortName();
         commands_.ConnectToCalculator();

@@ -154,7 +154,7 @@ int Run() {
     std::size_t answerLength = 0;
     server.WithCalculator(
         [&](zqsim::CalculatorModel& model) { answerLength = model.FreeMemoryText().size(); });
-    std::int64_t waits = GetWaits(link.timing, answerLength);
+    std::int64_t waits = GetWaits(link.Timing(), answerLength);
     std::vector<std::int64_t> times;
     for (int round = 0; round < kSmallRounds; ++round) {
         start = TickMs();

@@ -25,13 +25,13 @@
 #include "app/TFZQDir.h"
 #include "frontend/StoredSettings.h"
 #include "link/CommLink.h"
-#include "link/Trace.h"
 #include "session/HeadlessUiBridge.h"
 #include "session/SessionCommands.h"
 #include "session/TXModemServer.h"
 #include "session/TXPObject.h"
 #include "sim/calc/SimCalculator.h"
 #include "sim/server/SimServer.h"
+#include "util/Trace.h"
 #include "windows/QtUiBridge.h"
 
 namespace {

@@ -8,7 +8,6 @@
 #include <exception>
 
 #include "app/TFZQDir.h"
-#include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
 #include "session/TXPObject.h"
 #include "session/UiBridge.h"
@@ -16,6 +15,7 @@
 #include "shell/FileListMime.h"
 #include "shell/TFileSource.h"
 #include "shell/TFileTarget.h"
+#include "util/ScopeExit.h"
 
 namespace vaddex::gui {
 namespace {

@@ -9,10 +9,10 @@
 #include "app/CopyController.h"
 #include "app/TFZQDir.h"
 #include "placement/TWindowPosSave.h"
-#include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
 #include "session/TXPObject.h"
 #include "session/UiBridge.h"
+#include "util/ScopeExit.h"
 #include "windows/EditAsText.h"
 #include "windows/ExternalEditor.h"
 #include "windows/TFEditWatch.h"
@@ -293,24 +293,18 @@ void ItemCommands::WatchEdits(const std::string& file, const std::string& name,
 FileOptions ItemCommands::CurrentOptions() const {
     const CalculatorState& state = window_.State();
     FileOptions options;
-    options.transIO = state.transIO;
-    options.trans031 = state.trans031;
-    options.addCR = state.addCR;
+    options.transfer = state.transfer;
     options.editor = window_.Editor();
     options.addExtension = window_.Commands().AddExtension;
-    options.receiveCRC = state.receiveCRC;
     options.confirmDelete = window_.ConfirmDelete();
     return options;
 }
 
 void ItemCommands::ApplyOptions(const FileOptions& options) {
     CalculatorState& state = window_.State();
-    state.transIO = options.transIO;
-    state.trans031 = options.trans031;
-    state.addCR = options.addCR;
+    state.transfer = options.transfer;
     window_.SetEditor(options.editor);
     window_.Commands().AddExtension = options.addExtension;
-    state.receiveCRC = options.receiveCRC;
     window_.SetConfirmDelete(options.confirmDelete);
 }
 

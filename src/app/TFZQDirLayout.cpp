@@ -341,12 +341,9 @@ void TFZQDir::ApplySettings(const frontend::StoredSettings& s) {
     SetViewStyle(s.dirViewStyle);
     sort_ = SortState{s.dirSortCol, s.dirSortReverse};
     commands_->AddExtension = s.addExtension;
-    state_.addCR = s.addCR;
-    state_.trans031 = s.trans031;
+    state_.transfer = s.transfer;
     editor_ = s.editor;
-    state_.transIO = s.transIO;
     rpnPrompts_ = s.rpnPrompts;
-    state_.receiveCRC = s.receiveCRC;
     confirmDelete_ = s.confirmDelete;
     loadingSettings_ = false;
 }
@@ -378,12 +375,9 @@ frontend::StoredSettings TFZQDir::CurrentSettings() const {
     s.dirSortCol = sort_.column;
     s.dirSortReverse = sort_.reverse;
     s.addExtension = commands_->AddExtension;
-    s.addCR = state_.addCR;
-    s.trans031 = state_.trans031;
+    s.transfer = state_.transfer;
     s.editor = editor_;
-    s.transIO = state_.transIO;
     s.rpnPrompts = rpnPromptsNow ? rpnPromptsNow() : rpnPrompts_;
-    s.receiveCRC = state_.receiveCRC;
     s.confirmDelete = confirmDelete_;
     return s;
 }

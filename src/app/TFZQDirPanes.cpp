@@ -19,10 +19,10 @@
 #include "app/TFZQDir.h"
 #include "app/TreePath.h"
 #include "session/PromptTexts.h"
-#include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
 #include "session/TXPObject.h"
 #include "session/UiBridge.h"
+#include "util/ScopeExit.h"
 
 namespace vaddex::gui {
 namespace {

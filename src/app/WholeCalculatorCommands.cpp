@@ -10,9 +10,9 @@
 
 #include "app/TFZQDir.h"
 #include "session/PromptTexts.h"
-#include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
 #include "util/ReplacingWriter.h"
+#include "util/ScopeExit.h"
 #include "windows/TFCapture.h"
 #include "windows/TFDownLd.h"
 

@@ -28,13 +28,13 @@
 #include "frontend/BuiltInCalculator.h"
 #include "frontend/SessionStack.h"
 #include "frontend/StoredSettings.h"
-#include "link/Trace.h"
-#include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
 #include "util/AppPaths.h"
 #include "util/Errors.h"
 #include "util/ReplacingWriter.h"
+#include "util/ScopeExit.h"
 #include "util/Ticks.h"
+#include "util/Trace.h"
 #include "util/VersionText.h"
 
 namespace vaddex::cli {
@@ -136,10 +136,12 @@ private:
 void ApplyTransferOptions(const CliOptions& options, const StoredSettings& stored,
                           ConsoleUiBridge& ui, CalculatorState& state) {
     ui.SetTextMode(options.textMode);
-    state.addCR = stored.addCR && !options.noCR;
-    state.trans031 = stored.trans031 && !options.noTrans031;
-    state.transIO = frontend::AdjustTransIO(options.transIO.value_or(stored.transIO), state.addCR);
-    state.receiveCRC = options.crc || stored.receiveCRC;
+    TransferOptions& transfer = state.transfer;
+    transfer.addCR = stored.transfer.addCR && !options.noCR;
+    transfer.trans031 = stored.transfer.trans031 && !options.noTrans031;
+    transfer.transIO =
+        frontend::AdjustTransIO(options.transIO.value_or(stored.transfer.transIO), transfer.addCR);
+    transfer.receiveCRC = options.crc || stored.transfer.receiveCRC;
 }
 
 using CommandRunner = std::function<int(const CliOptions&)>;

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "link/Trace.h"
+#include "util/Trace.h"
 
 namespace vaddex::cli {
 namespace {

@@ -122,13 +122,13 @@ StoredSettings InterpretSettings(const SettingLookup& lookup) {
     Reader reader(lookup, settings.problems);
     ReadWindowValues(reader, settings);
     settings.addExtension = reader.Flag("AddExtension", true);
-    settings.addCR = reader.Flag("AddCR", true);
-    settings.trans031 = reader.Flag("TRANS031", true);
+    settings.transfer.addCR = reader.Flag("AddCR", true);
+    settings.transfer.trans031 = reader.Flag("TRANS031", true);
     settings.editor = reader.Text("Editor").value_or("");
     int transIO = reader.Bounded("TRANSIO", 3, 0, kMaxTransIO);
-    settings.transIO = AdjustTransIO(transIO, settings.addCR);
+    settings.transfer.transIO = AdjustTransIO(transIO, settings.transfer.addCR);
     settings.rpnPrompts = reader.Flag("RPNPrompts", true);
-    settings.receiveCRC = reader.Flag("ReceiveCRC", false);
+    settings.transfer.receiveCRC = reader.Flag("ReceiveCRC", false);
     settings.confirmDelete = reader.Flag("ConfirmDelete", false);
     settings.usbIds = reader.Text("UsbIds").value_or("");
     settings.border.show = reader.Flag("ScreenCapture/BorderShow", true);
@@ -153,12 +153,12 @@ void WriteSettings(const StoredSettings& s, const SettingWriter& write) {
     write("DirSortCol", number(s.dirSortCol));
     write("DirSortReverse", flag(s.dirSortReverse));
     write("AddExtension", flag(s.addExtension));
-    write("AddCR", flag(s.addCR));
-    write("TRANS031", flag(s.trans031));
+    write("AddCR", flag(s.transfer.addCR));
+    write("TRANS031", flag(s.transfer.trans031));
     write("Editor", s.editor);
-    write("TRANSIO", number(s.transIO));
+    write("TRANSIO", number(s.transfer.transIO));
     write("RPNPrompts", flag(s.rpnPrompts));
-    write("ReceiveCRC", flag(s.receiveCRC));
+    write("ReceiveCRC", flag(s.transfer.receiveCRC));
     write("ConfirmDelete", flag(s.confirmDelete));
 }
 

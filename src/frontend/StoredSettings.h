@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "objects/ScreenPicture.h"
+#include "session/TransferOptions.h"
 
 namespace vaddex::frontend {
 
@@ -35,13 +36,10 @@ struct StoredSettings {
     int dirSortCol = 0;
     bool dirSortReverse = false;
     bool addExtension = true;
-    bool addCR = true;
-    bool trans031 = true;
     std::string editor;
-    int transIO = 3;  // already adjusted by addCR
     bool rpnPrompts = true;
-    bool receiveCRC = false;
     bool confirmDelete = false;  // ask before every Delete, not only for a directory with items
+    TransferOptions transfer;    // its transIO already adjusted by addCR
 
     // Read here, written elsewhere: the USB ids (by the user) and the capture viewer's border.
     std::string usbIds;

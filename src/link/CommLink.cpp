@@ -20,10 +20,10 @@
 #include "link/SerialPort.h"
 #include "link/TSafeRdThread.h"
 #include "link/TermiosPort.h"
-#include "link/Trace.h"
 #include "link/UsbPipe.h"
 #include "util/Errors.h"
 #include "util/Ticks.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {
@@ -89,7 +89,7 @@ void CommLink::CopyProfile(int index) {
         Trace("CopyProfile: no profile " + std::to_string(index));
         return;
     }
-    timing = kLinkProfiles[index];
+    timing_ = kLinkProfiles[index];
     profile_ = index;
 }
 
@@ -100,10 +100,22 @@ void CommLink::ResetLink() {
     serial_.reset();
     usbRead_.reset();
     usbWrite_.reset();
-    kind = kLinkSerial;
-    bufferedCount = 0;
-    nextPosition = 1;
-    silenceStart = 0;
+    kind_ = kLinkSerial;
+    ResetUsbBuffer();
+}
+
+void CommLink::ResetUsbBuffer() {
+    bufferedCount_ = 0;
+    nextPosition_ = 1;
+    silenceStart_ = 0;
+}
+
+std::string_view CommLink::BufferedChunk() const {
+    return {reinterpret_cast<const char*>(receptionBuffer_), bufferedCount_};
+}
+
+std::size_t CommLink::UnreadCount() const {
+    return bufferedCount_ >= nextPosition_ ? bufferedCount_ - nextPosition_ + 1 : 0;
 }
 
 bool CommLink::IsOpen() const {
@@ -162,10 +174,8 @@ void CommLink::OpenUsbOn(std::unique_ptr<UsbPipe> readPipe, std::unique_ptr<UsbP
         ClosePort();
     }
     CopyProfile(kProfileUsb);
-    bufferedCount = 0;
-    nextPosition = 1;
-    silenceStart = 0;
-    kind = kLinkUsb;
+    ResetUsbBuffer();
+    kind_ = kLinkUsb;
     // Whatever was obtained is recorded, so that ClosePort closes it after a failure.
     usbRead_ = std::move(readPipe);
     usbWrite_ = std::move(writePipe);
@@ -197,7 +207,7 @@ void CommLink::OpenPortOn(std::unique_ptr<SerialPort> port, int speed) {
         RaiseConnectionError();
     }
     CopyProfile(speed > kSlowSerialSpeed ? kProfileFastSerial : kProfileSlowSerial);
-    kind = kLinkSerial;
+    kind_ = kLinkSerial;
     serial_ = std::move(port);  // recorded at once, so that ClosePort closes it after a failure
     serial_->SetCancelCheck([this] { return CancelRequested(); });
     if (!serial_->Configure(speed)) {
@@ -233,7 +243,7 @@ void CommLink::ChangeSpeed(int speed) {
 }
 
 void CommLink::SetSerialTimeouts(int readConstant) {
-    if (kind == kLinkUsb) {
+    if (kind_ == kLinkUsb) {
         return;
     }
     if (!serial_) {
@@ -262,21 +272,21 @@ void CommLink::WritePort(std::string_view bytes) {
         return;
     }
     long written = -1;
-    if (kind == kLinkUsb && usbWrite_) {
+    if (kind_ == kLinkUsb && usbWrite_) {
         written = usbWrite_->Write(bytes.data(), bytes.size(), UsbWriteTimeout(bytes.size()));
-    } else if (kind == kLinkSerial && serial_) {
+    } else if (kind_ == kLinkSerial && serial_) {
         written = serial_->Write(bytes.data(), bytes.size());
     }
     if (written != static_cast<long>(bytes.size())) {
         // A short write would silently lose the rest of a block or packet.
         Trace("WritePort: " + std::to_string(written) + " of " + std::to_string(bytes.size()) +
               " bytes written");
-        RaisePortFailure(written < 0 && serial_ && kind == kLinkSerial ? serial_->LostError() : 0);
+        RaisePortFailure(written < 0 && serial_ && kind_ == kLinkSerial ? serial_->LostError() : 0);
     }
 }
 
 void CommLink::ClearInput() {
-    if (kind == kLinkUsb) {
+    if (kind_ == kLinkUsb) {
         ClearUsbInput();
     } else {
         ClearSerialInput();
@@ -304,16 +314,16 @@ void CommLink::ClearSerialInput() {
 
 void CommLink::ClearUsbInput() {
     for (int quiet = 0; quiet < kClearUsbQuietPasses;) {
-        bufferedCount = 0;
+        bufferedCount_ = 0;
         std::string bytes(kClearUsbRead, '\0');
         ReadComm(bytes, kClearUsbWaitMs);
         quiet = AllZero(bytes, kClearUsbQuietBytes) ? quiet + 1 : 0;
     }
-    bufferedCount = 0;
+    bufferedCount_ = 0;
 }
 
 int CommLink::ReadComm(std::string& buffer, int maxWait) {
-    int count = kind == kLinkUsb ? ReadUsb(buffer, maxWait) : ReadSerial(buffer);
+    int count = kind_ == kLinkUsb ? ReadUsb(buffer, maxWait) : ReadSerial(buffer);
     std::fill(buffer.begin() + count, buffer.end(), '\0');
     if (count > 0 && static_cast<std::size_t>(count) < buffer.size()) {
         Trace("**** ReadComm returning partial string");
@@ -383,7 +393,7 @@ int CommLink::ReadUsb(std::string& buffer, int maxWait) {
     std::size_t length = buffer.size();
     std::size_t position = 0;
     while (position < length) {
-        while (bufferedCount < nextPosition) {
+        while (bufferedCount_ < nextPosition_) {
             bool onUiThread = ui_.IsUiThread() && !tCancelFlag;
             if (onUiThread) {
                 ui_.ProcessEvents();
@@ -395,17 +405,18 @@ int CommLink::ReadUsb(std::string& buffer, int maxWait) {
                 return static_cast<int>(position);  // the transfer thread looks itself
             }
             SafeRd();
-            if (bufferedCount > 0) {
-                silenceStart = 0;
+            if (bufferedCount_ > 0) {
+                silenceStart_ = 0;
                 break;
             }
             if (MeasureSilence(maxWait)) {
                 return static_cast<int>(position);
             }
         }
-        std::size_t n = std::min<std::size_t>(bufferedCount - nextPosition + 1, length - position);
-        std::memcpy(buffer.data() + position, receptionBuffer + nextPosition - 1, n);
-        nextPosition += static_cast<std::uint32_t>(n);
+        std::size_t n =
+            std::min<std::size_t>(bufferedCount_ - nextPosition_ + 1, length - position);
+        std::memcpy(buffer.data() + position, receptionBuffer_ + nextPosition_ - 1, n);
+        nextPosition_ += static_cast<std::uint32_t>(n);
         position += n;
     }
     return static_cast<int>(position);
@@ -413,16 +424,16 @@ int CommLink::ReadUsb(std::string& buffer, int maxWait) {
 
 bool CommLink::MeasureSilence(int maxWait) {
     std::int64_t now = TickMs();
-    if (silenceStart == 0) {
-        silenceStart = now;
+    if (silenceStart_ == 0) {
+        silenceStart_ = now;
     }
-    std::int64_t elapsed = now - silenceStart;
+    std::int64_t elapsed = now - silenceStart_;
     if (elapsed > 0) {
         Trace("No data, time count = " + std::to_string(elapsed));
     }
     if (elapsed >= kSilenceLimitMs) {
         Trace("ReadFile exceeded maximum time for reads of zero bytes");
-        silenceStart = TickMs();
+        silenceStart_ = TickMs();
         if (!ui_.IsWorkingWindowVisible() && !ui_.IsPromptVisible()) {
             RaiseConnectionError();
         }
@@ -431,8 +442,8 @@ bool CommLink::MeasureSilence(int maxWait) {
 }
 
 bool CommLink::SafeRd() {
-    bufferedCount = 0;
-    nextPosition = 1;
+    bufferedCount_ = 0;
+    nextPosition_ = 1;
     if (!usbRead_) {
         // No read pipe: the wait of a read that brings nothing, without a thread to make it.
         Pause(kSafeRdWaitMs);
@@ -449,7 +460,7 @@ bool CommLink::SafeRd() {
     requestPending_ = true;
     if (reader_->WaitDone(kSafeRdWaitMs)) {
         requestPending_ = false;
-        bufferedCount = reader_->TakeChunk(receptionBuffer);
+        bufferedCount_ = reader_->TakeChunk(receptionBuffer_);
     } else {
         Trace("SafeRd TimeOut");
     }

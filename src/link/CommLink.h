@@ -35,16 +35,26 @@ public:
     LinkUi& Ui() const { return ui_; }
 
     // --- the link record ---------------------------------------------------------------
-    LinkKind kind = kLinkSerial;
-    std::uint8_t receptionBuffer[64] = {};  // chunk handed over by the USB reader thread
-    std::uint32_t bufferedCount = 0;        // valid bytes in receptionBuffer
-    std::uint32_t nextPosition = 1;         // 1-based; used up when bufferedCount < nextPosition
-    std::int64_t silenceStart = 0;          // tick at which the current run of empty reads began
-    LinkTiming timing = kLinkProfiles[0];   // the live timing profile
-
-    // Index of the stored profile last copied into `timing`.
+    LinkKind Kind() const { return kind_; }
+    // The live timing profile: a copy of a stored one, or one a test set.
+    const LinkTiming& Timing() const { return timing_; }
+    void SetTiming(const LinkTiming& timing) { timing_ = timing; }
+    // Index of the stored profile last copied into the live timing.
     int TimingProfile() const { return profile_; }
     void CopyProfile(int index);
+
+    // --- the USB reception buffer: the chunk the last SafeRd took from the reader thread ---
+    // The whole chunk, read or not.
+    std::string_view BufferedChunk() const;
+    // Bytes of the chunk that no read has taken yet.
+    std::size_t UnreadCount() const;
+    // True when the last SafeRd brought a chunk and it has not been dropped.
+    bool HasBufferedBytes() const { return bufferedCount_ > 0; }
+    // Forgets what is left of the chunk: the next read waits for a new one.
+    void DropBufferedBytes() { bufferedCount_ = 0; }
+    // Starts the count of silence afresh, so that the wait ahead is not charged with the
+    // empty reads before it.
+    void RestartSilence() { silenceStart_ = 0; }
 
     // Both handles none, serial kind, buffered count 0, next position 1, silence start 0.
     void ResetLink();
@@ -112,6 +122,8 @@ public:
     int SendFile() const { return sendFile_; }
 
 private:
+    // Empties the reception buffer and the silence count: a link opened or reset anew.
+    void ResetUsbBuffer();
     void OpenUsb(const std::string& name);
     void OpenSerial(const std::string& name, int speed);
     void SetSerialTimeouts(int readConstant);
@@ -137,6 +149,12 @@ private:
     [[noreturn]] void RaisePortFailure(int lostError);
 
     LinkUi& ui_;
+    LinkKind kind_ = kLinkSerial;
+    LinkTiming timing_ = kLinkProfiles[0];
+    std::uint8_t receptionBuffer_[64] = {};  // chunk handed over by the USB reader thread
+    std::uint32_t bufferedCount_ = 0;        // valid bytes in receptionBuffer_
+    std::uint32_t nextPosition_ = 1;         // 1-based; used up when bufferedCount_ < nextPosition_
+    std::int64_t silenceStart_ = 0;          // tick at which the current run of empty reads began
     std::string portName_;
     std::atomic<int> lostError_{0};
     int profile_ = 0;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "link/PortNames.h"
-#include "link/Trace.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {

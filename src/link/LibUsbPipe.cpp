@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "link/LibUsbDevice.h"
-#include "link/Trace.h"
 #include "util/Ticks.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {

@@ -10,8 +10,7 @@ std::string ProgressText(std::int64_t done, std::int64_t total, std::int64_t sta
     std::int64_t rate = done * 1000 / (elapsed > 0 ? elapsed : 1);
     if (rate < 10240) {
         return std::to_string(done) + "/" + std::to_string(total) + " bytes\r\n(" +
-               std::to_string(done * 100 / total) + "%)\r\n" + std::to_string(rate) +
-               " bytes/s";
+               std::to_string(done * 100 / total) + "%)\r\n" + std::to_string(rate) + " bytes/s";
     }
     // The kilobyte form computes its percentage from done - 1; the two forms stay apart.
     return std::to_string(done / 1024) + "/" + std::to_string(total / 1024) + " Kbytes\r\n(" +

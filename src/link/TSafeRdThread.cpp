@@ -4,8 +4,8 @@
 #include <cstring>
 #include <exception>
 
-#include "link/Trace.h"
 #include "link/UsbPipe.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {

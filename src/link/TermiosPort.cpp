@@ -14,8 +14,8 @@
 
 #include "link/FdIo.h"
 #include "link/TermiosSpeed.h"
-#include "link/Trace.h"
 #include "util/Ticks.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {

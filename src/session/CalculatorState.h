@@ -2,25 +2,21 @@
 
 #include <string>
 
+#include "session/TransferOptions.h"
+
 namespace vaddex {
 
 // The calculator state that the main window (or the command line) keeps and the session
 // reads and writes. Owned by the front end.
 struct CalculatorState {
-    std::string series;                     // "K7" or "K8", from identification
-    std::string modelName;                  // "K7", "K8", "K8G+" or "K7GII"
+    std::string series;     // "K7" or "K8", from identification
+    std::string modelName;  // "K7", "K8", "K8G+" or "K7GII"
     std::string romVersion;
     std::string calculatorFlags = "00000000";  // '0'/'1' per reported calculator flag
-    int captureSpeed = 0;                   // speed needed for backup and capture; 0 = none
+    int captureSpeed = 0;                      // speed needed for backup and capture; 0 = none
 
-    bool textMode = false;  // copies from the calculator produce text files
-    int transIO = 3;        // text translation mode 0..3
-    bool trans031 = true;   // also translate codes 0..31 and 127
-    bool addCR = true;      // text files use CR LF line ends
-
-    // Receive objects with a CRC instead of the one-byte checksum (asked for, not assumed:
-    // a calculator that knows only the checksum still answers the fallback).
-    bool receiveCRC = false;
+    bool textMode = false;     // copies from the calculator produce text files
+    TransferOptions transfer;  // the user's settings for copies
 
     // Calculator flag -36: a put asks before replacing a variable.
     bool OverwriteFlag() const { return !calculatorFlags.empty() && calculatorFlags[0] == '1'; }

@@ -5,17 +5,17 @@
 #include <ctime>
 
 #include "link/PortNames.h"
-#include "link/Trace.h"
 #include "objects/CalcNames.h"
 #include "objects/ObjectSize.h"
 #include "session/ArchiveCheck.h"
 #include "session/DroppedFileCheck.h"
 #include "session/PromptTexts.h"
-#include "session/ScopeExit.h"
 #include "session/SessionPaths.h"
 #include "session/TXModemServer.h"
 #include "util/Errors.h"
 #include "util/FileIo.h"
+#include "util/ScopeExit.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {

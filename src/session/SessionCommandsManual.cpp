@@ -4,11 +4,11 @@
 #include <charconv>
 
 #include "session/PromptTexts.h"
-#include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
 #include "session/SessionPaths.h"
 #include "session/TXModemServer.h"
 #include "util/FileIo.h"
+#include "util/ScopeExit.h"
 
 namespace vaddex {
 namespace {

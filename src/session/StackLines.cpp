@@ -1,8 +1,8 @@
 #include "session/StackLines.h"
 
-#include "link/Trace.h"
 #include "objects/TextTranslation.h"
 #include "util/Nibbles.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {

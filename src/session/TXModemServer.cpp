@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <exception>
 
-#include "link/Trace.h"
 #include "objects/CalcNames.h"
 #include "util/Errors.h"
 #include "util/Ticks.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {
@@ -34,7 +34,7 @@ TXModemServer::~TXModemServer() {
     }
 }
 
-void TXModemServer::Pause(int ms) {
+void TXModemServer::ResponsivePause(int ms) {
     if (ms <= kPauseSliceMs || !ui_.IsUiThread()) {
         SleepMs(ms);
         return;

@@ -130,10 +130,10 @@ public:
     std::vector<std::string> ReadStackLines();
 
 private:
-    // The protocol's delays (the session's unqualified Pause calls land here): waits at
-    // least `ms`; on the UI thread in short slices that let window events run, so a long
-    // delay does not freeze the window.
-    void Pause(int ms);
+    // The protocol's delays: waits at least `ms`; on the UI thread in short slices that let
+    // window events run, so a long delay does not freeze the window. Named apart from the
+    // free Pause, which blocks outright.
+    void ResponsivePause(int ms);
     // Raises when the object in Data does not measure whole or disagrees with its listed size
     // (0: unknown, only measured).
     void RequireWholeObject(const std::string& name, int size);

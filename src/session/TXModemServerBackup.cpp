@@ -5,11 +5,11 @@
 #include <string>
 
 #include "link/SentThenFailedError.h"
-#include "link/Trace.h"
-#include "session/ScopeExit.h"
 #include "session/SessionPaths.h"
 #include "session/TXModemServer.h"
 #include "util/FileIo.h"
+#include "util/ScopeExit.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {
@@ -79,7 +79,7 @@ Outcome TXModemServer::Backup(const std::string& fileName, int size) {
         if (captureSpeed != 0) {
             link_.ChangeSpeed(captureSpeed);
         }
-        Pause(link_.timing.SpeedChangeDelay);
+        ResponsivePause(link_.Timing().SpeedChangeDelay);
         received = ReceiveObject(fileName, expected);
         restoreSpeed.Dismiss();
         if (captureSpeed != 0) {

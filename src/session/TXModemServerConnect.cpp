@@ -8,12 +8,12 @@
 
 #include "link/PortGoneError.h"
 #include "link/PortInUseError.h"
-#include "link/Trace.h"
 #include "objects/TextFileForm.h"
 #include "session/Outcome.h"
-#include "session/ScopeExit.h"
 #include "session/TXModemServer.h"
 #include "util/Errors.h"
+#include "util/ScopeExit.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {
@@ -152,7 +152,7 @@ void ApplyIdentification(TXModemServer& session, std::string reply) {
     ui.SetSeries(reply.substr(4, 2));
     state.calculatorFlags =
         VersionDigits(reply.substr(kReplyTextStart, kFlagListLength), kFlagCount);
-    bool usb = link.kind == kLinkUsb;
+    bool usb = link.Kind() == kLinkUsb;
     if (ContainsNoCase(session.PortName, "ZQx8G+")) {
         ui.SetModel("K8G+");
     }
@@ -342,7 +342,7 @@ bool TXModemServer::OpenForManual(const std::string& port) {
 }
 
 std::string TXModemServer::GetSpeed() const {
-    return link_.kind == kLinkUsb ? kUsbSpeedText : Speed;
+    return link_.Kind() == kLinkUsb ? kUsbSpeedText : Speed;
 }
 
 void TXModemServer::SetSpeed(const std::string& text) {
@@ -356,7 +356,7 @@ bool TXModemServer::WaitFirstByte(std::string& buffer) {
     link_.SetShortTimeouts();
     do {
         ui_.ProcessEvents();
-        Pause(kFirstBytePollMs);
+        ResponsivePause(kFirstBytePollMs);
         try {
             if (link_.ReadComm(buffer, kFirstByteReadWaitMs) > 0) {
                 link_.SetLongTimeouts();

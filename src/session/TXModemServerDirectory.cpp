@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "link/Trace.h"
 #include "objects/CalcNames.h"
 #include "objects/ObjectTypeTable.h"
 #include "session/StackLines.h"
 #include "session/TXModemServer.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {
@@ -37,7 +37,7 @@ void TXModemServer::ReadDirectoryTree(TXPObject& root) {
     root.ClearChildren();
     SetStatus("Get list of files from device");
     SendCommandByte('l');
-    Pause(link_.timing.ListDelay);
+    ResponsivePause(link_.Timing().ListDelay);
     std::string data = ReceivePacket();
     std::size_t cursor = 1;
     ParseListing(root, data, cursor);
@@ -121,7 +121,7 @@ void TXModemServer::MoveVar(const std::string& oldName, const std::string& newNa
     Execute("'" + oldName + "' DUP RCL SWAP " + (isDirectory ? "PGDIR" : "PURGE") + " '" + newName +
                 "' STO ",
             true, true);
-    Pause(link_.timing.MoveDelay);
+    ResponsivePause(link_.Timing().MoveDelay);
 }
 
 std::string TXModemServer::FreeMemory() {

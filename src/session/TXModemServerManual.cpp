@@ -3,8 +3,6 @@
 
 #include <memory>
 
-#include "link/Trace.h"
-#include "session/ScopeExit.h"
 #include "session/TXModemServer.h"
 #include "session/TransferRun.h"
 #include "transfer/TSRX.h"
@@ -12,6 +10,8 @@
 #include "transfer/TYModemRX.h"
 #include "transfer/TYModemTX.h"
 #include "util/FileIo.h"
+#include "util/ScopeExit.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {
@@ -26,10 +26,10 @@ Outcome TXModemServer::ReceiveObject(const std::string& fileName, int size) {
     // Nameless: the receiver would delete the file it is named after when it fails, and the
     // user's file is kept or replaced only by whoever writes Data.
     Trace("Receive for " + fileName);
-    auto receiver =
-        std::make_unique<TYModemRX>(link_, "", size, SessionReports(*this), State().receiveCRC);
+    auto receiver = std::make_unique<TYModemRX>(link_, "", size, SessionReports(*this),
+                                                State().transfer.receiveCRC);
     ModalResult answer = RunTransfer(ui_, *receiver, "Copying " + fileName);
-    Pause(link_.timing.RxEndDelay);
+    ResponsivePause(link_.Timing().RxEndDelay);
     bool success = receiver->Success();
     Data = success ? receiver->ReceivedData() : std::string();
     return TransferOutcome(answer, success);
@@ -79,7 +79,7 @@ Outcome TXModemServer::SendRom(const std::string& fileName) {
     while (ui_.IsPromptVisible()) {
         ui_.FocusPrompt();
         ui_.ProcessEvents();
-        Pause(kPromptPollMs);
+        ResponsivePause(kPromptPollMs);
     }
     ui_.SetBusy(true);
     ScopeExit notBusy([&] { ui_.SetBusy(false); });

@@ -1,12 +1,12 @@
 #include <cstdio>
 #include <string>
 
-#include "link/Trace.h"
 #include "objects/CalcNames.h"
-#include "session/ScopeExit.h"
 #include "session/TXModemServer.h"
 #include "util/Errors.h"
+#include "util/ScopeExit.h"
 #include "util/Ticks.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {
@@ -71,7 +71,7 @@ public:
           start_(start),
           nextPoll_(start),
           limitBase_(limitBase),
-          nextCancelRun_(start + link_.timing.PulseTimeLimit),
+          nextCancelRun_(start + link_.Timing().PulseTimeLimit),
           nextNotice_(start + kFirstWaitNoticeMs) {}
 
     void OverSerial() {
@@ -104,12 +104,12 @@ public:
     }
 
     void OverUsb() {
-        link_.silenceStart = 0;
+        link_.RestartSilence();
         std::string reply(2, '\0');
         for (bool first = true;; first = false) {
             if (!first) {
                 link_.SafeRd();
-                if (link_.bufferedCount > 0) {
+                if (link_.HasBufferedBytes()) {
                     reply.assign(2, '\0');
                     link_.ReadComm(reply, kPacketReadWaitMs);
                     if (reply[0] == '\0') {
@@ -126,8 +126,8 @@ public:
         do {
             link_.SafeRd();
             link_.WritePort(std::string(1, kAck));
-        } while (link_.bufferedCount > 0);
-        link_.bufferedCount = 0;
+        } while (link_.HasBufferedBytes());
+        link_.DropBufferedBytes();
     }
 
     // True when the calculator answered the CAN run with CANs of its own: it had been in a
@@ -151,7 +151,7 @@ private:
             session_.SendCommandByte('M');
         }
         if (now >= nextCancelRun_) {
-            nextCancelRun_ += link_.timing.PulseTimeLimit;
+            nextCancelRun_ += link_.Timing().PulseTimeLimit;
             cancelRunSent_ = true;
             Trace("Pulse: no answer, CAN run");
             link_.WritePort(std::string(kCanRun, kCan));
@@ -162,7 +162,7 @@ private:
             nextNotice_ = start_ + 2 * (now - start_);
         }
         session_.CheckCancel();
-        if (TickMs() - limitBase_ > link_.timing.PulseTimeLimit) {
+        if (TickMs() - limitBase_ > link_.Timing().PulseTimeLimit) {
             link_.RaiseConnectionError();
         }
     }
@@ -183,7 +183,7 @@ private:
 void TXModemServer::SendCommandByte(char letter) {
     Trace(std::string("send command = ") + letter);
     link_.WritePort(std::string(1, letter));
-    Pause(link_.timing.CmdByteDelay);
+    ResponsivePause(link_.Timing().CmdByteDelay);
 }
 
 void TXModemServer::SendPacket(const std::string& text) {
@@ -202,7 +202,7 @@ void TXModemServer::SendPacket(const std::string& text) {
     ScopeExit endNotice([this] { ui_.ShowWaitNotice(""); });
     for (int failures = 0;;) {
         link_.WritePort(packet);
-        Pause(link_.timing.PacketWriteDelay);
+        ResponsivePause(link_.Timing().PacketWriteDelay);
         std::string reply(1, '\0');
         int count = link_.ReadComm(reply, kPacketReadWaitMs);
         if (count == 1 && reply[0] == '\0') {
@@ -223,7 +223,7 @@ void TXModemServer::SendPacket(const std::string& text) {
         }
         link_.ClearInput();
     }
-    Pause(link_.timing.PacketAckDelay);
+    ResponsivePause(link_.Timing().PacketAckDelay);
 }
 
 std::string TXModemServer::ReceivePacket() {
@@ -276,7 +276,7 @@ std::string TXModemServer::ReceivePacket() {
         }
     }
     link_.WritePort(std::string(1, kAck));
-    Pause(link_.timing.ReplyAckDelay);
+    ResponsivePause(link_.Timing().ReplyAckDelay);
     return data;
 }
 
@@ -288,14 +288,14 @@ void TXModemServer::WaitReady() {
     Trace("Begin pulse  {");
     {
         ScopeExit endNotice([this] { ui_.ShowWaitNotice(""); });
-        if (link_.kind == kLinkSerial) {
+        if (link_.Kind() == kLinkSerial) {
             pulse.OverSerial();
-        } else if (link_.kind == kLinkUsb) {
+        } else if (link_.Kind() == kLinkUsb) {
             pulse.OverUsb();
         }
     }
     Trace("}  End pulse");
-    Pause(link_.timing.PulseEndDelay);
+    ResponsivePause(link_.Timing().PulseEndDelay);
     if (pulse.EndedATransfer()) {
         RaiseError("the calculator did not run the command: the line damaged it");
     }

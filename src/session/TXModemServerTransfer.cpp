@@ -7,13 +7,11 @@
 #include <memory>
 
 #include "link/SentThenFailedError.h"
-#include "link/Trace.h"
 #include "objects/CalcNames.h"
 #include "objects/ClassifyFile.h"
 #include "objects/ObjectSize.h"
 #include "objects/TextFileForm.h"
 #include "objects/TextObjectCheck.h"
-#include "session/ScopeExit.h"
 #include "session/SessionPaths.h"
 #include "session/TXModemServer.h"
 #include "session/TransferRun.h"
@@ -21,6 +19,8 @@
 #include "transfer/TYModemTX.h"
 #include "util/Errors.h"
 #include "util/FileIo.h"
+#include "util/ScopeExit.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {
@@ -117,13 +117,13 @@ Outcome TXModemServer::GetVariable(const std::string& name, const std::string& f
     std::string display = DisplayName(name, fileName, "");
     SetStatus("Copying " + display);
     std::int64_t expected = size != 0 ? static_cast<std::int64_t>(size) + kFileHeaderSize : 0;
-    Pause(link_.timing.RxStartDelay);
+    ResponsivePause(link_.Timing().RxStartDelay);
 
     // The receiver deletes the file it is named after when it fails; the user's file is the
     // writer's to keep or replace, so the receiver gets no name.
     Trace("Receive for " + fileName);
-    auto receiver =
-        std::make_unique<TYModemRX>(link_, "", expected, SessionReports(*this), State().receiveCRC);
+    auto receiver = std::make_unique<TYModemRX>(link_, "", expected, SessionReports(*this),
+                                                State().transfer.receiveCRC);
     bool success = false;
     // Data is set however the operation ends, also while an error is on its way out.
     ScopeExit keepData([&] {
@@ -136,7 +136,7 @@ Outcome TXModemServer::GetVariable(const std::string& name, const std::string& f
         }
     });
     ModalResult answer = RunTransfer(ui_, *receiver, "Copying " + display);
-    Pause(link_.timing.RxEndDelay);
+    ResponsivePause(link_.Timing().RxEndDelay);
     success = receiver->Success();
     if (success) {
         Execute("", true, true);
@@ -176,7 +176,7 @@ Outcome TXModemServer::GetToFile(const std::string& name, const std::string& fil
         if (Outcome got = GetVariable(calcName, fileName, size, 0); !got) {
             return got;
         }
-        if (!state.receiveCRC) {
+        if (!state.transfer.receiveCRC) {
             RequireWholeObject(calcName, size);
         }
         WriteUserFile(fileName, Data);
@@ -186,8 +186,8 @@ Outcome TXModemServer::GetToFile(const std::string& name, const std::string& fil
     if (Outcome got = RunScratchScript(TextGetScript(calcName), true, fileName); !got) {
         return got;
     }
-    TextFileResult text =
-        MakeTextFile(Data, typeCode - 9, state.transIO, state.trans031, state.addCR);
+    TextFileResult text = MakeTextFile(Data, typeCode - 9, state.transfer.transIO,
+                                       state.transfer.trans031, state.transfer.addCR);
     if (!text.success) {
         Trace("Text form of " + calcName + " failed: " + text.message);
         SetStatus("");
@@ -233,7 +233,7 @@ TXModemServer::SendFileCheck TXModemServer::CheckSendFile(const std::string& fil
             check.ok = true;
         }
         ui_.ProcessEvents();
-        Pause(kAfterQuestionPauseMs);
+        ResponsivePause(kAfterQuestionPauseMs);
     }
     return check;
 }
@@ -273,7 +273,7 @@ Outcome TXModemServer::PutFile(const std::string& name, const std::string& fileN
             ui_.ShowMessage("Warning", name + "\r\n\r\nis not a valid text" +
                                            " file and cannot be properly sent.\r\n");
             ui_.ProcessEvents();
-            Pause(kAfterQuestionPauseMs);
+            ResponsivePause(kAfterQuestionPauseMs);
         }
         return Outcome::DoneOr(result, name + ": not a valid text file");
     }
@@ -287,7 +287,7 @@ Outcome TXModemServer::PutFile(const std::string& name, const std::string& fileN
     auto sender = std::make_unique<TYModemTX>(link_, fileName, false, '\0', SessionReports(*this));
     ModalResult answer = RunTransfer(ui_, *sender, "Copying " + display);
     bool result = sender->Success();
-    Pause(link_.timing.TxEndDelay);
+    ResponsivePause(link_.Timing().TxEndDelay);
     if (result) {
         try {
             Execute("", true, true);
@@ -348,7 +348,7 @@ bool TXModemServer::PutText(const std::string& name, const std::string& fileName
     }
 
     Execute(TextPutScript(name, modes, objText, err), true, true);
-    Pause(link_.timing.TxEndDelay);
+    ResponsivePause(link_.Timing().TxEndDelay);
     SetStatus("");
     return true;
 }

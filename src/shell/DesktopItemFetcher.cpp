@@ -2,11 +2,11 @@
 
 #include <exception>
 
-#include "link/Trace.h"
 #include "session/Outcome.h"
-#include "session/ScopeExit.h"
 #include "util/Errors.h"
 #include "util/FileIo.h"
+#include "util/ScopeExit.h"
+#include "util/Trace.h"
 
 namespace vaddex::gui {
 

@@ -3,8 +3,8 @@
 #include <exception>
 #include <string>
 
-#include "link/Trace.h"
 #include "shell/FileListMime.h"
+#include "util/Trace.h"
 
 namespace vaddex::gui {
 

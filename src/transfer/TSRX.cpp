@@ -3,8 +3,8 @@
 #include <exception>
 #include <utility>
 
-#include "link/Trace.h"
 #include "util/Errors.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {

@@ -10,9 +10,9 @@
 #include <string_view>
 #include <utility>
 
-#include "link/Trace.h"
 #include "util/Errors.h"
 #include "util/Ticks.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {

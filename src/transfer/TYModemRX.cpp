@@ -5,10 +5,10 @@
 #include <string_view>
 #include <utility>
 
-#include "link/Trace.h"
 #include "util/Errors.h"
 #include "util/FileIo.h"
 #include "util/Ticks.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {
@@ -228,7 +228,7 @@ void TYModemRX::CleanUpAfterFailure(const std::string& message) {
         DeleteFileIfExists(name_);
     }
     if (!gone) {
-        Pause(link_.timing.FailureDelay);
+        Pause(link_.Timing().FailureDelay);
     }
 }
 

@@ -7,9 +7,9 @@
 #include <exception>
 #include <utility>
 
-#include "link/Trace.h"
 #include "util/Errors.h"
 #include "util/Ticks.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {
@@ -73,7 +73,7 @@ TYModemTX::~TYModemTX() {
 void TYModemTX::Execute() {
     success_ = false;
     try {
-        Pause(link_.timing.TxStartDelay);
+        Pause(link_.Timing().TxStartDelay);
         Handshake();
         std::int64_t fileSize = OpenFile();
         SendBlocks(fileSize);
@@ -232,7 +232,7 @@ void TYModemTX::CleanUpAfterFailure(const std::string& message) {
     }
     link_.CloseSendFile();
     if (!gone) {
-        Pause(link_.timing.FailureDelay);
+        Pause(link_.Timing().FailureDelay);
     }
 }
 

@@ -4,7 +4,7 @@
 #include <exception>
 #include <utility>
 
-#include "link/Trace.h"
+#include "util/Trace.h"
 
 namespace vaddex {
 namespace {

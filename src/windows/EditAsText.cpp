@@ -5,9 +5,9 @@
 #include <QFile>
 #include <chrono>
 
-#include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
 #include "util/FileIo.h"
+#include "util/ScopeExit.h"
 
 namespace vaddex::gui {
 namespace {

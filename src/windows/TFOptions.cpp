@@ -107,15 +107,15 @@ int TFOptions::TransIOFor(int button, bool addCR) {
 }
 
 void TFOptions::Fill(const FileOptions& options) {
-    chbAddCR_->setChecked(options.addCR);
+    chbAddCR_->setChecked(options.transfer.addCR);
     edtEditor_->setText(QFile::decodeName(QByteArray::fromStdString(options.editor)));
-    chb031_->setChecked(options.trans031);
+    chb031_->setChecked(options.transfer.trans031);
     chbAddExtension_->setChecked(options.addExtension);
-    chbReceiveCRC_->setChecked(options.receiveCRC);
+    chbReceiveCRC_->setChecked(options.transfer.receiveCRC);
     chbConfirmDelete_->setChecked(options.confirmDelete);
-    if (options.transIO <= 1) {
+    if (options.transfer.transIO <= 1) {
         rbtnTrans1_->setChecked(true);
-    } else if (options.transIO == 2) {
+    } else if (options.transfer.transIO == 2) {
         rbtnTrans2_->setChecked(true);
     } else {
         rbtnTrans3_->setChecked(true);
@@ -124,14 +124,14 @@ void TFOptions::Fill(const FileOptions& options) {
 
 FileOptions TFOptions::Taken() const {
     FileOptions options;
-    options.addCR = chbAddCR_->isChecked();
+    options.transfer.addCR = chbAddCR_->isChecked();
     options.editor = QFile::encodeName(edtEditor_->text()).toStdString();
-    options.trans031 = chb031_->isChecked();
+    options.transfer.trans031 = chb031_->isChecked();
     options.addExtension = chbAddExtension_->isChecked();
-    options.receiveCRC = chbReceiveCRC_->isChecked();
+    options.transfer.receiveCRC = chbReceiveCRC_->isChecked();
     options.confirmDelete = chbConfirmDelete_->isChecked();
     int button = rbtnTrans1_->isChecked() ? 1 : rbtnTrans2_->isChecked() ? 2 : 3;
-    options.transIO = TransIOFor(button, options.addCR);
+    options.transfer.transIO = TransIOFor(button, options.transfer.addCR);
     return options;
 }
 

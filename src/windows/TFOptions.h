@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <string>
 
+#include "session/TransferOptions.h"
+
 class QCheckBox;
 class QLineEdit;
 class QRadioButton;
@@ -11,12 +13,9 @@ namespace vaddex::gui {
 
 // The main window's file-transfer settings that the options dialog edits.
 struct FileOptions {
-    int transIO = 3;  // text translation mode 0..3
-    bool trans031 = true;
-    bool addCR = true;
+    TransferOptions transfer;
     std::string editor;  // command line of the text editor; empty: the default one
     bool addExtension = true;
-    bool receiveCRC = false;     // objects got from the calculator are checked with a CRC
     bool confirmDelete = false;  // Delete asks every time
 };
 

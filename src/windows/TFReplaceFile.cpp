@@ -1,6 +1,5 @@
 #include "windows/TFReplaceFile.h"
 
-
 #include "windows/DisplayText.h"
 
 namespace vaddex::gui {

@@ -21,8 +21,8 @@
 
 #include "objects/TextTranslation.h"
 #include "placement/WindowFront.h"
-#include "session/ScopeExit.h"
 #include "session/SessionCommands.h"
+#include "util/ScopeExit.h"
 
 namespace vaddex::gui {
 namespace {

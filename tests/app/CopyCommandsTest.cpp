@@ -232,12 +232,12 @@ private slots:
         QVERIFY(h.shownNames.ends_with("\n"));
 
         FileOptions options = h.items->CurrentOptions();
-        options.receiveCRC = true;
-        options.transIO = 2;
+        options.transfer.receiveCRC = true;
+        options.transfer.transIO = 2;
         h.items->ApplyOptions(options);
         h.window.close();
-        QVERIFY(h.saved.receiveCRC);
-        QCOMPARE(h.saved.transIO, 2);
+        QVERIFY(h.saved.transfer.receiveCRC);
+        QCOMPARE(h.saved.transfer.transIO, 2);
     }
 
     void EditAsTextSendsOnlyAChangedFile() {

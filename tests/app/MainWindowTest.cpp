@@ -69,7 +69,7 @@ private slots:
         QCOMPARE(s.dirWidthType, 80);
         QCOMPARE(s.dirViewStyle, 3);
         QCOMPARE(s.speed, 115200);
-        QVERIFY(s.addExtension && s.addCR && s.trans031);
+        QVERIFY(s.addExtension && s.transfer.addCR && s.transfer.trans031);
         QVERIFY(!h.window.State().textMode);
 
         // Stored values come back at close, including the column order.
@@ -79,18 +79,18 @@ private slots:
         stored.speed = 38400;
         stored.dirSortCol = 2;
         stored.dirSortReverse = true;
-        stored.receiveCRC = true;
+        stored.transfer.receiveCRC = true;
         Harness again(stored);
         QCOMPARE(again.window.ListModel()->headerData(1, Qt::Horizontal).toString(),
                  QString("Size"));
-        QVERIFY(again.window.State().receiveCRC);
+        QVERIFY(again.window.State().transfer.receiveCRC);
         again.window.close();
         QCOMPARE(again.saved.dirColSize, frontend::kColumnsSizeFirst);
         QCOMPARE(again.saved.dirWidthSize, 71);
         QCOMPARE(again.saved.speed, 38400);
         QCOMPARE(again.saved.dirSortCol, 2);
         QVERIFY(again.saved.dirSortReverse);
-        QVERIFY(again.saved.receiveCRC);
+        QVERIFY(again.saved.transfer.receiveCRC);
     }
 
     void ConnectingFillsTreeAndList() {
@@ -224,7 +224,8 @@ private slots:
         h.fixture->Server().PullCable();
         h.window.Reread();
         QCOMPARE(h.errors.size(), 1);
-        QVERIFY2(h.errors.first().startsWith("The calculator's port "), qPrintable(h.errors.first()));
+        QVERIFY2(h.errors.first().startsWith("The calculator's port "),
+                 qPrintable(h.errors.first()));
         QVERIFY(!h.window.Connected());
         QVERIFY(!h.window.Busy());
         QVERIFY(h.window.PortSelector()->isEnabled());

@@ -37,11 +37,11 @@ TEST(StoredSettings, FirstRunGivesTheDefaults) {
     EXPECT_EQ(settings.dirViewStyle, 3);
     EXPECT_EQ(settings.dirSortCol, 0);
     EXPECT_FALSE(settings.dirSortReverse);
-    EXPECT_TRUE(settings.addExtension && settings.addCR && settings.trans031);
+    EXPECT_TRUE(settings.addExtension && settings.transfer.addCR && settings.transfer.trans031);
     EXPECT_EQ(settings.editor, "");
-    EXPECT_EQ(settings.transIO, 3);
+    EXPECT_EQ(settings.transfer.transIO, 3);
     EXPECT_TRUE(settings.rpnPrompts);
-    EXPECT_FALSE(settings.receiveCRC);
+    EXPECT_FALSE(settings.transfer.receiveCRC);
     EXPECT_FALSE(settings.confirmDelete);
     EXPECT_TRUE(settings.border.show);
     EXPECT_EQ(settings.border.space, 1);
@@ -58,7 +58,7 @@ TEST(StoredSettings, ReadRulesOfTheWindow) {
     EXPECT_TRUE(InterpretSettings(From({{"AddExtension", "5"}})).addExtension);
     EXPECT_FALSE(InterpretSettings(From({{"AddExtension", "0"}})).addExtension);
     EXPECT_TRUE(InterpretSettings(From({{"AddExtension", "no"}})).addExtension);
-    EXPECT_TRUE(InterpretSettings(From({{"ReceiveCRC", "1"}})).receiveCRC);
+    EXPECT_TRUE(InterpretSettings(From({{"ReceiveCRC", "1"}})).transfer.receiveCRC);
     // Any column order but 2 counts as 3.
     EXPECT_EQ(InterpretSettings(From({{"DirColSize", "7"}})).dirColSize, kColumnsTypeFirst);
     EXPECT_EQ(InterpretSettings(From({{"DirColSize", "2"}})).dirColSize, kColumnsSizeFirst);
@@ -79,11 +79,11 @@ TEST(StoredSettings, NonIntegerNumbersFallBackAndAreReported) {
 }
 
 TEST(StoredSettings, TransIOFollowsTheLineEnds) {
-    EXPECT_EQ(InterpretSettings(From({{"TRANSIO", "0"}, {"AddCR", "1"}})).transIO, 1);
-    EXPECT_EQ(InterpretSettings(From({{"TRANSIO", "1"}, {"AddCR", "0"}})).transIO, 0);
-    EXPECT_EQ(InterpretSettings(From({{"TRANSIO", "2"}, {"AddCR", "0"}})).transIO, 2);
-    EXPECT_EQ(InterpretSettings(From({{"TRANSIO", "3"}, {"AddCR", "0"}})).transIO, 3);
-    EXPECT_EQ(InterpretSettings(From({{"TRANSIO", "9"}})).transIO, 3);
+    EXPECT_EQ(InterpretSettings(From({{"TRANSIO", "0"}, {"AddCR", "1"}})).transfer.transIO, 1);
+    EXPECT_EQ(InterpretSettings(From({{"TRANSIO", "1"}, {"AddCR", "0"}})).transfer.transIO, 0);
+    EXPECT_EQ(InterpretSettings(From({{"TRANSIO", "2"}, {"AddCR", "0"}})).transfer.transIO, 2);
+    EXPECT_EQ(InterpretSettings(From({{"TRANSIO", "3"}, {"AddCR", "0"}})).transfer.transIO, 3);
+    EXPECT_EQ(InterpretSettings(From({{"TRANSIO", "9"}})).transfer.transIO, 3);
 }
 
 TEST(StoredSettings, CaptureBorderOutsideItsRangeIsIgnored) {
@@ -102,10 +102,10 @@ TEST(StoredSettings, WrittenValuesReadBackUnchanged) {
     written.dirColSize = kColumnsSizeFirst;
     written.dirSortCol = 2;
     written.dirSortReverse = true;
-    written.addCR = false;
-    written.transIO = 2;
+    written.transfer.addCR = false;
+    written.transfer.transIO = 2;
     written.editor = "gedit --wait";
-    written.receiveCRC = true;
+    written.transfer.receiveCRC = true;
     written.confirmDelete = true;
     std::map<std::string, std::string> store;
     WriteSettings(written,
@@ -119,10 +119,10 @@ TEST(StoredSettings, WrittenValuesReadBackUnchanged) {
     EXPECT_EQ(read.dirColSize, kColumnsSizeFirst);
     EXPECT_EQ(read.dirSortCol, 2);
     EXPECT_TRUE(read.dirSortReverse);
-    EXPECT_FALSE(read.addCR);
-    EXPECT_EQ(read.transIO, 2);
+    EXPECT_FALSE(read.transfer.addCR);
+    EXPECT_EQ(read.transfer.transIO, 2);
     EXPECT_EQ(read.editor, written.editor);
-    EXPECT_TRUE(read.receiveCRC);
+    EXPECT_TRUE(read.transfer.receiveCRC);
     EXPECT_TRUE(read.confirmDelete);
 }
 

@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     vaddex::CommLink link(ui);
     vaddex::TXModemServer session(link, ui);
     link.OpenPortOn(std::make_unique<MemoryPort>(input), 115200);
-    link.timing = {};  // no pauses between the retries
+    link.SetTiming({});  // no pauses between the retries
     std::string packet;
     try {
         packet = session.ReceivePacket();

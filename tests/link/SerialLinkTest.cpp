@@ -77,14 +77,14 @@ TEST_F(SerialLink, LargeRequestOverThePtyArrivesWhole) {
 TEST_F(SerialLink, ProfileFollowsTheSpeed) {
     link.OpenPort(peer.SlavePath(), 9600);
     EXPECT_EQ(link.TimingProfile(), 0);
-    EXPECT_EQ(link.timing.PacketAckDelay, 400);
+    EXPECT_EQ(link.Timing().PacketAckDelay, 400);
     link.ClosePort();
     link.OpenPort(peer.SlavePath(), 9601);
     EXPECT_EQ(link.TimingProfile(), 2);
-    EXPECT_EQ(link.timing.PacketAckDelay, 100);
+    EXPECT_EQ(link.Timing().PacketAckDelay, 100);
     link.ClosePort();
     link.OpenPort(peer.SlavePath(), 14400);  // a rate without a termios constant
-    EXPECT_EQ(link.kind, kLinkSerial);
+    EXPECT_EQ(link.Kind(), kLinkSerial);
     EXPECT_EQ(ui.Count("SetConnected(true)"), 3);
 }
 

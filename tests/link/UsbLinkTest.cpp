@@ -37,7 +37,7 @@ protected:
 
 TEST_F(UsbLink, UpperCaseNameOpensTheDeviceWithProfile3AndCarriesBytesBothWays) {
     link.OpenPort("ZQX8G+", 115200);
-    EXPECT_EQ(link.kind, kLinkUsb);
+    EXPECT_EQ(link.Kind(), kLinkUsb);
     EXPECT_EQ(link.TimingProfile(), 3);
     EXPECT_EQ(ui.CallNames(), std::vector<std::string>{"SetConnected(true)"});
     link.WritePort("hello");
@@ -58,8 +58,8 @@ TEST_F(UsbLink, ChunkBeyondTheRequestIsKeptForTheNextRead) {
     std::string first(3, '\0');
     EXPECT_EQ(link.ReadComm(first, 2500), 3);
     EXPECT_EQ(first, chunk.substr(0, 3));
-    EXPECT_EQ(link.bufferedCount, 64u);
-    EXPECT_EQ(link.nextPosition, 4u);
+    EXPECT_EQ(link.BufferedChunk().size(), 64u);
+    EXPECT_EQ(link.UnreadCount(), 61u);
     std::string rest(61, '\0');
     EXPECT_EQ(link.ReadComm(rest, 2500), 61);
     EXPECT_EQ(rest, chunk.substr(3));
@@ -195,12 +195,11 @@ TEST_F(UsbDouble, TimedOutSafeRdLeavesItsRequestForTheNextToCollect) {
     Open();
     TraceRecorder trace;
     link.SafeRd();
-    EXPECT_EQ(link.bufferedCount, 0u);
+    EXPECT_EQ(link.BufferedChunk().size(), 0u);
     EXPECT_TRUE(trace.Contains("SafeRd TimeOut"));
     pipe->Feed("abc");
     link.SafeRd();
-    ASSERT_EQ(link.bufferedCount, 3u);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(link.receptionBuffer), 3), "abc");
+    EXPECT_EQ(link.BufferedChunk(), "abc");
     // No second request went out: give a stray one time to show in the count.
     SleepMs(100);
     EXPECT_EQ(pipe->Reads(), 1);

@@ -67,7 +67,9 @@ TEST_F(LineFailureTest, DamagedAnswerToThePollIsRejectedAndSentAgain) {
 // the "Calculator is Working" window keeps the wait going, a CAN run past the usual limit ends
 // that transfer, and the CANs in answer show that the command never ran.
 TEST_F(LineFailureTest, CalculatorStuckInATransferIsFreedAndTheCommandReportedNotRun) {
-    link.timing.PulseTimeLimit = 600;
+    LinkTiming timing = link.Timing();
+    timing.PulseTimeLimit = 600;
+    link.SetTiming(timing);
     std::atomic<bool> canRunHeard{false};
     PlayCalculator([&] {
         canRunHeard = AwaitByte(peer, kCan, 5000);

@@ -104,7 +104,7 @@ TEST_F(SessionTransferTest, TextGetOfStringQuotesBodyAndWritesHeaderOfCalculator
         calc.SetFlag(-17, true);  // radians
         calc.SetFlag(-51, true);  // comma as decimal mark
     });
-    sim.State().addCR = false;
+    sim.State().transfer.addCR = false;
     text = Get("GREETING", "GREETING.txt");
     EXPECT_EQ(text, "%%ZQ: T(3)A(R)F(,);\n\"Hello, ZQ!\"\n");
 }
@@ -129,9 +129,9 @@ TEST_P(SessionTextTranslationTest, TextGetTranslatesAsTheModeSays) {
     ASSERT_TRUE(sim.StoreAt("HOME T", PackedString("a\x8D\x87\xAB\xE9\tb")));
     sim.Session().ReadDirectoryTree(sim.Root());
     sim.State().textMode = true;
-    sim.State().transIO = row.transIO;
-    sim.State().trans031 = row.trans031;
-    sim.State().addCR = false;
+    sim.State().transfer.transIO = row.transIO;
+    sim.State().transfer.trans031 = row.trans031;
+    sim.State().transfer.addCR = false;
     std::string header = "%%ZQ: T(" + std::to_string(row.transIO) + ")A(D)F(.);\n";
     EXPECT_EQ(Get("T", "T.txt"), header + "\"" + row.expected + "\"\n");
 }
@@ -149,7 +149,7 @@ TEST_F(SessionTransferTest, TextPutOfGetRestoresTheObjectInEveryMode) {
     sim.State().textMode = true;
     for (int mode : {1, 2, 3}) {
         SCOPED_TRACE(mode);
-        sim.State().transIO = mode;
+        sim.State().transfer.transIO = mode;
         std::string text = Get("A\\->B", "AB.txt");
         ASSERT_TRUE(Put("BACK", "back.txt", text));
         EXPECT_EQ(Home("BACK"), Home("A\x8D"

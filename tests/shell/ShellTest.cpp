@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <memory>
 
-#include "session/ScopeExit.h"
 #include "session/SessionBTestSupport.h"
 #include "session/SessionCommands.h"
 #include "shell/DesktopFileFolder.h"
@@ -25,6 +24,7 @@
 #include "support/SimFixture.h"
 #include "support/TempDir.h"
 #include "util/Errors.h"
+#include "util/ScopeExit.h"
 
 namespace vaddex::test {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "link/Trace.h"
+#include "util/Trace.h"
 
 namespace vaddex::test {
 

@@ -15,8 +15,7 @@ TEST(ProgressText, ByteFormBelowTenKilobytesPerSecond) {
 
 TEST(ProgressText, KilobyteFormFollowsTheRateAndCountsFromDoneMinusOne) {
     // 200000 of 300000 bytes after 10000 ms: 19998 bytes/s.
-    EXPECT_EQ(ProgressText(200000, 300000, 5000, 15000),
-              "195/292 Kbytes\r\n(66%)\r\n19 Kbytes/s");
+    EXPECT_EQ(ProgressText(200000, 300000, 5000, 15000), "195/292 Kbytes\r\n(66%)\r\n19 Kbytes/s");
     // A fast small transfer still uses kilobytes: the rate decides, not the size.
     EXPECT_EQ(ProgressText(3000, 3000, 100, 199), "2/2 Kbytes\r\n(99%)\r\n29 Kbytes/s");
 }

@@ -71,15 +71,15 @@ private slots:
         QFETCH(int, expected);
         TFOptions dialog;
         FileOptions options;
-        options.transIO = stored;
+        options.transfer.transIO = stored;
         dialog.Fill(options);
         QString shown = stored <= 1 ? "rbtnTrans1" : QString("rbtnTrans%1").arg(stored);
         QVERIFY(dialog.findChild<QRadioButton*>(shown)->isChecked());
         dialog.findChild<QRadioButton*>(button)->setChecked(true);
         dialog.findChild<QCheckBox*>("chbAddCR")->setChecked(addCR);
         FileOptions taken = dialog.Taken();
-        QCOMPARE(taken.transIO, expected);
-        QCOMPARE(taken.addCR, addCR);
+        QCOMPARE(taken.transfer.transIO, expected);
+        QCOMPARE(taken.transfer.addCR, addCR);
     }
 
     void optionsChangeOnlyOnOk() {

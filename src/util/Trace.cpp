@@ -1,4 +1,4 @@
-#include "link/Trace.h"
+#include "util/Trace.h"
 
 #include <mutex>
 #include <utility>
