@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -138,11 +139,15 @@ void TFZQDir::OnBusyChanged(bool busy) {
     }
     busy_ = busy;
     if (busy) {
+        paneHadFocus_ = PaneHasFocus();
         QApplication::setOverrideCursor(Qt::WaitCursor);
     } else {
         QApplication::restoreOverrideCursor();
     }
     UpdateControls();
+    if (!busy) {
+        FocusActivePane();
+    }
     if (!busy && closePending_) {
         QTimer::singleShot(0, this, &QWidget::close);
     }
@@ -168,8 +173,31 @@ void TFZQDir::OnModelChanged(const std::string& /*model*/) {
 }
 
 void TFZQDir::OnWorkingChanged(bool working) {
+    if (working && !busy_) {
+        paneHadFocus_ = PaneHasFocus();
+    }
     working_ = working;
     UpdateControls();
+    if (!working && !busy_) {
+        FocusActivePane();
+    }
+}
+
+bool TFZQDir::PaneHasFocus() const {
+    QWidget* focus = focusWidget();
+    return focus != nullptr && (focus == tree_ || listStack_->isAncestorOf(focus));
+}
+
+void TFZQDir::FocusActivePane() {
+    if (!paneHadFocus_) {
+        return;
+    }
+    QWidget* pane =
+        activePane_ == Pane::Tree ? static_cast<QWidget*>(tree_) : listStack_->currentWidget();
+    if (pane->isEnabled()) {
+        pane->setFocus();
+        paneHadFocus_ = false;
+    }
 }
 
 void TFZQDir::SetRootCaption() {

@@ -324,6 +324,10 @@ private:
     QList<int> SelectedRows() const;
     QModelIndex ProxyIndex(int row) const;
     void SetRootCaption();
+    // Qt moves the keyboard out of a disabled pane and does not bring it back: without this,
+    // the next key after a command (Delete, F2, a letter) would go to the other pane.
+    bool PaneHasFocus() const;
+    void FocusActivePane();
     void KeepSessionPort(const QString& port);
     // Selects the port the remembered-port rule chooses among the selector's entries: the
     // entry it names, else its name typed in.
@@ -344,6 +348,8 @@ private:
     bool working_ = false;
     bool loadingSettings_ = false;
     bool closePending_ = false;
+    // A pane held the keyboard when the panes were disabled; it gets it back after.
+    bool paneHadFocus_ = false;
     bool filling_ = false;  // the tree's selection is being set by the window itself
     Pane activePane_ = Pane::List;
     QString selectedName_;
