@@ -94,15 +94,17 @@ protected:
     static int Run(const std::string& command) { return std::system(command.c_str()); }
 
     std::string Mnt() const { return folder_.File("mnt"); }
-    int Listings() const {
+    // How often the mount's trace holds the text.
+    std::size_t Traced(const std::string& text) const {
         std::string trace = Slurp(folder_.File("trace.txt"));
-        int count = 0;
-        for (std::size_t at = trace.find("mount: the listing was read"); at != std::string::npos;
-             at = trace.find("mount: the listing was read", at + 1)) {
+        std::size_t count = 0;
+        for (std::size_t at = trace.find(text); at != std::string::npos;
+             at = trace.find(text, at + 1)) {
             ++count;
         }
         return count;
     }
+    std::size_t Listings() const { return Traced("mount: the listing was read"); }
 
     TempDir folder_;
     std::unique_ptr<ChildProcess> mount_;
@@ -110,7 +112,7 @@ protected:
 
 TEST_F(MountTest, EveryFileIsWhatGetWritesAndTheTreeCostsNoListing) {
     ASSERT_EQ(Run("ls -lR " + Mnt() + " > " + folder_.File("ls.txt")), 0);
-    EXPECT_EQ(Listings(), 0) << "the tree the connect read serves ls -lR";
+    EXPECT_EQ(Listings(), 0U) << "the tree the connect read serves ls -lR";
     EXPECT_NE(Slurp(folder_.File("ls.txt")).find("GREETING.zq"), std::string::npos);
 
     // One session of gets, so that the built-in calculator starts once.
@@ -132,6 +134,7 @@ TEST_F(MountTest, EveryFileIsWhatGetWritesAndTheTreeCostsNoListing) {
     }
     std::unique_ptr<ChildProcess> get = Start(arguments);
     ASSERT_EQ(get->Wait(kTimeoutMs), 0) << get->Err();
+    std::size_t gets = Traced("] send command = G");  // the connect's own
     for (std::size_t i = 0; i < files.size(); ++i) {
         SCOPED_TRACE(files[i].string());
         std::string expected = Slurp(folder_.File("out/got-" + std::to_string(i) + ".zq"));
@@ -141,7 +144,9 @@ TEST_F(MountTest, EveryFileIsWhatGetWritesAndTheTreeCostsNoListing) {
         EXPECT_EQ(Slurp(files[i].string()), expected) << "the second read, from the cache";
     }
     EXPECT_GT(files.size(), 3U);
-    EXPECT_EQ(Listings(), 0);
+    EXPECT_EQ(Traced("] send command = G") - gets, files.size())
+        << "each fetched once for two reads";
+    EXPECT_EQ(Listings(), 0U);
 
     struct statvfs st {};
     ASSERT_EQ(::statvfs(Mnt().c_str(), &st), 0);
