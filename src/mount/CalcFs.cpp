@@ -586,8 +586,12 @@ int CalcFs::Rename(const std::string& from, const std::string& to) {
     std::string oldName = item->Name;
     bool directory = item->IsDirectory();
     if (const TXPObject* target = Find(to); target != nullptr) {
-        if (target->IsDirectory() || directory) {
-            return target->Children.empty() && directory ? -EEXIST : -ENOTEMPTY;
+        if (target->IsDirectory() != directory) {
+            return directory ? -ENOTDIR : -EISDIR;
+        }
+        if (directory) {
+            // Replacing a directory would take its items with it.
+            return target->Children.empty() ? -EEXIST : -ENOTEMPTY;
         }
         if (int error = Remove(to, false); error != 0) {
             return error;

@@ -51,6 +51,9 @@ public:
     int Rename(const std::string& from, const std::string& to);
     int StatFs(struct statvfs& st);
 
+    // Says why an operation failed: on the mount's standard error and in the trace.
+    void Report(const std::string& text);
+
     // $XDG_STATE_HOME/vaddex/unsent/, else ~/.local/state/vaddex/unsent/.
     static std::string DefaultUnsentFolder();
 
@@ -88,7 +91,6 @@ private:
     int Load(OpenFile& file);
     int Put(const std::string& path, const std::string& data);
     int Remove(const std::string& path, bool directory);
-    void Report(const std::string& text);
     // Keeps data of a put that failed; returns the file's path, empty when it could not.
     std::string SaveUnsent(const std::string& path, const std::string& data);
 

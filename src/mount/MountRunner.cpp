@@ -25,16 +25,21 @@ CalcFs& Fs() {
     return *static_cast<CalcFs*>(fuse_get_context()->private_data);
 }
 
-// No exception may cross into libfuse: it ends the request as an I/O error.
+// No exception may cross into libfuse: it ends the request as an I/O error, and says why.
 template <typename Operation>
 int Guarded(const char* name, const char* path, Operation operation) {
+    std::string what = std::string(path != nullptr ? path : "") + ": " + name + " failed";
     try {
         return operation(Fs());
     } catch (const std::exception& e) {
-        Trace(std::string("mount: ") + name + " " + (path != nullptr ? path : "") +
-              " failed: " + e.what());
+        what += std::string(": ") + e.what();
     } catch (...) {
-        Trace(std::string("mount: ") + name + " " + (path != nullptr ? path : "") + " failed");
+        what += ": an unknown error";
+    }
+    try {
+        Fs().Report(what);
+    } catch (...) {
+        Trace(what);
     }
     return -EIO;
 }
