@@ -7,6 +7,8 @@ packages=(
     # build
     cmake make ninja-build g++ pkg-config ccache
     qt6-base-dev libqt6svg6 libserialport-dev libusb-1.0-0-dev libjpeg62-turbo-dev libpng-dev libgtest-dev
+    # the calculator as a folder
+    libfuse3-dev fuse3
     # tests, screenshots, fuzzers, the layout check
     clang-format lrzsz socat xvfb xauth x11-apps x11-xserver-utils openbox xdotool imagemagick clang libclang-rt-14-dev
     # installing and packaging: icon pictures, checks of the installed files, the .deb

@@ -23,6 +23,7 @@
 #include "cli/ConsoleUiBridge.h"
 #include "cli/HelpText.h"
 #include "cli/InterruptWatcher.h"
+#include "cli/SignalStop.h"
 #include "cli/StandardOutput.h"
 #include "cli/UsbRule.h"
 #include "frontend/BuiltInCalculator.h"
@@ -75,6 +76,11 @@ std::atomic<int> gEndSignal{0};
 // which returns normally so that every temporary file and folder is removed on the way.
 void OnSignal(ConsoleUiBridge& ui, int signal) {
     if (signal == SIGINT) {
+        // A mount ends with its first Ctrl-C; the operation it serves is cancelled too.
+        if (SignalStop::Call()) {
+            ui.Interrupt();
+            return;
+        }
         if (!ui.Interrupt()) {
             EndAtOnce(kInterruptedStatus);
         }
@@ -83,6 +89,7 @@ void OnSignal(ConsoleUiBridge& ui, int signal) {
     if (gEndSignal.exchange(signal) != 0) {
         EndAtOnce(kSignalStatusBase + signal);
     }
+    SignalStop::Call();
     ui.Terminate();
 }
 
@@ -156,7 +163,12 @@ int RunCommand(const CliOptions& options, const StoredSettings& stored, Standard
     Terminal terminal;
     ProgressBar progress(std::cerr, ::isatty(STDERR_FILENO) != 0, TerminalColumns(), &TickMs);
     CalculatorState state;
-    ConsoleUiBridge::Settings settings{options.answers, options.verbose, options.textMode,
+    // A mount has nobody at the terminal to ask: a question is answered No, and what it
+    // asked about fails as a refused name.
+    AnswerMode answers = options.command == "mount" && options.answers == AnswerMode::Ask
+                             ? AnswerMode::No
+                             : options.answers;
+    ConsoleUiBridge::Settings settings{answers, options.verbose, options.textMode,
                                        stored.rpnPrompts};
     ConsoleUiBridge ui(state, settings, terminal, progress);
 

@@ -55,6 +55,10 @@ std::span<const CliCommandRow> CliCommandTable() {
          "capture the screen into FILE: .png, .bmp or .jpg"},
         {"rom", 1, 1, "FILE", &CliCommands::CheckSourceFile, &CliCommands::Rom,
          "stream a ROM file to the USB calculator (in its ROM loader)"},
+        {"mount", 1, 1, "MOUNTPOINT", &CliCommands::CheckMountPoint, &CliCommands::Mount,
+         "show the calculator's HOME as a folder at MOUNTPOINT until\n"
+         "fusermount3 -u MOUNTPOINT, Ctrl-C or SIGTERM; --refresh SECONDS:\n"
+         "how old a listing may be before it is read again (10)"},
         {"usb-rule", 1, 1, "VVVV:PPPP", nullptr, nullptr,
          "print a udev rule that lets you reach the USB calculator with\n"
          "this id (see lsusb) without root"},

@@ -59,6 +59,8 @@ private:
     static void CheckTargetFile(const CliOptions& options);
     // The first argument names an existing file (restore, xrecv, rom).
     static void CheckSourceFile(const CliOptions& options);
+    // The mount point is an existing folder.
+    static void CheckMountPoint(const CliOptions& options);
 
     // --- CliCommands.cpp: the server's directory commands
     int Ports();
@@ -88,6 +90,9 @@ private:
     std::string FetchWhole(const TXPObject& item);
     // Reads the tree again after a change, to tell whether it took effect.
     void Reread();
+
+    // --- CliMountCommand.cpp: the calculator as a folder
+    int Mount();
 
     // --- CliManualCommands.cpp: the whole calculator and the calculator's own transfers
     int Backup();

@@ -21,7 +21,7 @@ int ParseNumber(const std::string& option, const std::string& text) {
 // Options that take a value, by their long name.
 bool TakesValue(const std::string& name) {
     return name == "port" || name == "speed" || name == "transio" || name == "dir" ||
-           name == "trace" || name == "sim-name" || name == "execute";
+           name == "trace" || name == "sim-name" || name == "execute" || name == "refresh";
 }
 
 std::string LongNameOf(char shortName) {
@@ -152,6 +152,11 @@ private:
                 throw UsageError("option --trace needs a file name");
             }
             options_.tracePath = value;
+        } else if (name == "refresh") {
+            options_.refreshSeconds = ParseNumber("--refresh", value);
+            if (*options_.refreshSeconds < 0) {
+                throw UsageError("--refresh needs a number of seconds, not '" + value + "'");
+            }
         } else if (name == "sim-name") {
             options_.simName = value;
         } else if (name == "execute") {
@@ -227,6 +232,12 @@ private:
         }
         if (options_.all && options_.command != "stack") {
             throw UsageError("--all applies to stack only");
+        }
+        if (options_.refreshSeconds && options_.command != "mount") {
+            throw UsageError("--refresh applies to mount only");
+        }
+        if (options_.textMode && options_.command == "mount") {
+            throw UsageError("mount serves binary object files only; -t is not offered there");
         }
         if (options_.json && options_.command != "info" && options_.command != "ls" &&
             options_.command != "stack") {

@@ -14,19 +14,20 @@ enum class AnswerMode { Ask, Yes, No };
 
 // Everything the command line says. Unset optionals fall back to the stored settings.
 struct CliOptions {
-    std::optional<std::string> port;  // -p
-    std::optional<int> speed;         // -s
-    bool textMode = false;            // -t
-    std::optional<int> transIO;       // --transio
-    bool noCR = false;                // --no-cr
-    bool noTrans031 = false;          // --no-trans031
-    bool crc = false;                 // --crc: receive with a CRC instead of the checksum
-    std::string directory = "HOME";   // -C, as "HOME A B"
-    std::string tracePath;            // --trace
-    bool json = false;                // --json
-    bool verbose = false;             // --verbose
-    bool recursive = false;           // ls -R
-    bool all = false;                 // stack --all
+    std::optional<std::string> port;    // -p
+    std::optional<int> speed;           // -s
+    bool textMode = false;              // -t
+    std::optional<int> transIO;         // --transio
+    bool noCR = false;                  // --no-cr
+    bool noTrans031 = false;            // --no-trans031
+    bool crc = false;                   // --crc: receive with a CRC instead of the checksum
+    std::string directory = "HOME";     // -C, as "HOME A B"
+    std::string tracePath;              // --trace
+    bool json = false;                  // --json
+    bool verbose = false;               // --verbose
+    bool recursive = false;             // ls -R
+    bool all = false;                   // stack --all
+    std::optional<int> refreshSeconds;  // mount --refresh
     AnswerMode answers = AnswerMode::Ask;
     std::string simName;  // --sim-name: the variable the built-in calculator sends or stores
     std::vector<std::string> sessionCommands;  // -e, in order

@@ -40,6 +40,8 @@ Options:
       --stop-on-error   in a session: run no more commands after one fails
       --sim-name NAME   with -p sim: the variable the built-in calculator stores into
                         (xrecv) or sends (xsend); default: the name of FILE
+      --refresh SECONDS mount: how old the listing may be before an access reads it
+                        again (default 10)
   -h, --help            this text
       --version         the program's version
   "--" ends the options, so that a command line to eval may begin with "-".

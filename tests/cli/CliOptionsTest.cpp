@@ -39,20 +39,23 @@ TEST(CliArguments, DirectoryFormsMeanTheSamePath) {
 
 TEST(CliArguments, MalformedCommandLinesAreUsageErrors) {
     const std::vector<std::vector<std::string>> rows = {
-        {},                          // no command
-        {"frobnicate"},              // unknown command
-        {"ls", "--colour"},          // unknown option
-        {"ls", "-x"},                // unknown short option
-        {"info", "-s", "12345"},     // a speed the port cannot take
-        {"info", "-s", "fast"},      // not a number
-        {"info", "--transio", "4"},  // no such translation
-        {"info", "-p"},              // value missing
-        {"info", "--json=1"},        // a flag with a value
-        {"get"},                     // missing argument
-        {"mv", "A", "B", "C"},       // too many
-        {"get", "X", "-R"},          // -R for ls only
-        {"get", "X", "--json"},      // --json for info, ls, stack only
-        {"info", "--yes", "--no"},   // contradicting answers
+        {},                                 // no command
+        {"frobnicate"},                     // unknown command
+        {"ls", "--colour"},                 // unknown option
+        {"ls", "-x"},                       // unknown short option
+        {"info", "-s", "12345"},            // a speed the port cannot take
+        {"info", "-s", "fast"},             // not a number
+        {"info", "--transio", "4"},         // no such translation
+        {"info", "-p"},                     // value missing
+        {"info", "--json=1"},               // a flag with a value
+        {"get"},                            // missing argument
+        {"mv", "A", "B", "C"},              // too many
+        {"get", "X", "-R"},                 // -R for ls only
+        {"get", "X", "--json"},             // --json for info, ls, stack only
+        {"info", "--yes", "--no"},          // contradicting answers
+        {"ls", "--refresh", "5"},           // --refresh for mount only
+        {"mount", "m", "--refresh", "-1"},  // no negative age
+        {"mount", "m", "-t"},               // the mount has no text form
     };
     for (const auto& row : rows) {
         std::string line;

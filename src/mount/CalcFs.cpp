@@ -1,0 +1,631 @@
+#include "mount/CalcFs.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+
+#include "objects/CalcNames.h"
+#include "util/AppPaths.h"
+#include "util/FileIo.h"
+#include "util/Trace.h"
+
+namespace vaddex::mount {
+namespace {
+
+// The binary object file's header before the object ("ZQZQ" and the series): the listing
+// gives the object's size, the file is this much longer.
+constexpr int kObjectFileHeader = 8;
+constexpr const char* kExtension = ".zq";
+constexpr const char* kFreeMemoryLabel = "Free Mem: ";
+
+std::time_t Now() {
+    return std::time(nullptr);
+}
+
+std::string ParentPath(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
+}
+
+// Why the calculator cannot take this display-form name; empty when it can.
+std::string NameRefusal(const std::string& name) {
+    if (name.empty()) {
+        return "an empty name";
+    }
+    if (std::string why = IncompleteEscapeReason(name); !why.empty()) {
+        return why;
+    }
+    std::string calcName = PcNameToCalc(name, false);
+    if (std::string why = UnsafeNameReason(calcName); !why.empty()) {
+        return why;
+    }
+    return IsReservedName(calcName) ? "the calculator's top directory" : "";
+}
+
+// A scratch file in the run's private folder, removed when it goes.
+class ScratchFile {
+public:
+    explicit ScratchFile(const std::string& name) {
+        std::string folder = TempFolder() + "mount/";
+        std::filesystem::create_directories(folder);
+        path_ = folder + name;
+    }
+    ~ScratchFile() { ::unlink(path_.c_str()); }
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace
+
+CalcFs::CalcFs(SessionCommands& commands, Settings settings)
+    : commands_(commands), settings_(std::move(settings)) {
+    Index();  // the tree the connect has just read
+}
+
+std::string CalcFs::DefaultUnsentFolder() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state != nullptr && *state == '/') {
+        return std::string(state) + "/vaddex/unsent/";
+    }
+    const char* home = std::getenv("HOME");
+    return std::string(home != nullptr ? home : "") + "/.local/state/vaddex/unsent/";
+}
+
+// --- the listing ------------------------------------------------------------------------
+
+void CalcFs::FreshListing() {
+    if (Now() - lastListing_ >= settings_.refreshSeconds) {
+        Reread();
+    }
+}
+
+void CalcFs::Reread() {
+    commands_.CurrentPath = "HOME";
+    commands_.Reread();
+    Trace("mount: the listing was read");
+    Index();
+}
+
+void CalcFs::Index() {
+    lastListing_ = Now();
+    std::map<std::string, Version> seen;
+    std::function<void(const TXPObject&, const std::string&)> walk =
+        [&](const TXPObject& directory, const std::string& prefix) {
+            for (const auto& child : directory.Children) {
+                std::string path = prefix + "/" + EntryName(*child);
+                if (child->IsDirectory()) {
+                    walk(*child, path);
+                    continue;
+                }
+                Version version{child->Size, child->TypeCode, Now()};
+                auto old = versions_.find(path);
+                if (old != versions_.end() && old->second.size == version.size &&
+                    old->second.typeCode == version.typeCode) {
+                    version.seen = old->second.seen;
+                } else {
+                    Forget(path);
+                }
+                seen[path] = version;
+            }
+        };
+    walk(commands_.Root(), "");
+    for (const auto& [path, version] : versions_) {
+        if (seen.count(path) == 0) {
+            Forget(path);
+        }
+    }
+    versions_ = std::move(seen);
+}
+
+std::string CalcFs::EntryName(const TXPObject& item) {
+    std::string name = SessionCommands::FileNameForItem(item.Name);
+    return item.IsDirectory() ? name : name + kExtension;
+}
+
+const TXPObject* CalcFs::Find(const std::string& path) {
+    const TXPObject* item = &commands_.Root();
+    std::size_t start = 1;
+    while (start < path.size()) {
+        std::size_t end = path.find('/', start);
+        std::string component = path.substr(start, end - start);
+        start = end == std::string::npos ? path.size() : end + 1;
+        if (component.empty()) {
+            continue;
+        }
+        const TXPObject* next = nullptr;
+        for (const auto& child : item->Children) {
+            if (EntryName(*child) == component) {
+                next = child.get();
+                break;
+            }
+        }
+        if (next == nullptr) {
+            return nullptr;
+        }
+        item = next;
+    }
+    return item;
+}
+
+const TXPObject* CalcFs::FindParent(const std::string& path, std::string& name) {
+    name = path.substr(path.rfind('/') + 1);
+    const TXPObject* parent = Find(ParentPath(path));
+    return parent != nullptr && parent->IsDirectory() ? parent : nullptr;
+}
+
+void CalcFs::FillStat(const TXPObject* item, const std::string& path, struct stat& st) {
+    st = {};
+    st.st_uid = ::getuid();
+    st.st_gid = ::getgid();
+    st.st_atime = st.st_mtime = st.st_ctime = lastListing_;
+    if (item == nullptr || item->IsDirectory() || item == &commands_.Root()) {
+        st.st_mode = S_IFDIR | 0755;
+        st.st_nlink = 2;
+        return;
+    }
+    st.st_mode = S_IFREG | 0644;
+    st.st_nlink = 1;
+    st.st_size = item->Size + kObjectFileHeader;
+    if (auto version = versions_.find(path); version != versions_.end()) {
+        st.st_atime = st.st_mtime = st.st_ctime = version->second.seen;
+    }
+}
+
+std::int64_t CalcFs::FreeBytes() {
+    const std::string& status = commands_.MemoryStatus();
+    std::size_t at = status.find(kFreeMemoryLabel);
+    std::string text = at == std::string::npos ? commands_.FreeMemory()
+                                               : status.substr(at + std::strlen(kFreeMemoryLabel));
+    std::int64_t bytes = 0;
+    std::from_chars(text.data(), text.data() + text.size(), bytes);
+    return bytes;
+}
+
+// --- reading ----------------------------------------------------------------------------
+
+int CalcFs::GetAttr(const std::string& path, struct stat& st) {
+    for (const auto& [handle, file] : open_) {
+        if (file.path == path && file.created) {
+            FillStat(nullptr, path, st);
+            st.st_mode = S_IFREG | 0644;
+            st.st_nlink = 1;
+            st.st_size = static_cast<off_t>(file.data.size());
+            st.st_mtime = Now();
+            return 0;
+        }
+    }
+    FreshListing();
+    const TXPObject* item = Find(path);
+    if (item == nullptr) {
+        return -ENOENT;
+    }
+    FillStat(item, path, st);
+    return 0;
+}
+
+int CalcFs::ReadDir(const std::string& path,
+                    std::vector<std::pair<std::string, struct stat>>& entries) {
+    FreshListing();
+    const TXPObject* directory = Find(path);
+    if (directory == nullptr) {
+        return -ENOENT;
+    }
+    if (directory != &commands_.Root() && !directory->IsDirectory()) {
+        return -ENOTDIR;
+    }
+    std::string prefix = path == "/" ? "" : path;
+    for (const auto& child : directory->Children) {
+        std::string name = EntryName(*child);
+        struct stat st {};
+        FillStat(child.get(), prefix + "/" + name, st);
+        entries.emplace_back(name, st);
+    }
+    return 0;
+}
+
+int CalcFs::Open(const std::string& path, int flags, std::uint64_t& handle) {
+    FreshListing();
+    const TXPObject* item = Find(path);
+    if (item == nullptr) {
+        return -ENOENT;
+    }
+    if (item == &commands_.Root() || item->IsDirectory()) {
+        return -EISDIR;
+    }
+    OpenFile file;
+    file.path = path;
+    if ((flags & O_ACCMODE) != O_RDONLY && (flags & O_TRUNC) != 0) {
+        file.loaded = true;
+        file.dirty = true;
+    }
+    handle = nextHandle_++;
+    open_[handle] = std::move(file);
+    return 0;
+}
+
+int CalcFs::Create(const std::string& path, std::uint64_t& handle) {
+    FreshListing();
+    std::string name;
+    if (FindParent(path, name) == nullptr) {
+        return -ENOENT;
+    }
+    OpenFile file;
+    file.path = path;
+    file.loaded = true;
+    file.dirty = true;
+    file.created = true;
+    handle = nextHandle_++;
+    open_[handle] = std::move(file);
+    return 0;
+}
+
+int CalcFs::Load(OpenFile& file) {
+    if (file.loaded) {
+        return 0;
+    }
+    if (int error = Fetch(file.path, file.data); error != 0) {
+        return error;
+    }
+    file.loaded = true;
+    return 0;
+}
+
+int CalcFs::Read(std::uint64_t handle, char* buffer, std::size_t size, std::int64_t offset) {
+    auto found = open_.find(handle);
+    if (found == open_.end()) {
+        return -EBADF;
+    }
+    OpenFile& file = found->second;
+    if (int error = Load(file); error != 0) {
+        return error;
+    }
+    if (offset < 0 || static_cast<std::size_t>(offset) >= file.data.size()) {
+        return 0;
+    }
+    std::size_t count = std::min(size, file.data.size() - static_cast<std::size_t>(offset));
+    std::memcpy(buffer, file.data.data() + offset, count);
+    return static_cast<int>(count);
+}
+
+int CalcFs::Fetch(const std::string& path, std::string& data) {
+    const TXPObject* item = Find(path);
+    if (item == nullptr) {
+        return -ENOENT;
+    }
+    auto version = versions_.find(path);
+    auto cached = cache_.find(path);
+    if (cached != cache_.end() && version != versions_.end()) {
+        data = cached->second;
+        return 0;
+    }
+    commands_.CurrentPath = item->Parent->GetPath();
+    commands_.ChangeToCurrentDir();
+    ScratchFile scratch("get");
+    if (Outcome got = commands_.GetItemTo(*item, scratch.Path()); !got) {
+        Report(path + ": not read: " + got.message);
+        return -EIO;
+    }
+    if (!ReadWholeFile(scratch.Path(), data)) {
+        Report(path + ": nothing was received");
+        return -EIO;
+    }
+    Remember(path, data);
+    return 0;
+}
+
+void CalcFs::Remember(const std::string& path, const std::string& data) {
+    if (data.size() > settings_.cacheBytes) {
+        return;
+    }
+    Forget(path);
+    while (cachedBytes_ + data.size() > settings_.cacheBytes && !cacheOrder_.empty()) {
+        Forget(cacheOrder_.front());
+    }
+    cache_[path] = data;
+    cacheOrder_.push_back(path);
+    cachedBytes_ += data.size();
+}
+
+void CalcFs::Forget(const std::string& path) {
+    auto cached = cache_.find(path);
+    if (cached == cache_.end()) {
+        return;
+    }
+    cachedBytes_ -= cached->second.size();
+    cache_.erase(cached);
+    cacheOrder_.erase(std::find(cacheOrder_.begin(), cacheOrder_.end(), path));
+}
+
+void CalcFs::Report(const std::string& text) {
+    Trace("mount: " + text);
+    if (settings_.report) {
+        settings_.report(text);
+    }
+}
+
+// --- writing ----------------------------------------------------------------------------
+
+int CalcFs::Write(std::uint64_t handle, const char* buffer, std::size_t size, std::int64_t offset) {
+    auto found = open_.find(handle);
+    if (found == open_.end()) {
+        return -EBADF;
+    }
+    OpenFile& file = found->second;
+    if (int error = Load(file); error != 0) {
+        return error;
+    }
+    auto end = static_cast<std::size_t>(offset) + size;
+    if (static_cast<std::int64_t>(end) > FreeBytes()) {
+        return -ENOSPC;  // more than the calculator could take is never buffered
+    }
+    if (end > file.data.size()) {
+        file.data.resize(end);
+    }
+    std::memcpy(file.data.data() + offset, buffer, size);
+    file.dirty = true;
+    return static_cast<int>(size);
+}
+
+int CalcFs::Truncate(const std::string& path, const std::uint64_t* handle, std::int64_t size) {
+    if (size < 0) {
+        return -EINVAL;
+    }
+    if (handle != nullptr) {
+        auto found = open_.find(*handle);
+        if (found == open_.end()) {
+            return -EBADF;
+        }
+        OpenFile& file = found->second;
+        if (int error = Load(file); error != 0) {
+            return error;
+        }
+        file.data.resize(static_cast<std::size_t>(size));
+        file.dirty = true;
+        return 0;
+    }
+    for (auto& [openHandle, file] : open_) {
+        if (file.path == path) {
+            std::uint64_t same = openHandle;
+            return Truncate(path, &same, size);
+        }
+    }
+    std::string data;
+    if (int error = Fetch(path, data); error != 0) {
+        return error;
+    }
+    data.resize(static_cast<std::size_t>(size));
+    return Put(path, data);
+}
+
+int CalcFs::Flush(std::uint64_t handle) {
+    auto found = open_.find(handle);
+    if (found == open_.end()) {
+        return -EBADF;
+    }
+    OpenFile& file = found->second;
+    // The calculator holds no empty variable: a file with nothing written yet is sent once
+    // something is (a shell's redirection flushes before its first write).
+    if (!file.dirty || file.data.empty()) {
+        return 0;
+    }
+    file.dirty = false;
+    file.created = false;
+    return Put(file.path, file.data);
+}
+
+int CalcFs::Release(std::uint64_t handle) {
+    int result = 0;
+    if (auto found = open_.find(handle); found != open_.end()) {
+        result = Flush(handle);  // no close saw it; a failure still keeps the data
+    }
+    open_.erase(handle);
+    return result;
+}
+
+int CalcFs::Put(const std::string& path, const std::string& data) {
+    std::string fileName;
+    const TXPObject* parent = FindParent(path, fileName);
+    if (parent == nullptr) {
+        return -ENOENT;
+    }
+    std::string name = SessionCommands::ItemNameForFile(fileName);
+    auto fail = [&](int error, const std::string& why) {
+        std::string kept = SaveUnsent(name, data);
+        std::string reason = why;
+        while (!reason.empty() && (reason.back() == '.' || reason.back() == '\n')) {
+            reason.pop_back();
+        }
+        Report(path + ": not sent: " + reason +
+               (kept.empty() ? "; the data could not be kept" : "; the data is kept in " + kept));
+        return -error;
+    };
+    if (std::string why = NameRefusal(name); !why.empty()) {
+        return fail(EINVAL, "the calculator cannot take the name " + name + ": " + why);
+    }
+    if (static_cast<std::int64_t>(data.size()) > FreeBytes()) {
+        return fail(ENOSPC, "larger than the calculator's free memory");
+    }
+    std::string directory = parent->GetPath();
+    Forget(path);
+    Outcome put = Outcome::Failed("");
+    try {
+        ScratchFile scratch(SessionCommands::FileNameForItem(name) + kExtension);
+        if (!WriteWholeFile(scratch.Path(), data)) {
+            return fail(EIO, "the data could not be prepared for sending");
+        }
+        commands_.CurrentPath = directory;
+        commands_.ChangeToCurrentDir();
+        bool replaceAll = true;  // writing over a file replaces the variable
+        put = commands_.PutDroppedFile(scratch.Path(), replaceAll, 1);
+    } catch (const std::exception& e) {
+        put = Outcome::Failed(e.what());
+    }
+    Reread();
+    if (!put) {
+        return fail(put.IsDeclined() ? EINVAL : EIO,
+                    put.message.empty() ? "the calculator did not take it" : put.message);
+    }
+    if (Find(path) == nullptr) {
+        return fail(EIO, "the calculator made no variable " + name + " of it");
+    }
+    return 0;
+}
+
+std::string CalcFs::SaveUnsent(const std::string& name, const std::string& data) {
+    std::error_code error;
+    std::filesystem::create_directories(settings_.unsentFolder, error);
+    char stamp[32];
+    std::time_t now = Now();
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S-", &local);
+    std::string base = settings_.unsentFolder + stamp + SessionCommands::FileNameForItem(name);
+    std::string path = base + kExtension;
+    for (int n = 2; FileExists(path); ++n) {
+        path = base + "-" + std::to_string(n) + kExtension;
+    }
+    return WriteWholeFile(path, data) ? path : "";
+}
+
+// --- directories and names --------------------------------------------------------------
+
+int CalcFs::MakeDir(const std::string& path) {
+    FreshListing();
+    std::string fileName;
+    const TXPObject* parent = FindParent(path, fileName);
+    if (parent == nullptr) {
+        return -ENOENT;
+    }
+    if (Find(path) != nullptr) {
+        return -EEXIST;
+    }
+    std::string name = SessionCommands::ItemNameForFile(fileName);
+    if (std::string why = NameRefusal(name); !why.empty()) {
+        Report(path + ": the calculator cannot take the name " + name + ": " + why);
+        return -EINVAL;
+    }
+    commands_.CurrentPath = parent->GetPath();
+    commands_.ChangeToCurrentDir();
+    Outcome made = commands_.MakeDirectory(name);
+    Reread();
+    if (!made) {
+        Report(path + ": " + made.message);
+        return made.IsDeclined() ? -EINVAL : -EIO;
+    }
+    return Find(path) != nullptr ? 0 : -EIO;
+}
+
+int CalcFs::Remove(const std::string& path, bool directory) {
+    FreshListing();
+    const TXPObject* item = Find(path);
+    if (item == nullptr) {
+        return -ENOENT;
+    }
+    if (item == &commands_.Root()) {
+        return -EBUSY;
+    }
+    if (item->IsDirectory() != directory) {
+        return directory ? -ENOTDIR : -EISDIR;
+    }
+    if (directory && !item->Children.empty()) {
+        return -ENOTEMPTY;
+    }
+    std::string name = item->Name;
+    commands_.CurrentPath = item->Parent->GetPath();
+    commands_.ChangeToCurrentDir();
+    Outcome removed = commands_.DeleteItem(name, directory);
+    Forget(path);
+    Reread();
+    if (!removed) {
+        Report(path + ": " + removed.message);
+        return removed.IsDeclined() ? -EINVAL : -EIO;
+    }
+    return Find(path) == nullptr ? 0 : -EIO;
+}
+
+int CalcFs::Unlink(const std::string& path) {
+    return Remove(path, false);
+}
+
+int CalcFs::RemoveDir(const std::string& path) {
+    return Remove(path, true);
+}
+
+int CalcFs::Rename(const std::string& from, const std::string& to) {
+    FreshListing();
+    const TXPObject* item = Find(from);
+    if (item == nullptr) {
+        return -ENOENT;
+    }
+    if (item == &commands_.Root()) {
+        return -EBUSY;
+    }
+    if (ParentPath(from) != ParentPath(to)) {
+        return -EXDEV;  // mv copies and deletes by itself
+    }
+    std::string fileName;
+    if (FindParent(to, fileName) == nullptr) {
+        return -ENOENT;
+    }
+    std::string name = SessionCommands::ItemNameForFile(fileName);
+    if (std::string why = NameRefusal(name); !why.empty()) {
+        Report(to + ": the calculator cannot take the name " + name + ": " + why);
+        return -EINVAL;
+    }
+    std::string oldName = item->Name;
+    bool directory = item->IsDirectory();
+    if (const TXPObject* target = Find(to); target != nullptr) {
+        if (target->IsDirectory() != directory) {
+            return directory ? -ENOTDIR : -EISDIR;
+        }
+        if (directory) {
+            // Replacing a directory would take its items with it.
+            return target->Children.empty() ? -EEXIST : -ENOTEMPTY;
+        }
+        if (int error = Remove(to, false); error != 0) {
+            return error;
+        }
+    }
+    item = Find(from);  // a removed target reread the tree
+    if (item == nullptr) {
+        return -ENOENT;
+    }
+    commands_.CurrentPath = item->Parent->GetPath();
+    commands_.ChangeToCurrentDir();
+    Outcome renamed = commands_.RenameItem(oldName, name, directory);
+    Forget(from);
+    Forget(to);
+    Reread();
+    if (!renamed) {
+        Report(from + ": " + renamed.message);
+        return renamed.IsDeclined() ? -EINVAL : -EIO;
+    }
+    return Find(to) != nullptr ? 0 : -EIO;
+}
+
+int CalcFs::StatFs(struct statvfs& st) {
+    FreshListing();
+    st = {};
+    std::int64_t free = FreeBytes();
+    std::int64_t used = commands_.Root().GetSize();
+    st.f_bsize = 1;
+    st.f_frsize = 1;
+    st.f_blocks = static_cast<fsblkcnt_t>(free + used);
+    st.f_bfree = static_cast<fsblkcnt_t>(free);
+    st.f_bavail = static_cast<fsblkcnt_t>(free);
+    st.f_namemax = 255;
+    return 0;
+}
+
+}  // namespace vaddex::mount
