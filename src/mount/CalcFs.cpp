@@ -281,15 +281,23 @@ int CalcFs::Load(OpenFile& file) {
     return 0;
 }
 
-int CalcFs::Read(std::uint64_t handle, char* buffer, std::size_t size, std::int64_t offset) {
+CalcFs::OpenFile* CalcFs::LoadedFile(std::uint64_t handle, int& error) {
     auto found = open_.find(handle);
     if (found == open_.end()) {
-        return -EBADF;
+        error = -EBADF;
+        return nullptr;
     }
-    OpenFile& file = found->second;
-    if (int error = Load(file); error != 0) {
+    error = Load(found->second);
+    return error == 0 ? &found->second : nullptr;
+}
+
+int CalcFs::Read(std::uint64_t handle, char* buffer, std::size_t size, std::int64_t offset) {
+    int error = 0;
+    OpenFile* loaded = LoadedFile(handle, error);
+    if (loaded == nullptr) {
         return error;
     }
+    OpenFile& file = *loaded;
     if (offset < 0 || static_cast<std::size_t>(offset) >= file.data.size()) {
         return 0;
     }
@@ -357,14 +365,12 @@ void CalcFs::Report(const std::string& text) {
 // --- writing ----------------------------------------------------------------------------
 
 int CalcFs::Write(std::uint64_t handle, const char* buffer, std::size_t size, std::int64_t offset) {
-    auto found = open_.find(handle);
-    if (found == open_.end()) {
-        return -EBADF;
-    }
-    OpenFile& file = found->second;
-    if (int error = Load(file); error != 0) {
+    int error = 0;
+    OpenFile* loaded = LoadedFile(handle, error);
+    if (loaded == nullptr) {
         return error;
     }
+    OpenFile& file = *loaded;
     auto end = static_cast<std::size_t>(offset) + size;
     if (static_cast<std::int64_t>(end) > FreeBytes()) {
         return -ENOSPC;  // more than the calculator could take is never buffered

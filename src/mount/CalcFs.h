@@ -89,6 +89,9 @@ private:
     void Remember(const std::string& path, const std::string& data);
     void Forget(const std::string& path);
     int Load(OpenFile& file);
+    // The open file of a handle with its data loaded; null with the error (EBADF, or the
+    // fetch's) when there is none.
+    OpenFile* LoadedFile(std::uint64_t handle, int& error);
     int Put(const std::string& path, const std::string& data);
     int Remove(const std::string& path, bool directory);
     // Keeps data of a put that failed; returns the file's path, empty when it could not.
