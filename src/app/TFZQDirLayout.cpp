@@ -351,7 +351,7 @@ void TFZQDir::ApplySettings(const frontend::StoredSettings& s) {
 frontend::StoredSettings TFZQDir::CurrentSettings() const {
     frontend::StoredSettings s;
     s.port = cmboPort_->currentText().toStdString();
-    s.speed = QString::fromStdString(stack_->Speed()).toInt();
+    s.speed = QString::fromStdString(commands_->LinkSpeed()).toInt();
     s.toolBarVisible = !toolBar_->isHidden();
     s.statusBarVisible = !statusBar()->isHidden();
     // A splitter never laid out on screen reports no real width: keep the one read.

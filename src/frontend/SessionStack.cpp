@@ -94,10 +94,6 @@ std::string SessionStack::ChoosePort(const std::string& remembered, UnlistedPort
     return ChooseRememberedPort(remembered, unlisted, [this] { return ListPorts(); });
 }
 
-std::string SessionStack::Speed() const {
-    return session_->GetSpeed();
-}
-
 void SessionStack::SetSpeed(const std::string& text) {
     session_->SetSpeed(text);
 }

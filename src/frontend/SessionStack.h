@@ -59,8 +59,7 @@ public:
     // The remembered-port rule over ListPorts.
     std::string ChoosePort(const std::string& remembered, UnlistedPort unlisted);
 
-    // The link speed in decimal as the user chose it ("130000" while on the USB device).
-    std::string Speed() const;
+    // The link speed in decimal as the user chose it; Commands().LinkSpeed() reads it back.
     void SetSpeed(const std::string& text);
     // Tells the calculator's server that the session ends and closes the port.
     void Disconnect();

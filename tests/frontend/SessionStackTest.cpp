@@ -80,7 +80,7 @@ TEST_F(SessionStackTest, BuildsTheStackFromTheSettings) {
     EXPECT_EQ(statusTexts, std::vector<std::string>{"Identifying"});
 
     stack.SetSpeed("38400");
-    EXPECT_EQ(stack.Speed(), "38400");
+    EXPECT_EQ(stack.Commands().LinkSpeed(), "38400");
 }
 
 TEST_F(SessionStackTest, KeptDevicePathsJoinEveryList) {
