@@ -134,8 +134,12 @@ key alt+h a
 windows_named "$title" 2
 shot 08-about
 about=$(xdotool search --onlyvisible --name "^$title\$" | grep -vx "$main" | head -1)
-xdotool windowactivate --sync "$about" 2> /dev/null || true
-xdotool key Escape
+# Escape closes it once it holds the keyboard; on a loaded machine that can take a try or two.
+for _ in 1 2 3 4 5; do
+    xdotool windowactivate --sync "$about" 2> /dev/null || true
+    xdotool key --window "$about" Escape 2> /dev/null || true
+    windows_named "$title" 1 2 && break
+done
 windows_named "$title" 1
 
 xdotool key --window "$main" alt+f x
