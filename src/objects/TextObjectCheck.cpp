@@ -303,8 +303,15 @@ bool TextObjectCheck::Nested() {
             if (!Quoted()) {
                 return false;
             }
+        } else if (c == ':') {
+            // A tag's name runs raw to the next ":", brackets and "@" in it included.
+            std::size_t end = text_.find(':', pos_ + 1);
+            if (end == std::string_view::npos) {
+                return Fail("its : starts no tag");
+            }
+            pos_ = end + 1;
         } else if (Word().empty()) {
-            ++pos_;  // a ":" of a tag
+            ++pos_;  // guards the loop: every character that ends a word is handled above
         }
     }
     return true;

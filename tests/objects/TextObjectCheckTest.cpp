@@ -65,6 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
         TextRow{"tag_without_object", ":T: 7", "the tag :T: holds no object"},
         TextRow{"hash_without_digits", "# PURGE", "its # is followed by no binary integer"},
         TextRow{"directory_without_end", "DIR A 1", "its DIR has no END"},
+        TextRow{"tag_name_in_a_list_holding_its_closer", "{:1 } @:1 } PURGE",
+                "PURGE would run on the calculator"},
         TextRow{"tag_whose_word_a_separator_splits", ":D,P:D,P",
                 "its D,P may be read as more than one word"},
         TextRow{"directory_ended_early_by_a_separator", "DIR A B,END PURGE C END",
