@@ -18,6 +18,7 @@
 #include <mutex>
 #include <optional>
 
+#include "cli/BackgroundStart.h"
 #include "cli/CliCommands.h"
 #include "cli/CommandWords.h"
 #include "cli/ConsoleUiBridge.h"
@@ -283,6 +284,9 @@ int RunSessionCommand(const CliOptions& options, const std::string& line,
         if (commandOptions.help || commandOptions.version || IsSession(commandOptions)) {
             throw UsageError("a session runs commands, not --help, --version, -e or shell");
         }
+        if (commandOptions.background) {
+            throw UsageError("a session cannot go to the background; mount --background alone");
+        }
         CheckCommandArguments(commandOptions);
         return run(commandOptions);
     } catch (const std::exception&) {
@@ -353,6 +357,11 @@ int RunCliCommand(const std::vector<std::string>& arguments, StandardOutput& out
         }
         if (!IsSession(options)) {
             CheckCommandArguments(options);
+        }
+        if (options.background) {
+            if (std::optional<int> status = BackgroundStart::Fork()) {
+                return *status;
+            }
         }
         return RunCommand(options, frontend::ReadStoredSettings(), output);
     } catch (const std::exception&) {

@@ -184,6 +184,8 @@ private:
             options_.recursive = true;
         } else if (name == "all") {
             options_.all = true;
+        } else if (name == "background") {
+            options_.background = true;
         } else if (name == "yes" || name == "no") {
             AnswerMode mode = name == "yes" ? AnswerMode::Yes : AnswerMode::No;
             if (options_.answers != AnswerMode::Ask && options_.answers != mode) {
@@ -236,8 +238,8 @@ private:
         if (options_.refreshSeconds && options_.command != "mount") {
             throw UsageError("--refresh applies to mount only");
         }
-        if (options_.textMode && options_.command == "mount") {
-            throw UsageError("mount serves binary object files only; -t is not offered there");
+        if (options_.background && options_.command != "mount") {
+            throw UsageError("--background applies to mount only");
         }
         if (options_.json && options_.command != "info" && options_.command != "ls" &&
             options_.command != "stack") {

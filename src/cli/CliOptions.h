@@ -28,6 +28,7 @@ struct CliOptions {
     bool recursive = false;             // ls -R
     bool all = false;                   // stack --all
     std::optional<int> refreshSeconds;  // mount --refresh
+    bool background = false;            // mount --background
     AnswerMode answers = AnswerMode::Ask;
     std::string simName;  // --sim-name: the variable the built-in calculator sends or stores
     std::vector<std::string> sessionCommands;  // -e, in order

@@ -42,6 +42,7 @@ Options:
                         (xrecv) or sends (xsend); default: the name of FILE
       --refresh SECONDS mount: how old the listing may be before an access reads it
                         again (default 10)
+      --background      mount: go to the background once the folder is mounted
   -h, --help            this text
       --version         the program's version
   "--" ends the options, so that a command line to eval may begin with "-".
