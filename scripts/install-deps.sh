@@ -10,7 +10,7 @@ packages=(
     # the calculator as a folder
     libfuse3-dev fuse3
     # tests, screenshots, fuzzers, the layout check
-    clang-format lrzsz socat xvfb xauth x11-apps x11-xserver-utils openbox xdotool imagemagick clang libclang-rt-14-dev
+    clang-format lrzsz socat rsync procps xvfb xauth x11-apps x11-xserver-utils openbox xdotool imagemagick clang libclang-rt-14-dev
     # installing and packaging: icon pictures, checks of the installed files, the .deb
     librsvg2-bin gzip file desktop-file-utils appstream man-db bash-completion dpkg-dev lintian
 )

@@ -57,8 +57,9 @@ std::span<const CliCommandRow> CliCommandTable() {
          "stream a ROM file to the USB calculator (in its ROM loader)"},
         {"mount", 1, 1, "MOUNTPOINT", &CliCommands::CheckMountPoint, &CliCommands::Mount,
          "show the calculator's HOME as a folder at MOUNTPOINT until\n"
-         "fusermount3 -u MOUNTPOINT, Ctrl-C or SIGTERM; --refresh SECONDS:\n"
-         "how old a listing may be before it is read again (10)"},
+         "fusermount3 -u MOUNTPOINT, Ctrl-C or SIGTERM (.txt files with -t);\n"
+         "--refresh SECONDS: how old a listing may be before it is read\n"
+         "again (10); --background: return once mounted"},
         {"usb-rule", 1, 1, "VVVV:PPPP", nullptr, nullptr,
          "print a udev rule that lets you reach the USB calculator with\n"
          "this id (see lsusb) without root"},

@@ -5,11 +5,14 @@
 #include <exception>
 #include <iostream>
 
+#include "cli/BackgroundStart.h"
 #include "cli/CliCommands.h"
 #include "cli/CliErrors.h"
 #include "cli/SignalStop.h"
 #include "mount/CalcFs.h"
 #include "mount/MountRunner.h"
+#include "util/ScopeExit.h"
+#include "util/Trace.h"
 
 namespace vaddex::cli {
 
@@ -43,7 +46,21 @@ int CliCommands::Mount() {
     out_ << "Mounted the calculator's HOME at " << mountpoint << " (fusermount3 -u " << mountpoint
          << " ends it)\n"
          << std::flush;
-    runner->Run();
+    BackgroundStart::Detach();
+    {
+        ScopeExit keep([&fs] {
+            try {
+                fs.KeepHeldFiles();
+            } catch (const std::exception& e) {
+                Trace(std::string("mount: held files not kept: ") + e.what());
+            }
+        });
+        runner->Run();
+    }
+    if (fs.PortHasGone()) {
+        throw CommandFailed("the calculator's port " + fs.Port() + " is gone; " + mountpoint +
+                            " is unmounted");
+    }
     return kSuccess;
 }
 

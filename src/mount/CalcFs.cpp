@@ -10,6 +10,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <string_view>
 
 #include "objects/CalcNames.h"
 #include "util/AppPaths.h"
@@ -22,8 +23,13 @@ namespace {
 // The binary object file's header before the object ("ZQZQ" and the series): the listing
 // gives the object's size, the file is this much longer.
 constexpr int kObjectFileHeader = 8;
-constexpr const char* kExtension = ".zq";
+// A text written without the text form's first line is sent as it stands, with the modes
+// the calculator is in: an empty header says nothing of the angle or the fraction mark.
+constexpr const char* kPlainTextHeader = "%%ZQ: ;\n";
 constexpr const char* kFreeMemoryLabel = "Free Mem: ";
+// A calculator that did not answer a connect is not asked again sooner: a file manager's
+// burst of lookups must not each wait for it.
+constexpr std::time_t kConnectRetrySeconds = 3;
 
 std::time_t Now() {
     return std::time(nullptr);
@@ -69,7 +75,11 @@ private:
 }  // namespace
 
 CalcFs::CalcFs(SessionCommands& commands, Settings settings)
-    : commands_(commands), settings_(std::move(settings)) {
+    : commands_(commands),
+      settings_(std::move(settings)),
+      textMode_(commands.State().textMode),
+      extension_(textMode_ ? ".txt" : ".zq"),
+      port_(commands.PortName().empty() ? commands.SelectedPort : commands.PortName()) {
     Index();  // the tree the connect has just read
 }
 
@@ -84,15 +94,63 @@ std::string CalcFs::DefaultUnsentFolder() {
 
 // --- the listing ------------------------------------------------------------------------
 
-void CalcFs::FreshListing() {
+int CalcFs::Ready() {
+    if (commands_.Ui().Connected()) {
+        return 0;
+    }
+    if (PortHasGone() || Now() - lastConnectTry_ < kConnectRetrySeconds) {
+        return -EIO;
+    }
+    lastConnectTry_ = Now();
+    std::string why = "no calculator answered";
+    try {
+        commands_.SelectedPort = port_;
+        commands_.ConnectToCalculator();
+    } catch (const std::exception& e) {
+        why = e.what();
+    }
+    if (!commands_.Ui().Connected()) {
+        Report("not connected to the calculator on " + port_ + ": " + why);
+        return -EIO;
+    }
+    calculatorDirectory_.clear();
+    Report("connected again to the calculator on " + port_);
+    Index();
+    return 0;
+}
+
+bool CalcFs::PortHasGone() const {
+    if (commands_.Ui().Connected()) {
+        return false;
+    }
+    struct stat st {};
+    bool path = port_.find('/') != std::string::npos;
+    return path ? ::stat(port_.c_str(), &st) != 0 : commands_.PortLost();
+}
+
+void CalcFs::EnterDirectory(const std::string& path) {
+    commands_.CurrentPath = path;
+    if (calculatorDirectory_ != path) {
+        calculatorDirectory_.clear();  // unknown, should the change fail half-way
+        commands_.ChangeToCurrentDir();
+        calculatorDirectory_ = path;
+    }
+}
+
+int CalcFs::FreshListing() {
+    if (int error = Ready(); error != 0) {
+        return error;
+    }
     if (Now() - lastListing_ >= settings_.refreshSeconds) {
         Reread();
     }
+    return 0;
 }
 
 void CalcFs::Reread() {
     commands_.CurrentPath = "HOME";
-    commands_.Reread();
+    // Shown by nobody, so the calculator stays in the directory it is in (EnterDirectory).
+    commands_.Reread([] {});
     Trace("mount: the listing was read");
     Index();
 }
@@ -108,11 +166,11 @@ void CalcFs::Index() {
                     walk(*child, path);
                     continue;
                 }
-                Version version{child->Size, child->TypeCode, Now()};
+                Version version{child->Size, child->TypeCode, Now(), std::nullopt};
                 auto old = versions_.find(path);
                 if (old != versions_.end() && old->second.size == version.size &&
                     old->second.typeCode == version.typeCode) {
-                    version.seen = old->second.seen;
+                    version = old->second;
                 } else {
                     Forget(path);
                 }
@@ -128,9 +186,9 @@ void CalcFs::Index() {
     versions_ = std::move(seen);
 }
 
-std::string CalcFs::EntryName(const TXPObject& item) {
+std::string CalcFs::EntryName(const TXPObject& item) const {
     std::string name = SessionCommands::FileNameForItem(item.Name);
-    return item.IsDirectory() ? name : name + kExtension;
+    return item.IsDirectory() ? name : name + extension_;
 }
 
 const TXPObject* CalcFs::Find(const std::string& path) {
@@ -176,9 +234,14 @@ void CalcFs::FillStat(const TXPObject* item, const std::string& path, struct sta
     }
     st.st_mode = S_IFREG | 0644;
     st.st_nlink = 1;
-    st.st_size = item->Size + kObjectFileHeader;
+    // A text file is made on the calculator when it is read: until then its size is shown
+    // as 0, and open reads it, so that a program asking the open file's size learns it.
+    st.st_size = textMode_ ? 0 : item->Size + kObjectFileHeader;
     if (auto version = versions_.find(path); version != versions_.end()) {
         st.st_atime = st.st_mtime = st.st_ctime = version->second.seen;
+        if (version->second.fileSize) {
+            st.st_size = static_cast<off_t>(*version->second.fileSize);
+        }
     }
 }
 
@@ -195,7 +258,27 @@ std::int64_t CalcFs::FreeBytes() {
 // --- reading ----------------------------------------------------------------------------
 
 int CalcFs::GetAttr(const std::string& path, struct stat& st) {
+    if (auto held = held_.find(path); held != held_.end()) {
+        FillStat(nullptr, path, st);
+        st.st_mode = S_IFREG | 0644;
+        st.st_nlink = 1;
+        st.st_size = static_cast<off_t>(held->second.size());
+        for (const auto& [handle, file] : open_) {
+            if (file.path == path) {
+                st.st_size = static_cast<off_t>(file.data.size());
+            }
+        }
+        return 0;
+    }
     for (const auto& [handle, file] : open_) {
+        // An open file is what is being read or written: the kernel's questions about it in
+        // the middle of a long copy need no new listing.
+        if (file.path == path && !file.created && file.loaded && !file.dirty) {
+            if (const TXPObject* item = Find(path); item != nullptr) {
+                FillStat(item, path, st);
+                return 0;
+            }
+        }
         if (file.path == path && file.created) {
             FillStat(nullptr, path, st);
             st.st_mode = S_IFREG | 0644;
@@ -205,7 +288,9 @@ int CalcFs::GetAttr(const std::string& path, struct stat& st) {
             return 0;
         }
     }
-    FreshListing();
+    if (int error = FreshListing(); error != 0) {
+        return error;
+    }
     const TXPObject* item = Find(path);
     if (item == nullptr) {
         return -ENOENT;
@@ -216,7 +301,9 @@ int CalcFs::GetAttr(const std::string& path, struct stat& st) {
 
 int CalcFs::ReadDir(const std::string& path,
                     std::vector<std::pair<std::string, struct stat>>& entries) {
-    FreshListing();
+    if (int error = FreshListing(); error != 0) {
+        return error;
+    }
     const TXPObject* directory = Find(path);
     if (directory == nullptr) {
         return -ENOENT;
@@ -231,11 +318,40 @@ int CalcFs::ReadDir(const std::string& path,
         FillStat(child.get(), prefix + "/" + name, st);
         entries.emplace_back(name, st);
     }
+    AddHeldEntries(prefix, entries);
     return 0;
 }
 
+void CalcFs::AddHeldEntries(const std::string& directory,
+                            std::vector<std::pair<std::string, struct stat>>& entries) {
+    for (const auto& [path, data] : held_) {
+        if (ParentPath(path) == (directory.empty() ? "/" : directory)) {
+            struct stat st {};
+            GetAttr(path, st);
+            entries.emplace_back(path.substr(path.rfind('/') + 1), st);
+        }
+    }
+}
+
+bool CalcFs::IsHidden(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    return slash != std::string::npos && slash + 1 < path.size() && path[slash + 1] == '.';
+}
+
 int CalcFs::Open(const std::string& path, int flags, std::uint64_t& handle) {
-    FreshListing();
+    if (auto held = held_.find(path); held != held_.end()) {
+        OpenFile file;
+        file.path = path;
+        file.held = true;
+        file.loaded = true;
+        file.data = (flags & O_TRUNC) != 0 ? std::string() : held->second;
+        handle = nextHandle_++;
+        open_[handle] = std::move(file);
+        return 0;
+    }
+    if (int error = FreshListing(); error != 0) {
+        return error;
+    }
     const TXPObject* item = Find(path);
     if (item == nullptr) {
         return -ENOENT;
@@ -248,6 +364,10 @@ int CalcFs::Open(const std::string& path, int flags, std::uint64_t& handle) {
     if ((flags & O_ACCMODE) != O_RDONLY && (flags & O_TRUNC) != 0) {
         file.loaded = true;
         file.dirty = true;
+    } else if (textMode_) {
+        if (int error = Load(file); error != 0) {
+            return error;
+        }
     }
     handle = nextHandle_++;
     open_[handle] = std::move(file);
@@ -255,7 +375,9 @@ int CalcFs::Open(const std::string& path, int flags, std::uint64_t& handle) {
 }
 
 int CalcFs::Create(const std::string& path, std::uint64_t& handle) {
-    FreshListing();
+    if (int error = FreshListing(); error != 0) {
+        return error;
+    }
     std::string name;
     if (FindParent(path, name) == nullptr) {
         return -ENOENT;
@@ -265,6 +387,10 @@ int CalcFs::Create(const std::string& path, std::uint64_t& handle) {
     file.loaded = true;
     file.dirty = true;
     file.created = true;
+    if (IsHidden(path)) {
+        file.held = true;
+        held_[path];
+    }
     handle = nextHandle_++;
     open_[handle] = std::move(file);
     return 0;
@@ -307,18 +433,20 @@ int CalcFs::Read(std::uint64_t handle, char* buffer, std::size_t size, std::int6
 }
 
 int CalcFs::Fetch(const std::string& path, std::string& data) {
-    const TXPObject* item = Find(path);
-    if (item == nullptr) {
-        return -ENOENT;
-    }
     auto version = versions_.find(path);
     auto cached = cache_.find(path);
     if (cached != cache_.end() && version != versions_.end()) {
         data = cached->second;
         return 0;
     }
-    commands_.CurrentPath = item->Parent->GetPath();
-    commands_.ChangeToCurrentDir();
+    if (int error = Ready(); error != 0) {
+        return error;
+    }
+    const TXPObject* item = Find(path);
+    if (item == nullptr) {
+        return -ENOENT;
+    }
+    EnterDirectory(item->Parent->GetPath());
     ScratchFile scratch("get");
     if (Outcome got = commands_.GetItemTo(*item, scratch.Path()); !got) {
         Report(path + ": not read: " + got.message);
@@ -329,6 +457,9 @@ int CalcFs::Fetch(const std::string& path, std::string& data) {
         return -EIO;
     }
     Remember(path, data);
+    if (auto found = versions_.find(path); found != versions_.end()) {
+        found->second.fileSize = data.size();
+    }
     return 0;
 }
 
@@ -406,6 +537,10 @@ int CalcFs::Truncate(const std::string& path, const std::uint64_t* handle, std::
             return Truncate(path, &same, size);
         }
     }
+    if (auto held = held_.find(path); held != held_.end()) {
+        held->second.resize(static_cast<std::size_t>(size));
+        return 0;
+    }
     std::string data;
     if (int error = Fetch(path, data); error != 0) {
         return error;
@@ -420,6 +555,11 @@ int CalcFs::Flush(std::uint64_t handle) {
         return -EBADF;
     }
     OpenFile& file = found->second;
+    if (file.held) {
+        held_[file.path] = file.data;
+        file.dirty = false;
+        return 0;
+    }
     // The calculator holds no empty variable: a file with nothing written yet is sent once
     // something is (a shell's redirection flushes before its first write).
     if (!file.dirty || file.data.empty()) {
@@ -456,22 +596,25 @@ int CalcFs::Put(const std::string& path, const std::string& data) {
                (kept.empty() ? "; the data could not be kept" : "; the data is kept in " + kept));
         return -error;
     };
+    // A connect again replaces every item: from here on the directory goes by its path.
+    std::string directory = parent->GetPath();
     if (std::string why = NameRefusal(name); !why.empty()) {
         return fail(EINVAL, "the calculator cannot take the name " + name + ": " + why);
+    }
+    if (int error = Ready(); error != 0) {
+        return fail(-error, "not connected to the calculator");
     }
     if (static_cast<std::int64_t>(data.size()) > FreeBytes()) {
         return fail(ENOSPC, "larger than the calculator's free memory");
     }
-    std::string directory = parent->GetPath();
     Forget(path);
     Outcome put = Outcome::Failed("");
     try {
-        ScratchFile scratch(SessionCommands::FileNameForItem(name) + kExtension);
-        if (!WriteWholeFile(scratch.Path(), data)) {
+        ScratchFile scratch(SessionCommands::FileNameForItem(name) + extension_);
+        if (!WriteWholeFile(scratch.Path(), SendableForm(data))) {
             return fail(EIO, "the data could not be prepared for sending");
         }
-        commands_.CurrentPath = directory;
-        commands_.ChangeToCurrentDir();
+        EnterDirectory(directory);
         bool replaceAll = true;  // writing over a file replaces the variable
         put = commands_.PutDroppedFile(scratch.Path(), replaceAll, 1);
     } catch (const std::exception& e) {
@@ -488,6 +631,14 @@ int CalcFs::Put(const std::string& path, const std::string& data) {
     return 0;
 }
 
+std::string CalcFs::SendableForm(const std::string& data) const {
+    auto begins = [&](std::string_view head) { return data.compare(0, head.size(), head) == 0; };
+    if (!textMode_ || begins("ZQZQ") || begins("%%ZQ: ") || begins("%ZQZQ: ")) {
+        return data;
+    }
+    return kPlainTextHeader + data;
+}
+
 std::string CalcFs::SaveUnsent(const std::string& name, const std::string& data) {
     std::error_code error;
     std::filesystem::create_directories(settings_.unsentFolder, error);
@@ -497,9 +648,9 @@ std::string CalcFs::SaveUnsent(const std::string& name, const std::string& data)
     ::localtime_r(&now, &local);
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S-", &local);
     std::string base = settings_.unsentFolder + stamp + SessionCommands::FileNameForItem(name);
-    std::string path = base + kExtension;
+    std::string path = base + extension_;
     for (int n = 2; FileExists(path); ++n) {
-        path = base + "-" + std::to_string(n) + kExtension;
+        path = base + "-" + std::to_string(n) + extension_;
     }
     return WriteWholeFile(path, data) ? path : "";
 }
@@ -507,7 +658,9 @@ std::string CalcFs::SaveUnsent(const std::string& name, const std::string& data)
 // --- directories and names --------------------------------------------------------------
 
 int CalcFs::MakeDir(const std::string& path) {
-    FreshListing();
+    if (int error = FreshListing(); error != 0) {
+        return error;
+    }
     std::string fileName;
     const TXPObject* parent = FindParent(path, fileName);
     if (parent == nullptr) {
@@ -521,8 +674,7 @@ int CalcFs::MakeDir(const std::string& path) {
         Report(path + ": the calculator cannot take the name " + name + ": " + why);
         return -EINVAL;
     }
-    commands_.CurrentPath = parent->GetPath();
-    commands_.ChangeToCurrentDir();
+    EnterDirectory(parent->GetPath());
     Outcome made = commands_.MakeDirectory(name);
     Reread();
     if (!made) {
@@ -533,7 +685,9 @@ int CalcFs::MakeDir(const std::string& path) {
 }
 
 int CalcFs::Remove(const std::string& path, bool directory) {
-    FreshListing();
+    if (int error = FreshListing(); error != 0) {
+        return error;
+    }
     const TXPObject* item = Find(path);
     if (item == nullptr) {
         return -ENOENT;
@@ -548,8 +702,7 @@ int CalcFs::Remove(const std::string& path, bool directory) {
         return -ENOTEMPTY;
     }
     std::string name = item->Name;
-    commands_.CurrentPath = item->Parent->GetPath();
-    commands_.ChangeToCurrentDir();
+    EnterDirectory(item->Parent->GetPath());
     Outcome removed = commands_.DeleteItem(name, directory);
     Forget(path);
     Reread();
@@ -561,6 +714,9 @@ int CalcFs::Remove(const std::string& path, bool directory) {
 }
 
 int CalcFs::Unlink(const std::string& path) {
+    if (held_.erase(path) != 0) {
+        return 0;
+    }
     return Remove(path, false);
 }
 
@@ -569,7 +725,12 @@ int CalcFs::RemoveDir(const std::string& path) {
 }
 
 int CalcFs::Rename(const std::string& from, const std::string& to) {
-    FreshListing();
+    if (held_.count(from) != 0) {
+        return RenameHeld(from, to);
+    }
+    if (int error = FreshListing(); error != 0) {
+        return error;
+    }
     const TXPObject* item = Find(from);
     if (item == nullptr) {
         return -ENOENT;
@@ -607,8 +768,7 @@ int CalcFs::Rename(const std::string& from, const std::string& to) {
     if (item == nullptr) {
         return -ENOENT;
     }
-    commands_.CurrentPath = item->Parent->GetPath();
-    commands_.ChangeToCurrentDir();
+    EnterDirectory(item->Parent->GetPath());
     Outcome renamed = commands_.RenameItem(oldName, name, directory);
     Forget(from);
     Forget(to);
@@ -621,7 +781,9 @@ int CalcFs::Rename(const std::string& from, const std::string& to) {
 }
 
 int CalcFs::StatFs(struct statvfs& st) {
-    FreshListing();
+    if (int error = FreshListing(); error != 0) {
+        return error;
+    }
     st = {};
     std::int64_t free = FreeBytes();
     std::int64_t used = commands_.Root().GetSize();
@@ -632,6 +794,45 @@ int CalcFs::StatFs(struct statvfs& st) {
     st.f_bavail = static_cast<fsblkcnt_t>(free);
     st.f_namemax = 255;
     return 0;
+}
+
+// --- hidden files -------------------------------------------------------------------------
+
+int CalcFs::RenameHeld(const std::string& from, const std::string& to) {
+    std::string data = held_[from];
+    if (IsHidden(to)) {
+        std::string name;
+        if (FindParent(to, name) == nullptr) {
+            return -ENOENT;
+        }
+        held_.erase(from);
+        held_[to] = std::move(data);
+        return 0;
+    }
+    if (int error = FreshListing(); error != 0) {
+        return error;
+    }
+    if (const TXPObject* target = Find(to); target != nullptr && target->IsDirectory()) {
+        return -EISDIR;
+    }
+    // The renamed file is what the writer meant to send: it goes now, under its new name.
+    int result = Put(to, data);
+    if (result == 0) {
+        held_.erase(from);
+    }
+    return result;
+}
+
+void CalcFs::KeepHeldFiles() {
+    for (const auto& [path, data] : held_) {
+        if (data.empty()) {
+            continue;
+        }
+        std::string kept = SaveUnsent(path.substr(path.rfind('/') + 1), data);
+        Report(path + ": never renamed to a name the calculator takes, so never sent; " +
+               (kept.empty() ? "the data could not be kept" : "the data is kept in " + kept));
+    }
+    held_.clear();
 }
 
 }  // namespace vaddex::mount

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,7 +18,8 @@
 namespace vaddex::mount {
 
 // The calculator's HOME as a tree of folders and files over SessionCommands: directories are
-// folders, each variable a binary object file named in the file form plus ".zq". Paths are
+// folders, each variable a binary object file named in the file form plus ".zq", or in text
+// mode its text file with ".txt". Paths are
 // the mount's ("/", "/A/B.zq"); every call returns 0 or a byte count, or -errno. One caller at
 // a time, on the thread that owns the session. Session errors are raised.
 class CalcFs {
@@ -53,9 +55,18 @@ public:
 
     // Says why an operation failed: on the mount's standard error and in the trace.
     void Report(const std::string& text);
+    // The calculator's port has gone since the last connection (a device path that no longer
+    // exists, a USB device unplugged): the mount can only end.
+    bool PortHasGone() const;
+    const std::string& Port() const { return port_; }
 
     // $XDG_STATE_HOME/vaddex/unsent/, else ~/.local/state/vaddex/unsent/.
     static std::string DefaultUnsentFolder();
+
+    // Hidden files (".name"), as rsync and editors write before they rename them, are held
+    // in memory and sent when renamed to a name the calculator takes. At the end, those never
+    // renamed are kept in the unsent folder, each said.
+    void KeepHeldFiles();
 
 private:
     struct OpenFile {
@@ -64,14 +75,23 @@ private:
         bool loaded = false;   // data holds the file (fetched, truncated or created)
         bool dirty = false;    // written since the last put
         bool created = false;  // not on the calculator until its first put
+        bool held = false;     // a hidden file: kept by the mount, never sent under its name
     };
     struct Version {
         int size = 0;
         int typeCode = 0;
         std::time_t seen = 0;
+        // The file's size once it has been read: a text file's is not known before.
+        std::optional<std::size_t> fileSize;
     };
-    // Reads the listing when it is older than the refresh time, or changed by the mount.
-    void FreshListing();
+    // Connected, again if a failure disconnected the line: 0, or -EIO with the reason said.
+    // While the calculator does not answer, a new try waits a few seconds.
+    int Ready();
+    // Ready, and the listing read again when it is older than the refresh time.
+    int FreshListing();
+    // Makes the directory of a mount operation the calculator's current one; nothing is sent
+    // when the calculator is known to be there already.
+    void EnterDirectory(const std::string& path);
     void Reread();
     // Notes the versions of the tree as read now: a variable's time is when it was first seen
     // with its size and type, and the cache forgets the objects of other versions.
@@ -80,7 +100,7 @@ private:
     const TXPObject* Find(const std::string& path);
     // The directory the path's last component would be in, and that component.
     const TXPObject* FindParent(const std::string& path, std::string& name);
-    static std::string EntryName(const TXPObject& item);
+    std::string EntryName(const TXPObject& item) const;
     // A null item is a directory.
     void FillStat(const TXPObject* item, const std::string& path, struct stat& st);
     std::int64_t FreeBytes();
@@ -93,12 +113,25 @@ private:
     // fetch's) when there is none.
     OpenFile* LoadedFile(std::uint64_t handle, int& error);
     int Put(const std::string& path, const std::string& data);
+    // What is sent of written data: in text mode a text without the text form's first line
+    // gets an empty one, so that it goes as text.
+    std::string SendableForm(const std::string& data) const;
     int Remove(const std::string& path, bool directory);
+    static bool IsHidden(const std::string& path);
+    // The held files of a directory, and their stat, for ReadDir.
+    void AddHeldEntries(const std::string& directory,
+                        std::vector<std::pair<std::string, struct stat>>& entries);
+    int RenameHeld(const std::string& from, const std::string& to);
     // Keeps data of a put that failed; returns the file's path, empty when it could not.
     std::string SaveUnsent(const std::string& path, const std::string& data);
 
     SessionCommands& commands_;
     Settings settings_;
+    bool textMode_ = false;
+    std::string extension_;  // of every variable's file
+    std::string port_;       // the port to connect again on
+    std::time_t lastConnectTry_ = 0;
+    std::string calculatorDirectory_;  // the calculator's current one; empty: not known
     std::time_t lastListing_ = 0;
     std::map<std::string, Version> versions_;  // by path
     // path -> object file; a listing that shows another version forgets it
@@ -106,6 +139,7 @@ private:
     std::vector<std::string> cacheOrder_;  // oldest first
     std::size_t cachedBytes_ = 0;
     std::map<std::uint64_t, OpenFile> open_;
+    std::map<std::string, std::string> held_;  // path of a hidden file -> its data
     std::uint64_t nextHandle_ = 1;
 };
 

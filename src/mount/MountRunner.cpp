@@ -245,6 +245,9 @@ void MountRunner::Run() {
             return;  // unmounted
         }
         fuse_session_process_buf(session, &buffer);
+        if (fs_.PortHasGone()) {
+            return;  // nothing more can be served; the caller says why
+        }
     }
 }
 

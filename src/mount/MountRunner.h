@@ -19,7 +19,8 @@ public:
     MountRunner(const MountRunner&) = delete;
     MountRunner& operator=(const MountRunner&) = delete;
 
-    // Serves until the folder is unmounted (fusermount3 -u) or Stop is called.
+    // Serves until the folder is unmounted (fusermount3 -u), Stop is called or the
+    // calculator's port has gone.
     void Run();
     // Any thread, also a signal handler's: Run returns after the request it is serving.
     void Stop();

@@ -84,6 +84,10 @@ const std::string& SessionCommands::PortName() const {
     return session_.PortName;
 }
 
+bool SessionCommands::PortLost() const {
+    return session_.PortLost();
+}
+
 std::string SessionCommands::LinkSpeed() const {
     return session_.GetSpeed();
 }

@@ -54,6 +54,9 @@ public:
     static bool IsUsbPort(const std::string& port);
     // The connected port; empty when not connected.
     const std::string& PortName() const;
+    // The port itself went away on the last connection, rather than the calculator falling
+    // silent on it.
+    bool PortLost() const;
     // The line's speed in decimal, as the user chose it (the USB link's own text on USB).
     std::string LinkSpeed() const;
     // Identification of the connected calculator.

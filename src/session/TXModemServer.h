@@ -55,6 +55,8 @@ public:
                          std::int64_t maximum, std::int64_t extra);
     // False too once the port itself went away.
     bool IsConnected() const { return !PortName.empty() && link_.LostError() == 0; }
+    // The port itself went away (unplugged, its far end closed) on the last connection.
+    bool PortLost() const { return link_.LostError() != 0; }
     void RequireConnected();
 
     // --- connecting and identifying ----------------------------------------------------

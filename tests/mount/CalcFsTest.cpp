@@ -5,13 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "mount/CalcFs.h"
 #include "session/SessionCommands.h"
 #include "support/SimFixture.h"
+#include "util/FileIo.h"
 
 namespace vaddex::test {
 namespace {
@@ -28,6 +32,27 @@ protected:
         settings.refreshSeconds = refreshSeconds;
         settings.unsentFolder = sim.Files().File("unsent/");
         return mount::CalcFs(commands, settings);
+    }
+
+    // Writes data through create, write and close; the result of close.
+    static int WriteWhole(mount::CalcFs& fs, const std::string& path, const std::string& data) {
+        std::uint64_t handle = 0;
+        EXPECT_EQ(fs.Create(path, handle), 0);
+        EXPECT_EQ(fs.Write(handle, data.data(), data.size(), 0), static_cast<int>(data.size()));
+        return fs.Release(handle);
+    }
+
+    // The data of the files in the unsent folder.
+    std::vector<std::string> Unsent() {
+        std::vector<std::string> kept;
+        std::error_code error;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(sim.Files().File("unsent/"), error)) {
+            std::string data;
+            ReadWholeFile(entry.path().string(), data);
+            kept.push_back(data);
+        }
+        return kept;
     }
 
     std::string ReadWhole(mount::CalcFs& fs, const std::string& path) {
@@ -84,6 +109,73 @@ TEST_F(CalcFsTest, WritesBeyondTheFreeMemoryAreRefused) {
     std::string byte = "x";
     EXPECT_EQ(fs.Write(handle, byte.data(), 1, static_cast<std::int64_t>(st.f_bavail)), -ENOSPC);
     EXPECT_EQ(fs.Release(handle), 0) << "nothing was written, nothing is sent";
+}
+
+// Text mode: each variable is its text file; what is written goes as text, and only a text
+// that is one object, so that nothing written into the folder runs on the calculator.
+TEST_F(CalcFsTest, TextModeServesAndTakesTextFiles) {
+    sim.State().textMode = true;
+    mount::CalcFs fs = Fs(1000);
+    struct stat st {};
+    ASSERT_EQ(fs.GetAttr("/GREETING.txt", st), 0);
+    EXPECT_EQ(st.st_size, 0) << "made on the calculator when read, so not known before";
+    std::string text = ReadWhole(fs, "/GREETING.txt");
+    EXPECT_EQ(text.rfind("%%ZQ: T(", 0), 0U) << text;
+    ASSERT_EQ(fs.GetAttr("/GREETING.txt", st), 0);
+    EXPECT_EQ(static_cast<std::size_t>(st.st_size), text.size());
+
+    struct Row {
+        const char* path;
+        std::string text;
+        int closed;
+    };
+    const Row rows[] = {
+        {"/NOTE.txt", "\"Hello from a text file\"", 0},
+        {"/LIST.txt", "%%ZQ: T(1)A(D)F(.);\n{ 1 2 3 }", 0},
+        {"/RUNS.txt", "'GREETING' PURGE 7", -EIO},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        EXPECT_EQ(WriteWhole(fs, row.path, row.text), row.closed);
+        EXPECT_EQ(fs.GetAttr(row.path, st), row.closed == 0 ? 0 : -ENOENT);
+    }
+    EXPECT_NE(ReadWhole(fs, "/NOTE.txt").find("Hello from a text file"), std::string::npos);
+    EXPECT_TRUE(sim.FindObject("HOME GREETING")) << "the refused text ran nothing";
+    std::vector<std::string> kept = Unsent();
+    EXPECT_NE(std::find(kept.begin(), kept.end(), rows[2].text), kept.end());
+}
+
+// rsync and editors write a hidden file and rename it: it is sent once, under the new name.
+TEST_F(CalcFsTest, AHiddenFileIsSentWhenRenamed) {
+    mount::CalcFs fs = Fs(1000);
+    std::string greeting = ReadWhole(fs, "/GREETING.zq");
+    ASSERT_EQ(WriteWhole(fs, "/.COPY.zq.x1Y2z3", greeting), 0);
+    EXPECT_FALSE(sim.FindObject("HOME .COPY.zq.x1Y2z3")) << "held, not sent";
+    std::vector<std::pair<std::string, struct stat>> entries;
+    ASSERT_EQ(fs.ReadDir("/", entries), 0);
+    auto listed = std::find_if(entries.begin(), entries.end(),
+                               [](const auto& entry) { return entry.first == ".COPY.zq.x1Y2z3"; });
+    ASSERT_NE(listed, entries.end());
+    EXPECT_EQ(static_cast<std::size_t>(listed->second.st_size), greeting.size());
+
+    ASSERT_EQ(fs.Rename("/.COPY.zq.x1Y2z3", "/COPY.zq"), 0);
+    EXPECT_EQ(sim.FindObject("HOME COPY"), sim.FindObject("HOME GREETING"));
+    struct stat st {};
+    EXPECT_EQ(fs.GetAttr("/.COPY.zq.x1Y2z3", st), -ENOENT);
+
+    ASSERT_EQ(WriteWhole(fs, "/.never-renamed", "left behind"), 0);
+    fs.KeepHeldFiles();
+    EXPECT_EQ(Unsent(), std::vector<std::string>{"left behind"}) << "nothing written is lost";
+}
+
+// A line that failed is connected again at the next access, on the same port.
+TEST_F(CalcFsTest, ConnectsAgainAfterTheLineFailed) {
+    mount::CalcFs fs = Fs(1000);
+    sim.Ui().SetConnected(false);
+    ASSERT_FALSE(fs.PortHasGone()) << "the port is still there";
+    struct stat st {};
+    EXPECT_EQ(fs.GetAttr("/GREETING.zq", st), 0);
+    EXPECT_TRUE(sim.Ui().Connected());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,7 @@
 
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
+#include "support/ZqsimProcess.h"
 #include "util/FileIo.h"
 
 namespace vaddex::test {
@@ -58,7 +60,7 @@ protected:
         if (!fs::exists("/dev/fuse") || ::access("/usr/bin/fusermount3", X_OK) != 0) {
             GTEST_SKIP() << "no /dev/fuse or no fusermount3: the mount cannot be tried here";
         }
-        for (const char* name : {"home", "config", "state", "mnt", "out"}) {
+        for (const char* name : {"home", "config", "state", "mnt", "out", "tmp"}) {
             fs::create_directories(folder_.File(name));
         }
         mount_ = Start({"--trace", folder_.File("trace.txt"), "--refresh", "1000", "mount", Mnt()});
@@ -68,6 +70,9 @@ protected:
     }
 
     void TearDown() override {
+        if (IsMounted(folder_.File("mnt2"))) {
+            Run("fusermount3 -u " + folder_.File("mnt2"));  // a test's own mount that failed
+        }
         if (mount_ == nullptr) {
             return;
         }
@@ -76,13 +81,24 @@ protected:
         }
         EXPECT_EQ(mount_->Wait(kTimeoutMs), 0) << mount_->Err();
         EXPECT_FALSE(IsMounted(Mnt()));
+        ExpectNoTemporaryFile();
+    }
+
+    void ExpectNoTemporaryFile() const {
+        for (const auto& entry : fs::recursive_directory_iterator(folder_.File("tmp"))) {
+            ADD_FAILURE() << "left behind: " << entry.path();
+        }
     }
 
     std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& arguments) const {
         ChildOptions options;
-        options.argv = {VADDEX_CLI_PATH, "-p", "sim"};
+        options.argv = {VADDEX_CLI_PATH};
+        if (std::find(arguments.begin(), arguments.end(), "-p") == arguments.end()) {
+            options.argv.insert(options.argv.end(), {"-p", "sim"});
+        }
         options.argv.insert(options.argv.end(), arguments.begin(), arguments.end());
         options.environment = {{"HOME", folder_.File("home")},
+                               {"TMPDIR", folder_.File("tmp")},
                                {"XDG_CONFIG_HOME", folder_.File("config")},
                                {"XDG_STATE_HOME", folder_.File("state")},
                                {"VADDEX_EXTRA_PORTS", ""}};
@@ -94,6 +110,11 @@ protected:
     static int Run(const std::string& command) { return std::system(command.c_str()); }
 
     std::string Mnt() const { return folder_.File("mnt"); }
+    // A second mount point, for a mount of a test's own.
+    std::string Mnt2() const {
+        fs::create_directories(folder_.File("mnt2"));
+        return folder_.File("mnt2");
+    }
     // How often the mount's trace holds the text.
     std::size_t Traced(const std::string& text) const {
         std::string trace = Slurp(folder_.File("trace.txt"));
@@ -218,6 +239,79 @@ TEST_F(MountTest, SigtermUnmountsAndEnds) {
     EXPECT_EQ(mount_->Wait(kTimeoutMs), 128 + SIGTERM) << mount_->Err();
     EXPECT_FALSE(IsMounted(Mnt()));
     mount_.reset();
+}
+
+TEST_F(MountTest, RsyncCopiesTheTreeOutAndAFolderIn) {
+    if (Run("command -v rsync > /dev/null") != 0) {
+        GTEST_SKIP() << "no rsync here";
+    }
+    std::string out = folder_.File("out/tree");
+    ASSERT_EQ(Run("rsync -r " + Mnt() + "/ " + out + "/"), 0);
+    ASSERT_EQ(Run("diff -r " + Mnt() + " " + out), 0) << "the copy is the tree";
+
+    // rsync writes each file under a hidden name and renames it.
+    std::string in = folder_.File("out/in");
+    fs::create_directories(in);
+    std::string greeting = Slurp(Mnt() + "/GREETING.zq");
+    ASSERT_TRUE(WriteWholeFile(in + "/ONE.zq", greeting));
+    ASSERT_TRUE(WriteWholeFile(in + "/TWO.zq", greeting));
+    ASSERT_EQ(Run("rsync -r " + in + "/ " + Mnt() + "/IN/"), 0);
+    EXPECT_EQ(Slurp(Mnt() + "/IN/ONE.zq"), greeting);
+    EXPECT_EQ(Slurp(Mnt() + "/IN/TWO.zq"), greeting);
+    std::size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(Mnt() + "/IN")) {
+        files += entry.is_regular_file() ? 1 : 0;
+    }
+    EXPECT_EQ(files, 2U) << "no hidden file of rsync's is left";
+}
+
+// A pulled cable: the put fails the close with the data kept, and since the port has gone
+// the mount ends by itself, unmounted.
+TEST_F(MountTest, APulledCableFailsCloseAndEndsTheMount) {
+    ZqsimProcess sim;
+    std::unique_ptr<ChildProcess> mount = Start({"-p", sim.Port(), "mount", Mnt2()});
+    ASSERT_TRUE(mount->WaitForOut("Mounted the calculator's HOME at", kTimeoutMs)) << mount->Err();
+    std::string greeting = Slurp(Mnt2() + "/GREETING.zq");
+    ASSERT_FALSE(greeting.empty());
+
+    sim.Console("fault pull-after=2");
+    EXPECT_EQ(WriteAndClose(Mnt2() + "/PULLED.zq", greeting), EIO);
+    bool kept = false;
+    for (const auto& entry : fs::directory_iterator(folder_.File("state/vaddex/unsent"))) {
+        kept = kept || Slurp(entry.path().string()) == greeting;
+    }
+    EXPECT_TRUE(kept) << "the data is in the unsent folder";
+    EXPECT_EQ(mount->Wait(kTimeoutMs), 1) << mount->Err();
+    EXPECT_NE(mount->Err().find("is gone"), std::string::npos) << mount->Err();
+    EXPECT_FALSE(IsMounted(Mnt2()));
+}
+
+// --background returns once the folder is mounted; unmounting ends the mount it left.
+TEST_F(MountTest, InTheBackgroundInTextMode) {
+    std::unique_ptr<ChildProcess> start = Start({"-t", "--background", "mount", Mnt2()});
+    ASSERT_EQ(start->Wait(kTimeoutMs), 0) << start->Err();
+    EXPECT_NE(start->Out().find("Mounted the calculator's HOME at"), std::string::npos);
+    ASSERT_TRUE(IsMounted(Mnt2()));
+
+    std::string text = Slurp(Mnt2() + "/GREETING.txt");
+    EXPECT_EQ(text.rfind("%%ZQ: ", 0), 0U) << text;
+    ASSERT_EQ(Run("cp " + Mnt2() + "/GREETING.txt " + folder_.File("out/g.txt")), 0);
+    EXPECT_EQ(Slurp(folder_.File("out/g.txt")), text) << "cp reads the whole text";
+
+    ASSERT_EQ(Run("fusermount3 -u " + Mnt2()), 0);
+    // The mount left running has no parent here to wait for it: it is gone once no process
+    // names the mount point any more.
+    // "[m]nt2" keeps the shell that runs pgrep from matching itself.
+    std::string pattern = "background mount " + folder_.File("[m]nt2");
+    bool ended = false;
+    for (int i = 0; i < 200 && !ended; ++i) {
+        ended = Run("pgrep -f -- '" + pattern + "' > /dev/null") != 0;
+        if (!ended) {
+            ::usleep(50000);
+        }
+    }
+    EXPECT_TRUE(ended) << "the mount's process ends with the unmount";
+    EXPECT_FALSE(IsMounted(Mnt2()));
 }
 
 }  // namespace
