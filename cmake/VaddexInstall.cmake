@@ -10,6 +10,9 @@ install(DIRECTORY data/help DESTINATION ${VADDEX_DATA_DESTINATION})
 
 install(FILES data/vaddex.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/org.vaddex.Vaddex.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The types of .zq and .zqbackup files. The Debian package needs no script for them:
+# shared-mime-info's trigger on this folder rebuilds the database.
+install(FILES data/org.vaddex.Vaddex.mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 install(FILES data/completion/vaddex-cli
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 

@@ -74,6 +74,55 @@ for page in vaddex vaddex-cli zqsim; do
     check "man $page" man_page_clean "$prefix/share/man/man1/$page.1.gz"
 done
 
+echo "== MIME types"
+mime_package=$prefix/share/mime/packages/org.vaddex.Vaddex.mime.xml
+# shared-mime-info ships its DTD only inside its own package file; update-mime-database
+# passes over attributes it does not know, so a misspelt one is caught only here.
+mime_package_valid() {
+    sed -n '/^<!DOCTYPE mime-info \[/,/^\]>/{/^<!DOCTYPE/d;/^\]>/d;p}' \
+        /usr/share/mime/packages/freedesktop.org.xml >"$scratch/mime.dtd"
+    [ -s "$scratch/mime.dtd" ] && xmllint --noout --dtdvalid "$scratch/mime.dtd" "$mime_package"
+}
+check "the MIME package is valid against shared-mime-info's DTD" mime_package_valid
+# The database built from a copy of the prefix's share/mime, beside the system's own types
+# so that a clash with one of them shows; nothing outside the scratch folder is read.
+mime_data=$scratch/mime-data
+mime_env=(env -i "PATH=$PATH" "HOME=$scratch" "XDG_DATA_DIRS=$mime_data" "XDG_DATA_HOME=$scratch/none")
+database_builds_quietly() {
+    mkdir -p "$mime_data" && cp -r "$prefix/share/mime" "$mime_data/" &&
+        cp /usr/share/mime/packages/freedesktop.org.xml "$mime_data/mime/packages/" || return 1
+    local complaints
+    complaints=$("${mime_env[@]}" update-mime-database "$mime_data/mime" 2>&1) || return 1
+    [ -z "$complaints" ] || { echo "$complaints"; return 1; }
+    local globs=$mime_data/mime/globs2
+    if ! grep -qx '80:application/x-vaddex-object:\*\.zq' "$globs" ||
+        ! grep -qx '80:application/x-vaddex-backup:\*\.zqbackup' "$globs"; then
+        echo "globs2 has:"
+        grep vaddex "$globs"
+        return 1
+    fi
+}
+check "update-mime-database takes the MIME package quietly, both globs weighing 80" database_builds_quietly
+expect_type() {  # expect_type TYPE FILE: what a file manager is told the file is
+    local got
+    got=$("${mime_env[@]}" xdg-mime query filetype "$2") || return 1
+    [ "$got" = "$1" ] || { echo "$(basename "$2"): got '$got', want '$1'"; return 1; }
+}
+# Only the name decides: note.zq and OLD.ZQBACKUP hold a text and a PDF's start, no object.
+mkdir "$scratch/typed"
+cp "$prefix/share/vaddex/ArchK8.zq" "$scratch/typed/ArchK8.zq"
+echo "not a calculator object" >"$scratch/typed/note.zq"
+if backup_from "$prefix" >/dev/null 2>&1; then cp "$elsewhere/memory.zqbackup" "$scratch/typed/"; fi
+printf '%%PDF-1.4\n' >"$scratch/typed/OLD.ZQBACKUP"
+check "a .zq object is application/x-vaddex-object" \
+    expect_type application/x-vaddex-object "$scratch/typed/ArchK8.zq"
+check "a .zq holding text is application/x-vaddex-object" \
+    expect_type application/x-vaddex-object "$scratch/typed/note.zq"
+check "a .zqbackup archive is application/x-vaddex-backup" \
+    expect_type application/x-vaddex-backup "$scratch/typed/memory.zqbackup"
+check ".ZQBACKUP holding something else is application/x-vaddex-backup" \
+    expect_type application/x-vaddex-backup "$scratch/typed/OLD.ZQBACKUP"
+
 echo "== licence"
 licence_line='License GPL-3.0-or-later: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.'
 for program in vaddex vaddex-cli zqsim; do
@@ -128,6 +177,7 @@ package_holds_everything() {
         usr/share/vaddex/help/index.html usr/share/applications/vaddex.desktop \
         usr/share/icons/hicolor/scalable/apps/vaddex.svg usr/share/man/man1/vaddex-cli.1.gz \
         usr/share/metainfo/org.vaddex.Vaddex.metainfo.xml \
+        usr/share/mime/packages/org.vaddex.Vaddex.mime.xml \
         usr/share/bash-completion/completions/vaddex-cli usr/share/doc/vaddex/copyright; do
         grep -qx "./$path" "$scratch/content" || { echo "missing: $path"; return 1; }
     done
@@ -154,7 +204,16 @@ else
         if [ -e /usr/share/man/man1/vaddex-cli.1.gz ]; then
             man -w vaddex-cli | grep '^/usr/share/man/man1/vaddex-cli.1.gz$' || return 1
         fi
+        # shared-mime-info's trigger, not a script of ours, brings the types in and out.
+        local globs=/usr/share/mime/globs2
+        if [ -f "$globs" ]; then
+            grep -q ':application/x-vaddex-object:' "$globs" || { echo "no type in $globs"; return 1; }
+        fi
         dpkg -r vaddex || return 1
+        if [ -f "$globs" ] && grep -q ':application/x-vaddex-' "$globs"; then
+            echo "types left in $globs"
+            return 1
+        fi
         # Nothing the package brought stays behind but the shared folders.
         local left=0 path
         while read -r path; do

@@ -13,6 +13,9 @@ packages=(
     clang-format lrzsz socat rsync procps xvfb xauth x11-apps x11-xserver-utils openbox xdotool imagemagick clang libclang-rt-14-dev
     # installing and packaging: icon pictures, checks of the installed files, the .deb
     librsvg2-bin gzip file desktop-file-utils appstream man-db bash-completion dpkg-dev lintian
+    # the MIME types' check: outside a desktop xdg-mime asks libfile-mimeinfo-perl, else `file`,
+    # which knows no added types
+    shared-mime-info libxml2-utils xdg-utils libfile-mimeinfo-perl
 )
 
 missing=()
