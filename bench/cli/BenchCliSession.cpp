@@ -2,10 +2,6 @@
 // once as ten invocations of vaddex-cli (each connecting, identifying and listing) and once
 // as one invocation with ten -e commands. Prints both times and their ratio.
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -17,90 +13,23 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "BenchPrograms.h"
 
 namespace {
+
+using vaddex::bench::FirstLine;
+using vaddex::bench::Process;
+using vaddex::bench::Seconds;
+using vaddex::bench::StringFile;
 
 constexpr int kGets = 10;
 constexpr std::size_t kVariableChars = 1000;
 
 namespace fs = std::filesystem;
 
-// A process started with its output into `outPath`; ended by its pid when the object goes.
-class Process {
-public:
-    Process(const std::vector<std::string>& argv, const std::string& outPath) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        std::vector<char*> args;
-        for (const std::string& word : argv) {
-            args.push_back(const_cast<char*>(word.c_str()));
-        }
-        args.push_back(nullptr);
-        int error = posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (error != 0) {
-            throw std::runtime_error("cannot start " + argv[0]);
-        }
-    }
-    ~Process() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            Wait();
-        }
-    }
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-
-    // Blocks until the process ends; its exit status.
-    int Wait() {
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-};
-
-// A binary string object file of `chars` characters.
-std::string StringFile(std::size_t chars, char fill) {
-    std::size_t length = 5 + 2 * chars;  // nibbles, the length field included
-    std::string file = "ZQZQK8-R";
-    file += static_cast<char>(0x2C);
-    file += static_cast<char>(0x2A);
-    file += static_cast<char>((length & 0xF) << 4);
-    file += static_cast<char>((length >> 4) & 0xFF);
-    file += static_cast<char>((length >> 12) & 0xFF);
-    return file + std::string(chars, fill);
-}
-
 void RunCli(const fs::path& folder, std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), VADDEX_CLI_PATH);
-    Process cli(arguments, (folder / "cli-out.txt").string());
-    if (cli.Wait() != 0) {
-        throw std::runtime_error("vaddex-cli failed: " + arguments.back());
-    }
-}
-
-double Seconds(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-std::string FirstLine(const fs::path& path) {
-    for (int tries = 0; tries < 100; ++tries) {
-        std::ifstream in(path);
-        std::string line;
-        if (std::getline(in, line) && in.good()) {
-            return line;
-        }
-        ::usleep(50000);
-    }
-    throw std::runtime_error("zqsim printed no port");
+    vaddex::bench::RunToEnd(arguments, (folder / "cli-out.txt").string());
 }
 
 int Bench(const fs::path& folder) {
@@ -111,7 +40,7 @@ int Bench(const fs::path& folder) {
     std::vector<std::string> put = {"-p", port, "--yes"};
     for (int i = 0; i < kGets; ++i) {
         std::string path = (folder / ("KB" + std::to_string(i) + ".zq")).string();
-        std::ofstream(path, std::ios::binary) << StringFile(kVariableChars, 'a' + i);
+        std::ofstream(path, std::ios::binary) << StringFile(std::string(kVariableChars, 'a' + i));
         put.push_back("-e");
         put.push_back("put " + path);
     }
