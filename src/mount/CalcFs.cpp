@@ -79,7 +79,9 @@ CalcFs::CalcFs(SessionCommands& commands, Settings settings)
       settings_(std::move(settings)),
       textMode_(commands.State().textMode),
       extension_(textMode_ ? ".txt" : ".zq"),
-      port_(commands.PortName().empty() ? commands.SelectedPort : commands.PortName()) {
+      port_(commands.PortName().empty() ? commands.SelectedPort : commands.PortName()),
+      // A connect's reread leaves the calculator in the directory the commands stand in.
+      calculatorDirectory_(commands.CurrentPath) {
     Index();  // the tree the connect has just read
 }
 
@@ -113,7 +115,7 @@ int CalcFs::Ready() {
         Report("not connected to the calculator on " + port_ + ": " + why);
         return -EIO;
     }
-    calculatorDirectory_.clear();
+    calculatorDirectory_ = commands_.CurrentPath;
     Report("connected again to the calculator on " + port_);
     Index();
     return 0;
