@@ -245,6 +245,7 @@ void CalcFs::FillStat(const TXPObject* item, const std::string& path, struct sta
             st.st_size = static_cast<off_t>(*version->second.fileSize);
         }
     }
+    st.st_blocks = (st.st_size + 511) / 512;  // du and ls -s count 512-byte blocks
 }
 
 std::int64_t CalcFs::FreeBytes() {
