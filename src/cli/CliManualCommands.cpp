@@ -31,7 +31,7 @@ int CliCommands::Backup() {
     if (Outcome written = commands_.BackupToFile(path); !written) {
         throw CommandFailed(written.message);
     }
-    out_ << "Wrote " << path << " (" << FileSizeText(path) << ")\n";
+    out_ << "Wrote " << path << " (" << commands_.LastWrittenSize() << " bytes)\n";
     return kSuccess;
 }
 
@@ -77,7 +77,7 @@ int CliCommands::XSend() {
     if (Outcome received = commands_.UploadFile(path); !received) {
         throw CommandFailed(received.message);
     }
-    out_ << "Wrote " << path << " (" << FileSizeText(path) << ")\n";
+    out_ << "Wrote " << path << " (" << commands_.LastWrittenSize() << " bytes)\n";
     return kSuccess;
 }
 

@@ -17,6 +17,7 @@
 #include "link/PortGoneError.h"
 #include "link/PortInUseError.h"
 #include "link/PortNames.h"
+#include "link/ReadCancelledError.h"
 #include "link/SerialPort.h"
 #include "link/TSafeRdThread.h"
 #include "link/TermiosPort.h"
@@ -511,7 +512,8 @@ void CommLink::RaisePortFailure(int lostError) {
 void CommLink::RaiseCancelled() {
     Trace("Read cancelled");
     ui_.TakeCancel();
-    RaiseConnectionError();
+    Disconnecting();
+    throw ReadCancelledError();
 }
 
 void CommLink::SetThreadCancelFlag(const std::atomic<bool>* flag) {

@@ -363,6 +363,7 @@ Outcome SessionCommands::WriteReceivedObject(const std::string& path, const Outc
     bool measured = ObjectSize(object).success;
     const std::string& bytes = measured ? object : session_.Data;
     WriteUserFile(path, bytes);
+    lastWrittenSize_ = bytes.size();
     if (!measured) {
         Ui().ShowMessage("Decompile Error", path + "\r\n" + "Cannot decompile this file.\r\n" +
                                                 "Length has been left with padding.\r\n" +

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -158,6 +159,9 @@ public:
     // backup. Declined when the user cancelled prompt 6; "nothing was received into PATH"
     // when nothing arrived (then the file is left alone).
     Outcome UploadFile(const std::string& path);
+    // The bytes the last backup or XSEND receive wrote: a device or FIFO written to keeps no
+    // size to read back.
+    std::size_t LastWrittenSize() const { return lastWrittenSize_; }
     // The speed the calculator must be switched to for a capture: 0 on the USB device or
     // "Auto", and at 9600 or 115200; else 9600 below 15601, 115200 above.
     static int CaptureSpeedFor(const std::string& port, int speed);
@@ -191,6 +195,7 @@ private:
     TXPObject& root_;
     StackCommands stack_;
     std::string memoryStatus_;
+    std::size_t lastWrittenSize_ = 0;
 };
 
 }  // namespace vaddex

@@ -8,6 +8,7 @@
 
 #include "link/PortGoneError.h"
 #include "link/PortInUseError.h"
+#include "link/ReadCancelledError.h"
 #include "objects/TextFileForm.h"
 #include "session/Outcome.h"
 #include "session/TXModemServer.h"
@@ -257,6 +258,11 @@ void TXModemServer::Connect(const std::string& port) {
         Trace("Connect canceled by the user");
         closeAll();
         throw;
+    } catch (const ReadCancelledError&) {
+        // Ctrl-C, or a Cancel while a read waited: no other port is tried either.
+        Trace("Connect canceled by the user during a read");
+        closeAll();
+        throw ConnectCanceled();
     } catch (const std::exception& e) {
         Trace(std::string("Connect failed: ") + e.what());
         closeAll();

@@ -168,15 +168,26 @@ TEST_F(CliZqsimTest, CtrlCClosesTheWaitForTheCalculator) {
 }
 
 // A port on which no calculator answers: the retries are shown as they go, and Ctrl-C or
-// SIGTERM ends the wait at once instead of after all six tries.
+// SIGTERM ends the wait at once instead of after all six tries. In a search over every port
+// (Auto) no further port is tried.
 TEST_F(CliZqsimTest, SignalDuringTheSilentRetriesEndsTheWaitAtOnce) {
     struct Row {
         int signal;
         int status;
-    } rows[] = {{SIGINT, 1}, {SIGTERM, 128 + SIGTERM}};
+        bool search;
+    } rows[] = {{SIGINT, 1, false}, {SIGTERM, 128 + SIGTERM, false}, {SIGINT, 1, true}};
     for (const Row& row : rows) {
         PtyPeer silent;
-        auto child = cli_.Start({"-p", silent.SlavePath(), "info"});
+        PtyPeer second;
+        PtyPeer third;
+        std::vector<std::string> arguments = {"-p", silent.SlavePath(), "info"};
+        if (row.search) {
+            cli_.SetEnvironment(
+                "VADDEX_EXTRA_PORTS",
+                silent.SlavePath() + ":" + second.SlavePath() + ":" + third.SlavePath());
+            arguments = {"-p", "Auto", "info"};
+        }
+        auto child = cli_.Start(arguments);
         child->CloseInput();
         ASSERT_TRUE(child->WaitForErr("No answer from the calculator (try 1 of 6)...", kPromptMs))
             << child->Err();
@@ -190,6 +201,11 @@ TEST_F(CliZqsimTest, SignalDuringTheSilentRetriesEndsTheWaitAtOnce) {
         RecordProperty("msFromSignal" + std::to_string(row.signal) + "ToExit",
                        static_cast<int>(ms));
         EXPECT_EQ(child->Err().find("(try 2 of 6)"), std::string::npos) << child->Err();
+        EXPECT_EQ(child->Err().find("(try 1 of 6)"), child->Err().rfind("(try 1 of 6)"))
+            << "one port only: " << child->Err();
+        if (row.signal == SIGINT) {
+            EXPECT_NE(child->Err().find("Canceled by user."), std::string::npos) << child->Err();
+        }
     }
 }
 
