@@ -211,6 +211,7 @@ TEST_F(MountTest, APutThatFailsFailsCloseAndKeepsTheData) {
     const Case cases[] = {
         {"JUNK.zq", "no object of the calculator's", EIO},
         {"HOME.zq", greeting, EINVAL},
+        {"New File.zq", greeting, EINVAL},  // a file manager's name, with a blank
     };
     std::string unsent = folder_.File("state/vaddex/unsent");
     for (const Case& c : cases) {
