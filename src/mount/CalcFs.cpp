@@ -248,6 +248,21 @@ void CalcFs::FillStat(const TXPObject* item, const std::string& path, struct sta
     st.st_blocks = (st.st_size + 511) / 512;  // du and ls -s count 512-byte blocks
 }
 
+void CalcFs::FillUnsentStat(const std::string& path, std::size_t size, struct stat& st) {
+    FillStat(nullptr, path, st);
+    st.st_mode = S_IFREG | 0644;
+    st.st_nlink = 1;
+    st.st_size = static_cast<off_t>(size);
+    st.st_blocks = (st.st_size + 511) / 512;
+    st.st_mtime = Now();
+}
+
+std::uint64_t CalcFs::AddOpenFile(OpenFile file) {
+    std::uint64_t handle = nextHandle_++;
+    open_[handle] = std::move(file);
+    return handle;
+}
+
 std::int64_t CalcFs::FreeBytes() {
     const std::string& status = commands_.MemoryStatus();
     std::size_t at = status.find(kFreeMemoryLabel);
@@ -262,15 +277,11 @@ std::int64_t CalcFs::FreeBytes() {
 
 int CalcFs::GetAttr(const std::string& path, struct stat& st) {
     if (auto held = held_.find(path); held != held_.end()) {
-        FillStat(nullptr, path, st);
-        st.st_mode = S_IFREG | 0644;
-        st.st_nlink = 1;
-        st.st_size = static_cast<off_t>(held->second.size());
+        std::size_t size = held->second.size();
         for (const auto& [handle, file] : open_) {
-            if (file.path == path) {
-                st.st_size = static_cast<off_t>(file.data.size());
-            }
+            size = file.path == path ? file.data.size() : size;
         }
+        FillUnsentStat(path, size, st);
         return 0;
     }
     for (const auto& [handle, file] : open_) {
@@ -283,11 +294,7 @@ int CalcFs::GetAttr(const std::string& path, struct stat& st) {
             }
         }
         if (file.path == path && file.created) {
-            FillStat(nullptr, path, st);
-            st.st_mode = S_IFREG | 0644;
-            st.st_nlink = 1;
-            st.st_size = static_cast<off_t>(file.data.size());
-            st.st_mtime = Now();
+            FillUnsentStat(path, file.data.size(), st);
             return 0;
         }
     }
@@ -348,8 +355,7 @@ int CalcFs::Open(const std::string& path, int flags, std::uint64_t& handle) {
         file.held = true;
         file.loaded = true;
         file.data = (flags & O_TRUNC) != 0 ? std::string() : held->second;
-        handle = nextHandle_++;
-        open_[handle] = std::move(file);
+        handle = AddOpenFile(std::move(file));
         return 0;
     }
     if (int error = FreshListing(); error != 0) {
@@ -372,8 +378,7 @@ int CalcFs::Open(const std::string& path, int flags, std::uint64_t& handle) {
             return error;
         }
     }
-    handle = nextHandle_++;
-    open_[handle] = std::move(file);
+    handle = AddOpenFile(std::move(file));
     return 0;
 }
 
@@ -394,8 +399,7 @@ int CalcFs::Create(const std::string& path, std::uint64_t& handle) {
         file.held = true;
         held_[path];
     }
-    handle = nextHandle_++;
-    open_[handle] = std::move(file);
+    handle = AddOpenFile(std::move(file));
     return 0;
 }
 

@@ -103,6 +103,10 @@ private:
     std::string EntryName(const TXPObject& item) const;
     // A null item is a directory.
     void FillStat(const TXPObject* item, const std::string& path, struct stat& st);
+    // A file the mount holds that the calculator has not (yet): created or hidden.
+    void FillUnsentStat(const std::string& path, std::size_t size, struct stat& st);
+    // Keeps an open file; its handle.
+    std::uint64_t AddOpenFile(OpenFile file);
     std::int64_t FreeBytes();
     // The object file of a variable: from the cache, else fetched once.
     int Fetch(const std::string& path, std::string& data);
