@@ -136,9 +136,11 @@ shot 08-about
 about=$(xdotool search --onlyvisible --name "^$title\$" | grep -vx "$main" | head -1)
 # Escape closes it once it holds the keyboard; on a loaded machine that can take a try or two.
 for _ in 1 2 3 4 5; do
+    # Gone already: a key sent to it now would only raise an X error.
+    xdotool search --onlyvisible --name "^$title\$" | grep -qx "$about" || break
     xdotool windowactivate --sync "$about" 2> /dev/null || true
     xdotool key --window "$about" Escape 2> /dev/null || true
-    windows_named "$title" 1 2 && break
+    windows_named "$title" 1 2 2> /dev/null && break
 done
 windows_named "$title" 1
 
