@@ -139,6 +139,15 @@ void CalcFs::EnterDirectory(const std::string& path) {
     }
 }
 
+const TXPObject* CalcFs::FindFresh(const std::string& path, int& error) {
+    error = FreshListing();
+    const TXPObject* item = error == 0 ? Find(path) : nullptr;
+    if (error == 0 && item == nullptr) {
+        error = -ENOENT;
+    }
+    return item;
+}
+
 int CalcFs::FreshListing() {
     if (int error = Ready(); error != 0) {
         return error;
@@ -298,12 +307,10 @@ int CalcFs::GetAttr(const std::string& path, struct stat& st) {
             return 0;
         }
     }
-    if (int error = FreshListing(); error != 0) {
-        return error;
-    }
-    const TXPObject* item = Find(path);
+    int error = 0;
+    const TXPObject* item = FindFresh(path, error);
     if (item == nullptr) {
-        return -ENOENT;
+        return error;
     }
     FillStat(item, path, st);
     return 0;
@@ -311,12 +318,10 @@ int CalcFs::GetAttr(const std::string& path, struct stat& st) {
 
 int CalcFs::ReadDir(const std::string& path,
                     std::vector<std::pair<std::string, struct stat>>& entries) {
-    if (int error = FreshListing(); error != 0) {
-        return error;
-    }
-    const TXPObject* directory = Find(path);
+    int error = 0;
+    const TXPObject* directory = FindFresh(path, error);
     if (directory == nullptr) {
-        return -ENOENT;
+        return error;
     }
     if (directory != &commands_.Root() && !directory->IsDirectory()) {
         return -ENOTDIR;
@@ -358,12 +363,10 @@ int CalcFs::Open(const std::string& path, int flags, std::uint64_t& handle) {
         handle = AddOpenFile(std::move(file));
         return 0;
     }
-    if (int error = FreshListing(); error != 0) {
-        return error;
-    }
-    const TXPObject* item = Find(path);
+    int error = 0;
+    const TXPObject* item = FindFresh(path, error);
     if (item == nullptr) {
-        return -ENOENT;
+        return error;
     }
     if (item == &commands_.Root() || item->IsDirectory()) {
         return -EISDIR;
@@ -692,12 +695,10 @@ int CalcFs::MakeDir(const std::string& path) {
 }
 
 int CalcFs::Remove(const std::string& path, bool directory) {
-    if (int error = FreshListing(); error != 0) {
-        return error;
-    }
-    const TXPObject* item = Find(path);
+    int error = 0;
+    const TXPObject* item = FindFresh(path, error);
     if (item == nullptr) {
-        return -ENOENT;
+        return error;
     }
     if (item == &commands_.Root()) {
         return -EBUSY;
@@ -735,12 +736,10 @@ int CalcFs::Rename(const std::string& from, const std::string& to) {
     if (held_.count(from) != 0) {
         return RenameHeld(from, to);
     }
-    if (int error = FreshListing(); error != 0) {
-        return error;
-    }
-    const TXPObject* item = Find(from);
+    int error = 0;
+    const TXPObject* item = FindFresh(from, error);
     if (item == nullptr) {
-        return -ENOENT;
+        return error;
     }
     if (item == &commands_.Root()) {
         return -EBUSY;

@@ -98,6 +98,8 @@ private:
     void Index();
     // The item of a mount path; the root for "/"; null when there is none.
     const TXPObject* Find(const std::string& path);
+    // Find after FreshListing; null with -ENOENT, or the connection's error, in `error`.
+    const TXPObject* FindFresh(const std::string& path, int& error);
     // The directory the path's last component would be in, and that component.
     const TXPObject* FindParent(const std::string& path, std::string& name);
     std::string EntryName(const TXPObject& item) const;
