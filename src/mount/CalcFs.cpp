@@ -15,6 +15,7 @@
 #include "objects/CalcNames.h"
 #include "util/AppPaths.h"
 #include "util/FileIo.h"
+#include "util/Ticks.h"
 #include "util/Trace.h"
 
 namespace vaddex::mount {
@@ -152,7 +153,9 @@ int CalcFs::FreshListing() {
     if (int error = Ready(); error != 0) {
         return error;
     }
-    if (Now() - lastListing_ >= settings_.refreshSeconds) {
+    // In milliseconds: whole seconds would let a listing read at x.9 s count as a second old
+    // at once.
+    if (TickMs() - listedAtMs_ >= std::int64_t{settings_.refreshSeconds} * 1000) {
         Reread();
     }
     return 0;
@@ -168,6 +171,7 @@ void CalcFs::Reread() {
 
 void CalcFs::Index() {
     lastListing_ = Now();
+    listedAtMs_ = TickMs();
     std::map<std::string, Version> seen;
     std::function<void(const TXPObject&, const std::string&)> walk =
         [&](const TXPObject& directory, const std::string& prefix) {

@@ -137,8 +137,9 @@ private:
     std::string extension_;  // of every variable's file
     std::string port_;       // the port to connect again on
     std::time_t lastConnectTry_ = 0;
-    std::string calculatorDirectory_;  // the calculator's current one; empty: not known
-    std::time_t lastListing_ = 0;
+    std::string calculatorDirectory_;          // the calculator's current one; empty: not known
+    std::time_t lastListing_ = 0;              // the time files without a version of their own show
+    std::int64_t listedAtMs_ = 0;              // on the monotonic clock, for the refresh
     std::map<std::string, Version> versions_;  // by path
     // path -> object file; a listing that shows another version forgets it
     std::map<std::string, std::string> cache_;
