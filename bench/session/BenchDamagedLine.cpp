@@ -152,12 +152,7 @@ public:
         if (big == nullptr) {
             throw std::runtime_error("the listing lacks BIG");
         }
-        try {
-            commands_.FetchItemTo(*big, path);
-            return true;
-        } catch (const std::exception&) {
-            return false;  // the command line's failure status
-        }
+        return commands_.GetItemTo(*big, path).IsDone();  // the command line's status
     }
     bool Backup(const std::string& path) {
         try {

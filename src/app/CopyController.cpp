@@ -146,10 +146,19 @@ void CopyController::PutBatch(const std::vector<std::string>& files) {
     SessionCommands& commands = window_.Commands();
     putDirectory_ = commands.CurrentPath;
     putFiles_.clear();
-    window_.Guarded([&] {
-        commands.PutFiles(
-            files, [this](const std::string& path, const Outcome&) { putFiles_.push_back(path); });
-    });
+    // The session tells for each file whether the calculator now holds it.
+    std::string failures;
+    for (const PutResult& put : commands.PutFiles(files)) {
+        if (put.outcome.IsFailed()) {
+            // A raised failure says what it was about; the listing's verdict names the file.
+            bool named = put.outcome.message.rfind("Error (", 0) == 0;
+            failures += (failures.empty() ? "" : "\r\n") +
+                        (named ? "" : put.path + ": not sent: ") + put.outcome.message;
+        }
+    }
+    if (!failures.empty()) {
+        window_.ShowError(failures);
+    }
 }
 
 void CopyController::CheckPutArrived(bool listed) {

@@ -7,6 +7,7 @@
 #include <QTreeWidget>
 
 #include "app/CopyController.h"
+#include "app/OutcomeRaise.h"
 #include "app/TFZQDir.h"
 #include "placement/TWindowPosSave.h"
 #include "session/SessionCommands.h"
@@ -105,8 +106,10 @@ void ItemCommands::mnuNewFolderClick() {
             return;
         }
         Changing([&] {
-            commands.ChangeToCurrentDir();
-            if (commands.MakeDirectory(kNewFolderName)) {
+            RaiseUnlessGoesOn(commands.ChangeToCurrentDir());
+            Outcome made = commands.MakeDirectory(kNewFolderName);
+            RaiseUnlessGoesOn(made);
+            if (made) {
                 window_.SetSelectedName(kNewFolderName);
             }
         });
@@ -119,8 +122,10 @@ void ItemCommands::mnuNewFolderClick() {
         commands.CurrentPath =
             node.front().IsRoot() ? node.front().path : node.front().DirectoryPath();
         Changing([&] {
-            commands.ChangeToCurrentDir();
-            if (commands.MakeDirectory(kNewFolderName)) {
+            RaiseUnlessGoesOn(commands.ChangeToCurrentDir());
+            Outcome made = commands.MakeDirectory(kNewFolderName);
+            RaiseUnlessGoesOn(made);
+            if (made) {
                 commands.CurrentPath += std::string(" ") + kNewFolderName;
             }
         });
@@ -174,9 +179,9 @@ void ItemCommands::DeleteSelected() {
             return;
         }
         Changing([&] {
-            commands.ChangeToCurrentDir();
+            RaiseUnlessGoesOn(commands.ChangeToCurrentDir());
             for (const ItemRef& row : rows) {
-                commands.DeleteItem(row.name, row.isDirectory);
+                RaiseUnlessGoesOn(commands.DeleteItem(row.name, row.isDirectory));
             }
         });
     } else if (window_.ActivePane() == Pane::Tree) {
@@ -189,7 +194,7 @@ void ItemCommands::DeleteSelected() {
             // The list shows the parent, whose directory the calculator changes into.
             window_.SelectDirectory(directory.DirectoryPath());
             commands.CurrentPath = directory.DirectoryPath();
-            commands.DeleteItem(directory.name, true);
+            RaiseUnlessGoesOn(commands.DeleteItem(directory.name, true));
         });
     }
 }
@@ -237,7 +242,9 @@ void ItemCommands::mnuEvalClick() {
     window_.SetBusy(true);
     ScopeExit notBusy([this] { window_.SetBusy(false); });
     window_.Guarded([&] {
-        if (!window_.Commands().EvaluateItem(item.name)) {
+        Outcome evaluated = window_.Commands().EvaluateItem(item.name);
+        RaiseUnlessGoesOn(evaluated);
+        if (!evaluated) {
             return;  // the user declined an improper name
         }
         if (rplCmd_->AutoUpdate()) {

@@ -56,7 +56,6 @@ MainProgram::MainProgram(const ProgramArguments& arguments)
     ConnectHooks(bridge_, window_);
     frontend::StoredSettings settings = frontend::ReadStoredSettings();
     window_.logText = [this](const std::string& text) { bridge_.LogWindow().Note(text); };
-    window_.takeConnectCancel = [this] { return bridge_.ConnectStatusWindow().TakeCancelled(); };
     window_.rpnPromptsNow = [this] { return bridge_.RpnPrompts(); };
     bridge_.SetRpnPrompts(settings.rpnPrompts);
     placement_.Restore();

@@ -17,6 +17,7 @@
 #include "app/ConnectErrorText.h"
 #include "app/IconSet.h"
 #include "app/ListClicks.h"
+#include "app/OutcomeRaise.h"
 #include "app/PortComboBox.h"
 #include "placement/WindowFront.h"
 #include "session/PromptTexts.h"
@@ -360,29 +361,15 @@ void TFZQDir::ConnectToCalculator() {
     refreshTimer_->stop();
     ClearTreeNodes();
     commands_->SelectedPort = cmboPort_->currentText().toStdString();
-    if (takeConnectCancel) {
-        takeConnectCancel();  // a Cancel of an earlier connect does not count for this one
-    }
     connecting_ = true;
     identified_ = false;
     SetRootCaption();
-    std::string failure;
-    bool failed = false;
-    try {
-        commands_->ConnectToCalculator([this] { ShowTree(); });
-    } catch (const std::exception& e) {
-        failed = true;
-        failure = e.what();
-    }
+    Outcome connected = commands_->ConnectToCalculator([this] { ShowTree(); });
     connecting_ = false;
-    bool cancelled = takeConnectCancel && takeConnectCancel();
-    if (cancelled && ui_->Connected()) {
-        // The answer came before the search saw the Cancel: the user still asked for none.
-        // The port is let go without telling the server to quit, so it still answers later.
-        Guarded([this] { stack_->ClosePort(); });
-        ui_->SetConnected(false);
-    }
-    connected_ = ui_->Connected();
+    bool cancelled = connected.IsCancelled();
+    bool failed = connected.IsFailed();
+    std::string failure = connected.message;
+    connected_ = connected.IsDone();
     identified_ = connected_;
     if (connected_) {
         statusPanel1_->setText(Latin(commands_->MemoryStatus()));
@@ -401,7 +388,7 @@ void TFZQDir::ConnectToCalculator() {
 }
 
 void TFZQDir::Disconnect() {
-    Guarded([this] { stack_->Disconnect(); });
+    Guarded([this] { RaiseUnlessGoesOn(stack_->Disconnect()); });
     OnConnectedChanged(ui_->Connected());
 }
 
@@ -434,7 +421,7 @@ void TFZQDir::closeEvent(QCloseEvent* event) {
     }
     if (ui_ != nullptr) {
         if (connected_) {
-            Guarded([this] { stack_->Disconnect(); });
+            Guarded([this] { RaiseUnlessGoesOn(stack_->Disconnect()); });
         }
         Guarded([this] { stack_->ClosePort(); });
         if (saveSettings) {

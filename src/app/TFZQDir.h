@@ -218,8 +218,6 @@ public:
     int SplashStep() const { return aboutStep_; }
     // Enter in "Connect using": a typed device path joins the list for the session; connects.
     void cmboPortReturnPressed();
-    // True once after the user cancelled "Looking for Calculator".
-    std::function<bool()> takeConnectCancel;
     void RefreshPortList();
     // Renames the list row (a proxy row) in place; false when a name was declined.
     bool ListView1Edited(int row, const QString& newText);
@@ -247,7 +245,6 @@ public:
     // --- for tests and the benchmark
     WindowState CurrentWindowState() const;
     SessionCommands& Commands() { return *commands_; }
-    TXModemServer& Session() { return stack_->Session(); }
     QTreeWidget* Tree() const { return tree_; }
     QTreeView* List() const { return details_; }
     QStandardItemModel* ListModel() const { return listModel_; }

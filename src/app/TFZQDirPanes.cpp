@@ -14,6 +14,7 @@
 
 #include "app/IconSet.h"
 #include "app/ItemSortProxy.h"
+#include "app/OutcomeRaise.h"
 #include "app/PortComboBox.h"
 #include "app/RenameDelegate.h"
 #include "app/TFZQDir.h"
@@ -174,7 +175,7 @@ void TFZQDir::Reread() {
     // The list fill selects its first row, which would overwrite the name the user had.
     QString wanted = selectedName_;
     Guarded([this, remembered, wanted, &listed] {
-        commands_->Reread([this] { ShowTree(); });
+        RaiseUnlessGoesOn(commands_->Reread([this] { ShowTree(); }));
         listed = true;
         if (remembered == Pane::List) {
             listStack_->currentWidget()->setFocus();
@@ -253,7 +254,7 @@ void TFZQDir::TreeView1Change(QTreeWidgetItem* node) {
         item = root_;
     }
     commands_->CurrentPath = item->GetPath();
-    commands_->ChangeToCurrentDir();
+    RaiseUnlessGoesOn(commands_->ChangeToCurrentDir());
     listModel_->setRowCount(0);
     for (const auto& child : item->Children) {
         AddListRow(*child);
@@ -412,7 +413,7 @@ void TFZQDir::OpenItem(const ItemRef& item) {
     ScopeExit notBusy([this] { SetBusy(false); });
     commands_->CurrentPath = item.path;
     Guarded([this] {
-        commands_->ChangeToCurrentDir();
+        RaiseUnlessGoesOn(commands_->ChangeToCurrentDir());
         Reread();
     });
 }
@@ -439,8 +440,11 @@ bool TFZQDir::ListView1Edited(int row, const QString& newText) {
     // An unknown type may be a directory: renamed as one.
     bool directory =
         item.isDirectory || ProxyIndex(row).data(kTypeCodeRole).toInt() == kUnknownIcon;
-    Guarded(
-        [&] { renamed = commands_->RenameItem(item.name, Bytes(newText), directory).IsDone(); });
+    Guarded([&] {
+        Outcome outcome = commands_->RenameItem(item.name, Bytes(newText), directory);
+        RaiseUnlessGoesOn(outcome);
+        renamed = outcome.IsDone();
+    });
     if (renamed) {
         proxy_->setData(ProxyIndex(row), newText);
         selectedName_ = newText;
@@ -462,10 +466,12 @@ bool TFZQDir::TreeView1Edited(QTreeWidgetItem* node, const QString& newText) {
     bool renamed = false;
     Guarded([&] {
         commands_->CurrentPath = parentPath;
-        renamed = commands_->RenameItem(oldName, Bytes(newText), true).IsDone();
+        Outcome outcome = commands_->RenameItem(oldName, Bytes(newText), true);
+        RaiseUnlessGoesOn(outcome);
+        renamed = outcome.IsDone();
         if (renamed) {
             commands_->CurrentPath = parentPath + " " + Bytes(newText);
-            commands_->ChangeToCurrentDir();
+            RaiseUnlessGoesOn(commands_->ChangeToCurrentDir());
         }
     });
     if (renamed) {

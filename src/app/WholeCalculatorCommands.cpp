@@ -114,13 +114,12 @@ bool WholeCalculatorCommands::CanWrite(const QString& path) {
     return false;
 }
 
-void WholeCalculatorCommands::Run(const std::function<void()>& operation) {
+void WholeCalculatorCommands::Run(const std::function<Outcome()>& operation) {
     ScopeExit idle([this] { window_.SetBusy(false); });
-    try {
-        operation();
-    } catch (const std::exception& e) {
+    Outcome outcome = operation();
+    if (outcome.IsFailed()) {
         window_.SetBusy(false);
-        window_.ShowError(e.what());
+        window_.ShowError(outcome.message);
     }
 }
 
@@ -136,7 +135,7 @@ void WholeCalculatorCommands::mnuBackupClick() {
     Run([&] {
         window_.SetBusy(true);
         QCoreApplication::processEvents();
-        Commands().BackupToFile(LocalPath(path));
+        return Commands().BackupToFile(LocalPath(path));
     });
     if (window_.Connected() && Commands().OnRefreshRequested) {
         Commands().OnRefreshRequested();
@@ -150,9 +149,8 @@ void WholeCalculatorCommands::mnuRestoreClick() {
     }
     Run([&] {
         // The file is checked before the question, so a wrong file never touches the calculator.
-        if (Commands().ConfirmRestore(LocalPath(path))) {
-            Commands().RestoreFromFile(LocalPath(path));
-        }
+        Outcome confirmed = Commands().ConfirmRestore(LocalPath(path));
+        return confirmed ? Commands().RestoreFromFile(LocalPath(path)) : confirmed;
     });
 }
 
@@ -160,7 +158,7 @@ void WholeCalculatorCommands::mnuRestoreClick() {
 
 void WholeCalculatorCommands::mnuDownLoadServerClick() {
     TakePort();
-    Run([&] { Commands().DownloadServer(); });
+    Run([&] { return Commands().DownloadServer(); });
 }
 
 void WholeCalculatorCommands::mnuDownLoadFileClick() {
@@ -169,7 +167,9 @@ void WholeCalculatorCommands::mnuDownLoadFileClick() {
         return;
     }
     TakePort();
-    Run([&] { Commands().ManualSend(LocalPath(path), kPromptXRecvBefore, kPromptXRecvAfter); });
+    Run([&] {
+        return Commands().ManualSend(LocalPath(path), kPromptXRecvBefore, kPromptXRecvAfter);
+    });
 }
 
 void WholeCalculatorCommands::mnuUploadFileClick() {
@@ -179,7 +179,7 @@ void WholeCalculatorCommands::mnuUploadFileClick() {
         return;
     }
     TakePort();
-    Run([&] { Commands().UploadFile(LocalPath(path)); });
+    Run([&] { return Commands().UploadFile(LocalPath(path)); });
 }
 
 void WholeCalculatorCommands::DownloadCalculatorROMClick() {
@@ -192,7 +192,7 @@ void WholeCalculatorCommands::DownloadCalculatorROMClick() {
         return;
     }
     TakePort();
-    Run([&] { Commands().DownloadRom(LocalPath(path)); });
+    Run([&] { return Commands().DownloadRom(LocalPath(path)); });
 }
 
 // --- screen capture -----------------------------------------------------------------------
@@ -200,13 +200,15 @@ void WholeCalculatorCommands::DownloadCalculatorROMClick() {
 void WholeCalculatorCommands::mnuCaptureScreenClick() {
     TakePort();
     Run([&] {
-        if (!Commands().PrepareCapture()) {
-            return;
+        if (Outcome prepared = Commands().PrepareCapture(); !prepared) {
+            return prepared;
         }
         std::string image;
-        for (bool first = true; Commands().CaptureOnce(first, image); first = false) {
+        Outcome captured;
+        for (bool first = true; (captured = Commands().CaptureOnce(first, image)); first = false) {
             ShowCapture(image);
         }
+        return captured;
     });
     // The capture ended the session (its server was told to quit); nothing is captured now.
     window_.ShowStatus(window_.Connected() ? "" : kDisconnectedText);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/FileQuestion.h"
+#include "session/Outcome.h"
 
 namespace vaddex {
 class SessionCommands;
@@ -57,8 +58,8 @@ private:
     QString Ask(FileQuestion question);
     // False, after telling the user why, when no file can be written under the path.
     bool CanWrite(const QString& path);
-    // Runs an operation; a raised error is shown and the window is left idle.
-    void Run(const std::function<void()>& operation);
+    // Runs an operation; one that failed is shown and the window is left idle.
+    void Run(const std::function<Outcome()>& operation);
     void ShowCapture(const std::string& image);
 
     TFZQDir& window_;

@@ -149,7 +149,8 @@ void ApplyTransferOptions(const CliOptions& options, const StoredSettings& store
     transfer.trans031 = stored.transfer.trans031 && !options.noTrans031;
     transfer.transIO =
         frontend::AdjustTransIO(options.transIO.value_or(stored.transfer.transIO), transfer.addCR);
-    transfer.receiveCRC = options.crc || stored.transfer.receiveCRC;
+    // The CRC unless the checksum is forced, here or in the window's options.
+    transfer.receiveCRC = options.crc || (!options.checksum && stored.transfer.receiveCRC);
 }
 
 using CommandRunner = std::function<int(const CliOptions&)>;
@@ -170,7 +171,7 @@ int RunCommand(const CliOptions& options, const StoredSettings& stored, Standard
                              ? AnswerMode::No
                              : options.answers;
     ConsoleUiBridge::Settings settings{answers, options.verbose, options.textMode,
-                                       stored.rpnPrompts};
+                                       stored.rpnPrompts, options.replaceDirectories};
     ConsoleUiBridge ui(state, settings, terminal, progress);
 
     std::unique_ptr<BuiltInCalculator> calculator;

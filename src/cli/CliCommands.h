@@ -18,6 +18,9 @@ namespace vaddex::cli {
 
 using frontend::BuiltInCalculator;
 
+// "get NAME -": the object goes to standard output.
+inline constexpr const char* kStandardOutput = "-";
+
 // Carries out the command of the command line on the session, through the operations the
 // main window uses. UI thread only.
 class CliCommands {
@@ -35,7 +38,6 @@ public:
     struct Connection {
         bool open = false;
         bool changed = false;
-        std::string directory;  // the calculator's current directory; "" when unknown
     };
     // Makes the command use a connection that outlives it (a session of several commands).
     void ShareConnection(Connection& connection) { connection_ = &connection; }
@@ -66,8 +68,10 @@ private:
     int Ports();
     int Info();
     int List();
+    // --- CliTransferCommands.cpp: copies between PC files and the calculator
     int Get();
     int Put();
+    // --- CliItemCommands.cpp: changes to the directories, command lines
     int Remove();
     int MakeDirectory();
     int Move();
@@ -76,17 +80,13 @@ private:
     // Connects and reads the tree unless the shared connection is open and unchanged, then
     // makes the -C directory current; throws when it is missing.
     void Connect();
-    // Connects; a port path that cannot be opened fails with the system's reason.
-    void ConnectWithReason();
     // The calculator changed: the next command reads the tree again.
     void MarkChanged() { connection_->changed = true; }
     TXPObject& Directory();
     // The item of the current directory with this display-form (or file-form) name.
     const TXPObject* FindItem(const std::string& name);
-    // Gets the item into path; a get that was not done is a CommandFailed saying what came
-    // of it.
-    void FetchOrFail(const TXPObject& item, const std::string& path);
-    // Gets the item whole into memory, as FetchOrFail does into a file.
+    // Gets the item whole into memory; a get that was not done is a CommandFailed saying
+    // what came of it.
     std::string FetchWhole(const TXPObject& item);
     // Reads the tree again after a change, to tell whether it took effect.
     void Reread();
@@ -120,6 +120,9 @@ private:
 // "FILE:NAME" of put as the file and the calculator name; a whole argument that names an
 // existing file, or has no name after its last ':', is the file with "" for the name.
 std::pair<std::string, std::string> SplitPutArgument(const std::string& argument);
+
+// The path names a folder (or a link to one).
+bool IsDirectoryPath(const std::string& path);
 
 // "<n> bytes" for an existing file, "?" otherwise.
 std::string FileSizeText(const std::string& path);

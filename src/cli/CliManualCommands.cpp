@@ -3,6 +3,7 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliErrors.h"
+#include "cli/OutcomeLine.h"
 #include "cli/ScreenFile.h"
 #include "objects/CalcNames.h"
 #include "session/PromptTexts.h"
@@ -28,9 +29,7 @@ void CliCommands::PlayCalculatorSide(const std::string& path) {
 int CliCommands::Backup() {
     Connect();
     const std::string& path = options_.arguments[0];
-    if (Outcome written = commands_.BackupToFile(path); !written) {
-        throw CommandFailed(written.message);
-    }
+    RequireDone(commands_.BackupToFile(path));
     out_ << "Wrote " << path << " (" << commands_.LastWrittenSize() << " bytes)\n";
     return kSuccess;
 }
@@ -38,13 +37,9 @@ int CliCommands::Backup() {
 int CliCommands::Restore() {
     Connect();
     const std::string& path = options_.arguments[0];
-    if (!commands_.ConfirmRestore(path)) {
-        return kFailed;
-    }
+    RequireDone(commands_.ConfirmRestore(path));
     MarkChanged();
-    if (!commands_.RestoreFromFile(path)) {
-        return kFailed;
-    }
+    RequireDone(commands_.RestoreFromFile(path));
     // The calculator starts afresh after a restore.
     connection_->open = false;
     out_ << "Restored the calculator from " << path << "\n";
@@ -57,9 +52,7 @@ int CliCommands::XRecv() {
     // The calculator's own transfers use the line without the server: connect again after.
     connection_->open = false;
     MarkChanged();
-    if (!commands_.ManualSend(path, kPromptXRecvBefore, kPromptXRecvAfter)) {
-        return kFailed;
-    }
+    RequireDone(commands_.ManualSend(path, kPromptXRecvBefore, kPromptXRecvAfter));
     out_ << "Sent " << path << "\n";
     return kSuccess;
 }
@@ -74,9 +67,7 @@ int CliCommands::XSend() {
     }
     connection_->open = false;
     PlayCalculatorSide(path);
-    if (Outcome received = commands_.UploadFile(path); !received) {
-        throw CommandFailed(received.message);
-    }
+    RequireDone(commands_.UploadFile(path));
     out_ << "Wrote " << path << " (" << commands_.LastWrittenSize() << " bytes)\n";
     return kSuccess;
 }
@@ -85,13 +76,9 @@ int CliCommands::Screen() {
     const std::string& path = options_.arguments[0];
     connection_->open = false;
     PlayCalculatorSide(path);
-    if (!commands_.PrepareCapture()) {
-        return kFailed;
-    }
+    RequireDone(commands_.PrepareCapture());
     std::string image;
-    if (!commands_.CaptureOnce(true, image)) {
-        return kFailed;
-    }
+    RequireDone(commands_.CaptureOnce(true, image));
     ScreenPicture picture = ScreenPicture::Render(image, border_);
     SaveScreenFile(path, picture);
     out_ << "Wrote " << path << " (" << picture.Width() << " x " << picture.Height()
@@ -106,9 +93,7 @@ int CliCommands::Rom() {
         throw CommandFailed("the ROM goes to the USB calculator: -p ZQx8G+ (or -p sim:K8G+)");
     }
     PlayCalculatorSide(path);
-    if (!commands_.DownloadRom(path)) {
-        return kFailed;
-    }
+    RequireDone(commands_.DownloadRom(path));
     out_ << "Sent " << path << "\n";
     return kSuccess;
 }

@@ -174,8 +174,14 @@ private:
             options_.noCR = true;
         } else if (name == "no-trans031") {
             options_.noTrans031 = true;
-        } else if (name == "crc") {
-            options_.crc = true;
+        } else if (name == "crc" || name == "checksum") {
+            bool crc = name == "crc";
+            if ((crc && options_.checksum) || (!crc && options_.crc)) {
+                throw UsageError("--crc and --checksum exclude each other");
+            }
+            (crc ? options_.crc : options_.checksum) = true;
+        } else if (name == "replace-directories") {
+            options_.replaceDirectories = true;
         } else if (name == "json") {
             options_.json = true;
         } else if (name == "verbose") {

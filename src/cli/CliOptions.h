@@ -20,7 +20,9 @@ struct CliOptions {
     std::optional<int> transIO;         // --transio
     bool noCR = false;                  // --no-cr
     bool noTrans031 = false;            // --no-trans031
-    bool crc = false;                   // --crc: receive with a CRC instead of the checksum
+    bool crc = false;                   // --crc: receive with a CRC (the default)
+    bool checksum = false;              // --checksum: receive with the one-byte checksum
+    bool replaceDirectories = false;    // --replace-directories: --yes replaces them too
     std::string directory = "HOME";     // -C, as "HOME A B"
     std::string tracePath;              // --trace
     bool json = false;                  // --json

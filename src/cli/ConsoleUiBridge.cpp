@@ -177,6 +177,22 @@ ModalResult ConsoleUiBridge::AnswerReplace(const std::string& name, int fileCoun
         static_cast<int>(ModalResult::No), static_cast<int>(ModalResult::Cancel), kAskAgain));
 }
 
+ModalResult ConsoleUiBridge::AnswerReplaceDirectory(const std::string& name, int itemCount) {
+    std::string text = "\r\n" + name + " is a directory holding " + std::to_string(itemCount) +
+                       (itemCount == 1 ? " item" : " items") +
+                       ".\r\n\r\nReplace it and everything in it?\r\n\r\n";
+    const int yes = static_cast<int>(ModalResult::Yes);
+    const int no = static_cast<int>(ModalResult::No);
+    std::string question = Titled("Replace Directory?", text);
+    if (settings_.answers == AnswerMode::Yes && !settings_.replaceDirectories) {
+        // A collision of names must not erase a tree unasked: --yes alone says no here.
+        Print(question + "No (--yes replaces no directory; add --replace-directories)");
+        return ModalResult::No;
+    }
+    return static_cast<ModalResult>(
+        Ask(question, "[y/N] ", {{'y', yes}, {'n', no}}, yes, no, no, no));
+}
+
 int ConsoleUiBridge::AnswerWrongFile(const std::string& fileName, const std::string& kind,
                                      bool offerChoice) {
     std::string text =

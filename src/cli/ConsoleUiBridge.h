@@ -24,6 +24,9 @@ public:
         // What --yes chooses for a file without any header: text or binary.
         bool textMode = false;
         bool rpnPrompts = true;  // the RPN wording of the prompts, else the ALG one
+        // --yes replaces a directory by a file of its name too; without it, that one
+        // question is answered No even with --yes.
+        bool replaceDirectories = false;
     };
 
     ConsoleUiBridge(CalculatorState& state, const Settings& settings, Terminal& terminal,
@@ -58,6 +61,7 @@ public:
 protected:
     bool AnswerPrompt(int kind, const std::string& caption, const std::string& text) override;
     ModalResult AnswerReplace(const std::string& name, int fileCount) override;
+    ModalResult AnswerReplaceDirectory(const std::string& name, int itemCount) override;
     int AnswerWrongFile(const std::string& fileName, const std::string& kind,
                         bool offerChoice) override;
     void OnPromptShown(int kind, const std::string& caption, const std::string& text) override;

@@ -26,15 +26,21 @@ Options:
       --no-cr           text files get LF line ends instead of CR LF
       --no-trans031     do not translate the codes 0 to 31 and 127 in text files
   -C, --dir PATH        the calculator directory, as "HOME A B" or A/B (default HOME)
-      --crc             receive with a CRC, so that damage a one-byte checksum misses is
-                        caught; a calculator that knows only the checksum still answers,
-                        about 15 seconds later
+      --crc             receive with a CRC (the default), so that damage a one-byte
+                        checksum misses is caught; a calculator that knows only the
+                        checksum is still served, about 15 seconds later the first time
+                        on a port (the port is remembered in the stored settings)
+      --checksum        receive with the one-byte checksum, which lets some damaged
+                        blocks pass: only for a calculator that cannot do better
       --trace FILE      write the protocol trace of the session and the link to FILE
       --json            machine-readable output for info, ls and stack
       --verbose         show the session's status texts
       --yes             answer every question with yes / OK (a file without any header
                         goes as text with -t, as binary without)
       --no              answer every question with no / Cancel
+      --replace-directories
+                        with --yes, a put onto a directory's name replaces the directory
+                        and everything in it (without it that question is answered no)
   -e, --execute CMD     run CMD (written as on this command line, quoted as in a shell);
                         repeat it to run several commands over one connection
       --stop-on-error   in a session: run no more commands after one fails

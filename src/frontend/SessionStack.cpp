@@ -66,6 +66,10 @@ SessionStack::SessionStack(UiBridge& ui, const StoredSettings& settings,
     root_->TypeName = "Directory";
     commands_ = std::make_unique<SessionCommands>(*session_, *root_);
     commands_->AddExtension = settings.addExtension;
+    session_->ChecksumPorts = settings.checksumPorts;
+    session_->OnChecksumFallback = [this](const std::string& port) {
+        rememberChecksumPort ? rememberChecksumPort(port) : (void)RememberChecksumPort(port);
+    };
 }
 
 SessionStack::~SessionStack() = default;
@@ -98,8 +102,8 @@ void SessionStack::SetSpeed(const std::string& text) {
     session_->SetSpeed(text);
 }
 
-void SessionStack::Disconnect() {
-    session_->Disconnect();
+Outcome SessionStack::Disconnect() {
+    return commands_->Disconnect();
 }
 
 void SessionStack::ClosePort() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "frontend/StoredSettings.h"
+#include "session/Outcome.h"
 
 namespace vaddex {
 class CommLink;
@@ -48,7 +49,6 @@ public:
 
     SessionCommands& Commands() { return *commands_; }
     TXPObject& Root() { return *root_; }
-    TXModemServer& Session() { return *session_; }
 
     // "Auto", each port that opens now, then the kept device paths the list does not hold.
     // Opens and closes each candidate; blocks only that long.
@@ -62,9 +62,12 @@ public:
     // The link speed in decimal as the user chose it; Commands().LinkSpeed() reads it back.
     void SetSpeed(const std::string& text);
     // Tells the calculator's server that the session ends and closes the port.
-    void Disconnect();
+    Outcome Disconnect();
     // Closes the port without a word to the server, so that it still answers later.
     void ClosePort();
+    // A receive fell back to the checksum on a port: it is stored, so that the next receive
+    // there (in any front end) asks for the checksum at once. Empty: RememberChecksumPort.
+    std::function<void(const std::string& port)> rememberChecksumPort;
 
 private:
     std::unique_ptr<CommLink> link_;

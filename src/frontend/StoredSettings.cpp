@@ -15,6 +15,20 @@ constexpr int kMaxBorder = 9;
 constexpr int kMaxViewStyle = 3;
 constexpr int kColumnCount = 3;
 constexpr int kMaxTransIO = 3;
+constexpr const char* kChecksumPortsKey = "ChecksumPorts";
+
+// One port a line; blank lines are none.
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t begin = 0; begin < text.size();) {
+        std::size_t end = std::min(text.find('\n', begin), text.size());
+        if (end > begin) {
+            lines.push_back(text.substr(begin, end - begin));
+        }
+        begin = end + 1;
+    }
+    return lines;
+}
 
 std::optional<int> StrictInteger(const std::optional<std::string>& text) {
     if (!text || text->empty()) {
@@ -128,7 +142,10 @@ StoredSettings InterpretSettings(const SettingLookup& lookup) {
     int transIO = reader.Bounded("TRANSIO", 3, 0, kMaxTransIO);
     settings.transfer.transIO = AdjustTransIO(transIO, settings.transfer.addCR);
     settings.rpnPrompts = reader.Flag("RPNPrompts", true);
-    settings.transfer.receiveCRC = reader.Flag("ReceiveCRC", false);
+    // A key of its own: the files of earlier versions hold "ReceiveCRC=0" as the old
+    // default, which must not keep forcing the checksum now that the CRC is the default.
+    settings.transfer.receiveCRC = !reader.Flag("ReceiveChecksum", false);
+    settings.checksumPorts = SplitLines(reader.Text(kChecksumPortsKey).value_or(""));
     settings.confirmDelete = reader.Flag("ConfirmDelete", false);
     settings.usbIds = reader.Text("UsbIds").value_or("");
     settings.border.show = reader.Flag("ScreenCapture/BorderShow", true);
@@ -158,7 +175,7 @@ void WriteSettings(const StoredSettings& s, const SettingWriter& write) {
     write("Editor", s.editor);
     write("TRANSIO", number(s.transfer.transIO));
     write("RPNPrompts", flag(s.rpnPrompts));
-    write("ReceiveCRC", flag(s.transfer.receiveCRC));
+    write("ReceiveChecksum", flag(!s.transfer.receiveCRC));
     write("ConfirmDelete", flag(s.confirmDelete));
 }
 
@@ -185,6 +202,22 @@ bool SaveStoredSettings(const StoredSettings& settings) {
     WriteSettings(settings, [&store](const std::string& key, const std::string& value) {
         store.setValue(QString::fromStdString(key), QString::fromStdString(value));
     });
+    store.sync();
+    return store.status() != QSettings::AccessError;
+}
+
+bool RememberChecksumPort(const std::string& port) {
+    QSettings store("Zenquist", "Vaddex");
+    QString key = QString::fromLatin1(kChecksumPortsKey);
+    std::vector<std::string> ports = SplitLines(store.value(key).toString().toStdString());
+    if (std::find(ports.begin(), ports.end(), port) == ports.end()) {
+        ports.push_back(port);
+    }
+    std::string text;
+    for (const std::string& kept : ports) {
+        text += (text.empty() ? "" : "\n") + kept;
+    }
+    store.setValue(key, QString::fromStdString(text));
     store.sync();
     return store.status() != QSettings::AccessError;
 }

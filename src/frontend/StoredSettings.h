@@ -44,6 +44,8 @@ struct StoredSettings {
     // Read here, written elsewhere: the USB ids (by the user) and the capture viewer's border.
     std::string usbIds;
     PictureBorder border;
+    // Ports whose calculator answered only the checksum, written by RememberChecksumPort.
+    std::vector<std::string> checksumPorts;
 
     // One line per stored value that could not be used and fell back to its default.
     std::vector<std::string> problems;
@@ -74,5 +76,9 @@ StoredSettings ReadStoredSettings();
 // Writes them there and flushes; a damaged file is rewritten with sound values. False when
 // the file could not be written.
 bool SaveStoredSettings(const StoredSettings& settings);
+
+// Adds the port to the stored checksum ports at once, for every front end (the command line
+// writes nothing else). False when the file could not be written.
+bool RememberChecksumPort(const std::string& port);
 
 }  // namespace vaddex::frontend

@@ -17,6 +17,7 @@
 #include "link/PortGoneError.h"
 #include "link/PortInUseError.h"
 #include "link/PortNames.h"
+#include "link/PortOpenError.h"
 #include "link/ReadCancelledError.h"
 #include "link/SerialPort.h"
 #include "link/TSafeRdThread.h"
@@ -155,9 +156,14 @@ void CommLink::OpenUsb(const std::string& name) {
         if (!readPipe) {
             Trace("OpenPort: cannot open " + folder + "/PIPE0 (" + ErrorText(error) + ")");
         }
+        int readError = error;
         writePipe = FifoPipe::OpenForWriting(folder + "/PIPE1", &error);
         if (!writePipe) {
             Trace("OpenPort: cannot open " + folder + "/PIPE1 (" + ErrorText(error) + ")");
+        }
+        if (!readPipe || !writePipe) {
+            Disconnecting();
+            throw PortOpenError(name, !readPipe ? readError : error);
         }
     } else if (index >= 0) {
         if (auto device = LibUsbDevice::Open(index, EffectiveUsbIds(usbIds_))) {
@@ -191,11 +197,11 @@ void CommLink::OpenSerial(const std::string& name, int speed) {
     std::unique_ptr<SerialPort> port = TermiosPort::Open(name, &error);
     if (!port) {
         Trace("OpenPort: cannot open " + name + " (" + ErrorText(error) + ")");
+        Disconnecting();
         if (error == EBUSY) {
-            Disconnecting();
             throw PortInUseError(name);  // the lock of another program: retrying cannot help
         }
-        RaiseConnectionError();
+        throw PortOpenError(name, error);
     }
     OpenPortOn(std::move(port), speed);
 }

@@ -10,8 +10,10 @@ namespace vaddex {
 // failed transfer, the calculator may now hold what was sent.
 class SentThenFailedError : public ConnectionError {
 public:
-    // "The line failed after WHAT was sent; the calculator may hold it (REASON)".
-    SentThenFailedError(const std::string& what, const std::string& reason);
+    // "The line failed after WHAT was sent; the calculator may hold it (REASON)", or, when
+    // the calculator acknowledged that it `stored` what was sent, "WHAT was stored on the
+    // calculator, but then the line failed (REASON)".
+    SentThenFailedError(const std::string& what, const std::string& reason, bool stored = false);
 
     const std::string& Reason() const { return reason_; }
 

@@ -105,15 +105,9 @@ int CalcFs::Ready() {
         return -EIO;
     }
     lastConnectTry_ = Now();
-    std::string why = "no calculator answered";
-    try {
-        commands_.SelectedPort = port_;
-        commands_.ConnectToCalculator();
-    } catch (const std::exception& e) {
-        why = e.what();
-    }
-    if (!commands_.Ui().Connected()) {
-        Report("not connected to the calculator on " + port_ + ": " + why);
+    commands_.SelectedPort = port_;
+    if (Outcome connected = commands_.ConnectToCalculator(); !connected) {
+        Report("not connected to the calculator on " + port_ + ": " + connected.message);
         return -EIO;
     }
     calculatorDirectory_ = commands_.CurrentPath;
@@ -622,7 +616,7 @@ int CalcFs::Put(const std::string& path, const std::string& data) {
         return fail(ENOSPC, "larger than the calculator's free memory");
     }
     Forget(path);
-    Outcome put = Outcome::Failed("");
+    Outcome put = Outcome::Fail(Outcome::Kind::Refused, "");
     try {
         ScratchFile scratch(SessionCommands::FileNameForItem(name) + extension_);
         if (!WriteWholeFile(scratch.Path(), SendableForm(data))) {
@@ -632,7 +626,7 @@ int CalcFs::Put(const std::string& path, const std::string& data) {
         bool replaceAll = true;  // writing over a file replaces the variable
         put = commands_.PutDroppedFile(scratch.Path(), replaceAll, 1);
     } catch (const std::exception& e) {
-        put = Outcome::Failed(e.what());
+        put = Outcome::Fail(Outcome::Kind::Refused, e.what());
     }
     Reread();
     if (!put) {

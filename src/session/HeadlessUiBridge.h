@@ -49,6 +49,9 @@ public:
     void UpdateStatus(const std::string& text, int kind, std::int64_t position,
                       std::int64_t maximum, std::int64_t spare) override;
     ModalResult AskReplace(const std::string& name, int fileCount) override;
+    ModalResult AskReplaceDirectory(const std::string& name, int itemCount) override {
+        return AnswerReplaceDirectory(name, itemCount);
+    }
     int AskWrongFile(const std::string& fileName, const std::string& kind,
                      bool offerChoice) override;
     void Beep() override { OnBeep(); }
@@ -73,6 +76,10 @@ protected:
     // A modal prompt or OK/Cancel question (kind 0 for a caller-given text); true for OK.
     virtual bool AnswerPrompt(int kind, const std::string& caption, const std::string& text) = 0;
     virtual ModalResult AnswerReplace(const std::string& name, int fileCount) = 0;
+    // Nobody to ask: a directory stays.
+    virtual ModalResult AnswerReplaceDirectory(const std::string& /*name*/, int /*itemCount*/) {
+        return ModalResult::No;
+    }
     // kWrongFileText, kWrongFileBinary, or a ModalResult as int (OK, Cancel).
     virtual int AnswerWrongFile(const std::string& fileName, const std::string& kind,
                                 bool offerChoice) = 0;

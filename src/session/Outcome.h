@@ -3,13 +3,13 @@
 #include <string>
 #include <utility>
 
+#include "util/Errors.h"
+
 namespace vaddex {
 
-// The text of the user's Cancel, wherever it is shown or raised.
-inline constexpr const char* kCanceledByUserText = "Canceled by user";
-
-// How a session operation ended that did not raise (link and file failures are still raised,
-// as the two error types the front ends show). True only when it was done.
+// How a session operation ended. The session turns its own failures into one of these
+// reasons, so every front end learns what happened from the outcome alone and maps it once
+// (the window to a message box, the command line to its status, the mount to an errno).
 struct Outcome {
     enum class Kind {
         Done,
@@ -18,8 +18,17 @@ struct Outcome {
         // The user's Cancel: of a transfer, of a window waiting for the calculator, or the
         // Cancel of a question that ends the batch.
         Cancelled,
-        // It did not happen for another reason (a transfer that failed, nothing received).
-        Failed,
+        NotConnected,     // no calculator is connected
+        PortGone,         // the port itself went away (unplugged, its far end closed)
+        PortInUse,        // another program holds the port
+        PortUnavailable,  // the port cannot be opened; the message gives the system's reason
+        NoCalculator,     // the port opened, but no calculator answered or it was not known
+        BadName,          // a name the calculator cannot take
+        Exists,           // the name is taken
+        NoRoom,           // larger than the calculator's free memory
+        Refused,          // the calculator did not do it (no variable made, not one object)
+        LinkFailed,       // the line failed during the operation
+        FileError,        // a PC file could not be read or written
     };
 
     Kind kind = Kind::Done;
@@ -28,16 +37,17 @@ struct Outcome {
     static Outcome Done() { return {}; }
     static Outcome Declined(std::string text) { return {Kind::Declined, std::move(text)}; }
     static Outcome Cancelled() { return {Kind::Cancelled, kCanceledByUserText}; }
-    static Outcome Failed(std::string text) { return {Kind::Failed, std::move(text)}; }
-    // Done, or failed with the text.
-    static Outcome DoneOr(bool done, std::string failure) {
-        return done ? Done() : Failed(std::move(failure));
+    static Outcome Fail(Kind kind, std::string text) { return {kind, std::move(text)}; }
+    // Done, or failed with the kind and the text.
+    static Outcome DoneOr(bool done, Kind kind, std::string failure) {
+        return done ? Done() : Fail(kind, std::move(failure));
     }
 
     bool IsDone() const { return kind == Kind::Done; }
     bool IsDeclined() const { return kind == Kind::Declined; }
     bool IsCancelled() const { return kind == Kind::Cancelled; }
-    bool IsFailed() const { return kind == Kind::Failed; }
+    // Neither done, declined nor cancelled: it failed for the reason its kind names.
+    bool IsFailed() const { return !IsDone() && !IsDeclined() && !IsCancelled(); }
     // A batch passes over a declined item; a cancel or a failure ends it.
     bool GoesOn() const { return IsDone() || IsDeclined(); }
     explicit operator bool() const { return IsDone(); }
@@ -46,6 +56,13 @@ struct Outcome {
     Outcome Saying(std::string text) const {
         return IsDone() || IsCancelled() ? *this : Outcome{kind, std::move(text)};
     }
+    // The same outcome with a text in front of its own ("GREETING: " + message).
+    Outcome Prefixed(const std::string& prefix) const {
+        return IsDone() || IsCancelled() ? *this : Outcome{kind, prefix + message};
+    }
 };
+
+// The kind's name as a front end may print it ("port gone"), for logs and tests.
+const char* KindName(Outcome::Kind kind);
 
 }  // namespace vaddex

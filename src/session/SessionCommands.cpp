@@ -6,10 +6,8 @@
 
 #include "link/PortNames.h"
 #include "objects/CalcNames.h"
-#include "objects/ObjectSize.h"
-#include "session/ArchiveCheck.h"
-#include "session/DroppedFileCheck.h"
-#include "session/PromptTexts.h"
+#include "session/CalcPath.h"
+#include "session/ErrorOutcome.h"
 #include "session/SessionPaths.h"
 #include "session/TXModemServer.h"
 #include "util/Errors.h"
@@ -21,7 +19,6 @@ namespace vaddex {
 namespace {
 
 constexpr const char* kArchiveExtension = ".zqbackup";
-constexpr const char* kNotReplacedCaption = "File Not Replaced";
 constexpr int kSlowCaptureSpeed = 9600;
 constexpr int kFastCaptureSpeed = 115200;
 // Speeds up to this one are switched to the slow capture speed, faster ones to the fast one.
@@ -40,14 +37,35 @@ std::string ExtensionOf(const std::string& fileName) {
     return dot == std::string::npos ? std::string() : fileName.substr(dot);
 }
 
-bool IsArchivePath(const std::string& path) {
-    return Lower(ExtensionOf(FileNameOf(path))) == kArchiveExtension;
+// The digits at the front of the calculator's free-memory answer; nullopt for none.
+std::optional<std::int64_t> LeadingNumber(const std::string& text) {
+    std::optional<std::int64_t> value;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            break;
+        }
+        value = value.value_or(0) * 10 + (c - '0');
+    }
+    return value;
+}
+
+void AddItems(const TXPObject& directory, std::vector<CalcItem>& items) {
+    std::string path = directory.GetPath();
+    for (const auto& child : directory.Children) {
+        items.push_back(CalcItem{ChildPath(path, child->Name), path, child->Name, child->TypeName,
+                                 child->TypeCode, child->Size});
+        if (child->IsDirectory()) {
+            AddItems(*child, items);
+        }
+    }
 }
 
 }  // namespace
 
 SessionCommands::SessionCommands(TXModemServer& session, TXPObject& root)
-    : session_(session), root_(root), stack_(session) {}
+    : session_(session), root_(root), stack_(session) {
+    stack_.OnLineRun = [this] { calculatorDirectory_.clear(); };
+}
 
 UiBridge& SessionCommands::Ui() {
     return session_.Ui();
@@ -96,8 +114,25 @@ const std::string& SessionCommands::VersionText() const {
     return session_.VersionText;
 }
 
+bool SessionCommands::IsConnected() const {
+    return session_.IsConnected();
+}
+
 std::string SessionCommands::FreeMemory() {
-    return session_.FreeMemory();
+    try {
+        return session_.FreeMemory();
+    } catch (const std::exception& e) {
+        Trace(std::string("Free memory not read: ") + e.what());
+        return "";
+    }
+}
+
+std::optional<std::int64_t> SessionCommands::FreeBytes() {
+    return LeadingNumber(FreeMemory());
+}
+
+Outcome SessionCommands::Guarded(const std::function<Outcome()>& operation) {
+    return GuardedOutcome(operation, [this] { return session_.PortLost(); });
 }
 
 void SessionCommands::RequestRefresh() {
@@ -106,100 +141,154 @@ void SessionCommands::RequestRefresh() {
     }
 }
 
-void SessionCommands::ChangeToCurrentDir() {
-    session_.ChangeDir(CurrentPath);
+Outcome SessionCommands::ChangeToCurrentDir() {
+    return Guarded([&] {
+        if (calculatorDirectory_ != CurrentPath) {
+            calculatorDirectory_.clear();  // unknown, should the change fail half-way
+            session_.ChangeDir(CurrentPath);
+            calculatorDirectory_ = CurrentPath;
+        }
+        return Outcome::Done();
+    });
 }
 
 // --- making, deleting, renaming and evaluating items ----------------------------------------
 
 Outcome SessionCommands::MakeDirectory(const std::string& name) {
-    session_.RequireSafeName(name, true);  // before the question, not after it
-    if (!session_.CheckName(name)) {
-        return Outcome::Declined(name + ": not made (its improper name was declined)");
-    }
-    session_.MakeDir(name);
-    return Outcome::Done();
+    return Guarded([&] {
+        session_.RequireSafeName(name, true);  // before the question, not after it
+        if (FindDirectory(CurrentPath).FindChild(name) != nullptr) {
+            return Outcome::Fail(Outcome::Kind::Exists,
+                                 name + ": already exists in " + CurrentPath);
+        }
+        if (!session_.CheckName(name)) {
+            return Outcome::Declined(name + ": not made (its improper name was declined)");
+        }
+        if (Outcome there = ChangeToCurrentDir(); !there) {
+            return there;
+        }
+        session_.MakeDir(name);
+        return Outcome::Done();
+    });
 }
 
 Outcome SessionCommands::DeleteItem(const std::string& name, bool isDirectory) {
-    return session_.Purge(name, isDirectory);
+    return Guarded([&] { return session_.Purge(name, isDirectory); });
 }
 
 Outcome SessionCommands::RenameItem(const std::string& oldName, const std::string& newName,
-                                    bool isDirectory) {
-    session_.RequireSafeName(oldName, false);  // before the questions, not after them
-    session_.RequireSafeName(newName, true);
-    if (!session_.CheckName(oldName) || !session_.CheckName(newName)) {
-        return Outcome::Declined(oldName + ": not renamed");
-    }
-    ChangeToCurrentDir();
-    session_.MoveVar(oldName, newName, isDirectory);
-    return Outcome::Done();
+                                    bool isDirectory, bool replace) {
+    return Guarded([&] {
+        session_.RequireSafeName(oldName, false);  // before the questions, not after them
+        session_.RequireSafeName(newName, true);
+        if (const TXPObject* taken = FindDirectory(CurrentPath).FindChild(newName);
+            taken != nullptr && newName != oldName) {
+            // The calculator purges the old name before it stores the new one: a directory
+            // in the way would lose the renamed item.
+            if (!replace || taken->IsDirectory()) {
+                return Outcome::Fail(Outcome::Kind::Exists,
+                                     newName + ": already exists in " + CurrentPath);
+            }
+        }
+        if (!session_.CheckName(oldName) || !session_.CheckName(newName)) {
+            return Outcome::Declined(oldName + ": not renamed");
+        }
+        if (Outcome there = ChangeToCurrentDir(); !there) {
+            return there;
+        }
+        session_.MoveVar(oldName, newName, isDirectory);
+        return Outcome::Done();
+    });
 }
 
 Outcome SessionCommands::EvaluateItem(const std::string& name) {
-    if (!session_.CheckName(name)) {
-        return Outcome::Declined(name + ": not evaluated (its improper name was declined)");
-    }
-    ChangeToCurrentDir();
-    RunCalculatorCommand(name);
-    return Outcome::Done();
+    return Guarded([&] {
+        if (!session_.CheckName(name)) {
+            return Outcome::Declined(name + ": not evaluated (its improper name was declined)");
+        }
+        if (Outcome there = ChangeToCurrentDir(); !there) {
+            return there;
+        }
+        return RunCalculatorCommand(name);
+    });
 }
 
 // --- connecting and rereading -------------------------------------------------------------
 
-void SessionCommands::ConnectToCalculator(const std::function<void()>& showTree) {
+Outcome SessionCommands::ConnectToCalculator(const std::function<void()>& showTree) {
     UiBridge& ui = Ui();
     ui.SetBusy(true);
     ScopeExit notBusy([&] { ui.SetBusy(false); });
-    root_.ClearChildren();
-    ui.SetConnected(true);
-    try {
-        session_.Connect(SelectedPort);
-    } catch (...) {
-        ui.SetConnected(session_.IsConnected());
-        throw;
-    }
+    Outcome connected = Guarded([&] { return Connect(showTree); });
     ui.SetConnected(session_.IsConnected());
-    if (session_.IsConnected()) {
-        Reread(showTree);
-    }
+    return connected;
 }
 
-void SessionCommands::Reread(const std::function<void()>& showTree) {
+Outcome SessionCommands::Connect(const std::function<void()>& showTree) {
+    root_.ClearChildren();
+    calculatorDirectory_.clear();
+    lastFreeBytes_.reset();
+    memoryStatus_.clear();
     UiBridge& ui = Ui();
-    if (!ui.Connected()) {
+    ui.TakeConnectCancel();  // a Cancel of an earlier connect does not count for this one
+    ui.SetConnected(true);
+    session_.Connect(SelectedPort);
+    if (session_.IsConnected() && ui.TakeConnectCancel()) {
+        // The answer came before the search saw the Cancel: the user still asked for none.
+        // The port is let go without a word to the server, so that it still answers later.
+        session_.Connect("");
+        return Outcome::Cancelled();
+    }
+    if (!session_.IsConnected()) {
+        return Outcome::Fail(Outcome::Kind::NotConnected, "no port was chosen to connect on");
+    }
+    return Reread(showTree);
+}
+
+Outcome SessionCommands::Reread(const std::function<void()>& showTree) {
+    UiBridge& ui = Ui();
+    if (!ui.Connected() || !session_.IsConnected()) {
         ui.SetBusy(false);
-        return;
+        return Outcome::Fail(Outcome::Kind::NotConnected, "no calculator is connected");
     }
     ui.SetBusy(true);
     ScopeExit notBusy([&] { ui.SetBusy(false); });
-    session_.ReadDirectoryTree(root_);
-    CurrentPath = FindDirectory(CurrentPath).GetPath();
-    if (showTree) {
-        showTree();
-    } else {
-        ChangeToCurrentDir();
-    }
-    memoryStatus_ = session_.VersionText + "  Free Mem: " + session_.FreeMemory();
+    return Guarded([&] {
+        session_.ReadDirectoryTree(root_);
+        CurrentPath = FindDirectory(CurrentPath).GetPath();
+        if (showTree) {
+            // The window selects the node, which changes the calculator's directory.
+            calculatorDirectory_.clear();
+            showTree();
+        } else if (Outcome there = ChangeToCurrentDir(); !there) {
+            return there;
+        }
+        std::string free = session_.FreeMemory();
+        lastFreeBytes_ = LeadingNumber(free);
+        memoryStatus_ = session_.VersionText + "  Free Mem: " + free;
+        return Outcome::Done();
+    });
 }
 
 TXPObject& SessionCommands::FindDirectory(const std::string& path) {
-    const std::string kHomePrefix = "HOME ";
-    std::size_t position =
-        path.compare(0, kHomePrefix.size(), kHomePrefix) == 0 ? kHomePrefix.size() : 0;
-    TXPObject* directory = &root_;
-    while (position < path.size()) {
-        std::size_t blank = path.find(' ', position);
-        std::size_t end = blank == std::string::npos ? path.size() : blank;
-        TXPObject* found = directory->FindChild(path.substr(position, end - position));
-        if (found == nullptr || !found->IsDirectory()) {
-            break;
-        }
-        directory = found;
-        position = end + 1;
-    }
-    return *directory;
+    return *FindNodeByPath(&root_, path, [](TXPObject* node, const std::string& name) {
+        TXPObject* found = node->FindChild(name);
+        return found != nullptr && found->IsDirectory() ? found : nullptr;
+    });
+}
+
+std::vector<CalcItem> SessionCommands::Snapshot() const {
+    std::vector<CalcItem> items;
+    AddItems(root_, items);
+    return items;
+}
+
+Outcome SessionCommands::Disconnect() {
+    calculatorDirectory_.clear();
+    return Guarded([&] {
+        session_.Disconnect();
+        return Outcome::Done();
+    });
 }
 
 // --- names ------------------------------------------------------------------------------
@@ -215,13 +304,20 @@ std::string SessionCommands::FileNameForItem(const std::string& itemName) {
     return CalcNameToPc(PcNameToCalc(itemName, false), true);
 }
 
-std::string SessionCommands::ItemNameForFile(const std::string& path) {
-    std::string name = FileNameOf(path);
-    std::string extension = Lower(ExtensionOf(name));
+std::string SessionCommands::StripObjectExtension(const std::string& fileName) {
+    std::string extension = Lower(ExtensionOf(fileName));
     if (extension == ".zq" || extension == ".txt" || extension == kArchiveExtension) {
-        name.resize(name.size() - extension.size());
+        return fileName.substr(0, fileName.size() - extension.size());
     }
-    return CalcNameToPc(PcNameToCalc(name, true), false);
+    return fileName;
+}
+
+bool SessionCommands::IsArchiveFile(const std::string& path) {
+    return Lower(ExtensionOf(FileNameOf(path))) == kArchiveExtension;
+}
+
+std::string SessionCommands::ItemNameForFile(const std::string& path) {
+    return CalcNameToPc(PcNameToCalc(StripObjectExtension(FileNameOf(path)), true), false);
 }
 
 std::string SessionCommands::DefaultArchiveName(const std::string& series,
@@ -244,169 +340,6 @@ std::string SessionCommands::DefaultArchiveName() const {
     return DefaultArchiveName(session_.State().series, today);
 }
 
-// --- copying between PC and calculator ----------------------------------------------------
-
-std::string SessionCommands::FetchItem(const TXPObject& item, const std::string& folder) {
-    std::string path = folder + FileNameForItem(item.Name) + ObjectExtension();
-    FetchItemTo(item, path);
-    return path;
-}
-
-void SessionCommands::FetchItemTo(const TXPObject& item, const std::string& path) {
-    if (!GetItemTo(item, path)) {
-        throw LinkError(kCanceledByUserText);
-    }
-}
-
-Outcome SessionCommands::GetItemTo(const TXPObject& item, const std::string& path) {
-    RequireWritable(path);
-    Outcome got = WritingUserFile(path, [&] {
-        return session_.GetToFile(FileNameForItem(item.Name), path, item.GetSize(), item.TypeCode);
-    });
-    return got.Saying(item.Name + ": not copied");
-}
-
-Outcome SessionCommands::WritingUserFile(const std::string& path,
-                                         const std::function<Outcome()>& write) {
-    bool existed = IsRegularFile(path);
-    Outcome written = Outcome::Failed("");
-    {
-        ScopeExit notReplaced([&] {
-            if (!written && existed) {
-                try {
-                    Ui().ShowMessage(kNotReplacedCaption,
-                                     path + "\r\n" + "was not replaced and is as it was.");
-                } catch (const std::exception& e) {
-                    Trace(std::string("Not-replaced message failed: ") + e.what());
-                }
-            }
-        });
-        written = write();
-    }
-    return written;
-}
-
-std::vector<std::string> SessionCommands::CopyItems(const std::vector<const TXPObject*>& items,
-                                                    const std::string& folder) {
-    UiBridge& ui = Ui();
-    ui.SetBusy(true);
-    ScopeExit notBusy([&] { ui.SetBusy(false); });
-    ChangeToCurrentDir();
-    std::vector<std::string> paths;
-    for (const TXPObject* item : items) {
-        paths.push_back(FetchItem(*item, folder));
-    }
-    return paths;
-}
-
-Outcome SessionCommands::PutDroppedFile(const std::string& path, bool& replaceAll, int fileCount) {
-    // Nothing of a file that is not a readable object file of a possible size is sent; like a
-    // refused file type, it ends the batch.
-    if (std::string why = WhyNotSendable(path); !why.empty()) {
-        Ui().ShowMessage("Cannot Send File", path + "\r\n\r\n" + why);
-        return Outcome::Failed(why);
-    }
-    std::string name = ItemNameForFile(path);
-    if (!IsArchivePath(path)) {
-        bool exists = FindDirectory(CurrentPath).FindChild(name) != nullptr;
-        return session_.PutFile(name, path, "", exists, replaceAll, fileCount);
-    }
-    Outcome confirmed = ConfirmRestore(path);
-    return confirmed ? RestoreFromFile(path) : confirmed;
-}
-
-Outcome SessionCommands::ConfirmRestore(const std::string& path) {
-    RequireArchiveFile(path, session_.State().series);
-    UiBridge& ui = Ui();
-    ui.Beep();
-    std::string question = FileNameOf(path) + "\r\n\r\n" + "Is a Calculator Backup file.\r\n" +
-                           "Continuing will erase the calculator's current contents.\r\n\r\n" +
-                           "Continue the Restore operation?";
-    if (!ui.ShowTextPrompt(question, "Erase Calculator?")) {
-        return Outcome::Declined(FileNameOf(path) + ": not restored");
-    }
-    return Outcome::Done();
-}
-
-bool SessionCommands::PutFiles(
-    const std::vector<std::string>& paths,
-    const std::function<void(const std::string& path, const Outcome& outcome)>& done) {
-    UiBridge& ui = Ui();
-    ui.SetBusy(true);
-    bool all = true;
-    {
-        ScopeExit notBusy([&] { ui.SetBusy(false); });
-        ChangeToCurrentDir();
-        bool replaceAll = false;
-        for (const std::string& path : paths) {
-            Outcome put = PutDroppedFile(path, replaceAll, static_cast<int>(paths.size()));
-            if (!put.GoesOn() || IsArchivePath(path)) {  // nothing after an archive is sent
-                all = false;
-                break;
-            }
-            if (done) {
-                done(path, put);
-            }
-        }
-    }
-    RequestRefresh();
-    return all;
-}
-
-// --- whole calculator ---------------------------------------------------------------------
-
-Outcome SessionCommands::WriteReceivedObject(const std::string& path, const Outcome& received) {
-    if (session_.Data.empty()) {
-        return received ? Outcome::Failed("") : received;
-    }
-    std::string object = session_.Data;
-    bool measured = ObjectSize(object).success;
-    const std::string& bytes = measured ? object : session_.Data;
-    WriteUserFile(path, bytes);
-    lastWrittenSize_ = bytes.size();
-    if (!measured) {
-        Ui().ShowMessage("Decompile Error", path + "\r\n" + "Cannot decompile this file.\r\n" +
-                                                "Length has been left with padding.\r\n" +
-                                                "File may still be ok.");
-    }
-    return received;
-}
-
-Outcome SessionCommands::BackupToFile(const std::string& path) {
-    UiBridge& ui = Ui();
-    ScopeExit cleanUp([&] {
-        session_.Data.clear();
-        ui.SetBusy(false);
-    });
-    // Only what this backup receives may become the archive: bytes of an earlier get would
-    // otherwise be written when the backup ends before its transfer.
-    session_.Data.clear();
-    RequireWritable(path);  // before the calculator sends a byte: nothing long is lost at its end
-    Outcome written = WritingUserFile(path, [&] {
-        Outcome received = session_.Backup(path, root_.GetSize());
-        ui.SetBusy(false);
-        return WriteReceivedObject(path, received);
-    });
-    return written.Saying("the backup was not written to " + path);
-}
-
-Outcome SessionCommands::RestoreFromFile(const std::string& path) {
-    RequireArchiveFile(path, session_.State().series);
-    UiBridge& ui = Ui();
-    ui.ProcessEvents();
-    ui.SetBusy(false);
-    Outcome restored = session_.Restore(path);
-    if (restored) {
-        ui.SetConnected(false);
-        if (ui.ShowPrompt(kPromptRestored, "")) {
-            OnReconnectRequested ? OnReconnectRequested() : ConnectToCalculator();
-        }
-    } else if (ui.Connected()) {
-        RequestRefresh();
-    }
-    return restored.Saying(FileNameOf(path) + ": not restored");
-}
-
 int SessionCommands::CaptureSpeedFor(const std::string& port, int speed) {
     bool serial = !port.empty() && Lower(port) != "auto" && !IsUsbPortName(port);
     if (!serial || speed == kSlowCaptureSpeed || speed == kFastCaptureSpeed) {
@@ -417,12 +350,20 @@ int SessionCommands::CaptureSpeedFor(const std::string& port, int speed) {
 
 // --- the command window -------------------------------------------------------------------
 
-void SessionCommands::RunCalculatorCommand(const std::string& text) {
-    session_.Execute(text, false, true);
+Outcome SessionCommands::RunCalculatorCommand(const std::string& text) {
+    calculatorDirectory_.clear();  // the line may change it
+    return Guarded([&] {
+        session_.Execute(text, false, true);
+        return Outcome::Done();
+    });
 }
 
-std::vector<std::string> SessionCommands::ReadStack() {
-    return session_.ReadStackLines();
+Outcome SessionCommands::ReadStack(std::vector<std::string>& lines) {
+    lines.clear();
+    return Guarded([&] {
+        lines = session_.ReadStackLines();
+        return Outcome::Done();
+    });
 }
 
 }  // namespace vaddex

@@ -26,12 +26,17 @@ int SpeedNumber(const std::string& text) {
 }  // namespace
 
 Outcome SessionCommands::ManualSend(const std::string& path, int promptBefore, int promptAfter) {
+    calculatorDirectory_.clear();
+    return Guarded([&] { return SendManually(path, promptBefore, promptAfter); });
+}
+
+Outcome SessionCommands::SendManually(const std::string& path, int promptBefore, int promptAfter) {
     UiBridge& ui = Ui();
     if (ui.Connected()) {
         session_.Disconnect();
     }
     if (!session_.OpenForManual(SelectedPort)) {
-        return Outcome::Failed(kNoManualPortText);
+        return Outcome::Fail(Outcome::Kind::PortUnavailable, kNoManualPortText);
     }
     Outcome sent;
     {
@@ -54,7 +59,14 @@ Outcome SessionCommands::DownloadServer() {
 }
 
 Outcome SessionCommands::UploadFile(const std::string& path) {
-    RequireWritable(path);
+    calculatorDirectory_.clear();
+    return Guarded([&] {
+        RequireWritable(path);
+        return ReceiveManually(path);
+    });
+}
+
+Outcome SessionCommands::ReceiveManually(const std::string& path) {
     UiBridge& ui = Ui();
     ScopeExit cleanUp([&] { session_.Data.clear(); });
     std::string nothing = "nothing was received into " + path;
@@ -62,7 +74,7 @@ Outcome SessionCommands::UploadFile(const std::string& path) {
         return Outcome::Declined(nothing);
     }
     if (!session_.OpenForManual(SelectedPort)) {
-        return Outcome::Failed(nothing);
+        return Outcome::Fail(Outcome::Kind::PortUnavailable, nothing);
     }
     ScopeExit disconnected([&] {
         ui.SetConnected(false);
@@ -74,15 +86,18 @@ Outcome SessionCommands::UploadFile(const std::string& path) {
     session_.Data.clear();
     Outcome written = WritingUserFile(path, [&] {
         Outcome received = session_.ReceiveObject(path, 0);
-        return WriteReceivedObject(path, received);
+        return WriteReceivedObject(path, received, false);
     });
     return written.Saying(nothing);
 }
 
 Outcome SessionCommands::PrepareCapture() {
+    calculatorDirectory_.clear();
     UiBridge& ui = Ui();
     if (ui.Connected()) {
-        session_.Disconnect();
+        if (Outcome left = Disconnect(); !left) {
+            return left;
+        }
     }
     int captureSpeed = CaptureSpeedFor(SelectedPort, SpeedNumber(session_.Speed));
     session_.State().captureSpeed = captureSpeed;
@@ -100,10 +115,14 @@ Outcome SessionCommands::PrepareCapture() {
 }
 
 Outcome SessionCommands::CaptureOnce(bool firstRound, std::string& image) {
-    UiBridge& ui = Ui();
     image.clear();
+    return Guarded([&] { return CaptureManually(firstRound, image); });
+}
+
+Outcome SessionCommands::CaptureManually(bool firstRound, std::string& image) {
+    UiBridge& ui = Ui();
     if (!session_.OpenForManual(SelectedPort)) {
-        return Outcome::Failed(kNoManualPortText);
+        return Outcome::Fail(Outcome::Kind::PortUnavailable, kNoManualPortText);
     }
     ScopeExit disconnected([&] {
         ui.HidePrompt();
@@ -120,6 +139,11 @@ Outcome SessionCommands::CaptureOnce(bool firstRound, std::string& image) {
 }
 
 Outcome SessionCommands::DownloadRom(const std::string& path) {
+    calculatorDirectory_.clear();
+    return Guarded([&] { return SendRomManually(path); });
+}
+
+Outcome SessionCommands::SendRomManually(const std::string& path) {
     UiBridge& ui = Ui();
     ScopeExit disconnected([&] {
         ui.SetConnected(false);
@@ -132,7 +156,7 @@ Outcome SessionCommands::DownloadRom(const std::string& path) {
         return Outcome::Declined(FileNameOf(path) + ": not sent");
     }
     if (!session_.OpenForManual(SelectedPort)) {
-        return Outcome::Failed(kNoManualPortText);
+        return Outcome::Fail(Outcome::Kind::PortUnavailable, kNoManualPortText);
     }
     Outcome sent = session_.SendRom(path);
     if (!sent) {

@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "objects/TextFileForm.h"
+#include "session/ErrorOutcome.h"
 #include "session/StackLines.h"
 #include "session/TXModemServer.h"
 
@@ -17,10 +18,14 @@ constexpr const char* kSyntaxErrorText = "Invalid Syntax";
 
 StackCommands::StackCommands(TXModemServer& session) : session_(session) {}
 
+Outcome StackCommands::Guarded(const std::function<Outcome()>& operation) {
+    return GuardedOutcome(operation, [this] { return session_.PortLost(); });
+}
+
 Outcome StackCommands::ReadString(const std::string& script, const std::string& failure,
                                   std::string& text) {
-    if (!session_.RunScratchScript(script)) {
-        return Outcome::Failed(failure);
+    if (Outcome got = session_.RunScratchScript(script); !got) {
+        return got.IsCancelled() ? got : Outcome::Fail(Outcome::Kind::LinkFailed, failure);
     }
     text = StringObjectText(session_.Data);
     return Outcome::Done();
@@ -29,24 +34,35 @@ Outcome StackCommands::ReadString(const std::string& script, const std::string& 
 // The line's error message, or "" for none, is stored where the line ends and read back. A
 // line the calculator cannot parse never runs, so the marker stored beforehand stays.
 Outcome StackCommands::RunCheckedLine(const std::string& line, std::string& error) {
-    session_.Execute("\"" + std::string(kSyntaxErrorText) + "\" '" + kScratchVariable + "' STO",
-                     false, true);
-    return ReadString(std::string("'") + kScratchVariable + "' PURGE IFERR " + line +
-                          " THEN ERRM ELSE \"\" END '" + kScratchVariable + "' STO",
-                      "the calculator's answer to the line could not be read", error);
+    if (OnLineRun) {
+        OnLineRun();
+    }
+    return Guarded([&] {
+        session_.Execute("\"" + std::string(kSyntaxErrorText) + "\" '" + kScratchVariable + "' STO",
+                         false, true);
+        return ReadString(std::string("'") + kScratchVariable + "' PURGE IFERR " + line +
+                              " THEN ERRM ELSE \"\" END '" + kScratchVariable + "' STO",
+                          "the calculator's answer to the line could not be read", error);
+    });
 }
 
 Outcome StackCommands::ReadDepth(std::size_t& depth) {
-    std::string text;
-    Outcome read = ReadString(std::string("DEPTH \x8DSTR '") + kScratchVariable + "' STO",
-                              "the calculator's stack depth could not be read", text);
     depth = 0;
-    std::from_chars(text.data(), text.data() + text.size(), depth);
-    return read;
+    return Guarded([&] {
+        std::string text;
+        Outcome read = ReadString(std::string("DEPTH \x8DSTR '") + kScratchVariable + "' STO",
+                                  "the calculator's stack depth could not be read", text);
+        std::from_chars(text.data(), text.data() + text.size(), depth);
+        return read;
+    });
 }
 
 Outcome StackCommands::ReadWholeStack(std::size_t depth, std::vector<std::string>& lines) {
     lines.clear();
+    return Guarded([&] { return ReadLevels(depth, lines); });
+}
+
+Outcome StackCommands::ReadLevels(std::size_t depth, std::vector<std::string>& lines) {
     // The picture is read a few levels at a time: the calculator lists every level, deepest
     // first, and keeps the part asked for.
     for (std::size_t first = 1; first <= depth; first += kStackPictureLevels) {
@@ -55,8 +71,10 @@ Outcome StackCommands::ReadWholeStack(std::size_t depth, std::vector<std::string
                              std::to_string(last) + ". SUB 1. \xAB IF DUP TYPE 2. == THEN \"" +
                              kStackStringMarker + "\" SWAP + END \x8DSTR \xBB DOSUBS '" +
                              kScratchVariable + "' STO";
-        if (!session_.RunScratchScript(script)) {
-            return Outcome::Failed("the calculator's stack could not be read");
+        if (Outcome got = session_.RunScratchScript(script); !got) {
+            return got.IsCancelled() ? got
+                                     : Outcome::Fail(Outcome::Kind::LinkFailed,
+                                                     "the calculator's stack could not be read");
         }
         std::vector<std::string> part = StackLinesFromList(session_.Data);
         for (std::size_t i = 0; i < part.size(); ++i) {

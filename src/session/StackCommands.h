@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,10 +17,13 @@ inline constexpr std::size_t kStackPictureLevels = 7;
 // The command line's checked operations on the calculator: a line run with its error read
 // back, the stack's depth and every level of it. Each runs a script that stores its answer in
 // the scratch variable and gets it back; an answer that did not arrive (failed or cancelled)
-// is Failed with a text that says which. UI thread only; link failures are raised.
+// is Failed with a text that says which. UI thread only; nothing is raised.
 class StackCommands {
 public:
     explicit StackCommands(TXModemServer& session);
+
+    // Runs before every checked line: the line may change the calculator's directory.
+    std::function<void()> OnLineRun;
 
     // Runs the line inside IFERR; `error` is the calculator's error message, "" when the line
     // worked (its results stay on the stack as they would).
@@ -30,6 +34,8 @@ public:
     Outcome ReadWholeStack(std::size_t depth, std::vector<std::string>& lines);
 
 private:
+    Outcome Guarded(const std::function<Outcome()>& operation);
+    Outcome ReadLevels(std::size_t depth, std::vector<std::string>& lines);
     // RunScratchScript, its answer as a string object's text; Failed with `failure`.
     Outcome ReadString(const std::string& script, const std::string& failure, std::string& text);
 

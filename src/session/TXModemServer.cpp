@@ -61,7 +61,7 @@ void TXModemServer::ForwardProgress(const std::string& text, int kind, std::int6
 
 void TXModemServer::RequireConnected() {
     if (!IsConnected()) {
-        RaiseError(kNoDeviceConnectedText);
+        RaiseError(kNoDeviceConnectedText, ErrorKind::NotConnected);
     }
 }
 
@@ -77,16 +77,18 @@ bool TXModemServer::CheckName(const std::string& name) {
 
 void TXModemServer::RequireSafeName(const std::string& name, bool makesVariable) {
     if (std::string why = IncompleteEscapeReason(name); !why.empty()) {
-        RaiseError("the name " + name + " cannot be sent: " + why);
+        RaiseError("the name " + name + " cannot be sent: " + why, ErrorKind::BadName);
     }
     std::string calcName = PcNameToCalc(name, false);
     std::string shown = CalcNameToPc(calcName, false);
     std::string reason = UnsafeNameReason(calcName);
     if (!reason.empty()) {
-        RaiseError("the name " + shown + " cannot be sent in a calculator command: " + reason);
+        RaiseError("the name " + shown + " cannot be sent in a calculator command: " + reason,
+                   ErrorKind::BadName);
     }
     if (makesVariable && IsReservedName(calcName)) {
-        RaiseError(shown + " is the calculator's top directory and cannot name a variable");
+        RaiseError(shown + " is the calculator's top directory and cannot name a variable",
+                   ErrorKind::BadName);
     }
 }
 

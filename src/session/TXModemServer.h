@@ -12,6 +12,8 @@
 
 namespace vaddex {
 
+class TYModemRX;
+
 // The scratch variable the session's scripts store their answers in.
 inline constexpr const char* kScratchVariable = "$$$t";
 
@@ -34,6 +36,11 @@ public:
     std::string VersionText;  // identification of the connected calculator
     std::string Data;         // bytes of the object last received
     std::function<void(TXModemServer& session, const std::string& text)> OnStatus;
+    // Ports whose calculator answered a CRC request with the checksum only: receives there
+    // ask for the checksum at once, so the wait of the fallback is paid once per port.
+    std::vector<std::string> ChecksumPorts;
+    // A receive fell back to the checksum on the port, which ChecksumPorts now holds.
+    std::function<void(const std::string& port)> OnChecksumFallback;
 
     CommLink& Link() { return link_; }
     UiBridge& Ui() { return ui_; }
@@ -54,7 +61,9 @@ public:
     void ForwardProgress(const std::string& text, int kind, std::int64_t position,
                          std::int64_t maximum, std::int64_t extra);
     // False too once the port itself went away.
-    bool IsConnected() const { return !PortName.empty() && link_.LostError() == 0; }
+    bool IsConnected() const {
+        return !PortName.empty() && link_.IsOpen() && link_.LostError() == 0;
+    }
     // The port itself went away (unplugged, its far end closed) on the last connection.
     bool PortLost() const { return link_.LostError() != 0; }
     void RequireConnected();
@@ -92,6 +101,9 @@ public:
     Outcome GetVariable(const std::string& name, const std::string& fileName, int size, int mode);
     // As GetVariable, into the file; declined when the improper-name question was answered No.
     Outcome GetToFile(const std::string& name, const std::string& fileName, int size, int typeCode);
+    // As GetToFile, the file's bytes into `file` instead; `shownFile` names the get's window.
+    Outcome GetObjectFile(const std::string& name, int size, int typeCode, std::string& file,
+                          const std::string& shownFile = "");
     // Runs a script that stores its answer in kScratchVariable, gets the answer into Data and
     // purges the variable; a get that did not arrive leaves it. `fileName` names the get's
     // window, as for GetVariable.
@@ -132,6 +144,12 @@ public:
     std::vector<std::string> ReadStackLines();
 
 private:
+    // The user's choice, unless the port is one of ChecksumPorts.
+    bool ReceiveWithCrc() const;
+    // After a receive that asked for the CRC: a calculator that answered with the checksum
+    // puts its port into ChecksumPorts, and the user is told once.
+    void NoteReceiveMode(bool askedCrc, const TYModemRX& receiver);
+
     // The protocol's delays: waits at least `ms`; on the UI thread in short slices that let
     // window events run, so a long delay does not freeze the window. Named apart from the
     // free Pause, which blocks outright.
@@ -140,12 +158,13 @@ private:
     // (0: unknown, only measured).
     void RequireWholeObject(const std::string& name, int size);
     // Raises, before anything is sent, when the file is larger than the calculator's free
-    // memory; blocks for the free-memory question.
-    void RequireRoomFor(const std::string& fileName);
+    // memory, naming `shownFile`; blocks for the free-memory question.
+    void RequireRoomFor(const std::string& fileName, const std::string& shownFile);
 
     CommLink& link_;
     UiBridge& ui_;
-    bool lookingShown_ = false;  // Connect showed "Looking for Calculator" and waits
+    bool lookingShown_ = false;    // Connect showed "Looking for Calculator" and waits
+    bool lastReceiveCrc_ = false;  // the last receive's blocks passed a CRC
 };
 
 }  // namespace vaddex

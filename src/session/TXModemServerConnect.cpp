@@ -53,12 +53,6 @@ constexpr std::size_t kReplyTextStart = 13;
 constexpr std::size_t kFlagListLength = 20;
 constexpr std::size_t kFlagCount = 2;
 
-// The user closed the "Looking for Calculator" window: the connect, and a search, end there.
-class ConnectCanceled : public LinkError {
-public:
-    ConnectCanceled() : LinkError(kCanceledByUserText) {}
-};
-
 // How far a connect got before it failed: its message tells the user which of them it was.
 enum class ConnectStage { Opening, Opened, Kermit, Answered };
 
@@ -254,7 +248,7 @@ void TXModemServer::Connect(const std::string& port) {
         VersionText += "   ROM: " + State().romVersion;
         lookingShown_ = false;
         ui_.CloseConnectStatus();
-    } catch (const ConnectCanceled&) {
+    } catch (const CancelledError&) {
         Trace("Connect canceled by the user");
         closeAll();
         throw;
@@ -262,21 +256,27 @@ void TXModemServer::Connect(const std::string& port) {
         // Ctrl-C, or a Cancel while a read waited: no other port is tried either.
         Trace("Connect canceled by the user during a read");
         closeAll();
-        throw ConnectCanceled();
+        throw CancelledError();
     } catch (const std::exception& e) {
         Trace(std::string("Connect failed: ") + e.what());
+        int lost = link_.LostError();
         closeAll();
         if (dynamic_cast<const PortInUseError*>(&e) || dynamic_cast<const PortGoneError*>(&e)) {
             throw;  // its own text says why, where "unable to open" would not
         }
-        RaiseError(ConnectFailureText(stage, port, e.what()));
+        if (lost != 0) {
+            throw PortGoneError(port, lost);  // it went while the calculator was identified
+        }
+        RaiseError(ConnectFailureText(stage, port, e.what()), stage == ConnectStage::Opening
+                                                                  ? ErrorKind::PortUnavailable
+                                                                  : ErrorKind::NoCalculator);
     }
 }
 
 void TXModemServer::CheckConnectCancel() {
     if (lookingShown_ && !ui_.IsConnectStatusVisible()) {
         lookingShown_ = false;
-        throw ConnectCanceled();
+        throw CancelledError();
     }
 }
 
@@ -293,7 +293,7 @@ void TXModemServer::AutoConnect() {
         try {
             Connect(line);
             return;
-        } catch (const ConnectCanceled&) {
+        } catch (const CancelledError&) {
             // The user ended the search: no further port is tried.
             PortName.clear();
             ui_.SetConnected(false);
@@ -306,7 +306,7 @@ void TXModemServer::AutoConnect() {
     PortName.clear();
     ui_.SetConnected(false);
     SetStatus(kNoDeviceDetectedText);
-    RaiseError(kNoDeviceDetectedText);
+    RaiseError(kNoDeviceDetectedText, ErrorKind::NoCalculator);
 }
 
 void TXModemServer::Disconnect() {
@@ -343,7 +343,8 @@ bool TXModemServer::OpenForManual(const std::string& port) {
         link_.ClosePort();  // whatever handles the failed open obtained
         PortName.clear();
         SetStatus("");
-        RaiseError(ConnectFailureText(ConnectStage::Opening, port, e.what()));
+        RaiseError(ConnectFailureText(ConnectStage::Opening, port, e.what()),
+                   ErrorKind::PortUnavailable);
     }
 }
 

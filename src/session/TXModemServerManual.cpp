@@ -26,11 +26,14 @@ Outcome TXModemServer::ReceiveObject(const std::string& fileName, int size) {
     // Nameless: the receiver would delete the file it is named after when it fails, and the
     // user's file is kept or replaced only by whoever writes Data.
     Trace("Receive for " + fileName);
-    auto receiver = std::make_unique<TYModemRX>(link_, "", size, SessionReports(*this),
-                                                State().transfer.receiveCRC);
+    bool askCrc = ReceiveWithCrc();
+    auto receiver = std::make_unique<TYModemRX>(link_, "", size, SessionReports(*this), askCrc);
     ModalResult answer = RunTransfer(ui_, *receiver, "Copying " + fileName);
     ResponsivePause(link_.Timing().RxEndDelay);
     bool success = receiver->Success();
+    if (success) {
+        NoteReceiveMode(askCrc, *receiver);
+    }
     Data = success ? receiver->ReceivedData() : std::string();
     return TransferOutcome(answer, success);
 }

@@ -297,7 +297,8 @@ void TXModemServer::WaitReady() {
     Trace("}  End pulse");
     ResponsivePause(link_.Timing().PulseEndDelay);
     if (pulse.EndedATransfer()) {
-        RaiseError("the calculator did not run the command: the line damaged it");
+        RaiseError("the calculator did not run the command: the line damaged it",
+                   ErrorKind::LinkFailed);
     }
 }
 

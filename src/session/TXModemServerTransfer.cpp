@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 
@@ -62,7 +63,8 @@ ParsedTextFile ReadTextFile(const std::string& fileName) {
     std::string content;
     int error = 0;
     if (!ReadWholeFile(fileName, content, &error)) {
-        RaiseError("Unable to open file " + fileName + " " + std::to_string(error));
+        RaiseError("Unable to open file " + fileName + " " + std::to_string(error),
+                   ErrorKind::FileError);
     }
     return ParseTextFile(content);
 }
@@ -108,6 +110,28 @@ std::string TXModemServer::DisplayName(const std::string& name, const std::strin
     return shown;
 }
 
+bool TXModemServer::ReceiveWithCrc() const {
+    return ui_.State().transfer.receiveCRC &&
+           std::find(ChecksumPorts.begin(), ChecksumPorts.end(), PortName) == ChecksumPorts.end();
+}
+
+void TXModemServer::NoteReceiveMode(bool askedCrc, const TYModemRX& receiver) {
+    lastReceiveCrc_ = receiver.Mode() != CheckMode::kChecksum;
+    Trace(lastReceiveCrc_ ? "Received with a CRC" : "Received with the checksum");
+    if (!askedCrc || lastReceiveCrc_ || PortName.empty()) {
+        return;
+    }
+    ChecksumPorts.push_back(PortName);
+    Trace("The calculator on " + PortName + " answered the CRC request with the checksum");
+    ui_.ShowMessage("Receive with Checksum",
+                    "The calculator on " + PortName +
+                        " answered only with the one-byte checksum, which may let damaged "
+                        "data pass.\r\nReceives on this port now ask for the checksum at once.");
+    if (OnChecksumFallback) {
+        OnChecksumFallback(PortName);
+    }
+}
+
 Outcome TXModemServer::GetVariable(const std::string& name, const std::string& fileName, int size,
                                    int mode) {
     RequireConnected();
@@ -122,8 +146,8 @@ Outcome TXModemServer::GetVariable(const std::string& name, const std::string& f
     // The receiver deletes the file it is named after when it fails; the user's file is the
     // writer's to keep or replace, so the receiver gets no name.
     Trace("Receive for " + fileName);
-    auto receiver = std::make_unique<TYModemRX>(link_, "", expected, SessionReports(*this),
-                                                State().transfer.receiveCRC);
+    bool askCrc = ReceiveWithCrc();
+    auto receiver = std::make_unique<TYModemRX>(link_, "", expected, SessionReports(*this), askCrc);
     bool success = false;
     // Data is set however the operation ends, also while an error is on its way out.
     ScopeExit keepData([&] {
@@ -139,6 +163,7 @@ Outcome TXModemServer::GetVariable(const std::string& name, const std::string& f
     ResponsivePause(link_.Timing().RxEndDelay);
     success = receiver->Success();
     if (success) {
+        NoteReceiveMode(askCrc, *receiver);
         Execute("", true, true);
     } else {
         ui_.SetConnected(false);
@@ -159,6 +184,17 @@ Outcome TXModemServer::RunScratchScript(const std::string& script, bool showWork
 
 Outcome TXModemServer::GetToFile(const std::string& name, const std::string& fileName, int size,
                                  int typeCode) {
+    std::string file;
+    Outcome got = GetObjectFile(name, size, typeCode, file, fileName);
+    if (got) {
+        WriteUserFile(fileName, file);
+    }
+    return got;
+}
+
+Outcome TXModemServer::GetObjectFile(const std::string& name, int size, int typeCode,
+                                     std::string& file, const std::string& shownFile) {
+    file.clear();
     std::string calcName = CalcNameToPc(PcNameToCalc(name, true), false);
     CalculatorState& state = State();
     if (state.textMode) {
@@ -168,22 +204,23 @@ Outcome TXModemServer::GetToFile(const std::string& name, const std::string& fil
         return Outcome::Declined(calcName + ": its improper name was declined");
     }
     if (state.textMode && calcName.find("HOME") != std::string::npos) {
-        return Outcome::Failed(calcName + ": a name with HOME has no text form");
+        return Outcome::Fail(Outcome::Kind::BadName,
+                             calcName + ": a name with HOME has no text form");
     }
     RequireConnected();
 
     if (!state.textMode) {
-        if (Outcome got = GetVariable(calcName, fileName, size, 0); !got) {
+        if (Outcome got = GetVariable(calcName, shownFile, size, 0); !got) {
             return got;
         }
-        if (!state.transfer.receiveCRC) {
+        if (!lastReceiveCrc_) {
             RequireWholeObject(calcName, size);
         }
-        WriteUserFile(fileName, Data);
+        file = Data;
         return Outcome::Done();
     }
 
-    if (Outcome got = RunScratchScript(TextGetScript(calcName), true, fileName); !got) {
+    if (Outcome got = RunScratchScript(TextGetScript(calcName), true, shownFile); !got) {
         return got;
     }
     TextFileResult text = MakeTextFile(Data, typeCode - 9, state.transfer.transIO,
@@ -192,9 +229,10 @@ Outcome TXModemServer::GetToFile(const std::string& name, const std::string& fil
         Trace("Text form of " + calcName + " failed: " + text.message);
         SetStatus("");
         RaiseError("the text of " + calcName + " did not arrive whole (" + text.message +
-                   "); nothing was written");
+                       "); nothing was written",
+                   ErrorKind::LinkFailed);
     }
-    WriteUserFile(fileName, text.text);
+    file = std::move(text.text);
     return Outcome::Done();
 }
 
@@ -205,13 +243,15 @@ void TXModemServer::RequireWholeObject(const std::string& name, int size) {
     ObjectSizeResult sized = ObjectSize(measured);
     if (!sized.success) {
         RaiseError(name + " arrived damaged or incomplete: its object cannot be measured (" +
-                   sized.message + "); nothing was written");
+                       sized.message + "); nothing was written",
+                   ErrorKind::LinkFailed);
     }
     std::size_t listed = static_cast<std::size_t>(size) + kFileHeaderSize;
     if (size > 0 && measured.size() != listed) {
         RaiseError(name + " did not arrive as listed: it measures " +
-                   std::to_string(measured.size()) + " bytes where the listing gives " +
-                   std::to_string(listed) + "; nothing was written");
+                       std::to_string(measured.size()) + " bytes where the listing gives " +
+                       std::to_string(listed) + "; nothing was written",
+                   ErrorKind::LinkFailed);
     }
 }
 
@@ -275,10 +315,11 @@ Outcome TXModemServer::PutFile(const std::string& name, const std::string& fileN
             ui_.ProcessEvents();
             ResponsivePause(kAfterQuestionPauseMs);
         }
-        return Outcome::DoneOr(result, name + ": not a valid text file");
+        return Outcome::DoneOr(result, Outcome::Kind::Refused, name + ": not a valid text file");
     }
 
-    RequireRoomFor(fileName);
+    // Named as the user knows it: a long text goes through a temporary file.
+    RequireRoomFor(fileName, altName.empty() ? fileName : altName);
     SetStatus("Sending PUT command");
     SendCommandByte('P');
     SendPacket(name);
@@ -292,7 +333,8 @@ Outcome TXModemServer::PutFile(const std::string& name, const std::string& fileN
         try {
             Execute("", true, true);
         } catch (const ConnectionError& e) {
-            throw SentThenFailedError(name, e.what());
+            // Every block and the end were acknowledged: the calculator holds the object.
+            throw SentThenFailedError(name, e.what(), true);
         }
     } else {
         ui_.SetConnected(false);
@@ -301,17 +343,19 @@ Outcome TXModemServer::PutFile(const std::string& name, const std::string& fileN
     return TransferOutcome(answer, result);
 }
 
-void TXModemServer::RequireRoomFor(const std::string& fileName) {
+void TXModemServer::RequireRoomFor(const std::string& fileName, const std::string& shownFile) {
     struct stat st {};
     if (::stat(fileName.c_str(), &st) != 0) {
-        RaiseError("Unable to open file " + fileName + " " + std::to_string(errno));
+        RaiseError("Unable to open file " + fileName + " " + std::to_string(errno),
+                   ErrorKind::FileError);
     }
     long long size = static_cast<long long>(st.st_size);
     long long free = FreeBytes(FreeMemory());
     if (free >= 0 && size > free) {
-        RaiseError(FileNameOf(fileName) + " holds " + std::to_string(size) +
-                   " bytes but the calculator has only " + std::to_string(free) +
-                   " bytes free; nothing was sent");
+        RaiseError(FileNameOf(shownFile) + " holds " + std::to_string(size) +
+                       " bytes but the calculator has only " + std::to_string(free) +
+                       " bytes free; nothing was sent",
+                   ErrorKind::NoRoom);
     }
 }
 
@@ -334,7 +378,8 @@ bool TXModemServer::PutText(const std::string& name, const std::string& fileName
         std::string wrapped = WrapAsStringObject(parsed.body, series);
         int error = 0;
         if (!WriteWholeFile(tempFile, wrapped, &error)) {
-            RaiseError("Unable to open file " + tempFile + " " + std::to_string(error));
+            RaiseError("Unable to open file " + tempFile + " " + std::to_string(error),
+                       ErrorKind::FileError);
         }
         ScopeExit removeTemp([&] { DeleteFileIfExists(tempFile); });
         Purge("$$$a", false);

@@ -9,9 +9,10 @@ struct TransferOptions {
     bool trans031 = true;  // also translate codes 0..31 and 127
     bool addCR = true;     // text files use CR LF line ends
 
-    // Receive objects with a CRC instead of the one-byte checksum (asked for, not assumed:
-    // a calculator that knows only the checksum still answers the fallback).
-    bool receiveCRC = false;
+    // Receive objects with a CRC instead of the one-byte checksum, which lets two damaged
+    // bytes of a block cancel. Asked for, not assumed: a calculator that knows only the
+    // checksum still answers the fallback. Off only when the user forces the checksum.
+    bool receiveCRC = true;
 
     bool operator==(const TransferOptions&) const = default;
 };

@@ -31,7 +31,8 @@ Outcome TransferOutcome(ModalResult answer, bool success) {
     if (success) {
         return Outcome::Done();
     }
-    return answer == ModalResult::Cancel ? Outcome::Cancelled() : Outcome::Failed("");
+    return answer == ModalResult::Cancel ? Outcome::Cancelled()
+                                         : Outcome::Fail(Outcome::Kind::LinkFailed, "");
 }
 
 }  // namespace vaddex

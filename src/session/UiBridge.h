@@ -17,6 +17,9 @@ public:
     // --- "Looking for Calculator" connect status window (CloseConnectStatus in LinkUi) ---
     virtual void ShowConnectStatus() = 0;
     virtual bool IsConnectStatusVisible() const = 0;
+    // True once after the user cancelled the connect status window, so that a connect whose
+    // answer came before the Cancel was seen still ends cancelled; false where it cannot be.
+    virtual bool TakeConnectCancel() { return false; }
 
     // --- "Calculator is Working" window (IsWorkingWindowVisible in LinkUi) ---
     // Shows it without making it modal and disables the main window's tree and list.
@@ -55,6 +58,12 @@ public:
     // --- questions ---
     // Replace an existing variable? Yes, All (offered from two files on), No or Cancel.
     virtual ModalResult AskReplace(const std::string& name, int fileCount) = 0;
+    // Replace a directory, and everything in it, by a file of its name? Yes or No; asked
+    // apart from AskReplace, since a collision of names must not erase a tree unasked, and
+    // No when nobody can answer.
+    virtual ModalResult AskReplaceDirectory(const std::string& /*name*/, int /*itemCount*/) {
+        return ModalResult::No;
+    }
     // A file that does not match the calculator: with offerChoice, kWrongFileText,
     // kWrongFileBinary or Cancel; without, OK or Cancel (as int).
     virtual int AskWrongFile(const std::string& fileName, const std::string& kind,

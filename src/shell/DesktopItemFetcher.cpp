@@ -10,6 +10,17 @@
 
 namespace vaddex::gui {
 
+namespace {
+
+// A step that did not go on ends the operation with its reason.
+void RaiseIfNotGoingOn(const vaddex::Outcome& outcome) {
+    if (!outcome.GoesOn()) {
+        throw vaddex::LinkError(outcome.message);
+    }
+}
+
+}  // namespace
+
 DesktopItemFetcher::DesktopItemFetcher(SessionCommands& commands, const DesktopFileFolder& folder)
     : commands_(commands), folder_(folder) {}
 
@@ -41,11 +52,9 @@ std::string DesktopItemFetcher::FetchOne(const ItemRef& ref, const std::string& 
     }
     std::string path =
         DesktopFileFolder::PathIn(batch_, FileNameOf(entry) + commands_.ObjectExtension());
-    try {
-        commands_.FetchItemTo(*item, path);
-    } catch (...) {
+    if (Outcome got = commands_.GetItemTo(*item, path); !got) {
         DeleteFileIfExists(path);
-        throw;
+        throw LinkError(got.message);
     }
     return path;
 }
@@ -55,7 +64,7 @@ std::vector<std::string> DesktopItemFetcher::FetchAll() {
     ui.SetBusy(true);
     ScopeExit notBusy([&] { ui.SetBusy(false); });
     fetched_.clear();
-    commands_.ChangeToCurrentDir();
+    RaiseIfNotGoingOn(commands_.ChangeToCurrentDir());
     for (std::size_t i = 0; i < items_.size(); ++i) {
         fetched_.push_back(FetchOne(items_[i], entries_[i]));
     }

@@ -24,6 +24,9 @@ public:
     // Data bytes of all accepted blocks, padding of the last block included. Read after the
     // thread has ended; meaningful only on success.
     const std::string& ReceivedData() const { return received_; }
+    // The check the accepted blocks passed; after the fallback of a CRC request, the
+    // checksum. Read after the thread has ended.
+    CheckMode Mode() const { return mode_; }
 
 protected:
     // For TSRX: checksum mode, and the thread is not started.

@@ -122,7 +122,7 @@ std::string DataFilePath(const std::string& name) {
     if (const char* env = std::getenv("VADDEX_DATA_DIR"); env && *env) {
         text += " (VADDEX_DATA_DIR)";
     }
-    RaiseError(text);
+    RaiseError(text, ErrorKind::FileError);
 }
 
 std::string TempFolder() {

@@ -2,8 +2,8 @@
 
 namespace vaddex {
 
-void RaiseError(const std::string& text) {
-    throw OperationError(text);
+void RaiseError(const std::string& text, ErrorKind kind) {
+    throw OperationError(text, kind);
 }
 
 }  // namespace vaddex

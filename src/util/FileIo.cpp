@@ -22,9 +22,10 @@ void SetError(int* error, int value) {
 
 [[noreturn]] void RaiseWriteFailure(const std::string& path, const ReplacingWriter& writer) {
     if (!writer.Refusal().empty()) {
-        RaiseError("Cannot write " + path + ": it " + writer.Refusal());
+        RaiseError("Cannot write " + path + ": it " + writer.Refusal(), ErrorKind::FileError);
     }
-    RaiseError("Unable to write file " + path + ": " + std::strerror(writer.ErrorCode()));
+    RaiseError("Unable to write file " + path + ": " + std::strerror(writer.ErrorCode()),
+               ErrorKind::FileError);
 }
 
 }  // namespace

@@ -10,6 +10,17 @@
 #include "util/ScopeExit.h"
 
 namespace vaddex::gui {
+
+namespace {
+
+// A step that did not go on ends the operation with its reason.
+void RaiseIfNotGoingOn(const vaddex::Outcome& outcome) {
+    if (!outcome.GoesOn()) {
+        throw vaddex::LinkError(outcome.message);
+    }
+}
+
+}  // namespace
 namespace {
 
 struct FileStamp {
@@ -72,7 +83,7 @@ bool EditAsText::SendBack(SessionCommands& commands, const std::string& file,
     std::string shown = commands.CurrentPath;
     ScopeExit restore([&] { commands.CurrentPath = shown; });
     commands.CurrentPath = directory;
-    commands.ChangeToCurrentDir();
+    RaiseIfNotGoingOn(commands.ChangeToCurrentDir());
     bool replaceAll = true;  // the user asked for this very variable to change
     if (!commands.PutDroppedFile(file, replaceAll, 1)) {
         ui.ShowMessage("Write Error", "Cannot write changes to the calculator.");

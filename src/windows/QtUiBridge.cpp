@@ -229,4 +229,8 @@ void QtUiBridge::SetModel(const std::string& model) {
     }
 }
 
+bool QtUiBridge::TakeConnectCancel() {
+    return connectStatus_->TakeCancelled();
+}
+
 }  // namespace vaddex::gui

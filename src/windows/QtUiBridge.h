@@ -72,6 +72,7 @@ public:
     // --- UiBridge
     void ShowConnectStatus() override;
     bool IsConnectStatusVisible() const override { return connectStatus_->isVisible(); }
+    bool TakeConnectCancel() override;
     void ShowWorking() override;
     void CloseWorking() override { working_->hide(); }
     void FocusWorking() override;

@@ -268,7 +268,10 @@ void TFRplCmd::btnSendClick() {
             return;
         }
         // Typed symbols such as the arrow or the comparison signs go as the calculator's own.
-        commands_.RunCalculatorCommand(Utf8ToCalc(text.toUtf8().toStdString()));
+        if (Outcome ran = commands_.RunCalculatorCommand(Utf8ToCalc(text.toUtf8().toStdString()));
+            !ran) {
+            throw LinkError(ran.message);
+        }
         AddToHistory(*cmboCmd_, text);
         if (chbAutoUpdate_->isChecked()) {
             UpdateStack();
@@ -306,7 +309,11 @@ void TFRplCmd::TakeBackFocus(QWidget* control) {
 }
 
 void TFRplCmd::UpdateStack() {
-    memo_->setPlainText(StackPictureText(commands_.ReadStack()));
+    std::vector<std::string> lines;
+    if (Outcome read = commands_.ReadStack(lines); !read) {
+        throw LinkError(read.message);
+    }
+    memo_->setPlainText(StackPictureText(lines));
 }
 
 void TFRplCmd::AddToHistory(QComboBox& history, const QString& text) {

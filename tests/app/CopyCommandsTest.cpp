@@ -79,7 +79,8 @@ private slots:
 
         // EVAL puts the variable's value on the stack the command window shows.
         h.Trigger(ActionId::mnuEval);
-        std::vector<std::string> stack = h.window.Commands().ReadStack();
+        std::vector<std::string> stack;
+        QVERIFY(h.window.Commands().ReadStack(stack));
         QVERIFY(!stack.empty());
         QCOMPARE(QString::fromStdString(stack.back()), QString("1: 12.5"));
         QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));

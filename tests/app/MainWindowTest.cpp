@@ -256,11 +256,8 @@ private slots:
         bool failed = false;
         // A copy command as the copying part of the program will install it.
         h.window.SetCommandHandler(Command::Copy, [&] {
-            try {
-                h.window.Commands().CopyItems({item}, folder);
-            } catch (const std::exception&) {
-                failed = true;
-            }
+            std::vector<std::string> paths;
+            failed = !h.window.Commands().CopyItems({item}, folder, paths);
         });
         bool closeAsked = false;
         h.window.cancelRunning = [&h] { h.bridge->RequestCancel(); };

@@ -150,7 +150,7 @@ struct CommandsHarness : Harness {
         window.Commands().ChangeToCurrentDir();
         for (const auto& child : window.Commands().Root().Children) {
             if (child->Name == item) {
-                path = window.Commands().FetchItem(*child, fixture->Files().Path());
+                window.Commands().FetchItem(*child, fixture->Files().Path(), path);
             }
         }
         bridge->SetTextMode(false);

@@ -33,6 +33,12 @@ void CliHarness::WriteSettings(const std::string& text) const {
     WriteWholeFile(folder_.File("config/Zenquist/Vaddex.conf"), text);
 }
 
+std::string CliHarness::ReadSettings() const {
+    std::string text;
+    ReadWholeFile(folder_.File("config/Zenquist/Vaddex.conf"), text);
+    return text;
+}
+
 std::unique_ptr<ChildProcess> CliHarness::Start(const std::vector<std::string>& arguments,
                                                 int input) const {
     ChildOptions options;

@@ -32,6 +32,8 @@ public:
 
     // Writes the stored settings: lines of the Vaddex.conf file.
     void WriteSettings(const std::string& text) const;
+    // The stored settings as the program left them; "" when there are none.
+    std::string ReadSettings() const;
     // Sets (or replaces) a variable of the program's environment.
     void SetEnvironment(const std::string& name, const std::string& value);
 

@@ -407,7 +407,7 @@ TEST_F(CliSimTest, PortsThatCannotBeOpenedSayWhy) {
     // A stored path is used as given, not searched for in the port list.
     cli_.WriteSettings("[General]\nPort=/dev/nonexist\n");
     CliResult stored = cli_.Run({"info"});
-    EXPECT_NE(stored.err.find("/dev/nonexist): No such file or directory"), std::string::npos)
+    EXPECT_NE(stored.err.find("/dev/nonexist (No such file or directory)"), std::string::npos)
         << stored.err;
 }
 

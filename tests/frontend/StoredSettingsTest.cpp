@@ -41,7 +41,8 @@ TEST(StoredSettings, FirstRunGivesTheDefaults) {
     EXPECT_EQ(settings.editor, "");
     EXPECT_EQ(settings.transfer.transIO, 3);
     EXPECT_TRUE(settings.rpnPrompts);
-    EXPECT_FALSE(settings.transfer.receiveCRC);
+    EXPECT_TRUE(settings.transfer.receiveCRC) << "the CRC is the default";
+    EXPECT_TRUE(settings.checksumPorts.empty());
     EXPECT_FALSE(settings.confirmDelete);
     EXPECT_TRUE(settings.border.show);
     EXPECT_EQ(settings.border.space, 1);
@@ -59,6 +60,13 @@ TEST(StoredSettings, ReadRulesOfTheWindow) {
     EXPECT_FALSE(InterpretSettings(From({{"AddExtension", "0"}})).addExtension);
     EXPECT_TRUE(InterpretSettings(From({{"AddExtension", "no"}})).addExtension);
     EXPECT_TRUE(InterpretSettings(From({{"ReceiveCRC", "1"}})).transfer.receiveCRC);
+    // The old default "ReceiveCRC=0" of earlier files no longer forces the checksum; only
+    // the checksum's own key does. The checksum ports are one a line.
+    EXPECT_TRUE(InterpretSettings(From({{"ReceiveCRC", "0"}})).transfer.receiveCRC);
+    EXPECT_FALSE(InterpretSettings(From({{"ReceiveChecksum", "1"}})).transfer.receiveCRC);
+    EXPECT_EQ(
+        InterpretSettings(From({{"ChecksumPorts", "/dev/ttyS0\n\n/dev/pts/4"}})).checksumPorts,
+        (std::vector<std::string>{"/dev/ttyS0", "/dev/pts/4"}));
     // Any column order but 2 counts as 3.
     EXPECT_EQ(InterpretSettings(From({{"DirColSize", "7"}})).dirColSize, kColumnsTypeFirst);
     EXPECT_EQ(InterpretSettings(From({{"DirColSize", "2"}})).dirColSize, kColumnsSizeFirst);

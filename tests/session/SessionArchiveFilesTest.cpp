@@ -66,15 +66,11 @@ TEST_F(SessionArchiveFilesTest, RefusedFilesLeaveTheCalculatorUntouched) {
         sim.Ui().ClearRecords();
         const zqsim::SimStats stats = sim.Server().Stats();
 
-        try {
-            commands.RestoreFromFile(path);
-            ADD_FAILURE() << "restored";
-        } catch (const OperationError& e) {
-            EXPECT_NE(std::string(e.what()).find(row.reason), std::string::npos) << e.what();
-            EXPECT_NE(std::string(e.what()).find("bad.zqbackup is not restored"),
-                      std::string::npos);
-        }
-        EXPECT_THROW(commands.ConfirmRestore(path), OperationError);
+        Outcome restored = commands.RestoreFromFile(path);
+        EXPECT_TRUE(restored.IsFailed());
+        EXPECT_NE(restored.message.find(row.reason), std::string::npos) << restored.message;
+        EXPECT_NE(restored.message.find("bad.zqbackup is not restored"), std::string::npos);
+        EXPECT_TRUE(commands.ConfirmRestore(path).IsFailed());
         EXPECT_TRUE(sim.Ui().Prompts().empty()) << "no question about a file that is refused";
         EXPECT_EQ(sim.Server().Stats().packetsReceived, stats.packetsReceived);
         EXPECT_EQ(sim.Server().Stats().blocksReceived, stats.blocksReceived);
@@ -100,13 +96,9 @@ TEST_F(SessionArchiveFilesTest, BackupIntoAPlaceThatCannotHoldAFileSaysWhy) {
     PutFileBytes(notAFolder, "x");
     std::string path = notAFolder + "/memory.zqbackup";
     int commandsBefore = sim.Server().Stats().commandsExecuted;
-    try {
-        commands.BackupToFile(path);
-        ADD_FAILURE() << "the backup claimed to write " << path;
-    } catch (const OperationError& e) {
-        EXPECT_EQ(std::string(e.what()),
-                  "Error (Unable to write file " + path + ": Not a directory)");
-    }
+    Outcome written = commands.BackupToFile(path);
+    EXPECT_EQ(written.kind, Outcome::Kind::FileError);
+    EXPECT_EQ(written.message, "Error (Unable to write file " + path + ": Not a directory)");
     EXPECT_TRUE(sim.Session().Data.empty());
     EXPECT_EQ(sim.Server().Stats().commandsExecuted, commandsBefore) << "checked before the backup";
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -164,7 +166,8 @@ TEST_F(ConnectFailureTest, SilentCalculatorFailsTheConnect) {
 
 TEST_F(ConnectFailureTest, PortThatDoesNotOpenNamesThePortAsGiven) {
     std::string port = sim.Files().File("No/Such/Port");
-    EXPECT_EQ(ErrorOf([&] { sim.Session().Connect(port); }), UnableToOpen(port));
+    EXPECT_EQ(ErrorOf([&] { sim.Session().Connect(port); }),
+              UnableToOpen(port, std::strerror(ENOENT)));
     ExpectDisconnected();
 }
 
@@ -317,7 +320,8 @@ TEST_F(ConnectFailureTest, ManualOpenTalksToNoServer) {
 
 TEST_F(ConnectFailureTest, ManualOpenFailureClosesEverything) {
     std::string port = sim.Files().File("gone");
-    EXPECT_EQ(ErrorOf([&] { sim.Session().OpenForManual(port); }), UnableToOpen(port));
+    EXPECT_EQ(ErrorOf([&] { sim.Session().OpenForManual(port); }),
+              UnableToOpen(port, std::strerror(ENOENT)));
     EXPECT_EQ(sim.Session().PortName, "");
     EXPECT_FALSE(sim.Link().IsOpen());
 }

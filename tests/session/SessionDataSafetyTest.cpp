@@ -118,6 +118,7 @@ TEST_F(SessionDataSafetyTest, PutLargerThanTheFreeMemoryIsRefusedWithBothSizes) 
 // With the one-byte checksum a damaged object can pass every block check: what does not
 // measure as the listing says is no file.
 TEST_F(SessionDataSafetyTest, ChecksumGetThatDisagreesWithTheListingWritesNoFile) {
+    sim.State().transfer.receiveCRC = false;
     const TXPObject* greeting = FindChild(sim.Root(), "GREETING");
     ASSERT_NE(greeting, nullptr);
     std::string path = sim.Files().File("GREETING.zq");

@@ -198,8 +198,8 @@ TEST_P(SessionFaultsTest, CablePulledDuringPutLeavesNoVariable) {
 }
 
 // The calculator took the whole object, then the cable went: the put is not called a failure
-// to open anything, but one after the data went, which the calculator may hold.
-TEST_P(SessionFaultsTest, CablePulledAfterThePutsDataSaysTheCalculatorMayHoldIt) {
+// to open anything, but one after the object was stored.
+TEST_P(SessionFaultsTest, CablePulledAfterThePutsDataSaysTheObjectWasStored) {
     if (GetParam() != TransportKind::Pty) {
         GTEST_SKIP() << "a FIFO pair has no hang-up to see";
     }
@@ -218,8 +218,8 @@ TEST_P(SessionFaultsTest, CablePulledAfterThePutsDataSaysTheCalculatorMayHoldIt)
         PutBig("BIG6", path);
         ADD_FAILURE() << "the lost line went unnoticed";
     } catch (const SentThenFailedError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("The line failed after BIG6 was sent; the "
-                                              "calculator may hold it (The calculator's port ",
+        EXPECT_EQ(std::string(e.what()).rfind("BIG6 was stored on the calculator, but then the "
+                                              "line failed (The calculator's port ",
                                               0),
                   0u)
             << e.what();

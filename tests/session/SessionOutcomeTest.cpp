@@ -102,7 +102,8 @@ const OutcomeRow kRows[] = {
      },
      Kind::Cancelled, "Canceled by user"},
     {"get_of_a_variable_the_calculator_lacks_failed",
-     [](SessionOutcomeFixture& f) { return f.Get("NOSUCH"); }, Kind::Failed, "NOSUCH: not copied"},
+     [](SessionOutcomeFixture& f) { return f.Get("NOSUCH"); }, Kind::LinkFailed,
+     "NOSUCH: not copied"},
     {"put_of_a_new_variable_is_done",
      [](SessionOutcomeFixture& f) { return f.Put("NEW.zq", f.Object("X")); }, Kind::Done, ""},
     {"put_over_a_variable_answered_no_is_declined",
@@ -122,7 +123,7 @@ const OutcomeRow kRows[] = {
          bool replaceAll = false;
          return f.commands.PutDroppedFile(f.sim.Files().Path(), replaceAll, 1);
      },
-     Kind::Failed, "is a folder. Only files can be sent to the calculator."},
+     Kind::FileError, "is a folder. Only files can be sent to the calculator."},
     {"mkdir_with_improper_name_answered_no_is_declined",
      [](SessionOutcomeFixture& f) {
          f.sim.Ui().QueuePromptAnswer(false);
@@ -169,7 +170,7 @@ TEST(SessionOutcomeBatch, DeclinedFileIsPassedOverAndCancelledOneEndsTheBatch) {
         bool all;
         std::vector<Kind> heard;
     } rows[] = {{ModalResult::No, true, {Kind::Declined, Kind::Done}},
-                {ModalResult::Cancel, false, {}}};
+                {ModalResult::Cancel, false, {Kind::Cancelled}}};
     for (const Row& row : rows) {
         SessionOutcomeFixture f;
         std::string existing = f.sim.Files().File("N.zq");
@@ -178,10 +179,9 @@ TEST(SessionOutcomeBatch, DeclinedFileIsPassedOverAndCancelledOneEndsTheBatch) {
         PutFileBytes(fresh, f.Object("X"));
         f.sim.Ui().QueueReplaceAnswer(row.answer);
         std::vector<Kind> heard;
-        bool all = f.commands.PutFiles(
-            {existing, fresh},
-            [&](const std::string&, const Outcome& put) { heard.push_back(put.kind); });
-        EXPECT_EQ(all, row.all);
+        std::vector<PutResult> results = f.commands.PutFiles(
+            {existing, fresh}, [&](const PutResult& put) { heard.push_back(put.outcome.kind); });
+        EXPECT_EQ(results.size() == 2 && results.back().outcome.IsDone(), row.all);
         EXPECT_EQ(heard, row.heard);
         EXPECT_EQ(f.sim.FindObject("HOME FRESH").has_value(), row.all);
     }
@@ -191,9 +191,9 @@ TEST(SessionOutcomeText, TheCancelTextIsOneConstant) {
     EXPECT_STREQ(kCanceledByUserText, "Canceled by user");
     EXPECT_EQ(Outcome::Cancelled().message, kCanceledByUserText);
     EXPECT_EQ(Outcome::Cancelled().Saying("other").message, kCanceledByUserText);
-    EXPECT_EQ(Outcome::Failed("a").Saying("b").message, "b");
+    EXPECT_EQ(Outcome::Fail(Kind::Refused, "a").Saying("b").message, "b");
     EXPECT_TRUE(Outcome::Declined("").GoesOn());
-    EXPECT_FALSE(Outcome::Failed("").GoesOn());
+    EXPECT_FALSE(Outcome::Fail(Kind::Refused, "").GoesOn());
 }
 
 }  // namespace

@@ -61,6 +61,15 @@ private:
     std::unique_ptr<SimFixture> sim_;
     std::unique_ptr<SessionCommands> commands_;
 
+    // The path the item was fetched to.
+    std::string Fetched(const TXPObject& item, const std::string& folder) {
+        std::string path;
+        if (!commands_->FetchItem(item, folder, path)) {
+            return "";
+        }
+        return path;
+    }
+
     const TXPObject& Item(const std::string& name) {
         const TXPObject* item = FindChild(sim_->Root(), name);
         if (item == nullptr) {
@@ -379,7 +388,7 @@ private slots:
         } else if (kind == "device") {
             bad = "/dev/zero";
         } else if (kind == "unreadable") {
-            PutFileBytes(bad, FileBytes(commands_->FetchItem(Item("X"), files.Path())));
+            PutFileBytes(bad, FileBytes(Fetched(Item("X"), files.Path())));
             ::chmod(bad.c_str(), 0);
             ::chmod(files.Path().c_str(), 0755);
         } else if (kind == "empty") {
@@ -389,7 +398,7 @@ private slots:
             fs::resize_file(bad, 50 * 1024 * 1024);
         }
         std::string good = files.File("GOOD.zq");
-        PutFileBytes(good, FileBytes(commands_->FetchItem(Item("X"), files.Path())));
+        PutFileBytes(good, FileBytes(Fetched(Item("X"), files.Path())));
         auto before = sim_->Snapshot();
         sim_->Ui().ClearRecords();
 
@@ -400,7 +409,9 @@ private slots:
                 QCOMPARE(::seteuid(kNobody), 0);
             }
             ScopeExit back([&] { QCOMPARE(::seteuid(user), 0); });
-            QVERIFY(!commands_->PutFiles({bad, good}));
+            std::vector<PutResult> results = commands_->PutFiles({bad, good});
+            QCOMPARE(results.size(), std::size_t{1});  // the bad file ended the batch
+            QVERIFY(!results[0].outcome);
         }
         auto messages = sim_->Ui().Messages();
         QCOMPARE(messages.size(), std::size_t{1});

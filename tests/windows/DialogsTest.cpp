@@ -185,14 +185,15 @@ private slots:
 
         // An editor that returns at once without saving: nothing is sent, and the file stays
         // for the watch of an editor that may still be editing it.
-        std::string file = commands.FetchItem(*x, spaced);
+        std::string file;
+        QVERIFY(commands.FetchItem(*x, spaced, file));
         QCOMPARE(EditAsText::Run(commands, file, "HOME", ScriptEditor("test -f \"$0\"")),
                  EditAsText::Outcome::ReturnedAtOnce);
         QVERIFY(FileExists(file));
         QCOMPARE(sim.FindObject("HOME X").value(), before);
 
         // An editor that writes a new body: the variable changes without a replace question.
-        file = commands.FetchItem(*x, spaced);
+        QVERIFY(commands.FetchItem(*x, spaced, file));
         QString rewrite =
             "head -n 1 \"$0\" > \"$0.new\" && printf '99.5\\r\\n' >> \"$0.new\" && "
             "mv \"$0.new\" \"$0\"";
@@ -200,11 +201,13 @@ private slots:
                  EditAsText::Outcome::Written);
         QVERIFY(!FileExists(file));
         commands.RunCalculatorCommand("CLEAR 'X' RCL");
-        QCOMPARE(commands.ReadStack(), std::vector<std::string>{"1: 99.5"});
+        std::vector<std::string> lines;
+        QVERIFY(commands.ReadStack(lines));
+        QCOMPARE(lines, std::vector<std::string>{"1: 99.5"});
         QCOMPARE(sim.Ui().Count("Message"), 0);
 
         // An editor that cannot start: "Edit Error", nothing sent.
-        file = commands.FetchItem(*x, spaced);
+        QVERIFY(commands.FetchItem(*x, spaced, file));
         ExternalEditor missing;
         missing.program = QString::fromStdString(folder.Path() + "no-such-editor");
         missing.commandLine = missing.program;

@@ -260,7 +260,8 @@ int main(int argc, char** argv) {
     QTemporaryDir files;
     for (const auto& child : commands.Root().Children) {
         if (child->Name == "GREETING") {
-            commands.CopyItems({child.get()}, files.path().toStdString() + "/");
+            std::vector<std::string> paths;
+            ok = commands.CopyItems({child.get()}, files.path().toStdString() + "/", paths) && ok;
         }
     }
     bridge.LogWindow().show();
