@@ -3,7 +3,8 @@
 // connected and listed, the calculator's output is damaged at the given rate, and a get of
 // the string and a backup run as the command line runs them. Each run ends exact (the file
 // equals what the calculator holds), failed cleanly (the operation reported failure), or
-// wrong (reported as success with other bytes). Checksum mode against CRC mode. The put rows
+// wrong (reported as success with other bytes). The default (a CRC asked for first) against
+// the one-byte checksum that --checksum forces. The put rows
 // damage the bytes towards the calculator instead, and send a 20,005-byte string: exact when
 // the calculator holds the object as sent.
 //
@@ -107,7 +108,11 @@ public:
             calculator_.StoreAt("HOME BIG", vaddex::WrapAsStringObject(BigText(), "K8").substr(8));
         });
         server_->Start();
-        state_.transfer.receiveCRC = crc;
+        // The program's own default (the CRC first), or the checksum as --checksum forces it.
+        state_.transfer = vaddex::TransferOptions{};
+        if (!crc) {
+            state_.transfer.receiveCRC = false;
+        }
         session_.SetSpeed(std::to_string(kLineSpeed));
         commands_.SelectedPort = server_->PortName();
         commands_.ConnectToCalculator();
@@ -323,7 +328,7 @@ int Run(int seeds, const std::vector<double>& rates, int workers, const std::str
     std::printf("%-8s %-8s %-9s %5s %5s %5s  %6s\n", "what", "damage", "mode", "exact", "fail",
                 "WRONG", "exact");
     for (const Row& row : rows) {
-        const char* mode = row.op == Operation::kPut ? "-" : row.crc ? "crc" : "checksum";
+        const char* mode = row.op == Operation::kPut ? "-" : row.crc ? "default" : "checksum";
         PrintRow(OperationName(row.op), row.rate, mode, row.tally, seeds);
     }
     return 0;

@@ -136,6 +136,24 @@ const OutcomeRow kRows[] = {
          return f.commands.RenameItem("X", "2Y", false);
      },
      Kind::Declined, "X: not renamed"},
+    {"rename_onto_a_taken_name_is_refused_as_existing",
+     [](SessionOutcomeFixture& f) { return f.commands.RenameItem("X", "N", false); }, Kind::Exists,
+     "N: already exists in HOME"},
+    {"rename_that_may_replace_still_keeps_a_directory",
+     [](SessionOutcomeFixture& f) { return f.commands.RenameItem("X", "GAMES", false, true); },
+     Kind::Exists, "GAMES: already exists in HOME"},
+    {"mkdir_of_a_taken_name_is_refused_as_existing",
+     [](SessionOutcomeFixture& f) { return f.commands.MakeDirectory("GAMES"); }, Kind::Exists,
+     "GAMES: already exists in HOME"},
+    {"put_onto_a_directory_nobody_agrees_to_replace_is_declined",
+     [](SessionOutcomeFixture& f) { return f.Put("GAMES.zq", f.Object("X")); }, Kind::Declined,
+     "GAMES: not replaced: it is a directory holding 2 items"},
+    {"get_with_a_name_that_breaks_the_command_line_is_a_bad_name",
+     [](SessionOutcomeFixture& f) {
+         f.sim.State().textMode = true;
+         return f.Get("A'B");
+     },
+     Kind::BadName, nullptr},
     {"upload_with_its_prompt_answered_cancel_is_declined",
      [](SessionOutcomeFixture& f) {
          f.sim.Ui().QueuePromptAnswer(false);
