@@ -4,12 +4,34 @@
 #include <cstdint>
 #include <string_view>
 
+#include "objects/CalcNames.h"
 #include "objects/ObjectSize.h"
 #include "objects/TextTranslation.h"
 #include "util/Errors.h"
 
 namespace vaddex {
 namespace {
+
+// The calculator reader's string literal: a backslash takes the quote or backslash after it
+// literally, any other character stands for itself, and the first plain quote ends it. True
+// when that quote is the last byte of `sent`, with `contents` the characters read.
+bool ReadStringLiteral(std::string_view sent, std::string& contents) {
+    contents.clear();
+    if (sent.empty() || sent.front() != '"') {
+        return false;
+    }
+    for (std::size_t pos = 1; pos < sent.size(); ++pos) {
+        char c = sent[pos];
+        if (c == '"') {
+            return pos + 1 == sent.size();
+        }
+        if (c == '\\' && pos + 1 < sent.size() && (sent[pos + 1] == '"' || sent[pos + 1] == '\\')) {
+            c = sent[++pos];
+        }
+        contents.push_back(c);
+    }
+    return false;
+}
 
 // Byte offset of a string object's first character in its binary file: the 8-byte header,
 // then a five-nibble prolog and a five-nibble length.
@@ -103,13 +125,22 @@ ParsedTextFile ParseTextFile(const std::string& content) {
         body = start < content.size() ? content.substr(start) : std::string();
     }
     parsed.body = TextToCalc(body, parsed.stringMode);
-    if (parsed.stringMode && parsed.body.find('\0') != std::string::npos) {
-        // Inside the command line a NUL would reach the calculator as the digits "000": such
-        // a text travels the long way, as a string object.
-        parsed.stringMode = false;
-        parsed.body = TextToCalc(body, false);
+    if (parsed.stringMode) {
+        parsed.literal = "\"" + CalcNameToPc(parsed.body, false) + "\"";
+        // Inside the command line a NUL would reach the calculator as the digits "000", and a
+        // literal the reader would close early would run its rest: such a text travels the long
+        // way, as a string object, whose characters are exactly what OBJ\x8D parses.
+        bool exact = parsed.body.find('\0') == std::string::npos &&
+                     ReadStringLiteral(PcNameToCalc(parsed.literal, false), parsed.objectText);
+        if (!exact) {
+            parsed.stringMode = false;
+            parsed.literal.clear();
+            parsed.body = TextToCalc(body, false);
+        }
     }
-    parsed.objectText = parsed.stringMode ? TextToCalc(body, false) : parsed.body;
+    if (!parsed.stringMode) {
+        parsed.objectText = parsed.body;
+    }
 
     switch (KeyValue(header, "A(")) {
         case 'D':

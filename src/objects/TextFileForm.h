@@ -20,8 +20,11 @@ TextFileResult MakeTextFile(std::string objectFile, int typeIndex, int transIO, 
 
 struct ParsedTextFile {
     std::string body;  // calculator text to parse on the calculator
-    // The text the calculator's parser reads out of body: the same bytes without the
-    // escapes of a string literal that body carries in stringMode
+    // In stringMode, the string literal that carries body in the command line, as it is sent
+    // (the packet's character translation still to come); empty otherwise
+    std::string literal;
+    // The text the calculator's OBJ\x8D parses: read back out of the bytes that are sent, the
+    // way the calculator's reader reads them, so that a check of it is a check of what runs
     std::string objectText;
     std::string angle;     // "DEG ", "RAD ", "GRAD " or empty
     std::string fraction;  // "-51 SF ", "-51 CF " or empty

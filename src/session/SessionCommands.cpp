@@ -156,7 +156,7 @@ Outcome SessionCommands::ChangeToCurrentDir() {
 
 Outcome SessionCommands::MakeDirectory(const std::string& name) {
     return Guarded([&] {
-        session_.RequireSafeName(name, true);  // before the question, not after it
+        session_.RequireUserName(name);  // before the question, not after it
         if (FindDirectory(CurrentPath).FindChild(name) != nullptr) {
             return Outcome::Fail(Outcome::Kind::Exists,
                                  name + ": already exists in " + CurrentPath);
@@ -180,7 +180,7 @@ Outcome SessionCommands::RenameItem(const std::string& oldName, const std::strin
                                     bool isDirectory, bool replace) {
     return Guarded([&] {
         session_.RequireSafeName(oldName, false);  // before the questions, not after them
-        session_.RequireSafeName(newName, true);
+        session_.RequireUserName(newName);
         if (const TXPObject* taken = FindDirectory(CurrentPath).FindChild(newName);
             taken != nullptr && newName != oldName) {
             // The calculator purges the old name before it stores the new one: a directory

@@ -139,9 +139,9 @@ Outcome SessionCommands::PutOne(const std::string& path, bool& replaceAll, int f
         return confirmed ? RestoreFromFile(path) : confirmed;
     }
     std::string name = ItemNameForFile(path);
+    session_.RequireUserName(name);  // refused before it is offered for replacing
     const TXPObject* existing = FindDirectory(CurrentPath).FindChild(name);
     if (existing != nullptr && existing->IsDirectory()) {
-        session_.RequireSafeName(name, true);  // refused before it is offered for replacing
         if (Outcome replaced = ReplaceDirectory(*existing); !replaced) {
             return replaced;
         }

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "objects/CalcNames.h"
+#include "objects/CalculatorWords.h"
 #include "util/Errors.h"
 #include "util/Ticks.h"
 #include "util/Trace.h"
@@ -88,6 +89,15 @@ void TXModemServer::RequireSafeName(const std::string& name, bool makesVariable)
     }
     if (makesVariable && IsReservedName(calcName)) {
         RaiseError(shown + " is the calculator's top directory and cannot name a variable",
+                   ErrorKind::BadName);
+    }
+}
+
+void TXModemServer::RequireUserName(const std::string& name) {
+    RequireSafeName(name, true);
+    std::string calcName = PcNameToCalc(name, false);
+    if (std::string why = ReservedNameReason(calcName); !why.empty()) {
+        RaiseError(CalcNameToPc(calcName, false) + " cannot name a variable: " + why,
                    ErrorKind::BadName);
     }
 }

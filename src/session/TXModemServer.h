@@ -126,6 +126,9 @@ public:
     // Raises an error that says why when a display-form name cannot stand in a command line
     // (or, with makesVariable, is "HOME"); asks nothing, so no answer lets such a name through.
     void RequireSafeName(const std::string& name, bool makesVariable);
+    // RequireSafeName for a name the user gives a new variable or directory, which may also
+    // not be one the calculator or this program keeps for itself (a command word, "$$$...").
+    void RequireUserName(const std::string& name);
 
     // --- backup and restore --------------------------------------------------------------
     // Declined when the speed question was answered No.

@@ -110,14 +110,14 @@ Outcome TXModemServer::Purge(const std::string& name, bool isDirectory) {
 }
 
 void TXModemServer::MakeDir(const std::string& name) {
-    RequireSafeName(name, true);
+    RequireUserName(name);
     Execute("'" + name + "' CRDIR", true, true);
 }
 
 void TXModemServer::MoveVar(const std::string& oldName, const std::string& newName,
                             bool isDirectory) {
     RequireSafeName(oldName, false);
-    RequireSafeName(newName, true);
+    RequireUserName(newName);
     Execute("'" + oldName + "' DUP RCL SWAP " + (isDirectory ? "PGDIR" : "PURGE") + " '" + newName +
                 "' STO ",
             true, true);

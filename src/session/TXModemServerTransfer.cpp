@@ -372,7 +372,7 @@ bool TXModemServer::PutText(const std::string& name, const std::string& fileName
 
     std::string objText;
     if (parsed.stringMode) {
-        objText = "\"" + CalcNameToPc(parsed.body, false) + "\" ";
+        objText = parsed.literal + " ";
     } else {
         std::string tempFile = LongTextTempPath(PortName);
         std::string wrapped = WrapAsStringObject(parsed.body, series);

@@ -242,7 +242,9 @@ private:
         pos_ = end + 1;
         std::vector<ObjPtr> items = ParseAlgebraic(inner, mark_);
         if (items.size() == 1 && items[0]->kind == ObjKind::Global) {
-            if (items[0]->text.size() > kMaxNameLength) {
+            Cmd word;
+            // A command word in quotes is that command, not a name: nothing is stored under it.
+            if (items[0]->text.size() > kMaxNameLength || FindCommand(items[0]->text, word)) {
                 Fail();
             }
             return items[0];

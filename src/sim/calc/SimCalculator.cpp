@@ -1,5 +1,6 @@
 #include "sim/calc/SimCalculator.h"
 
+#include "sim/calc/CommandTable.h"
 #include "sim/calc/DemoMemory.h"
 #include "sim/calc/NibbleFields.h"
 #include "sim/calc/ObjectCodec.h"
@@ -31,7 +32,10 @@ bool StoreIn(SimMachine& machine, const DirPath& path, const std::string& name,
              const ObjPtr& object) {
     SimMemory& memory = machine.Memory();
     ObjPtr dir = memory.DirectoryAt(path);
-    if (!object || !dir || name.empty() || name.size() > kMaxNameLength) {
+    Cmd word;
+    // A command word is no name to the calculator's reader, so nothing could reach it again.
+    if (!object || !dir || name.empty() || name.size() > kMaxNameLength ||
+        FindCommand(name, word)) {
         return false;
     }
     const DirEntry* existing = dir->FindEntry(name);

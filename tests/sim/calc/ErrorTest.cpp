@@ -31,6 +31,13 @@ TEST_F(Errors, FailingWordEndsTheLineAndShowsItsMessage) {
     EXPECT_EQ(calc_.DisplayLines().back(), "1: 7.");
 }
 
+// A command word in quotes is that command to the reader, no name: nothing is stored under it.
+TEST_F(Errors, ACommandWordIsNoName) {
+    Run("1 'STO' STO");
+    EXPECT_EQ(ErrorLines().at(1), "Invalid Syntax");
+    EXPECT_FALSE(calc_.FindObject("HOME STO"));
+}
+
 TEST_F(Errors, ArgumentsComeBackUnlessFlag55IsSet) {
     Run("\"a\" 1 -");
     EXPECT_EQ(ErrorLines(), (std::vector<std::string>{"- Error:", "Bad Argument Type"}));

@@ -76,9 +76,11 @@ TEST_F(Interpreter, NamesAreLookedUpThroughThePath) {
     EXPECT_EQ(Run("'GREETING' RCL"), Texts{"Hello, ZQ!"});
 }
 
-TEST_F(Interpreter, CommandLineFindsAVariableBeforeAWordButProgramsDoNot) {
-    ASSERT_TRUE(calc_.StoreObject("DUP", NibblesToBytes(EncodeObject(*SimObject::MakeReal(7)))));
-    EXPECT_EQ(Run("1 DUP"), (Texts{"1.", "7."}));
+// A variable named like a word could never be recalled or purged again, so a put under such
+// a name stores nothing and the word keeps its meaning everywhere.
+TEST_F(Interpreter, APutUnderACommandWordStoresNothing) {
+    EXPECT_FALSE(calc_.StoreObject("DUP", NibblesToBytes(EncodeObject(*SimObject::MakeReal(7)))));
+    EXPECT_EQ(Run("1 DUP"), (Texts{"1.", "1."}));
     EXPECT_EQ(Run("1 « DUP » EVAL"), (Texts{"1.", "1."}));
 }
 
