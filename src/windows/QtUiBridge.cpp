@@ -23,7 +23,6 @@ QtUiBridge::QtUiBridge(QWidget* mainWindow, CalculatorState& state)
     connectStatus_ = std::make_unique<TFCnctStatus>();
     replace_ = std::make_unique<TFReplaceFile>();
     badFile_ = std::make_unique<TFBadFile>();
-    status_->SetLog(log_.get());
     for (TCentredDialog* window :
          {static_cast<TCentredDialog*>(prompt_.get()), static_cast<TCentredDialog*>(status_.get()),
           static_cast<TCentredDialog*>(working_.get()),
@@ -171,10 +170,8 @@ void QtUiBridge::FocusPrompt() {
 }
 
 ModalResult QtUiBridge::RunStatus(const std::string& caption, bool showCancel) {
-    ModalResult result = status_->RunStatus(caption, showCancel);
-    // The thread's own success shows in what the session does next (an error, if any).
-    log_->Note(caption + (result == ModalResult::OK ? ": ended" : ": cancelled"));
-    return result;
+    // The operation that runs the transfer tells the log how it ended.
+    return status_->RunStatus(caption, showCancel);
 }
 
 void QtUiBridge::UpdateStatus(const std::string& text, int kind, std::int64_t position,
@@ -189,6 +186,10 @@ ModalResult QtUiBridge::AskReplace(const std::string& name, int fileCount) {
 int QtUiBridge::AskWrongFile(const std::string& fileName, const std::string& kind,
                              bool offerChoice) {
     return badFile_->AskWrongFile(fileName, kind, offerChoice);
+}
+
+void QtUiBridge::OperationEnded(const std::string& what, const Outcome& outcome) {
+    log_->Operation(what, outcome);
 }
 
 void QtUiBridge::Beep() {

@@ -46,7 +46,7 @@ public:
     // The RPN wording of the prompts (else ALG); the main window stores it as "RPNPrompts".
     bool RpnPrompts() const { return prompt_->RPNPrompts(); }
     void SetRpnPrompts(bool rpn) { prompt_->SetRPNPrompts(rpn); }
-    // Every report text the progress window shows goes here.
+    // A line for each operation and each message shown.
     TFLog& LogWindow() { return *log_; }
 
     TFDownLd& PromptWindow() { return *prompt_; }
@@ -89,6 +89,7 @@ public:
     int AskWrongFile(const std::string& fileName, const std::string& kind,
                      bool offerChoice) override;
     void Beep() override;
+    void OperationEnded(const std::string& what, const Outcome& outcome) override;
     bool Connected() const override { return connected_; }
     void SetBusy(bool busy) override;
     void SetTextMode(bool textMode) override;
