@@ -162,7 +162,7 @@ bool QtUiBridge::ShowPrompt(int kind, const std::string& caption) {
 }
 
 bool QtUiBridge::ShowTextPrompt(const std::string& text, const std::string& caption) {
-    return prompt_->ShowTextPrompt(text, caption);
+    return prompt_->ShowTextPrompt(text, caption, IsDestructiveQuestion(caption));
 }
 
 void QtUiBridge::FocusPrompt() {
@@ -181,6 +181,14 @@ void QtUiBridge::UpdateStatus(const std::string& text, int kind, std::int64_t po
 
 ModalResult QtUiBridge::AskReplace(const std::string& name, int fileCount) {
     return replace_->AskReplace(name, fileCount);
+}
+
+ModalResult QtUiBridge::AskReplaceDirectory(const std::string& name, int itemCount) {
+    return replace_->AskReplaceDirectory(name, itemCount);
+}
+
+bool QtUiBridge::IsDestructiveQuestion(const std::string& caption) {
+    return caption == "Erase Calculator?";
 }
 
 int QtUiBridge::AskWrongFile(const std::string& fileName, const std::string& kind,

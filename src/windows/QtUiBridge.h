@@ -41,6 +41,8 @@ public:
     // The icon of a session message by its caption: stop for errors, warning for warnings,
     // information for the rest.
     static QMessageBox::Icon MessageIcon(const std::string& caption);
+    // An OK/Cancel question whose OK loses what the calculator holds: Enter answers Cancel.
+    static bool IsDestructiveQuestion(const std::string& caption);
 
     bool Busy() const { return busy_; }
     // The RPN wording of the prompts (else ALG); the main window stores it as "RPNPrompts".
@@ -86,6 +88,7 @@ public:
     void UpdateStatus(const std::string& text, int kind, std::int64_t position,
                       std::int64_t maximum, std::int64_t spare) override;
     ModalResult AskReplace(const std::string& name, int fileCount) override;
+    ModalResult AskReplaceDirectory(const std::string& name, int itemCount) override;
     int AskWrongFile(const std::string& fileName, const std::string& kind,
                      bool offerChoice) override;
     void Beep() override;

@@ -103,6 +103,9 @@ private slots:
     void threadReportsRunOnTheUiThread();
     void workingWindowCancelAndDisconnect();
     void replaceAndWrongFileQuestions();
+    void enterGivesTheSafeAnswer_data();
+    void enterGivesTheSafeAnswer();
+    void directoryQuestionSaysWhatItHolds();
     void placementIsSavedAndRestored();
     void windowsComeBackOnScreen_data();
     void windowsComeBackOnScreen();
@@ -340,7 +343,7 @@ void StatusWindowsTest::replaceAndWrongFileQuestions() {
     TFBadFile bad;
     WhenShown(&bad, [&] {
         QVERIFY(bad.btnText->isVisible() && !bad.btnYes->isVisible());
-        QVERIFY(bad.Memo1->text().endsWith("How should this file be downloaded?"));
+        QVERIFY(bad.Memo1->text().endsWith("How should this file be sent?"));
         bad.btnText->click();
     });
     QCOMPARE(bad.AskWrongFile("/tmp/a.doc", "doc", true), kWrongFileText);
@@ -354,6 +357,70 @@ void StatusWindowsTest::replaceAndWrongFileQuestions() {
         bad.btnYes->click();
     });
     QCOMPARE(bad.AskWrongFile("/tmp/a.zq", "K7", false), int(ModalResult::OK));
+}
+
+void StatusWindowsTest::enterGivesTheSafeAnswer_data() {
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<QString>("enter");  // the answer Enter gives
+    QTest::newRow("erasing the calculator is cancelled") << "Erase Calculator?"
+                                                         << "Cancel";
+    QTest::newRow("a speed change goes ahead") << "Set the Calculator"
+                                               << "OK";
+    QTest::newRow("replacing a variable is answered No") << "Confirm File Replace"
+                                                         << "No";
+    QTest::newRow("replacing a directory is answered No") << "Confirm Directory Replace"
+                                                          << "No";
+}
+
+// Enter, pressed before the text was read, never loses what the calculator holds.
+void StatusWindowsTest::enterGivesTheSafeAnswer() {
+    QFETCH(QString, question);
+    QFETCH(QString, enter);
+    CalculatorState state;
+    QtUiBridge ui(nullptr, state);
+    auto pressEnter = [](QWidget* window) {
+        WhenShown(window, [window] {
+            QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Return);
+        });
+    };
+    QString answer;
+    if (question == "Confirm File Replace") {
+        pressEnter(&ui.ReplaceWindow());
+        answer = ui.AskReplace("X", 2) == ModalResult::No ? "No" : "other";
+    } else if (question == "Confirm Directory Replace") {
+        pressEnter(&ui.ReplaceWindow());
+        answer = ui.AskReplaceDirectory("X", 3) == ModalResult::No ? "No" : "Yes";
+    } else {
+        pressEnter(&ui.PromptWindow());
+        answer = ui.ShowTextPrompt("Continue?", question.toStdString()) ? "OK" : "Cancel";
+    }
+    QCOMPARE(answer, enter);
+}
+
+void StatusWindowsTest::directoryQuestionSaysWhatItHolds() {
+    QCOMPARE(TFReplaceFile::DirectoryQuestion("NOTES", 3),
+             std::string("\r\nNOTES on the calculator is a directory, not a file; it holds 3 "
+                         "items.\r\n\r\nWould you like to replace the directory and everything "
+                         "in it by the file?\r\n\r\n"));
+    QVERIFY(TFReplaceFile::DirectoryQuestion("D", 1).find("holds 1 item.") != std::string::npos);
+    QVERIFY(TFReplaceFile::DirectoryQuestion("D", 0).find("is empty") != std::string::npos);
+
+    TFReplaceFile replace;
+    WhenShown(&replace, [&] {
+        QVERIFY(!replace.btnAll->isVisible() && !replace.btnCancel->isVisible());
+        QCOMPARE(replace.windowTitle(), QString("Confirm Directory Replace"));
+        replace.btnYes->click();
+    });
+    QCOMPARE(replace.AskReplaceDirectory("NOTES", 3), ModalResult::Yes);
+    WhenShown(&replace, [&] { QTest::keyClick(&replace, Qt::Key_Escape); });
+    QCOMPARE(replace.AskReplaceDirectory("NOTES", 3), ModalResult::No);
+    // The file question that follows has its own title and buttons again.
+    WhenShown(&replace, [&] {
+        QVERIFY(replace.btnCancel->isVisible());
+        QCOMPARE(replace.windowTitle(), QString("Confirm File Replace"));
+        replace.btnCancel->click();
+    });
+    QCOMPARE(replace.AskReplace("X", 1), ModalResult::Cancel);
 }
 
 void StatusWindowsTest::placementIsSavedAndRestored() {
