@@ -7,6 +7,8 @@
 #include <QWindow>
 #include <algorithm>
 
+#include "placement/TWindowPosSave.h"
+
 namespace vaddex::gui {
 namespace {
 
@@ -50,6 +52,11 @@ QPoint WindowFront::OnScreen(const QRect& frame, const QRect& available) {
             Clamp(frame.top(), frame.height(), available.top(), available.height())};
 }
 
+QPoint WindowFront::CentredOver(const QSize& size, const QRect& owner) {
+    return {owner.x() + (owner.width() - size.width()) / 2,
+            owner.y() + (owner.height() - size.height()) / 2};
+}
+
 QRect WindowFront::AvailableAreaFor(const QRect& frame) {
     QScreen* best = nullptr;
     int bestArea = 0;
@@ -74,6 +81,12 @@ bool WindowFront::eventFilter(QObject* watched, QEvent* event) {
     }
     switch (event->type()) {
         case QEvent::Show:
+            if (owner_ && !shownBefore_ &&
+                !window->property(TWindowPosSave::kPlacedProperty).toBool()) {
+                window->move(
+                    CentredOver(window->frameGeometry().size(), owner_->window()->frameGeometry()));
+            }
+            shownBefore_ = true;
             // A window with a parent widget has it as its transient parent already.
             if (owner_ && window->parentWidget() == nullptr && window->windowHandle() != nullptr) {
                 window->windowHandle()->setTransientParent(owner_->window()->windowHandle());

@@ -8,6 +8,7 @@
 #include <QThread>
 #include <exception>
 
+#include "placement/WindowFront.h"
 #include "util/Errors.h"
 #include "windows/DisplayText.h"
 
@@ -30,6 +31,10 @@ QtUiBridge::QtUiBridge(QWidget* mainWindow, CalculatorState& state)
           static_cast<TCentredDialog*>(replace_.get()),
           static_cast<TCentredDialog*>(badFile_.get())}) {
         window->SetOwnerWindow(mainWindow);
+    }
+    if (mainWindow != nullptr) {
+        // Opens over the main window and stays above it.
+        WindowFront::Attach(log_.get(), mainWindow);
     }
     prompt_->OnShown = [this](int kind) {
         if (onPromptShown) {

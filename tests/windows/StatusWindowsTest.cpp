@@ -107,6 +107,8 @@ private slots:
     void enterGivesTheSafeAnswer();
     void directoryQuestionSaysWhatItHolds();
     void placementIsSavedAndRestored();
+    void windowsOpenOverTheMainWindow_data();
+    void windowsOpenOverTheMainWindow();
     void windowsComeBackOnScreen_data();
     void windowsComeBackOnScreen();
     void getThroughTheBridge();
@@ -474,6 +476,55 @@ void StatusWindowsTest::placementIsSavedAndRestored() {
     QCOMPARE(again.size(), QSize(400, 300));
     QVERIFY(again.isVisible());  // it was visible when closed
     again.close();
+}
+
+void StatusWindowsTest::windowsOpenOverTheMainWindow_data() {
+    QTest::addColumn<QString>("stored");  // "Left,Top" under "Placed", or nothing
+    QTest::addColumn<bool>("centred");
+    QTest::newRow("no place of its own: centred over the main window") << "" << true;
+    QTest::newRow("a stored place is kept") << "30,40" << false;
+    QTest::newRow("a stored place that is no integer counts as none") << "x,y" << true;
+}
+
+// A secondary window opens where the user looks, not at the corner of the screen.
+void StatusWindowsTest::windowsOpenOverTheMainWindow() {
+    QFETCH(QString, stored);
+    QFETCH(bool, centred);
+    QSettings settings("Zenquist", "Vaddex");
+    settings.remove("Placed");
+    if (!stored.isEmpty()) {
+        settings.setValue("Placed/Left", stored.section(',', 0, 0));
+        settings.setValue("Placed/Top", stored.section(',', 1, 1));
+    }
+    settings.sync();
+    QWidget main;
+    main.setGeometry(300, 200, 500, 400);
+    main.show();
+    QWidget window;
+    window.resize(200, 100);
+    TWindowPosSave(&window, "Placed").Restore();
+    WindowFront::Attach(&window, &main);
+    window.show();
+    const QPoint middle = main.frameGeometry().center() - QPoint(100, 50);
+    if (centred) {
+        QVERIFY((window.frameGeometry().topLeft() - middle).manhattanLength() <= 2);
+    } else {
+        QCOMPARE(window.pos(), QPoint(30, 40));
+    }
+    // Shown again after the user moved it, it stays where it was put.
+    window.hide();
+    window.move(60, 70);
+    window.show();
+    QCOMPARE(window.pos(), QPoint(60, 70));
+
+    // The log, made by the window's bridge, is one of them.
+    settings.remove("LogForm");
+    settings.sync();
+    CalculatorState state;
+    QtUiBridge ui(&main, state);
+    ui.LogWindow().show();
+    QVERIFY(main.frameGeometry().contains(ui.LogWindow().frameGeometry().center()));
+    ui.LogWindow().hide();
 }
 
 void StatusWindowsTest::windowsComeBackOnScreen_data() {
