@@ -28,6 +28,9 @@ constexpr qint64 kPlacingMs = 2000;
 WindowFront::WindowFront(QWidget* window, QWidget* owner) : QObject(window), owner_(owner) {}
 
 void WindowFront::Attach(QWidget* window, QWidget* owner) {
+    if (window->findChild<WindowFront*>(QString(), Qt::FindDirectChildrenOnly) != nullptr) {
+        return;  // attached already: one filter places it
+    }
     if (window->windowType() == Qt::Window) {
         // A plain window has these buttons by default; a dialog would lose them.
         const Qt::WindowFlags hints = (window->windowFlags() & ~Qt::WindowType_Mask) |

@@ -6,7 +6,9 @@
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QSaveFile>
+#include <QScrollBar>
 #include <QShortcut>
+#include <QTextCursor>
 #include <QTime>
 #include <QVBoxLayout>
 
@@ -78,7 +80,7 @@ TFLog::TFLog(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Memo1);
     layout->addLayout(buttons);
-    resize(420, 414);
+    resize(560, 414);  // room for a line with a file's path
 
     // Where the user left it last time.
     WindowPosSave1.Restore();
@@ -115,6 +117,12 @@ void TFLog::Note(const std::string& text) {
 
 void TFLog::AddLine(const QString& line) {
     Memo1->appendPlainText(QTime::currentTime().toString("HH:mm:ss ") + line);
+    // The new line is shown from its time on, not scrolled to its end.
+    QTextCursor start = Memo1->textCursor();
+    start.movePosition(QTextCursor::End);
+    start.movePosition(QTextCursor::StartOfBlock);
+    Memo1->setTextCursor(start);
+    Memo1->horizontalScrollBar()->setValue(0);
 }
 
 bool TFLog::SaveTo(const QString& path, QString& error) const {
