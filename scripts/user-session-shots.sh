@@ -2,8 +2,9 @@
 # A new user's session with the real window on the simulated calculator, driven by keys and
 # clicks (xdotool) on a virtual display under openbox, with a private HOME so that it starts
 # from no settings: first start, F5 and Delete on the chosen row, New Folder and Rename, the
-# command window, About, Exit and a second start with the same settings, the window narrow and
-# wide. One picture per step is saved into the folder given.
+# command window, the log and its Save As, the options, About, help closed by Escape, Exit and a
+# second start with the same settings, the window narrow and wide. One picture per step is
+# saved into the folder given; where each window opened is printed beside it.
 #   scripts/user-session-shots.sh FOLDER
 # Builds vaddex in build/ (or $VADDEX_BUILD) when needed.
 set -euo pipefail
@@ -26,6 +27,7 @@ set -u
 vaddex=$1
 out=$2
 title="ZQ K7, K8 Calculator Vaddex"
+about_title="About Vaddex"
 # A loaded machine can hold a key down long enough for the server to repeat it.
 xset r off
 shot() {
@@ -62,17 +64,34 @@ ready() {
     echo "the window stayed busy" >&2
     return 1
 }
+# The main window's title ends with its caption; while connected the connection may stand in
+# front of it.
 main_window() {
-    xdotool search --sync --onlyvisible --name "^$title\$" | head -1
+    xdotool search --sync --onlyvisible --name "$title\$" | head -1
 }
-# The splash (the About window, with the main window's title) comes and goes; the connect
-# runs after it, behind "Looking for Calculator", which the simulator can keep up for seconds.
+# Prints where a window opened and whether that is over the main window (its centre inside
+# the main window's frame), as a user would judge it.
+where() {
+    local name=$1 id
+    id=$(xdotool search --onlyvisible --name "^$name\$" | head -1)
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    local x=$X y=$Y w=$WIDTH h=$HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$main")"
+    local cx=$((x + w / 2)) cy=$((y + h / 2)) over="NOT over the main window"
+    if [ "$cx" -ge "$X" ] && [ "$cx" -le $((X + WIDTH)) ] && [ "$cy" -ge "$Y" ] &&
+        [ "$cy" -le $((Y + HEIGHT)) ]; then
+        over="over the main window"
+    fi
+    echo "$name: at $x,$y ${w}x$h, $over (main window at $X,$Y ${WIDTH}x$HEIGHT)"
+}
+# The splash (the About window) comes and goes; the connect runs after it, behind "Looking
+# for Calculator", which the simulator can keep up for seconds.
 start() {
     "$vaddex" --sim > "$out/vaddex-$1.log" 2>&1 &
     pid=$!
     main=$(main_window)
-    windows_named "$title" 2 || true
-    windows_named "$title" 1
+    windows_named "$about_title" 1 || true
+    windows_named "$about_title" 0
     windows_named "Looking for Calculator" 1 || true
     windows_named "Looking for Calculator" 0 60
     ready
@@ -126,23 +145,63 @@ for _ in $(seq 900); do
 done
 sleep 0.5
 shot 07-command-window
+where "Calculator Commands"
 xdotool key --window "$cmd" Escape
 sleep 0.5
 xdotool windowactivate --sync "$main"
 
+# The log: one line per operation (the delete, the new folder, the rename), over the main
+# window; Ctrl+S asks where to save it. "&Log" shares its access key with "&List", so the menu
+# is walked: up from the top is the last item, the command window, then the log.
+key alt+v Up Up Return
+windows_named "Log" 1
+shot 07a-log
+where "Log"
+log=$(xdotool search --onlyvisible --name "^Log\$" | head -1)
+xdotool windowactivate --sync "$log"
+xdotool key --window "$log" ctrl+s
+windows_named "Save Log" 1
+shot 07b-log-save-as
+where "Save Log"
+xdotool key --window "$(xdotool search --onlyvisible --name "^Save Log\$" | head -1)" Escape
+windows_named "Save Log" 0
+xdotool key --window "$log" Escape
+windows_named "Log" 0
+xdotool windowactivate --sync "$main"
+
+key alt+v o
+windows_named "File Options" 1
+shot 07c-options
+where "File Options"
+xdotool key --window "$(xdotool search --onlyvisible --name "^File Options\$" | head -1)" Escape
+windows_named "File Options" 0
+xdotool windowactivate --sync "$main"
+
 key alt+h a
-windows_named "$title" 2
+windows_named "$about_title" 1
 shot 08-about
-about=$(xdotool search --onlyvisible --name "^$title\$" | grep -vx "$main" | head -1)
+where "$about_title"
+about=$(xdotool search --onlyvisible --name "^$about_title\$" | head -1)
 # Escape closes it once it holds the keyboard; on a loaded machine that can take a try or two.
 for _ in 1 2 3 4 5; do
     # Gone already: a key sent to it now would only raise an X error.
-    xdotool search --onlyvisible --name "^$title\$" | grep -qx "$about" || break
+    xdotool search --onlyvisible --name "^$about_title\$" | grep -qx "$about" || break
     xdotool windowactivate --sync "$about" 2> /dev/null || true
     xdotool key --window "$about" Escape 2> /dev/null || true
-    windows_named "$title" 1 2 2> /dev/null && break
+    windows_named "$about_title" 0 2 2> /dev/null && break
 done
-windows_named "$title" 1
+windows_named "$about_title" 0
+
+# Help on the list (F1), closed again by Escape.
+click 400 200
+xdotool key --window "$main" F1
+windows_named "Vaddex Help" 1
+shot 08a-help
+help=$(xdotool search --onlyvisible --name "^Vaddex Help\$" | head -1)
+xdotool windowactivate --sync "$help"
+xdotool key --window "$help" Escape
+windows_named "Vaddex Help" 0 && echo "help window closed by Escape"
+xdotool windowactivate --sync "$main"
 
 xdotool key --window "$main" alt+f x
 wait "$pid"

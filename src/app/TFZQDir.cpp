@@ -213,11 +213,8 @@ void TFZQDir::SetRootCaption() {
 void TFZQDir::ShowStatus(const std::string& text) {
     QString shown = QString::fromLatin1(text);
     shown.replace("\r\n", " ");
+    // Only the status bar shows the steps; the log keeps each operation's outcome.
     statusPanel0_->setText(shown);
-    // The log keeps every step; the status bar only the last one.
-    if (!text.empty() && logText) {
-        logText(text);
-    }
     if (ui_ != nullptr) {
         ui_->ProcessEvents();
     }

@@ -76,12 +76,14 @@ void TWindowPosSave::RestoreWidget(QSettings& settings, QWidget* widget, const Q
     }
     QPoint stored(ReadInt(settings, prefix + "Left", at.x()),
                   ReadInt(settings, prefix + "Top", at.y()));
+    bool placed = stored != at;
     if (widget->isWindow()) {
         const QRect rect(stored, QSize(width, height));
         const QRect area = WindowFront::AvailableAreaFor(rect);
         if (!area.isEmpty() && !area.intersects(rect)) {
             // Kept where no screen is now (a monitor since removed): the design place.
             stored = at;
+            placed = false;
         } else if (!area.isEmpty()) {
             // Partly off the screen (the title bar above its top): back whole on it.
             width = std::min(width, area.width());
@@ -89,7 +91,14 @@ void TWindowPosSave::RestoreWidget(QSettings& settings, QWidget* widget, const Q
             stored = WindowFront::OnScreen(QRect(stored, QSize(width, height)), area);
         }
     }
-    widget->move(stored);
+    // A window with no place of its own is left to be placed when shown (over its owner);
+    // a move to where it is would pin it to the screen's corner.
+    if (placed || !widget->isWindow()) {
+        widget->move(stored);
+    }
+    if (widget->isWindow()) {
+        widget->setProperty(kPlacedProperty, placed);
+    }
     widget->resize(width, height);
     widget->setVisible(ReadFlag(settings, prefix + "Visible", widget->isVisible()));
 }

@@ -14,6 +14,9 @@ namespace vaddex::gui {
 // an integer leaves what the widget has now.
 class TWindowPosSave {
 public:
+    // Set on a window by Restore: true when it took a stored position.
+    static constexpr const char* kPlacedProperty = "vaddexPlacementRestored";
+
     TWindowPosSave(QWidget* window, QString subKey);
 
     const QString& SubKey() const { return subKey_; }

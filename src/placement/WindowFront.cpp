@@ -7,6 +7,8 @@
 #include <QWindow>
 #include <algorithm>
 
+#include "placement/TWindowPosSave.h"
+
 namespace vaddex::gui {
 namespace {
 
@@ -26,6 +28,9 @@ constexpr qint64 kPlacingMs = 2000;
 WindowFront::WindowFront(QWidget* window, QWidget* owner) : QObject(window), owner_(owner) {}
 
 void WindowFront::Attach(QWidget* window, QWidget* owner) {
+    if (window->findChild<WindowFront*>(QString(), Qt::FindDirectChildrenOnly) != nullptr) {
+        return;  // attached already: one filter places it
+    }
     if (window->windowType() == Qt::Window) {
         // A plain window has these buttons by default; a dialog would lose them.
         const Qt::WindowFlags hints = (window->windowFlags() & ~Qt::WindowType_Mask) |
@@ -48,6 +53,11 @@ QPoint WindowFront::OnScreen(const QRect& frame, const QRect& available) {
     }
     return {Clamp(frame.left(), frame.width(), available.left(), available.width()),
             Clamp(frame.top(), frame.height(), available.top(), available.height())};
+}
+
+QPoint WindowFront::CentredOver(const QSize& size, const QRect& owner) {
+    return {owner.x() + (owner.width() - size.width()) / 2,
+            owner.y() + (owner.height() - size.height()) / 2};
 }
 
 QRect WindowFront::AvailableAreaFor(const QRect& frame) {
@@ -74,6 +84,12 @@ bool WindowFront::eventFilter(QObject* watched, QEvent* event) {
     }
     switch (event->type()) {
         case QEvent::Show:
+            if (owner_ && !shownBefore_ &&
+                !window->property(TWindowPosSave::kPlacedProperty).toBool()) {
+                window->move(
+                    CentredOver(window->frameGeometry().size(), owner_->window()->frameGeometry()));
+            }
+            shownBefore_ = true;
             // A window with a parent widget has it as its transient parent already.
             if (owner_ && window->parentWidget() == nullptr && window->windowHandle() != nullptr) {
                 window->windowHandle()->setTransientParent(owner_->window()->windowHandle());

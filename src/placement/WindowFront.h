@@ -12,6 +12,8 @@ namespace vaddex::gui {
 // Keeps a secondary window in front of the main window and reachable: the window manager is
 // told whom it belongs to (so it stays above its owner and goes with it), and every time it
 // is shown it is moved, if need be, so that it lies on the screen with its title bar visible.
+// Shown the first time without a stored place of its own, it opens centred over its owner,
+// where the user is looking; after that it goes where the user puts it.
 class WindowFront : public QObject {
     Q_OBJECT
 
@@ -27,6 +29,8 @@ public:
     // Where a window whose frame is `frame` goes to lie inside `available`: moved just far
     // enough, and to the top left corner where it is larger than the area.
     static QPoint OnScreen(const QRect& frame, const QRect& available);
+    // The top left corner that centres a window of `size` over `owner`'s frame.
+    static QPoint CentredOver(const QSize& size, const QRect& owner);
     // The available area of the screen that holds the most of `frame` (the primary one when
     // none does); empty when there is no screen.
     static QRect AvailableAreaFor(const QRect& frame);
@@ -42,6 +46,7 @@ private:
     QPointer<QWidget> owner_;
     bool placing_ = false;  // shown, and the window manager may still place it
     int moves_ = 0;         // made since the window was shown
+    bool shownBefore_ = false;
     QElapsedTimer shownAt_;
 };
 

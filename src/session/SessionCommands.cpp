@@ -135,6 +135,11 @@ Outcome SessionCommands::Guarded(const std::function<Outcome()>& operation) {
     return GuardedOutcome(operation, [this] { return session_.PortLost(); });
 }
 
+Outcome SessionCommands::Logged(const std::string& what, const Outcome& outcome) {
+    Ui().OperationEnded(what, outcome);
+    return outcome;
+}
+
 void SessionCommands::RequestRefresh() {
     if (OnRefreshRequested) {
         OnRefreshRequested();
@@ -155,7 +160,7 @@ Outcome SessionCommands::ChangeToCurrentDir() {
 // --- making, deleting, renaming and evaluating items ----------------------------------------
 
 Outcome SessionCommands::MakeDirectory(const std::string& name) {
-    return Guarded([&] {
+    Outcome made = Guarded([&] {
         session_.RequireUserName(name);  // before the question, not after it
         if (FindDirectory(CurrentPath).FindChild(name) != nullptr) {
             return Outcome::Fail(Outcome::Kind::Exists,
@@ -170,15 +175,16 @@ Outcome SessionCommands::MakeDirectory(const std::string& name) {
         session_.MakeDir(name);
         return Outcome::Done();
     });
+    return Logged("made directory " + name, made);
 }
 
 Outcome SessionCommands::DeleteItem(const std::string& name, bool isDirectory) {
-    return Guarded([&] { return session_.Purge(name, isDirectory); });
+    return Logged("deleted " + name, Guarded([&] { return session_.Purge(name, isDirectory); }));
 }
 
 Outcome SessionCommands::RenameItem(const std::string& oldName, const std::string& newName,
                                     bool isDirectory, bool replace) {
-    return Guarded([&] {
+    Outcome renamed = Guarded([&] {
         session_.RequireSafeName(oldName, false);  // before the questions, not after them
         session_.RequireUserName(newName);
         if (const TXPObject* taken = FindDirectory(CurrentPath).FindChild(newName);
@@ -199,10 +205,11 @@ Outcome SessionCommands::RenameItem(const std::string& oldName, const std::strin
         session_.MoveVar(oldName, newName, isDirectory);
         return Outcome::Done();
     });
+    return Logged("renamed " + oldName + " to " + newName, renamed);
 }
 
 Outcome SessionCommands::EvaluateItem(const std::string& name) {
-    return Guarded([&] {
+    Outcome evaluated = Guarded([&] {
         if (!session_.CheckName(name)) {
             return Outcome::Declined(name + ": not evaluated (its improper name was declined)");
         }
@@ -211,6 +218,7 @@ Outcome SessionCommands::EvaluateItem(const std::string& name) {
         }
         return RunCalculatorCommand(name);
     });
+    return Logged("evaluated " + name, evaluated);
 }
 
 // --- connecting and rereading -------------------------------------------------------------
@@ -221,7 +229,7 @@ Outcome SessionCommands::ConnectToCalculator(const std::function<void()>& showTr
     ScopeExit notBusy([&] { ui.SetBusy(false); });
     Outcome connected = Guarded([&] { return Connect(showTree); });
     ui.SetConnected(session_.IsConnected());
-    return connected;
+    return Logged("connected on " + (PortName().empty() ? SelectedPort : PortName()), connected);
 }
 
 Outcome SessionCommands::Connect(const std::function<void()>& showTree) {
@@ -285,10 +293,11 @@ std::vector<CalcItem> SessionCommands::Snapshot() const {
 
 Outcome SessionCommands::Disconnect() {
     calculatorDirectory_.clear();
-    return Guarded([&] {
+    Outcome left = Guarded([&] {
         session_.Disconnect();
         return Outcome::Done();
     });
+    return Logged("disconnected", left);
 }
 
 // --- names ------------------------------------------------------------------------------

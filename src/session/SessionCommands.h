@@ -222,6 +222,8 @@ public:
 
 private:
     void RequestRefresh();
+    // Tells the front end what the operation did and how it ended; returns the outcome.
+    Outcome Logged(const std::string& what, const Outcome& outcome);
     // Runs the operation and turns what it raises into the outcome that says why.
     Outcome Guarded(const std::function<Outcome()>& operation);
     Outcome Connect(const std::function<void()>& showTree);

@@ -68,12 +68,12 @@ Outcome SessionCommands::GetItemTo(const TXPObject& item, const std::string& pat
                                       item.TypeCode);
         });
     });
-    return Told(got, item.Name + ": not copied");
+    return Logged("copied " + item.Name + " to " + path, Told(got, item.Name + ": not copied"));
 }
 
 Outcome SessionCommands::FetchItemData(const TXPObject& item, std::string& bytes) {
     bytes.clear();
-    return Guarded([&] {
+    Outcome read = Guarded([&] {
         std::string file;
         Outcome got = session_.GetObjectFile(FileNameForItem(item.Name), item.GetSize(),
                                              item.TypeCode, file, item.Name);
@@ -82,6 +82,7 @@ Outcome SessionCommands::FetchItemData(const TXPObject& item, std::string& bytes
         }
         return Told(got, item.Name + ": not copied");
     });
+    return Logged("read " + item.Name, read);
 }
 
 Outcome SessionCommands::WritingUserFile(const std::string& path,
@@ -124,7 +125,9 @@ Outcome SessionCommands::CopyItems(const std::vector<const TXPObject*>& items,
 }
 
 Outcome SessionCommands::PutDroppedFile(const std::string& path, bool& replaceAll, int fileCount) {
-    return Guarded([&] { return PutOne(path, replaceAll, fileCount); });
+    Outcome put = Guarded([&] { return PutOne(path, replaceAll, fileCount); });
+    // A restore tells for itself how it went.
+    return IsArchiveFile(path) ? put : Logged("sent " + path, put);
 }
 
 Outcome SessionCommands::PutOne(const std::string& path, bool& replaceAll, int fileCount) {
@@ -194,8 +197,10 @@ std::vector<PutResult> SessionCommands::PutFiles(
         }
         bool replaceAll = false;
         for (const std::string& path : paths) {
+            // Told once the listing has shown whether it was stored.
+            int count = static_cast<int>(paths.size());
             results.push_back({path, ItemNameForFile(path),
-                               PutDroppedFile(path, replaceAll, static_cast<int>(paths.size()))});
+                               Guarded([&] { return PutOne(path, replaceAll, count); })});
             if (progress) {
                 progress(results.back());
             }
@@ -210,6 +215,11 @@ std::vector<PutResult> SessionCommands::PutFiles(
     if (!archive && Reread()) {
         for (PutResult& result : results) {
             result.outcome = CheckStored(result, result.path);
+        }
+    }
+    for (const PutResult& result : results) {
+        if (!IsArchiveFile(result.path)) {
+            Logged("sent " + result.path, result.outcome);
         }
     }
     RequestRefresh();
@@ -278,7 +288,8 @@ Outcome SessionCommands::BackupToFile(const std::string& path) {
             return WriteReceivedObject(path, received, true);
         });
     });
-    return Told(written, "the backup was not written to " + path);
+    return Logged("backed up the calculator to " + path,
+                  Told(written, "the backup was not written to " + path));
 }
 
 Outcome SessionCommands::RestoreFromFile(const std::string& path) {
@@ -302,7 +313,8 @@ Outcome SessionCommands::RestoreFromFile(const std::string& path) {
     } else if (ui.Connected()) {
         RequestRefresh();
     }
-    return Told(restored, FileNameOf(path) + ": not restored");
+    return Logged("restored the calculator from " + path,
+                  Told(restored, FileNameOf(path) + ": not restored"));
 }
 
 }  // namespace vaddex

@@ -27,7 +27,8 @@ int SpeedNumber(const std::string& text) {
 
 Outcome SessionCommands::ManualSend(const std::string& path, int promptBefore, int promptAfter) {
     calculatorDirectory_.clear();
-    return Guarded([&] { return SendManually(path, promptBefore, promptAfter); });
+    Outcome sent = Guarded([&] { return SendManually(path, promptBefore, promptAfter); });
+    return Logged("sent " + path + " to XRECV", sent);
 }
 
 Outcome SessionCommands::SendManually(const std::string& path, int promptBefore, int promptAfter) {
@@ -60,10 +61,11 @@ Outcome SessionCommands::DownloadServer() {
 
 Outcome SessionCommands::UploadFile(const std::string& path) {
     calculatorDirectory_.clear();
-    return Guarded([&] {
+    Outcome received = Guarded([&] {
         RequireWritable(path);
         return ReceiveManually(path);
     });
+    return Logged("received " + path + " from XSEND", received);
 }
 
 Outcome SessionCommands::ReceiveManually(const std::string& path) {
@@ -116,7 +118,8 @@ Outcome SessionCommands::PrepareCapture() {
 
 Outcome SessionCommands::CaptureOnce(bool firstRound, std::string& image) {
     image.clear();
-    return Guarded([&] { return CaptureManually(firstRound, image); });
+    Outcome captured = Guarded([&] { return CaptureManually(firstRound, image); });
+    return Logged("captured the screen", captured);
 }
 
 Outcome SessionCommands::CaptureManually(bool firstRound, std::string& image) {
@@ -140,7 +143,8 @@ Outcome SessionCommands::CaptureManually(bool firstRound, std::string& image) {
 
 Outcome SessionCommands::DownloadRom(const std::string& path) {
     calculatorDirectory_.clear();
-    return Guarded([&] { return SendRomManually(path); });
+    Outcome sent = Guarded([&] { return SendRomManually(path); });
+    return Logged("sent the ROM file " + path, sent);
 }
 
 Outcome SessionCommands::SendRomManually(const std::string& path) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <memory>
 
@@ -25,6 +26,16 @@
 
 namespace vaddex {
 namespace {
+
+// A ".txt" without the text form's header, sent in text mode: a plain text the user wrote,
+// which is what text mode sends, not a file of the wrong type.
+bool IsPlainTextFile(const FileClass& file, bool textMode) {
+    std::string kind = file.kind;
+    for (char& c : kind) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return textMode && !file.beginsWithZqzq && kind == "txt";
+}
 
 // The eight header bytes of the binary file form in front of every object received.
 constexpr int kFileHeaderSize = 8;
@@ -260,7 +271,7 @@ TXModemServer::SendFileCheck TXModemServer::CheckSendFile(const std::string& fil
     FileClass file = ClassifyFile(fileName, State().series);
     if (file.form == FileForm::Binary) {
         check.ok = true;
-    } else if (file.form == FileForm::Text) {
+    } else if (file.form == FileForm::Text || IsPlainTextFile(file, State().textMode)) {
         check.ok = true;
         check.isText = true;
     } else {

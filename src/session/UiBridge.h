@@ -6,6 +6,7 @@
 #include "link/LinkUi.h"
 #include "session/CalculatorState.h"
 #include "session/ModalResult.h"
+#include "session/Outcome.h"
 
 namespace vaddex {
 
@@ -69,6 +70,11 @@ public:
     virtual int AskWrongFile(const std::string& fileName, const std::string& kind,
                              bool offerChoice) = 0;
     virtual void Beep() = 0;
+
+    // An operation the user asked for has ended: what it did, in the past tense ("deleted
+    // GREETING", "sent /home/u/HELLO.zq"), and how it ended. The window keeps a log line of
+    // each; a front end that keeps none ignores it.
+    virtual void OperationEnded(const std::string& /*what*/, const Outcome& /*outcome*/) {}
 
     // --- main window state (SetConnected in LinkUi) ---
     // The connected state as SetConnected last set it.

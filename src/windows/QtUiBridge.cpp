@@ -8,6 +8,7 @@
 #include <QThread>
 #include <exception>
 
+#include "placement/WindowFront.h"
 #include "util/Errors.h"
 #include "windows/DisplayText.h"
 
@@ -23,7 +24,6 @@ QtUiBridge::QtUiBridge(QWidget* mainWindow, CalculatorState& state)
     connectStatus_ = std::make_unique<TFCnctStatus>();
     replace_ = std::make_unique<TFReplaceFile>();
     badFile_ = std::make_unique<TFBadFile>();
-    status_->SetLog(log_.get());
     for (TCentredDialog* window :
          {static_cast<TCentredDialog*>(prompt_.get()), static_cast<TCentredDialog*>(status_.get()),
           static_cast<TCentredDialog*>(working_.get()),
@@ -31,6 +31,10 @@ QtUiBridge::QtUiBridge(QWidget* mainWindow, CalculatorState& state)
           static_cast<TCentredDialog*>(replace_.get()),
           static_cast<TCentredDialog*>(badFile_.get())}) {
         window->SetOwnerWindow(mainWindow);
+    }
+    if (mainWindow != nullptr) {
+        // Opens over the main window and stays above it.
+        WindowFront::Attach(log_.get(), mainWindow);
     }
     prompt_->OnShown = [this](int kind) {
         if (onPromptShown) {
@@ -163,7 +167,7 @@ bool QtUiBridge::ShowPrompt(int kind, const std::string& caption) {
 }
 
 bool QtUiBridge::ShowTextPrompt(const std::string& text, const std::string& caption) {
-    return prompt_->ShowTextPrompt(text, caption);
+    return prompt_->ShowTextPrompt(text, caption, IsDestructiveQuestion(caption));
 }
 
 void QtUiBridge::FocusPrompt() {
@@ -171,10 +175,8 @@ void QtUiBridge::FocusPrompt() {
 }
 
 ModalResult QtUiBridge::RunStatus(const std::string& caption, bool showCancel) {
-    ModalResult result = status_->RunStatus(caption, showCancel);
-    // The thread's own success shows in what the session does next (an error, if any).
-    log_->Note(caption + (result == ModalResult::OK ? ": ended" : ": cancelled"));
-    return result;
+    // The operation that runs the transfer tells the log how it ended.
+    return status_->RunStatus(caption, showCancel);
 }
 
 void QtUiBridge::UpdateStatus(const std::string& text, int kind, std::int64_t position,
@@ -186,9 +188,21 @@ ModalResult QtUiBridge::AskReplace(const std::string& name, int fileCount) {
     return replace_->AskReplace(name, fileCount);
 }
 
+ModalResult QtUiBridge::AskReplaceDirectory(const std::string& name, int itemCount) {
+    return replace_->AskReplaceDirectory(name, itemCount);
+}
+
+bool QtUiBridge::IsDestructiveQuestion(const std::string& caption) {
+    return caption == "Erase Calculator?";
+}
+
 int QtUiBridge::AskWrongFile(const std::string& fileName, const std::string& kind,
                              bool offerChoice) {
     return badFile_->AskWrongFile(fileName, kind, offerChoice);
+}
+
+void QtUiBridge::OperationEnded(const std::string& what, const Outcome& outcome) {
+    log_->Operation(what, outcome);
 }
 
 void QtUiBridge::Beep() {

@@ -41,12 +41,14 @@ public:
     // The icon of a session message by its caption: stop for errors, warning for warnings,
     // information for the rest.
     static QMessageBox::Icon MessageIcon(const std::string& caption);
+    // An OK/Cancel question whose OK loses what the calculator holds: Enter answers Cancel.
+    static bool IsDestructiveQuestion(const std::string& caption);
 
     bool Busy() const { return busy_; }
     // The RPN wording of the prompts (else ALG); the main window stores it as "RPNPrompts".
     bool RpnPrompts() const { return prompt_->RPNPrompts(); }
     void SetRpnPrompts(bool rpn) { prompt_->SetRPNPrompts(rpn); }
-    // Every report text the progress window shows goes here.
+    // A line for each operation and each message shown.
     TFLog& LogWindow() { return *log_; }
 
     TFDownLd& PromptWindow() { return *prompt_; }
@@ -86,9 +88,11 @@ public:
     void UpdateStatus(const std::string& text, int kind, std::int64_t position,
                       std::int64_t maximum, std::int64_t spare) override;
     ModalResult AskReplace(const std::string& name, int fileCount) override;
+    ModalResult AskReplaceDirectory(const std::string& name, int itemCount) override;
     int AskWrongFile(const std::string& fileName, const std::string& kind,
                      bool offerChoice) override;
     void Beep() override;
+    void OperationEnded(const std::string& what, const Outcome& outcome) override;
     bool Connected() const override { return connected_; }
     void SetBusy(bool busy) override;
     void SetTextMode(bool textMode) override;

@@ -47,6 +47,9 @@ void PaintDevices(QPainter& painter) {
 
 TFAboutForm::TFAboutForm(QWidget* mainWindow) : QDialog(mainWindow) {
     setObjectName("FAboutForm");
+    // A window of its own, not a second main window: its own title, and nothing to minimise
+    // or maximise.
+    setWindowTitle("About Vaddex");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     auto* image = new QLabel;
@@ -94,7 +97,6 @@ QPixmap TFAboutForm::Picture() {
 
 void TFAboutForm::showEvent(QShowEvent* event) {
     if (QWidget* main = parentWidget()) {
-        setWindowTitle(main->window()->windowTitle());
         adjustSize();
         move(main->window()->geometry().center() - rect().center());
     }

@@ -41,7 +41,7 @@ int TFBadFile::AskWrongFile(const std::string& fileName, const std::string& kind
     Memo1->setText(DisplayText(
         fileName + "\r\n\r\nis a " + kind + " file and does not match the calculator.\r\n" +
         "This may damage the calculator contents.\r\n\r\n" +
-        (offerChoice ? "How should this file be downloaded?" : "Do you wish to continue?")));
+        (offerChoice ? "How should this file be sent?" : "Do you wish to continue?")));
     choice_ = offerChoice ? kWrongFileText : kWrongFileBinary;
     btnBinary->setVisible(offerChoice);
     btnText->setVisible(offerChoice);

@@ -131,6 +131,7 @@ void TFCapture::BuildMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     QAction* saveAs = file->addAction("Save &As...", this, &TFCapture::mnuSaveAsClick);
     saveAs->setObjectName("mnuSaveAs");
+    saveAs->setShortcut(QKeySequence::Save);
     QAction* close = file->addAction("Close", this, &QWidget::close);
     close->setObjectName("mnuClose");
     close->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));

@@ -8,7 +8,6 @@
 #include <limits>
 
 #include "windows/DisplayText.h"
-#include "windows/TFLog.h"
 
 namespace vaddex::gui {
 namespace {
@@ -62,9 +61,6 @@ void TFCmStatus::UpdateStatus(const std::string& text, int kind, std::int64_t po
                               std::int64_t maximum, std::int64_t /*spare*/) {
     if (!isVisible()) {
         return;
-    }
-    if (log_) {
-        log_->Append(text);
     }
     switch (kind) {
         case 0:

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QLabel>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -13,21 +12,17 @@
 
 namespace vaddex::gui {
 
-class TFLog;
-
-// The progress window of a transfer: the thread's text, a bar and Cancel. Every report it
-// shows also goes to the log window.
+// The progress window of a transfer: the thread's text, a bar and Cancel. Its reports are
+// not logged: the log keeps what the operation did and how it ended, not its figures.
 class TFCmStatus : public TCentredDialog {
 public:
     explicit TFCmStatus(QWidget* parent = nullptr);
-
-    void SetLog(TFLog* log) { log_ = log; }
 
     // Blocks in the window's modal loop until a kind-3 report closes it (OK) or the user
     // cancels or closes it (Cancel); reports posted by threads run meanwhile.
     ModalResult RunStatus(const std::string& caption, bool showCancel);
     // One report: kinds 0 and 1 show the text, 2 also sets the bar, 3 closes the window with
-    // OK. Ignored, and not logged, while the window is not showing.
+    // OK. Ignored while the window is not showing.
     void UpdateStatus(const std::string& text, int kind, std::int64_t position,
                       std::int64_t maximum, std::int64_t spare);
 
@@ -42,8 +37,6 @@ protected:
 
 private:
     void SetBar(std::int64_t position, std::int64_t maximum);
-
-    QPointer<TFLog> log_;
 };
 
 }  // namespace vaddex::gui

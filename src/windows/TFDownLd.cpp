@@ -108,13 +108,21 @@ bool TFDownLd::ShowPrompt(int kind, const std::string& caption) {
         return false;
     }
     btnOK->show();
-    btnOK->setDefault(true);
+    // Enter goes to the default alone, not to whichever button had the focus.
+    btnOK->setAutoDefault(false);
+    btnCancel->setAutoDefault(false);
+    btnOK->setDefault(!cancelByDefault_);
+    btnCancel->setDefault(cancelByDefault_);
     return exec() == QDialog::Accepted;
 }
 
-bool TFDownLd::ShowTextPrompt(const std::string& text, const std::string& caption) {
+bool TFDownLd::ShowTextPrompt(const std::string& text, const std::string& caption,
+                              bool cancelByDefault) {
     callerText_ = DisplayText(text);
-    return ShowPrompt(kPromptText, caption);
+    cancelByDefault_ = cancelByDefault;
+    bool answer = ShowPrompt(kPromptText, caption);
+    cancelByDefault_ = false;
+    return answer;
 }
 
 void TFDownLd::HidePrompt(int kind) {
@@ -125,7 +133,9 @@ void TFDownLd::HidePrompt(int kind) {
 
 void TFDownLd::showEvent(QShowEvent* event) {
     TCentredDialog::showEvent(event);
-    if (btnOK->isVisibleTo(this)) {
+    if (cancelByDefault_ && btnCancel->isVisibleTo(this)) {
+        btnCancel->setFocus();
+    } else if (btnOK->isVisibleTo(this)) {
         btnOK->setFocus();
     } else if (btnCancel->isVisibleTo(this)) {
         btnCancel->setFocus();

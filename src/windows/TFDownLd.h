@@ -22,8 +22,10 @@ public:
     // Blocks for a modal kind until the user answers (true for OK); a non-modal kind (1, 3, 4,
     // 10) stays up and returns false at once.
     bool ShowPrompt(int kind, const std::string& caption);
-    // Blocks until the user answers the question in `text` (kind 0); true for OK.
-    bool ShowTextPrompt(const std::string& text, const std::string& caption);
+    // Blocks until the user answers the question in `text` (kind 0); true for OK. With
+    // `cancelByDefault` Enter answers Cancel, for a question whose OK loses data.
+    bool ShowTextPrompt(const std::string& text, const std::string& caption,
+                        bool cancelByDefault = false);
     // Hides the window when the kind is the one shown last.
     void HidePrompt(int kind);
     // Fills the text for the kind and lays the window out for it.
@@ -54,6 +56,7 @@ private:
     QHBoxLayout* buttonRow_;
     bool rpnPrompts_;
     int currentPromptKind_ = 0;
+    bool cancelByDefault_ = false;
     QString callerText_;
 };
 

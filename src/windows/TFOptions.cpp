@@ -44,14 +44,16 @@ void TFOptions::BuildControls() {
     rbtnTrans1_ = Named(new QRadioButton("1: No Translation"), "rbtnTrans1",
                         "Do not translate ZQ characters");
     rbtnTrans2_ = Named(new QRadioButton("2: Translate Codes 128-159"), "rbtnTrans2",
-                        "Translate ZQ characters 128-159 to tri-graphs or \\nnn form");
+                        "Translate ZQ characters 128-159 to trigraphs or \\nnn form");
     rbtnTrans3_ = Named(new QRadioButton("3: Translate Codes 128-255"), "rbtnTrans3",
-                        "Translate ZQ characters 128-255 to tri-graphs or \\nnn form");
+                        "Translate ZQ characters 128-255 to trigraphs or \\nnn form");
     chb031_ = Named(new QCheckBox("Translate Codes 0-31, 127 But Not LF (10)"), "chb031",
                     "Also translate codes 0 to 31, 127 to \\nnn form.  Line Feed (10) will not "
                     "be translated.");
-    chbAddCR_ = Named(new QCheckBox("Add C/R to Line Feeds"), "chbAddCR",
-                      "Add a carraige return (x0D) after each line feed.");
+    chbAddCR_ =
+        Named(new QCheckBox("Add C/R to Line Feeds"), "chbAddCR",
+              "Put a carriage return (0x0D) before each line feed, so that text files end their "
+              "lines with CR LF.");
     auto* translateLayout = new QVBoxLayout(translate);
     for (QWidget* control : std::initializer_list<QWidget*>{rbtnTrans1_, rbtnTrans2_, rbtnTrans3_,
                                                             chb031_, chbAddCR_}) {
@@ -60,7 +62,8 @@ void TFOptions::BuildControls() {
 
     auto* editorGroup = Named(new QGroupBox("Editor for Calculator Text Files"), "GroupBox2");
     edtEditor_ = Named(new QLineEdit, "edtEditor",
-                       "Command line for text editor.  Use \" if there are spaces in file path.");
+                       "Command line of the text editor.  Put a file path that holds spaces in "
+                       "double quotes (\").");
     auto* browse = Named(new QPushButton("Browse"), "btnBrowseEditor");
     auto* editorLayout = new QHBoxLayout(editorGroup);
     editorLayout->addWidget(edtEditor_, 1);

@@ -12,7 +12,11 @@ TFReplaceFile::TFReplaceFile(QWidget* parent)
     btnAll = new QPushButton("&All", this);
     btnNo = new QPushButton("&No", this);
     btnCancel = new QPushButton("Cancel", this);
-    btnYes->setDefault(true);
+    // Only No answers Enter, whichever button had the focus last.
+    for (QPushButton* button : {btnYes, btnAll, btnNo, btnCancel}) {
+        button->setAutoDefault(false);
+    }
+    btnNo->setDefault(true);
 
     LayOutQuestion(Memo1, {btnYes, btnAll, btnNo, btnCancel});
 
@@ -28,17 +32,43 @@ TFReplaceFile::TFReplaceFile(QWidget* parent)
 }
 
 ModalResult TFReplaceFile::AskReplace(const std::string& name, int fileCount) {
+    setWindowTitle("Confirm File Replace");
     Memo1->setText(DisplayText("\r\nThis folder already contains a file named " + name +
                                ".\r\n\r\n" +
                                "Would you like to replace the existing file?\r\n\r\n"));
     btnAll->setVisible(fileCount >= 2);
+    btnCancel->setVisible(true);
+    int result = AskSafely();
+    return result == QDialog::Rejected ? ModalResult::Cancel : static_cast<ModalResult>(result);
+}
+
+std::string TFReplaceFile::DirectoryQuestion(const std::string& name, int itemCount) {
+    std::string holding = itemCount == 0   ? "is empty"
+                          : itemCount == 1 ? "holds 1 item"
+                                           : "holds " + std::to_string(itemCount) + " items";
+    return "\r\n" + name + " on the calculator is a directory, not a file; it " + holding +
+           ".\r\n\r\n" + "Would you like to replace the directory" +
+           (itemCount == 0 ? "" : " and everything in it") + " by the file?\r\n\r\n";
+}
+
+ModalResult TFReplaceFile::AskReplaceDirectory(const std::string& name, int itemCount) {
+    setWindowTitle("Confirm Directory Replace");
+    Memo1->setText(DisplayText(DirectoryQuestion(name, itemCount)));
+    btnAll->setVisible(false);
+    btnCancel->setVisible(false);
+    int result = AskSafely();
+    return result == static_cast<int>(ModalResult::Yes) ? ModalResult::Yes : ModalResult::No;
+}
+
+int TFReplaceFile::AskSafely() {
     // The question may come during a drop from another program.
     if (QWidget* owner = OwnerWindow()) {
         owner->window()->raise();
         owner->window()->activateWindow();
     }
-    int result = exec();
-    return result == QDialog::Rejected ? ModalResult::Cancel : static_cast<ModalResult>(result);
+    btnNo->setDefault(true);
+    btnNo->setFocus();
+    return exec();
 }
 
 }  // namespace vaddex::gui

@@ -149,7 +149,7 @@ private slots:
         program.Window().Disconnect();
         program.Window().ConnectFromCommandLine("/dev/nonexistent-port");
         const QString log = program.Bridge().LogWindow().Text();
-        for (const QString& step : {"Begin dialog on port: " + QString::fromStdString(zqsim.Port()),
+        for (const QString& step : {"connected on " + QString::fromStdString(zqsim.Port()),
                                     QString(kDisconnectedText), QString("/dev/nonexistent-port")}) {
             QRegularExpression timed("^\\d\\d:\\d\\d:\\d\\d .*" + QRegularExpression::escape(step),
                                      QRegularExpression::MultilineOption);

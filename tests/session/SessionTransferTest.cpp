@@ -266,6 +266,18 @@ TEST_F(SessionTransferTest, FileWithoutHeaderOffersTextOrBinary) {
     EXPECT_EQ(sim.Ui().Count("AskWrongFile(" + sim.Files().File("plain.doc") + "|doc|true)"), 1);
 }
 
+// A plain ".txt" the user wrote is what text mode sends; in binary mode it is still asked about.
+TEST_F(SessionTransferTest, PlainTxtInTextModeIsSentAsTextUnasked) {
+    sim.State().textMode = true;
+    EXPECT_TRUE(Put("NOTE", "note.TXT", "\"plain text\"\n"));
+    EXPECT_EQ(Home("NOTE"), PackedString("plain text"));
+    EXPECT_EQ(sim.Ui().Count("AskWrongFile"), 0);
+
+    sim.State().textMode = false;
+    EXPECT_FALSE(Put("NOTE2", "note2.txt", "\"plain text\"\n"));  // the default answer: Cancel
+    EXPECT_EQ(sim.Ui().Count("AskWrongFile(" + sim.Files().File("note2.txt") + "|txt|true)"), 1);
+}
+
 TEST_F(SessionTransferTest, TextWithoutHeaderUnderBinaryExtensionIsCalledWhatItIs) {
     sim.Ui().QueueWrongFileAnswer(kWrongFileText);
     EXPECT_TRUE(Put("H1", "h1.zq", "\"plain text\"\n"));

@@ -355,6 +355,22 @@ private slots:
         }
     }
 
+    void ctrlSSavesAsTheMenuDoes() {
+        TFCapture& viewer = Viewer();
+        viewer.ShowCapture(LayoutA());
+        viewer.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&viewer));
+        int asked = 0;
+        viewer.askSavePath = [&](QString* selected) {
+            ++asked;
+            *selected = "PNG Files (*.png *.PNG)";
+            return File("keyed.png");
+        };
+        QTest::keySequence(&viewer, QKeySequence::Save);
+        QCOMPARE(asked, 1);
+        QVERIFY(QFile::exists(File("keyed.png")));
+    }
+
     void viewerStoredOffTheTopOpensWithItsTitleBarOnScreen() {
         Store({{"Left", "-1"}, {"Top", "-20"}});
         TFCapture& viewer = Viewer();

@@ -118,13 +118,15 @@ private slots:
         QCOMPARE(window.findChild<QLabel*>("Time")->text(), QString("0min : 2s"));
     }
 
-    void aboutShowsVersionAndMainCaption() {
+    void aboutShowsVersionUnderItsOwnTitle() {
         QWidget main;
         main.setWindowTitle("Vaddex - K8");
         TFAboutForm about(&main);
         QVERIFY(!about.VersionLabel().isVisible());
         about.show();
-        QCOMPARE(about.windowTitle(), QString("Vaddex - K8"));
+        QCOMPARE(about.windowTitle(), QString("About Vaddex"));
+        QVERIFY(
+            !(about.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QCOMPARE(about.VersionLabel().text(), " " + QString::fromStdString(VersionText()));
         QVERIFY(about.VersionLabel().text().startsWith(" Version "));
     }

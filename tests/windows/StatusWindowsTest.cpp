@@ -98,12 +98,17 @@ private slots:
     void promptKinds();
     void switchingWordingRelaysTheOpenPrompt();
     void textPromptHidesTheModeGroup();
-    void progressWindowShowsReportsAndLogsEveryText();
+    void progressWindowShowsReportsWithoutLoggingThem();
     void cancelClosesTheProgressWindowWithCancel();
     void threadReportsRunOnTheUiThread();
     void workingWindowCancelAndDisconnect();
     void replaceAndWrongFileQuestions();
+    void enterGivesTheSafeAnswer_data();
+    void enterGivesTheSafeAnswer();
+    void directoryQuestionSaysWhatItHolds();
     void placementIsSavedAndRestored();
+    void windowsOpenOverTheMainWindow_data();
+    void windowsOpenOverTheMainWindow();
     void windowsComeBackOnScreen_data();
     void windowsComeBackOnScreen();
     void getThroughTheBridge();
@@ -239,11 +244,9 @@ void StatusWindowsTest::textPromptHidesTheModeGroup() {
     QCOMPARE(prompt.ShowTextPrompt("Rename?\r\nA\\->B\r\n", "Improper Variable Name"), false);
 }
 
-void StatusWindowsTest::progressWindowShowsReportsAndLogsEveryText() {
-    TFLog log;
+void StatusWindowsTest::progressWindowShowsReportsWithoutLoggingThem() {
     TFCmStatus status;
-    status.SetLog(&log);
-    status.UpdateStatus("before", 1, 0, 0, 0);  // not showing: nothing shown, nothing logged
+    status.UpdateStatus("before", 1, 0, 0, 0);  // not showing: nothing shown
     WhenShown(&status, [&] {
         status.UpdateStatus("Copying /tmp/X.zq", 1, 0, 0, 0);
         QCOMPARE(status.Label1->text(), QString("Copying /tmp/X.zq"));
@@ -255,13 +258,8 @@ void StatusWindowsTest::progressWindowShowsReportsAndLogsEveryText() {
     QCOMPARE(status.RunStatus("Copying X", true), ModalResult::OK);
     QVERIFY(!status.isVisible());
     QCOMPARE(status.Label1->text(), QString("1 KB of 10 KB\n120 B/s"));  // kind 3 leaves it
-    QCOMPARE(log.Text(), QString("Copying /tmp/X.zq\n1 KB of 10 KB\n120 B/s\n"));
     status.UpdateStatus("after", 0, 0, 0, 0);
-    QVERIFY(!log.Text().contains("after"));
-
-    log.btnClear->click();
-    log.Append("next");
-    QCOMPARE(log.Text(), QString("next"));
+    QCOMPARE(status.Label1->text(), QString("1 KB of 10 KB\n120 B/s"));
 }
 
 void StatusWindowsTest::cancelClosesTheProgressWindowWithCancel() {
@@ -299,9 +297,8 @@ void StatusWindowsTest::threadReportsRunOnTheUiThread() {
     QCOMPARE(result, ModalResult::OK);
     QVERIFY(ranOnUi);
     QVERIFY(errorReachedThread);
-    // The reports as they came, then the run's outcome with its time.
-    QVERIFY(ui.LogWindow().Text().startsWith("from the thread\n\n"));
-    QVERIFY(ui.LogWindow().Text().endsWith(" Copying: ended"));
+    // The operation that ran the transfer logs it, not the transfer's own reports.
+    QCOMPARE(ui.LogWindow().Text(), QString());
 }
 
 // Cancel abandons the PC side: the flag stays for the session's wait to find; a disconnect
@@ -348,7 +345,7 @@ void StatusWindowsTest::replaceAndWrongFileQuestions() {
     TFBadFile bad;
     WhenShown(&bad, [&] {
         QVERIFY(bad.btnText->isVisible() && !bad.btnYes->isVisible());
-        QVERIFY(bad.Memo1->text().endsWith("How should this file be downloaded?"));
+        QVERIFY(bad.Memo1->text().endsWith("How should this file be sent?"));
         bad.btnText->click();
     });
     QCOMPARE(bad.AskWrongFile("/tmp/a.doc", "doc", true), kWrongFileText);
@@ -362,6 +359,70 @@ void StatusWindowsTest::replaceAndWrongFileQuestions() {
         bad.btnYes->click();
     });
     QCOMPARE(bad.AskWrongFile("/tmp/a.zq", "K7", false), int(ModalResult::OK));
+}
+
+void StatusWindowsTest::enterGivesTheSafeAnswer_data() {
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<QString>("enter");  // the answer Enter gives
+    QTest::newRow("erasing the calculator is cancelled") << "Erase Calculator?"
+                                                         << "Cancel";
+    QTest::newRow("a speed change goes ahead") << "Set the Calculator"
+                                               << "OK";
+    QTest::newRow("replacing a variable is answered No") << "Confirm File Replace"
+                                                         << "No";
+    QTest::newRow("replacing a directory is answered No") << "Confirm Directory Replace"
+                                                          << "No";
+}
+
+// Enter, pressed before the text was read, never loses what the calculator holds.
+void StatusWindowsTest::enterGivesTheSafeAnswer() {
+    QFETCH(QString, question);
+    QFETCH(QString, enter);
+    CalculatorState state;
+    QtUiBridge ui(nullptr, state);
+    auto pressEnter = [](QWidget* window) {
+        WhenShown(window, [window] {
+            QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Return);
+        });
+    };
+    QString answer;
+    if (question == "Confirm File Replace") {
+        pressEnter(&ui.ReplaceWindow());
+        answer = ui.AskReplace("X", 2) == ModalResult::No ? "No" : "other";
+    } else if (question == "Confirm Directory Replace") {
+        pressEnter(&ui.ReplaceWindow());
+        answer = ui.AskReplaceDirectory("X", 3) == ModalResult::No ? "No" : "Yes";
+    } else {
+        pressEnter(&ui.PromptWindow());
+        answer = ui.ShowTextPrompt("Continue?", question.toStdString()) ? "OK" : "Cancel";
+    }
+    QCOMPARE(answer, enter);
+}
+
+void StatusWindowsTest::directoryQuestionSaysWhatItHolds() {
+    QCOMPARE(TFReplaceFile::DirectoryQuestion("NOTES", 3),
+             std::string("\r\nNOTES on the calculator is a directory, not a file; it holds 3 "
+                         "items.\r\n\r\nWould you like to replace the directory and everything "
+                         "in it by the file?\r\n\r\n"));
+    QVERIFY(TFReplaceFile::DirectoryQuestion("D", 1).find("holds 1 item.") != std::string::npos);
+    QVERIFY(TFReplaceFile::DirectoryQuestion("D", 0).find("is empty") != std::string::npos);
+
+    TFReplaceFile replace;
+    WhenShown(&replace, [&] {
+        QVERIFY(!replace.btnAll->isVisible() && !replace.btnCancel->isVisible());
+        QCOMPARE(replace.windowTitle(), QString("Confirm Directory Replace"));
+        replace.btnYes->click();
+    });
+    QCOMPARE(replace.AskReplaceDirectory("NOTES", 3), ModalResult::Yes);
+    WhenShown(&replace, [&] { QTest::keyClick(&replace, Qt::Key_Escape); });
+    QCOMPARE(replace.AskReplaceDirectory("NOTES", 3), ModalResult::No);
+    // The file question that follows has its own title and buttons again.
+    WhenShown(&replace, [&] {
+        QVERIFY(replace.btnCancel->isVisible());
+        QCOMPARE(replace.windowTitle(), QString("Confirm File Replace"));
+        replace.btnCancel->click();
+    });
+    QCOMPARE(replace.AskReplace("X", 1), ModalResult::Cancel);
 }
 
 void StatusWindowsTest::placementIsSavedAndRestored() {
@@ -417,6 +478,55 @@ void StatusWindowsTest::placementIsSavedAndRestored() {
     again.close();
 }
 
+void StatusWindowsTest::windowsOpenOverTheMainWindow_data() {
+    QTest::addColumn<QString>("stored");  // "Left,Top" under "Placed", or nothing
+    QTest::addColumn<bool>("centred");
+    QTest::newRow("no place of its own: centred over the main window") << "" << true;
+    QTest::newRow("a stored place is kept") << "30,40" << false;
+    QTest::newRow("a stored place that is no integer counts as none") << "x,y" << true;
+}
+
+// A secondary window opens where the user looks, not at the corner of the screen.
+void StatusWindowsTest::windowsOpenOverTheMainWindow() {
+    QFETCH(QString, stored);
+    QFETCH(bool, centred);
+    QSettings settings("Zenquist", "Vaddex");
+    settings.remove("Placed");
+    if (!stored.isEmpty()) {
+        settings.setValue("Placed/Left", stored.section(',', 0, 0));
+        settings.setValue("Placed/Top", stored.section(',', 1, 1));
+    }
+    settings.sync();
+    QWidget main;
+    main.setGeometry(300, 200, 500, 400);
+    main.show();
+    QWidget window;
+    window.resize(200, 100);
+    TWindowPosSave(&window, "Placed").Restore();
+    WindowFront::Attach(&window, &main);
+    window.show();
+    const QPoint middle = main.frameGeometry().center() - QPoint(100, 50);
+    if (centred) {
+        QVERIFY((window.frameGeometry().topLeft() - middle).manhattanLength() <= 2);
+    } else {
+        QCOMPARE(window.pos(), QPoint(30, 40));
+    }
+    // Shown again after the user moved it, it stays where it was put.
+    window.hide();
+    window.move(60, 70);
+    window.show();
+    QCOMPARE(window.pos(), QPoint(60, 70));
+
+    // The log, made by the window's bridge, is one of them.
+    settings.remove("LogForm");
+    settings.sync();
+    CalculatorState state;
+    QtUiBridge ui(&main, state);
+    ui.LogWindow().show();
+    QVERIFY(main.frameGeometry().contains(ui.LogWindow().frameGeometry().center()));
+    ui.LogWindow().hide();
+}
+
 void StatusWindowsTest::windowsComeBackOnScreen_data() {
     QTest::addColumn<QRect>("frame");
     QTest::addColumn<QPoint>("placed");
@@ -470,7 +580,7 @@ void StatusWindowsTest::getThroughTheBridge() {
     QVERIFY(bytes.size() > object.size());
     QCOMPARE(bytes.substr(bytes.size() - object.size()), object);
     QVERIFY(!side.ui.StatusWindow().isVisible());
-    QVERIFY(side.ui.LogWindow().Text().contains("5/5 Kbytes"));
+    QVERIFY(!side.ui.LogWindow().Text().contains("Kbytes"));
     QVERIFY(side.ui.StatusWindow().ProgressBar2->value() > 0);
     QVERIFY(!working.empty() && !working.back());  // the working window came and went
 }

@@ -145,6 +145,37 @@ bool SaveScreen(std::initializer_list<const QWidget*> windows, const QString& pa
     return saved;
 }
 
+// Prints where a window opened, as a user would judge it: over the main window (its centre
+// inside the main window's frame) or elsewhere.
+void SayWhere(const char* what, const QWidget& window, const QWidget& main) {
+    const QRect at = window.frameGeometry();
+    const bool over = main.frameGeometry().contains(at.center());
+    std::printf("%s: at %d,%d %dx%d, %s\n", what, at.x(), at.y(), at.width(), at.height(),
+                over ? "over the main window" : "NOT over the main window");
+}
+
+// Pictures the screen around the main window and the modal window that `open` runs (title
+// bars and all), says where it opened and what Enter would answer, then closes it.
+bool SaveModalOver(QWidget& main, const QString& path, const char* what,
+                   const std::function<void()>& open) {
+    bool saved = false;
+    QTimer::singleShot(kSettleMs, [&] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            SayWhere(what, *dialog, main);
+            for (auto* button : dialog->findChildren<QPushButton*>()) {
+                if (button->isDefault() && button->isVisible()) {
+                    std::printf("%s: Enter answers %s\n", what,
+                                qPrintable(button->text().remove('&')));
+                }
+            }
+            saved = SaveScreen({&main, dialog}, path);
+            dialog->close();
+        }
+    });
+    open();
+    return saved;
+}
+
 // Reports what a person would see wrong: a window behind the main window, or not active.
 void SayWhetherInFront(const char* what, QWidget& window) {
     std::printf("%s: %s\n", what,
@@ -184,6 +215,7 @@ bool SaveCommandInFront(MainProgram& program, const QString& path) {
     send->click();
     Settle();
     SayWhetherInFront("command window after Send", rplCmd);
+    SayWhere("command window", rplCmd, window);
     bool saved = SaveScreen({&window, &rplCmd}, path);
     window.Action(ActionId::mnuRPL)->trigger();  // closes it again
     return saved;
@@ -239,6 +271,9 @@ int main(int argc, char** argv) {
     TFZQDir& window = program.Window();
     window.resize(720, 440);
     program.Show();
+    // Away from the screen's corner, so that a window placed there is not mistaken for one
+    // placed over the main window.
+    window.move(300, 200);
     if (!WaitFor([&window] { return window.Connected() && !window.Busy(); }, kConnectTimeoutMs)) {
         std::fprintf(stderr, "vaddex-screenshots: the window did not connect\n");
         return 1;
@@ -255,7 +290,7 @@ int main(int argc, char** argv) {
     });
     bridge.ShowPrompt(kPromptConnect, "");
 
-    // A copy fills the progress window and the log.
+    // A copy fills the progress window; it, a folder made and one refused go to the log.
     SessionCommands& commands = window.Commands();
     QTemporaryDir files;
     for (const auto& child : commands.Root().Children) {
@@ -264,14 +299,22 @@ int main(int argc, char** argv) {
             ok = commands.CopyItems({child.get()}, files.path().toStdString() + "/", paths) && ok;
         }
     }
-    bridge.LogWindow().show();
+    ok = commands.MakeDirectory("WORK") && ok;
+    commands.Reread();
+    commands.MakeDirectory("WORK");  // taken: the log says so
+    bridge.LogWindow().ShowLog();
     Settle();
     ok = Save(bridge.LogWindow(), folder.filePath("log.png")) && ok;
+    SayWhere("log", bridge.LogWindow(), window);
+    ok = SaveScreen({&window, &bridge.LogWindow()}, folder.filePath("log-over-main.png")) && ok;
 
     ShowHelpTopic(&window, 125001);
     if (auto* help = window.findChild<HelpWindow*>()) {
         Settle();
         ok = Save(*help, folder.filePath("help.png")) && ok;
+        help->ShowPage("125006.html");
+        Settle();
+        ok = Save(*help, folder.filePath("help-working-with-variables.png")) && ok;
     }
     if (auto* help = window.findChild<HelpWindow*>()) {
         help->close();
@@ -290,6 +333,31 @@ int main(int argc, char** argv) {
                    [&] { window.Action(ActionId::mnuOptions)->trigger(); }) &&
          ok;
     ok = SaveModal(folder.filePath("replace.png"), [&] { bridge.AskReplace("GREETING", 2); }) && ok;
+    ok = SaveModalOver(window, folder.filePath("options-over-main.png"), "options",
+                       [&] { window.Action(ActionId::mnuOptions)->trigger(); }) &&
+         ok;
+    ok = SaveModalOver(window, folder.filePath("replace-over-main.png"), "Confirm File Replace",
+                       [&] { bridge.AskReplace("GREETING", 2); }) &&
+         ok;
+    ok =
+        SaveModalOver(window, folder.filePath("replace-directory.png"), "Confirm Directory Replace",
+                      [&] { bridge.AskReplaceDirectory("WORK", 3); }) &&
+        ok;
+    ok = SaveModalOver(window, folder.filePath("erase-calculator.png"), "Erase Calculator?",
+                       [&] {
+                           bridge.ShowTextPrompt(
+                               "K8_10-Dec-2026.zqbackup\r\n\r\nIs a Calculator Backup file.\r\n"
+                               "Continuing will erase the calculator's current contents.\r\n\r\n"
+                               "Continue the Restore operation?",
+                               "Erase Calculator?");
+                       }) &&
+         ok;
+    ok = SaveModalOver(window, folder.filePath("wrong-file.png"), "Wrong File Type?",
+                       [&] { bridge.AskWrongFile("/home/user/notes.doc", "doc", true); }) &&
+         ok;
+    ok = SaveModalOver(window, folder.filePath("about.png"), "About",
+                       [&] { window.Action(ActionId::mnuAbout)->trigger(); }) &&
+         ok;
     // The other windows have had the focus: the list takes it back, as a click would.
     window.activateWindow();
     WaitFor([&window] { return window.isActiveWindow(); }, kSettleMs);
