@@ -1,9 +1,5 @@
 #include "link/CommLink.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -20,7 +16,6 @@
 #include "link/PortOpenError.h"
 #include "link/ReadCancelledError.h"
 #include "link/SerialPort.h"
-#include "link/TSafeRdThread.h"
 #include "link/TermiosPort.h"
 #include "link/UsbPipe.h"
 #include "util/Errors.h"
@@ -51,7 +46,6 @@ constexpr int kClearUsbWaitMs = 10;
 constexpr int kNormalWaitMs = 2500;
 
 constexpr std::size_t kMaxSerialPiece = 2038;  // the most one serial read asks for
-constexpr int kSafeRdWaitMs = 80;
 // The longest the UI thread waits for a serial byte before it lets window events run.
 constexpr std::int64_t kUiReadSliceMs = 20;
 constexpr std::int64_t kSilenceLimitMs = 2500;  // USB silence that means the link is gone
@@ -107,17 +101,8 @@ void CommLink::ResetLink() {
 }
 
 void CommLink::ResetUsbBuffer() {
-    bufferedCount_ = 0;
-    nextPosition_ = 1;
+    reception_.Reset();
     silenceStart_ = 0;
-}
-
-std::string_view CommLink::BufferedChunk() const {
-    return {reinterpret_cast<const char*>(receptionBuffer_), bufferedCount_};
-}
-
-std::size_t CommLink::UnreadCount() const {
-    return bufferedCount_ >= nextPosition_ ? bufferedCount_ - nextPosition_ + 1 : 0;
 }
 
 bool CommLink::IsOpen() const {
@@ -133,7 +118,7 @@ std::string CommLink::ListPorts() {
 }
 
 void CommLink::OpenPort(const std::string& name, int speed) {
-    if (IsOpen() || reader_) {
+    if (IsOpen() || reception_.HasReader()) {
         ClosePort();  // a second open would lose the handles of the first
     }
     if (IsUsbPortName(name)) {
@@ -177,7 +162,7 @@ void CommLink::OpenUsb(const std::string& name) {
 }
 
 void CommLink::OpenUsbOn(std::unique_ptr<UsbPipe> readPipe, std::unique_ptr<UsbPipe> writePipe) {
-    if (IsOpen() || reader_) {
+    if (IsOpen() || reception_.HasReader()) {
         ClosePort();
     }
     CopyProfile(kProfileUsb);
@@ -207,7 +192,7 @@ void CommLink::OpenSerial(const std::string& name, int speed) {
 }
 
 void CommLink::OpenPortOn(std::unique_ptr<SerialPort> port, int speed) {
-    if (IsOpen() || reader_) {
+    if (IsOpen() || reception_.HasReader()) {
         ClosePort();
     }
     if (!port) {
@@ -227,11 +212,7 @@ void CommLink::OpenPortOn(std::unique_ptr<SerialPort> port, int speed) {
 }
 
 void CommLink::CloseReaderThread() {
-    if (reader_) {
-        reader_->Stop();
-        reader_.reset();
-    }
-    requestPending_ = false;
+    reception_.StopReader();
 }
 
 void CommLink::ClosePort() {
@@ -321,12 +302,12 @@ void CommLink::ClearSerialInput() {
 
 void CommLink::ClearUsbInput() {
     for (int quiet = 0; quiet < kClearUsbQuietPasses;) {
-        bufferedCount_ = 0;
+        reception_.Drop();
         std::string bytes(kClearUsbRead, '\0');
         ReadComm(bytes, kClearUsbWaitMs);
         quiet = AllZero(bytes, kClearUsbQuietBytes) ? quiet + 1 : 0;
     }
-    bufferedCount_ = 0;
+    reception_.Drop();
 }
 
 int CommLink::ReadComm(std::string& buffer, int maxWait) {
@@ -400,7 +381,7 @@ int CommLink::ReadUsb(std::string& buffer, int maxWait) {
     std::size_t length = buffer.size();
     std::size_t position = 0;
     while (position < length) {
-        while (bufferedCount_ < nextPosition_) {
+        while (reception_.UnreadCount() == 0) {
             bool onUiThread = ui_.IsUiThread() && !tCancelFlag;
             if (onUiThread) {
                 ui_.ProcessEvents();
@@ -412,7 +393,7 @@ int CommLink::ReadUsb(std::string& buffer, int maxWait) {
                 return static_cast<int>(position);  // the transfer thread looks itself
             }
             SafeRd();
-            if (bufferedCount_ > 0) {
+            if (reception_.HasChunk()) {
                 silenceStart_ = 0;
                 break;
             }
@@ -420,11 +401,7 @@ int CommLink::ReadUsb(std::string& buffer, int maxWait) {
                 return static_cast<int>(position);
             }
         }
-        std::size_t n =
-            std::min<std::size_t>(bufferedCount_ - nextPosition_ + 1, length - position);
-        std::memcpy(buffer.data() + position, receptionBuffer_ + nextPosition_ - 1, n);
-        nextPosition_ += static_cast<std::uint32_t>(n);
-        position += n;
+        position += reception_.Take(buffer.data() + position, length - position);
     }
     return static_cast<int>(position);
 }
@@ -449,28 +426,7 @@ bool CommLink::MeasureSilence(int maxWait) {
 }
 
 bool CommLink::SafeRd() {
-    bufferedCount_ = 0;
-    nextPosition_ = 1;
-    if (!usbRead_) {
-        // No read pipe: the wait of a read that brings nothing, without a thread to make it.
-        Pause(kSafeRdWaitMs);
-        Trace("SafeRd TimeOut");
-        return true;
-    }
-    if (!reader_) {
-        requestPending_ = false;
-        reader_ = std::make_unique<TSafeRdThread>(*usbRead_);
-    }
-    if (!requestPending_) {
-        reader_->Request();
-    }
-    requestPending_ = true;
-    if (reader_->WaitDone(kSafeRdWaitMs)) {
-        requestPending_ = false;
-        bufferedCount_ = reader_->TakeChunk(receptionBuffer_);
-    } else {
-        Trace("SafeRd TimeOut");
-    }
+    reception_.Refill(usbRead_.get());
     return true;
 }
 
@@ -531,33 +487,6 @@ bool CommLink::CancelRequested() const {
         return tCancelFlag->load();
     }
     return ui_.IsUiThread() && ui_.IsCancelRequested();
-}
-
-int CommLink::OpenSendFile(const std::string& path, int* error) {
-    CloseSendFile();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    int failure = fd < 0 ? errno : 0;
-    struct stat info {};
-    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        fd = -1;
-        failure = EISDIR;
-    }
-    if (fd < 0) {
-        if (error) {
-            *error = failure;
-        }
-        return -1;
-    }
-    sendFile_ = fd;
-    return fd;
-}
-
-void CommLink::CloseSendFile() {
-    if (sendFile_ >= 0) {
-        ::close(sendFile_);
-        sendFile_ = -1;
-    }
 }
 
 }  // namespace vaddex

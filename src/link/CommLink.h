@@ -9,6 +9,8 @@
 
 #include "link/LinkTiming.h"
 #include "link/LinkUi.h"
+#include "link/SendFileSlot.h"
+#include "link/UsbReception.h"
 
 namespace vaddex {
 
@@ -16,7 +18,6 @@ enum LinkKind : std::uint8_t { kLinkSerial = 0, kLinkUsb = 1 };
 
 class SerialPort;
 class UsbPipe;
-class TSafeRdThread;
 
 // Suspends the calling thread for the given milliseconds (used with the LinkTiming entries).
 void Pause(int ms);
@@ -45,13 +46,13 @@ public:
 
     // --- the USB reception buffer: the chunk the last SafeRd took from the reader thread ---
     // The whole chunk, read or not.
-    std::string_view BufferedChunk() const;
+    std::string_view BufferedChunk() const { return reception_.Chunk(); }
     // Bytes of the chunk that no read has taken yet.
-    std::size_t UnreadCount() const;
+    std::size_t UnreadCount() const { return reception_.UnreadCount(); }
     // True when the last SafeRd brought a chunk and it has not been dropped.
-    bool HasBufferedBytes() const { return bufferedCount_ > 0; }
+    bool HasBufferedBytes() const { return reception_.HasChunk(); }
     // Forgets what is left of the chunk: the next read waits for a new one.
-    void DropBufferedBytes() { bufferedCount_ = 0; }
+    void DropBufferedBytes() { reception_.Drop(); }
     // Starts the count of silence afresh, so that the wait ahead is not charged with the
     // empty reads before it.
     void RestartSilence() { silenceStart_ = 0; }
@@ -117,9 +118,11 @@ public:
     // The send file slot: the PC file being sent by a transmit thread. OpenSendFile opens an
     // existing file for reading and keeps its descriptor in the slot; returns it, or -1 with
     // the system error code in *error.
-    int OpenSendFile(const std::string& path, int* error = nullptr);
-    void CloseSendFile();
-    int SendFile() const { return sendFile_; }
+    int OpenSendFile(const std::string& path, int* error = nullptr) {
+        return sendFile_.Open(path, error);
+    }
+    void CloseSendFile() { sendFile_.Close(); }
+    int SendFile() const { return sendFile_.Fd(); }
 
 private:
     // Empties the reception buffer and the silence count: a link opened or reset anew.
@@ -151,21 +154,17 @@ private:
     LinkUi& ui_;
     LinkKind kind_ = kLinkSerial;
     LinkTiming timing_ = kLinkProfiles[0];
-    std::uint8_t receptionBuffer_[64] = {};  // chunk handed over by the USB reader thread
-    std::uint32_t bufferedCount_ = 0;        // valid bytes in receptionBuffer_
-    std::uint32_t nextPosition_ = 1;         // 1-based; used up when bufferedCount_ < nextPosition_
-    std::int64_t silenceStart_ = 0;          // tick at which the current run of empty reads began
+    UsbReception reception_;
+    std::int64_t silenceStart_ = 0;  // tick at which the current run of empty reads began
     std::string portName_;
     std::atomic<int> lostError_{0};
     int profile_ = 0;
-    int sendFile_ = -1;
+    SendFileSlot sendFile_;
     std::string separator_;
     std::string usbIds_;
     std::unique_ptr<SerialPort> serial_;  // read and write handle of a serial link
     std::unique_ptr<UsbPipe> usbRead_;    // PIPE0
     std::unique_ptr<UsbPipe> usbWrite_;   // PIPE1
-    std::unique_ptr<TSafeRdThread> reader_;
-    bool requestPending_ = false;
 };
 
 }  // namespace vaddex

@@ -196,10 +196,13 @@ void SimLink::WaitForLine(std::int64_t& freeAtUs, std::size_t count) {
     // The line time adds up exactly however the sleeps round: a byte count is 10 bits each.
     freeAtUs =
         std::max(freeAtUs, nowUs) + static_cast<std::int64_t>(count) * 1000000 / bytesPerSecond;
-    if (freeAtUs <= nowUs) {
-        return;
+    // Whole milliseconds rounded down: the line stays busy until freeAtUs, so the next piece
+    // is counted on from there. Rounding up, or a sleep that wakes late, would leave the
+    // line idle for that fraction on every piece and every one-byte answer.
+    std::int64_t waitMs = (freeAtUs - nowUs) / 1000;
+    if (waitMs > 0) {
+        Pause(waitMs);
     }
-    Pause((freeAtUs - nowUs + 999) / 1000);
 }
 
 void SimLink::WriteChunk(std::string_view bytes) {
