@@ -144,13 +144,16 @@ int StatFs(const char* path, struct statvfs* st) {
     return Guarded("statfs", path, [&](CalcFs& fs) { return fs.StatFs(*st); });
 }
 
-// Times and modes are the listing's; accepting them lets cp -p and touch go on.
-int UpdateTimes(const char*, const timespec*, fuse_file_info*) {
-    return 0;
+int UpdateTimes(const char* path, const timespec times[2], fuse_file_info*) {
+    return Guarded("utimens", path, [&](CalcFs& fs) { return fs.UpdateTimes(path, times); });
 }
 
-int ChangeMode(const char*, mode_t, fuse_file_info*) {
-    return 0;
+int ChangeMode(const char* path, mode_t mode, fuse_file_info*) {
+    return Guarded("chmod", path, [&](CalcFs& fs) { return fs.ChangeMode(path, mode); });
+}
+
+int ChangeOwner(const char* path, uid_t uid, gid_t gid, fuse_file_info*) {
+    return Guarded("chown", path, [&](CalcFs& fs) { return fs.ChangeOwner(path, uid, gid); });
 }
 
 fuse_operations Operations() {
@@ -172,6 +175,7 @@ fuse_operations Operations() {
     ops.statfs = StatFs;
     ops.utimens = UpdateTimes;
     ops.chmod = ChangeMode;
+    ops.chown = ChangeOwner;
     return ops;
 }
 
