@@ -88,11 +88,12 @@ private:
     struct OpenFile {
         std::string path;
         std::string data;
-        bool loaded = false;  // data holds the file (fetched, truncated or created)
-        bool dirty = false;   // written since the last put
-        bool held = false;    // kept by the mount, not on the calculator
-        bool noRoom = false;  // a write failed for room: nothing of it is ever sent
-        bool append = false;  // O_APPEND: every write goes to the end
+        bool loaded = false;   // data holds the file (fetched, truncated or created)
+        bool dirty = false;    // written since the last put
+        bool held = false;     // kept by the mount, not on the calculator
+        bool noRoom = false;   // a write failed for room: nothing of it is ever sent
+        bool append = false;   // O_APPEND: every write goes to the end
+        bool inPlace = false;  // the variable's own data, neither truncated nor created
     };
     struct HeldFile {
         std::string data;
@@ -136,6 +137,9 @@ private:
     // The open file of a handle with its data loaded; null with the error (EBADF, or the
     // fetch's) when there is none.
     OpenFile* LoadedFile(std::uint64_t handle, int& error);
+    // Why a write that makes an existing variable's file longer cannot stand: empty when it
+    // can. A program's write error is the only failure echo >> reports.
+    std::string GrowthRefusal(const std::string& data) const;
     // The data a held file has now: that of a handle writing it, else the kept one.
     std::string HeldData(const std::string& path) const;
 

@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "mount/CalcFs.h"
+#include "objects/TextObjectCheck.h"
+#include "objects/TextTranslation.h"
 
 namespace vaddex::mount {
 namespace {
@@ -21,6 +23,18 @@ std::uint64_t CalcFs::AddOpenFile(OpenFile file) {
     std::uint64_t handle = nextHandle_++;
     open_[handle] = std::move(file);
     return handle;
+}
+
+std::string CalcFs::GrowthRefusal(const std::string& data) const {
+    if (!textMode_) {
+        return "an object file holds one object of its own length, so nothing can be added to it";
+    }
+    // The text form's first line says how the rest is read; what follows must stay one
+    // object, or the calculator would run the words around it.
+    std::size_t body = data.rfind("%%ZQ: ", 0) == 0 ? data.find('\n') : std::string::npos;
+    body = body == std::string::npos ? 0 : body + 1;
+    TextObjectCheck check(TextToCalc(data.substr(body), false));
+    return check.IsOneObject() ? "" : "the text would no longer be one object: " + check.Problem();
 }
 
 std::string CalcFs::HeldData(const std::string& path) const {
@@ -55,6 +69,7 @@ int CalcFs::Open(const std::string& path, int flags, std::uint64_t& handle) {
     if (item == &commands_.Root() || item->IsDirectory()) {
         return -EISDIR;
     }
+    file.inPlace = !truncating;
     if (truncating) {
         file.loaded = true;
         file.dirty = true;
@@ -189,10 +204,21 @@ int CalcFs::Write(std::uint64_t handle, const char* buffer, std::size_t size, st
                " bytes are more than the calculator's free memory");
         return -ENOSPC;
     }
+    std::string before;
+    if (file.inPlace && end > file.data.size()) {
+        before = file.data;
+    }
     if (end > file.data.size()) {
         file.data.resize(end);
     }
     std::memcpy(file.data.data() + at, buffer, size);
+    if (!before.empty()) {
+        if (std::string why = GrowthRefusal(file.data); !why.empty()) {
+            file.data = std::move(before);
+            Report(file.path + ": not written: " + why);
+            return -EINVAL;
+        }
+    }
     file.dirty = true;
     return static_cast<int>(size);
 }
@@ -213,6 +239,7 @@ int CalcFs::Truncate(const std::string& path, const std::uint64_t* handle, std::
         }
         file.data.resize(static_cast<std::size_t>(size));
         file.dirty = true;
+        file.inPlace = false;
         return 0;
     }
     for (auto& [openHandle, file] : open_) {

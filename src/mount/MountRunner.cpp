@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "mount/CalcFs.h"
+#include "mount/MountOptions.h"
 #include "util/ScopeExit.h"
 #include "util/Trace.h"
 
@@ -185,12 +186,15 @@ void MountRunner::FuseDeleter::operator()(struct fuse* f) const {
     fuse_destroy(f);
 }
 
-MountRunner::MountRunner(CalcFs& fs, const std::string& mountpoint)
+MountRunner::MountRunner(CalcFs& fs, const std::string& mountpoint, const MountOptions& options)
     : fs_(fs), mountpoint_(mountpoint) {
     if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
         throw std::runtime_error(std::string("no pipe for the mount: ") + std::strerror(errno));
     }
-    std::vector<std::string> words = {"vaddex-cli", "-o", "fsname=vaddex,subtype=vaddex"};
+    std::vector<std::string> words = {"vaddex-cli"};
+    for (std::string& word : options.FuseArguments()) {
+        words.push_back(std::move(word));
+    }
     std::vector<char*> argv;
     for (std::string& word : words) {
         argv.push_back(word.data());
