@@ -163,7 +163,12 @@ int RunCommand(const CliOptions& options, const StoredSettings& stored, Standard
         trace = std::make_unique<TraceFile>(options.tracePath);
     }
     Terminal terminal;
-    ProgressBar progress(std::cerr, ::isatty(STDERR_FILENO) != 0, TerminalColumns(), &TickMs);
+    // A mount in the background shares its terminal with whatever runs there later: its
+    // transfers draw nothing.
+    std::ostream nowhere(nullptr);
+    bool quiet = options.command == "mount" && options.background;
+    ProgressBar progress(quiet ? nowhere : std::cerr, ::isatty(STDERR_FILENO) != 0 && !quiet,
+                         TerminalColumns(), &TickMs);
     CalculatorState state;
     // A mount has nobody at the terminal to ask: a question is answered No, and what it
     // asked about fails as a refused name.

@@ -59,7 +59,8 @@ std::span<const CliCommandRow> CliCommandTable() {
          "show the calculator's HOME as a folder at MOUNTPOINT until\n"
          "fusermount3 -u MOUNTPOINT, Ctrl-C or SIGTERM (.txt files with -t);\n"
          "--refresh SECONDS: how old a listing may be before it is read\n"
-         "again (10); --background: return once mounted"},
+         "again (10); --background: return once mounted; -o ro,allow_other,\n"
+         "uid=N,gid=N,nonempty"},
         {"usb-rule", 1, 1, "VVVV:PPPP", nullptr, nullptr,
          "print a udev rule that lets you reach the USB calculator with\n"
          "this id (see lsusb) without root"},

@@ -1,16 +1,19 @@
 // The calculator as a folder: the mount command.
 
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <exception>
 #include <iostream>
+#include <stdexcept>
 
 #include "cli/BackgroundStart.h"
 #include "cli/CliCommands.h"
 #include "cli/CliErrors.h"
 #include "cli/SignalStop.h"
 #include "mount/CalcFs.h"
+#include "mount/MountOptions.h"
 #include "mount/MountRunner.h"
+#include "util/FileIo.h"
 #include "util/ScopeExit.h"
 #include "util/Trace.h"
 
@@ -21,10 +24,17 @@ constexpr int kDefaultRefreshSeconds = 10;
 }  // namespace
 
 void CliCommands::CheckMountPoint(const CliOptions& options) {
-    const std::string& path = options.arguments[0];
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        throw CommandFailed(path + ": no such folder");
+    mount::MountOptions mountOptions;
+    try {
+        mountOptions = mount::MountOptions::Parse(options.mountOptions);
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(e.what());
+    }
+    std::string fuseConf;
+    ReadWholeFile("/etc/fuse.conf", fuseConf);
+    if (std::string why = mountOptions.Refusal(options.arguments[0], fuseConf, ::geteuid() == 0);
+        !why.empty()) {
+        throw CommandFailed(why);
     }
 }
 
@@ -35,10 +45,14 @@ int CliCommands::Mount() {
     settings.refreshSeconds = options_.refreshSeconds.value_or(kDefaultRefreshSeconds);
     settings.unsentFolder = mount::CalcFs::DefaultUnsentFolder();
     settings.report = [this](const std::string& text) { ui_.Notice(text); };
+    mount::MountOptions mountOptions = mount::MountOptions::Parse(options_.mountOptions);
+    settings.uid = mountOptions.uid.value_or(settings.uid);
+    settings.gid = mountOptions.gid.value_or(settings.gid);
+    settings.trustReads = !options_.checksum;
     mount::CalcFs fs(commands_, settings);
     std::unique_ptr<mount::MountRunner> runner;
     try {
-        runner = std::make_unique<mount::MountRunner>(fs, mountpoint);
+        runner = std::make_unique<mount::MountRunner>(fs, mountpoint, mountOptions);
     } catch (const std::runtime_error& e) {
         throw CommandFailed(e.what());
     }

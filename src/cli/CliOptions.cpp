@@ -21,7 +21,8 @@ int ParseNumber(const std::string& option, const std::string& text) {
 // Options that take a value, by their long name.
 bool TakesValue(const std::string& name) {
     return name == "port" || name == "speed" || name == "transio" || name == "dir" ||
-           name == "trace" || name == "sim-name" || name == "execute" || name == "refresh";
+           name == "trace" || name == "sim-name" || name == "execute" || name == "refresh" ||
+           name == "options";
 }
 
 std::string LongNameOf(char shortName) {
@@ -40,6 +41,8 @@ std::string LongNameOf(char shortName) {
             return "recursive";
         case 'e':
             return "execute";
+        case 'o':
+            return "options";
         default:
             return "";
     }
@@ -157,6 +160,8 @@ private:
             if (*options_.refreshSeconds < 0) {
                 throw UsageError("--refresh needs a number of seconds, not '" + value + "'");
             }
+        } else if (name == "options") {
+            options_.mountOptions.push_back(value);
         } else if (name == "sim-name") {
             options_.simName = value;
         } else if (name == "execute") {
@@ -243,6 +248,9 @@ private:
         }
         if (options_.refreshSeconds && options_.command != "mount") {
             throw UsageError("--refresh applies to mount only");
+        }
+        if (!options_.mountOptions.empty() && options_.command != "mount") {
+            throw UsageError("-o applies to mount only");
         }
         if (options_.background && options_.command != "mount") {
             throw UsageError("--background applies to mount only");

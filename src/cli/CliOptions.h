@@ -14,23 +14,24 @@ enum class AnswerMode { Ask, Yes, No };
 
 // Everything the command line says. Unset optionals fall back to the stored settings.
 struct CliOptions {
-    std::optional<std::string> port;    // -p
-    std::optional<int> speed;           // -s
-    bool textMode = false;              // -t
-    std::optional<int> transIO;         // --transio
-    bool noCR = false;                  // --no-cr
-    bool noTrans031 = false;            // --no-trans031
-    bool crc = false;                   // --crc: receive with a CRC (the default)
-    bool checksum = false;              // --checksum: receive with the one-byte checksum
-    bool replaceDirectories = false;    // --replace-directories: --yes replaces them too
-    std::string directory = "HOME";     // -C, as "HOME A B"
-    std::string tracePath;              // --trace
-    bool json = false;                  // --json
-    bool verbose = false;               // --verbose
-    bool recursive = false;             // ls -R
-    bool all = false;                   // stack --all
-    std::optional<int> refreshSeconds;  // mount --refresh
-    bool background = false;            // mount --background
+    std::optional<std::string> port;        // -p
+    std::optional<int> speed;               // -s
+    bool textMode = false;                  // -t
+    std::optional<int> transIO;             // --transio
+    bool noCR = false;                      // --no-cr
+    bool noTrans031 = false;                // --no-trans031
+    bool crc = false;                       // --crc: receive with a CRC (the default)
+    bool checksum = false;                  // --checksum: receive with the one-byte checksum
+    bool replaceDirectories = false;        // --replace-directories: --yes replaces them too
+    std::string directory = "HOME";         // -C, as "HOME A B"
+    std::string tracePath;                  // --trace
+    bool json = false;                      // --json
+    bool verbose = false;                   // --verbose
+    bool recursive = false;                 // ls -R
+    bool all = false;                       // stack --all
+    std::optional<int> refreshSeconds;      // mount --refresh
+    bool background = false;                // mount --background
+    std::vector<std::string> mountOptions;  // mount -o, as given
     AnswerMode answers = AnswerMode::Ask;
     std::string simName;  // --sim-name: the variable the built-in calculator sends or stores
     std::vector<std::string> sessionCommands;  // -e, in order

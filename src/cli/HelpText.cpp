@@ -49,6 +49,7 @@ Options:
       --refresh SECONDS mount: how old the listing may be before an access reads it
                         again (default 10)
       --background      mount: go to the background once the folder is mounted
+  -o OPTIONS            mount: ro, allow_other, uid=N, gid=N, nonempty (comma-separated)
   -h, --help            this text
       --version         the program's version
   "--" ends the options, so that a command line to eval may begin with "-".

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "mount/CalcFs.h"
+#include "mount/MountOptions.h"
 #include "util/ScopeExit.h"
 #include "util/Trace.h"
 
@@ -144,13 +145,16 @@ int StatFs(const char* path, struct statvfs* st) {
     return Guarded("statfs", path, [&](CalcFs& fs) { return fs.StatFs(*st); });
 }
 
-// Times and modes are the listing's; accepting them lets cp -p and touch go on.
-int UpdateTimes(const char*, const timespec*, fuse_file_info*) {
-    return 0;
+int UpdateTimes(const char* path, const timespec times[2], fuse_file_info*) {
+    return Guarded("utimens", path, [&](CalcFs& fs) { return fs.UpdateTimes(path, times); });
 }
 
-int ChangeMode(const char*, mode_t, fuse_file_info*) {
-    return 0;
+int ChangeMode(const char* path, mode_t mode, fuse_file_info*) {
+    return Guarded("chmod", path, [&](CalcFs& fs) { return fs.ChangeMode(path, mode); });
+}
+
+int ChangeOwner(const char* path, uid_t uid, gid_t gid, fuse_file_info*) {
+    return Guarded("chown", path, [&](CalcFs& fs) { return fs.ChangeOwner(path, uid, gid); });
 }
 
 fuse_operations Operations() {
@@ -172,6 +176,7 @@ fuse_operations Operations() {
     ops.statfs = StatFs;
     ops.utimens = UpdateTimes;
     ops.chmod = ChangeMode;
+    ops.chown = ChangeOwner;
     return ops;
 }
 
@@ -181,12 +186,15 @@ void MountRunner::FuseDeleter::operator()(struct fuse* f) const {
     fuse_destroy(f);
 }
 
-MountRunner::MountRunner(CalcFs& fs, const std::string& mountpoint)
+MountRunner::MountRunner(CalcFs& fs, const std::string& mountpoint, const MountOptions& options)
     : fs_(fs), mountpoint_(mountpoint) {
     if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
         throw std::runtime_error(std::string("no pipe for the mount: ") + std::strerror(errno));
     }
-    std::vector<std::string> words = {"vaddex-cli", "-o", "fsname=vaddex,subtype=vaddex"};
+    std::vector<std::string> words = {"vaddex-cli"};
+    for (std::string& word : options.FuseArguments()) {
+        words.push_back(std::move(word));
+    }
     std::vector<char*> argv;
     for (std::string& word : words) {
         argv.push_back(word.data());

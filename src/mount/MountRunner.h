@@ -8,13 +8,14 @@ struct fuse;
 namespace vaddex::mount {
 
 class CalcFs;
+struct MountOptions;
 
 // Mounts a CalcFs at a folder with libfuse3 and serves its requests one at a time on the
 // thread that calls Run, the one that owns the session. Unmounts when it goes.
 class MountRunner {
 public:
     // Mounts; throws std::runtime_error with the reason when the folder cannot be mounted.
-    MountRunner(CalcFs& fs, const std::string& mountpoint);
+    MountRunner(CalcFs& fs, const std::string& mountpoint, const MountOptions& options);
     ~MountRunner();
     MountRunner(const MountRunner&) = delete;
     MountRunner& operator=(const MountRunner&) = delete;

@@ -101,6 +101,29 @@ std::string Utf8ToCalc(const std::string& text) {
     return out;
 }
 
+std::string CalcToUtf8(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char ch : text) {
+        auto code = static_cast<unsigned char>(ch);
+        char32_t point = code >= 0xA0 ? code : 0;
+        for (const auto& row : kUnicodeOfCode) {
+            point = row.code == code ? row.unicode : point;
+        }
+        if (point == 0) {
+            out.push_back(ch);
+        } else if (point < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (point >> 6)));
+            out.push_back(static_cast<char>(0x80 | (point & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xE0 | (point >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((point >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (point & 0x3F)));
+        }
+    }
+    return out;
+}
+
 std::string TextFromCalc(const std::string& text, int mode, bool trans031, bool stringMode,
                          bool addCR) {
     const int upper = UpperLimitOf(mode);

@@ -22,4 +22,8 @@ std::string TextToCalc(const std::string& text, bool stringMode);
 // a Latin-1 terminal) and characters the calculator lacks stay as they are.
 std::string Utf8ToCalc(const std::string& text);
 
+// Calculator characters -> UTF-8, the inverse of Utf8ToCalc for the codes 128..255 it makes;
+// the others stay as they are.
+std::string CalcToUtf8(const std::string& text);
+
 }  // namespace vaddex

@@ -165,10 +165,10 @@ public:
     // archive ends the batch. Then the listing is read again, and a put counts as done only
     // when it holds a variable of that name (and, for a binary file, of the type sent). One
     // result per file tried, in order: the last one that does not go on ended the batch. The
-    // refresh is requested.
+    // refresh is requested. With `replace`, a variable of the same name is replaced unasked.
     std::vector<PutResult> PutFiles(
         const std::vector<std::string>& paths,
-        const std::function<void(const PutResult& result)>& progress = {});
+        const std::function<void(const PutResult& result)>& progress = {}, bool replace = false);
 
     // --- whole calculator ----------------------------------------------------------------
     // Archives the calculator into the file: the archive cut to its exact length. One that

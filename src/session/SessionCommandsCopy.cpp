@@ -184,7 +184,7 @@ Outcome SessionCommands::ConfirmRestore(const std::string& path) {
 
 std::vector<PutResult> SessionCommands::PutFiles(
     const std::vector<std::string>& paths,
-    const std::function<void(const PutResult& result)>& progress) {
+    const std::function<void(const PutResult& result)>& progress, bool replace) {
     UiBridge& ui = Ui();
     std::vector<PutResult> results;
     bool archive = false;
@@ -195,7 +195,7 @@ std::vector<PutResult> SessionCommands::PutFiles(
             results.push_back({paths.empty() ? "" : paths.front(), "", there});
             return results;
         }
-        bool replaceAll = false;
+        bool replaceAll = replace;
         for (const std::string& path : paths) {
             // Told once the listing has shown whether it was stored.
             int count = static_cast<int>(paths.size());

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "objects/CalcNames.h"
+#include "objects/TextTranslation.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
 #include "support/ZqsimProcess.h"
@@ -148,9 +150,10 @@ TEST_F(MountTest, EveryFileIsWhatGetWritesAndTheTreeCostsNoListing) {
         for (const auto& part : relative.parent_path()) {
             directory += "/" + part.string();
         }
-        arguments.insert(arguments.end(),
-                         {"-e", "get -C " + directory + " '" + relative.stem().string() + "' got-" +
-                                    std::to_string(files.size()) + ".zq"});
+        // The folder shows the calculator's characters in UTF-8; get takes the display form.
+        std::string name = CalcNameToPc(Utf8ToCalc(relative.stem().string()), false);
+        arguments.insert(arguments.end(), {"-e", "get -C " + directory + " '" + name + "' got-" +
+                                                     std::to_string(files.size()) + ".zq"});
         files.push_back(entry.path());
     }
     std::unique_ptr<ChildProcess> get = Start(arguments);
