@@ -396,6 +396,12 @@ TEST_F(MountTest, TextModeToolsSeeTrueSizesAndRenameInPlace) {
     ASSERT_EQ(Run("sed -i s/Hello/Hi/ " + m + "/GREETING.txt"), 0) << mount->Err();
     EXPECT_NE(Slurp(m + "/GREETING.txt").find("Hi"), std::string::npos);
     EXPECT_NE(Run("ls " + m + " | grep -q sed"), 0) << "no stray file of sed's";
+    // A file without .txt is held, not sent as a variable nobody can see, until it is renamed.
+    ASSERT_EQ(WriteAndClose(m + "/NOTES", "\"held\""), 0);
+    EXPECT_TRUE(fs::exists(m + "/NOTES"));
+    ASSERT_EQ(::rename((m + "/NOTES").c_str(), (m + "/NOTES.txt").c_str()), 0);
+    EXPECT_NE(Slurp(m + "/NOTES.txt").find("held"), std::string::npos);
+    EXPECT_FALSE(fs::exists(m + "/NOTES"));
 
     struct Row {
         const char* name;
