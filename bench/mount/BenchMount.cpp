@@ -1,6 +1,8 @@
 // vaddex-cli mount against vaddex-cli get, on one zqsim paced at 115200 bit/s on a
 // pseudo-terminal: a 100 KB string copied out of a fresh mount against one get of it, and ten
-// 1 KB strings copied out with one cp against ten gets. Every get is a whole invocation that
+// 1 KB strings copied out with one cp against ten gets; and `ls -l` of a directory of twenty
+// small variables in text mode, where each text is made to give its true size, against the
+// same `ls -l` of the binary mount. Every get is a whole invocation that
 // connects, identifies and lists, so each mount time runs from starting vaddex-cli mount (the
 // same connect) until cp has ended; the unmount after it is not timed. Both sides write the
 // objects to files, and those must be the same bytes.
@@ -41,6 +43,8 @@ constexpr std::size_t kSmallChars = 1000;
 constexpr int kMountWaitMs = 60000;
 constexpr double kBigTarget = 0.97;
 constexpr double kSmallTarget = 0.3;
+constexpr int kListed = 20;
+constexpr std::size_t kListedChars = 100;
 
 bool IsMounted(const fs::path& folder) {
     struct stat inside {};
@@ -97,6 +101,31 @@ public:
         return seconds;
     }
 
+    // Seconds of `ls -l` of a directory of a mount that is up, in text mode or not.
+    double ListLong(bool text, const std::string& directory) {
+        fs::path mnt = folder_ / "mnt";
+        fs::path said = folder_ / "mount-out.txt";
+        std::vector<std::string> arguments = {VADDEX_CLI_PATH, "-p", port_, "-s", kLineSpeed};
+        if (text) {
+            arguments.push_back("-t");
+        }
+        arguments.insert(arguments.end(), {"mount", mnt.string()});
+        Process mount(arguments, said.string());
+        if (!vaddex::bench::WaitForText(said, "Mounted the calculator's HOME at", kMountWaitMs) ||
+            !IsMounted(mnt)) {
+            throw std::runtime_error("the mount did not come up: " + Slurp(said) +
+                                     Slurp(said.string() + ".err"));
+        }
+        auto start = std::chrono::steady_clock::now();
+        RunToEnd({"ls", "-l", (mnt / directory).string()}, Out(text ? "ls-t.txt" : "ls.txt"));
+        double seconds = Seconds(start);
+        RunToEnd({kFusermount, "-u", mnt.string()}, Out("fusermount-out.txt"));
+        if (mount.Wait() != 0) {
+            throw std::runtime_error("the mount ended with a failure");
+        }
+        return seconds;
+    }
+
     std::string Out(const std::string& name) const { return (folder_ / name).string(); }
 
 private:
@@ -134,6 +163,12 @@ int Run(const fs::path& folder) {
         std::ofstream(file, std::ios::binary) << StringFile(std::string(kSmallChars, 'a' + i));
         put.insert(put.end(), {"-e", "put " + file});
     }
+    put.insert(put.end(), {"-e", "mkdir LISTED"});
+    for (int i = 0; i < kListed; ++i) {
+        std::string file = (folder / ("L" + std::to_string(i) + ".zq")).string();
+        std::ofstream(file, std::ios::binary) << StringFile(std::string(kListedChars, 'a' + i));
+        put.insert(put.end(), {"-e", "put -C LISTED " + file});
+    }
     bench.Cli(put);
 
     auto start = std::chrono::steady_clock::now();
@@ -156,6 +191,12 @@ int Run(const fs::path& folder) {
         CheckSame(folder / "get" / file, folder / "mounted" / file);
     }
 
+    double listBinary = bench.ListLong(false, "LISTED");
+    double listText = bench.ListLong(true, "LISTED");
+    if (Slurp(folder / "ls-t.txt").find(" 0 ") != std::string::npos) {
+        throw std::runtime_error("ls -l of the text mount shows a size of 0");
+    }
+
     std::printf("vaddex-cli mount against get, zqsim paced at %s bit/s; the files are the same\n",
                 kLineSpeed);
     std::printf("%zu-character string:\n", kBigChars);
@@ -167,6 +208,11 @@ int Run(const fs::path& folder) {
     std::printf("  mount and one cp:     %.2f s (mounted after %.2f s)\n", smallMount, smallUp);
     std::printf("  ratio mount / gets: %.3f (target <= %.2f)\n", smallMount / smallGets,
                 kSmallTarget);
+    std::printf("ls -l of %d %zu-character strings:\n", kListed, kListedChars);
+    std::printf("  binary mount:         %.2f s\n", listBinary);
+    std::printf("  text mount (-t):      %.2f s (%.2f s a variable)\n", listText,
+                listText / kListed);
+    std::printf("  ratio text / binary: %.1f\n", listText / listBinary);
     return 0;
 }
 

@@ -222,7 +222,7 @@ void CalcFs::FillStat(const TXPObject* item, const std::string& path, struct sta
     st = {};
     st.st_uid = settings_.uid;
     st.st_gid = settings_.gid;
-    st.st_atim = st.st_mtim = st.st_ctim = Seconds(listing_.ListedAt());
+    st.st_atim = st.st_mtim = st.st_ctim = Seconds(startedAt_);
     if (item == nullptr || item->IsDirectory() || item == &commands_.Root()) {
         st.st_mode = S_IFDIR | kDirectoryMode;
         st.st_nlink = 2;
@@ -244,7 +244,7 @@ void CalcFs::FillStat(const TXPObject* item, const std::string& path, struct sta
 
 void CalcFs::FillHeldStat(const std::string& path, const HeldFile& held, struct stat& st) {
     FillStat(nullptr, path, st);
-    st.st_mode = S_IFREG | kFileMode;
+    st.st_mode = S_IFREG | held.mode;
     st.st_nlink = 1;
     st.st_size = static_cast<off_t>(HeldData(path).size());
     st.st_blocks = (st.st_size + 511) / 512;
@@ -331,6 +331,10 @@ int CalcFs::StatFs(struct statvfs& st) {
 // --- modes, owners and times ------------------------------------------------------------
 
 int CalcFs::ChangeMode(const std::string& path, mode_t mode) {
+    if (auto held = held_.find(path); held != held_.end() && IsHeldName(path)) {
+        held->second.mode = mode & 0777;  // the writer's own until it is renamed and sent
+        return 0;
+    }
     struct stat st {};
     if (int error = GetAttr(path, st); error != 0) {
         return error;

@@ -97,6 +97,7 @@ private:
     };
     struct HeldFile {
         std::string data;
+        mode_t mode = 0644;  // a temporary file's own, as its writer sets it
         std::time_t made = 0;
         std::optional<timespec> accessed;
         std::optional<timespec> modified;
@@ -140,6 +141,8 @@ private:
     // Why a write that makes an existing variable's file longer cannot stand: empty when it
     // can. A program's write error is the only failure echo >> reports.
     std::string GrowthRefusal(const std::string& data) const;
+    // -EINVAL for a truncate of a variable's own file to another size, said.
+    int ImpossibleSize(const std::string& path, std::int64_t size);
     // The data a held file has now: that of a handle writing it, else the kept one.
     std::string HeldData(const std::string& path) const;
 
@@ -171,6 +174,9 @@ private:
     std::string port_;       // the port to connect again on
     std::time_t lastConnectTry_ = 0;
     std::int64_t listedAtMs_ = 0;  // on the monotonic clock, for the refresh
+    // Directories show when the mount began: a time that moved with each listing would tell
+    // tar that every directory changed while it was read.
+    std::time_t startedAt_ = std::time(nullptr);
     ListingCache listing_;
     std::map<std::uint64_t, OpenFile> open_;
     std::map<std::string, HeldFile> held_;  // by path

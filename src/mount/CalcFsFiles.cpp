@@ -228,7 +228,7 @@ int CalcFs::Truncate(const std::string& path, const std::uint64_t* handle, std::
         return -EINVAL;
     }
     if (handle != nullptr) {
-        // A file being written may pass through any size; its put at close decides.
+        // A file being written anew may pass through any size; its put at close decides.
         auto found = open_.find(*handle);
         if (found == open_.end()) {
             return -EBADF;
@@ -236,6 +236,9 @@ int CalcFs::Truncate(const std::string& path, const std::uint64_t* handle, std::
         OpenFile& file = found->second;
         if (int error = Load(file); error != 0) {
             return error;
+        }
+        if (file.inPlace && static_cast<std::size_t>(size) != file.data.size()) {
+            return ImpossibleSize(path, size);
         }
         file.data.resize(static_cast<std::size_t>(size));
         file.dirty = true;
@@ -259,6 +262,10 @@ int CalcFs::Truncate(const std::string& path, const std::uint64_t* handle, std::
     if (static_cast<std::size_t>(size) == data.size()) {
         return 0;
     }
+    return ImpossibleSize(path, size);
+}
+
+int CalcFs::ImpossibleSize(const std::string& path, std::int64_t size) {
     // A variable's file cut or padded is no object the calculator could hold.
     Report(path + ": a variable's file cannot be made " + std::to_string(size) +
            " bytes long; write the whole file instead");

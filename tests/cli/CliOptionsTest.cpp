@@ -56,6 +56,7 @@ TEST(CliArguments, MalformedCommandLinesAreUsageErrors) {
         {"ls", "--refresh", "5"},           // --refresh for mount only
         {"mount", "m", "--refresh", "-1"},  // no negative age
         {"ls", "--background"},             // --background for mount only
+        {"ls", "-o", "ro"},                 // -o for mount only
     };
     for (const auto& row : rows) {
         std::string line;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "mount/CalcFs.h"
+#include "mount/OutcomeErrno.h"
 #include "session/SessionCommands.h"
 #include "support/SimFixture.h"
 #include "util/FileIo.h"
@@ -167,6 +168,60 @@ TEST_F(CalcFsTest, AHiddenFileIsSentWhenRenamed) {
     ASSERT_EQ(WriteWhole(fs, "/.never-renamed", "left behind"), 0);
     fs.KeepHeldFiles();
     EXPECT_EQ(Unsent(), std::vector<std::string>{"left behind"}) << "nothing written is lost";
+}
+
+// One outcome kind reaches every program as one errno, whichever operation met it.
+TEST(OutcomeErrno, EachKindHasItsErrno) {
+    using Kind = Outcome::Kind;
+    const std::pair<Kind, int> rows[] = {
+        {Kind::Done, 0},           {Kind::Declined, EINVAL},     {Kind::BadName, EINVAL},
+        {Kind::Exists, EEXIST},    {Kind::NoRoom, ENOSPC},       {Kind::Cancelled, EINTR},
+        {Kind::PortInUse, EBUSY},  {Kind::NotConnected, EIO},    {Kind::PortGone, EIO},
+        {Kind::LinkFailed, EIO},   {Kind::Refused, EIO},         {Kind::FileError, EIO},
+        {Kind::NoCalculator, EIO}, {Kind::PortUnavailable, EIO},
+    };
+    for (const auto& [kind, error] : rows) {
+        EXPECT_EQ(mount::ErrnoOf(kind), error) << KindName(kind);
+    }
+}
+
+// A new file shows until it is written; one never written is dropped at the end, said, and
+// nothing is kept of it. A variable's own file cannot be cut or padded.
+TEST_F(CalcFsTest, ACreatedFileShowsUntilWrittenAndSizesStayPossible) {
+    std::vector<std::string> said;
+    mount::CalcFs::Settings settings;
+    settings.refreshSeconds = 1000;
+    settings.unsentFolder = sim.Files().File("unsent/");
+    settings.report = [&](const std::string& text) { said.push_back(text); };
+    mount::CalcFs fs(commands, settings);
+    std::uint64_t handle = 0;
+    ASSERT_EQ(fs.Create("/EMPTY.zq", handle), 0);
+    ASSERT_EQ(fs.Release(handle), 0);
+    struct stat st {};
+    EXPECT_EQ(fs.GetAttr("/EMPTY.zq", st), 0) << "touch made it";
+    EXPECT_EQ(st.st_size, 0);
+    EXPECT_FALSE(sim.FindObject("HOME EMPTY"));
+
+    std::string greeting = ReadWhole(fs, "/GREETING.zq");
+    auto size = static_cast<std::int64_t>(greeting.size());
+    for (std::int64_t wanted : {std::int64_t{0}, size - 1, size + 100}) {
+        EXPECT_EQ(fs.Truncate("/GREETING.zq", nullptr, wanted), -EINVAL) << wanted;
+    }
+    EXPECT_EQ(fs.Truncate("/GREETING.zq", nullptr, size), 0) << "its own size changes nothing";
+    ASSERT_EQ(fs.Open("/GREETING.zq", O_WRONLY | O_APPEND, handle), 0);
+    EXPECT_EQ(fs.Write(handle, "x\n", 2, size), -EINVAL) << "an object file cannot grow";
+    EXPECT_EQ(fs.Release(handle), 0);
+    EXPECT_EQ(ReadWhole(fs, "/GREETING.zq"), greeting);
+
+    fs.KeepHeldFiles();
+    EXPECT_EQ(fs.GetAttr("/EMPTY.zq", st), -ENOENT);
+    EXPECT_TRUE(Unsent().empty());
+    EXPECT_NE(std::find_if(said.begin(), said.end(),
+                           [](const std::string& text) {
+                               return text.find("/EMPTY.zq") != std::string::npos &&
+                                      text.find("dropped") != std::string::npos;
+                           }),
+              said.end());
 }
 
 // A line that failed is connected again at the next access, on the same port.

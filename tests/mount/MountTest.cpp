@@ -290,6 +290,174 @@ TEST_F(MountTest, APulledCableFailsCloseAndEndsTheMount) {
     EXPECT_FALSE(IsMounted(Mnt2()));
 }
 
+// Every everyday tool either gets what it asked for or an error: nothing exits 0 while the
+// change was dropped.
+TEST_F(MountTest, EveryToolGetsTheChangeOrAnError) {
+    const std::string m = Mnt();
+    const std::string out = folder_.File("out");
+    std::string greeting = Slurp(m + "/GREETING.zq");
+    ASSERT_FALSE(greeting.empty());
+    ASSERT_TRUE(WriteWholeFile(out + "/g.zq", greeting));
+    ASSERT_EQ(Run("touch -d 2002-03-04 " + out + "/g.zq"), 0);
+    struct Row {
+        std::string command;
+        bool works;
+        std::string thenTrue;  // a shell test of the result, empty for none
+    };
+    const Row rows[] = {
+        {"echo x >> " + m + "/GREETING.zq", false, "cmp -s " + out + "/g.zq " + m + "/GREETING.zq"},
+        {"touch " + m + "/EMPTY.zq", true, "test -f " + m + "/EMPTY.zq"},
+        {"truncate -s 100 " + m + "/GREETING.zq", false, ""},
+        {"truncate -s 0 " + m + "/GREETING.zq", false, "test -s " + m + "/GREETING.zq"},
+        {"chmod 644 " + m + "/GREETING.zq", true, ""},
+        {"chmod 600 " + m + "/GREETING.zq", false,
+         "test \"$(stat -c %a " + m + "/GREETING.zq)\" = 644"},
+        {"chown $(id -u):$(id -g) " + m + "/GREETING.zq", true, ""},
+        {"touch -d 2001-02-03 " + m + "/GREETING.zq", true,
+         "test \"$(date -r " + m + "/GREETING.zq +%Y)\" = 2001"},
+        {"cp -a " + out + "/g.zq " + m + "/CPA.zq", true,
+         "test \"$(date -r " + m + "/CPA.zq +%Y)\" = 2002"},
+        {"mv " + m + "/CPA.zq " + m + "/MOVED.zq", true,
+         "test \"$(date -r " + m + "/MOVED.zq +%Y)\" = 2002"},
+        // Names the calculator cannot take: EINVAL, never a question.
+        {"cp " + out + "/g.zq " + m + "/1ABC.zq", false, "test ! -e " + m + "/1ABC.zq"},
+        {"cp " + out + "/g.zq '" + m + "/A#B.zq'", false, ""},
+        {"mv " + m + "/MOVED.zq " + m + "/1ABC.zq 2> " + out + "/mv.txt", false,
+         "! grep -q subdirectory " + out + "/mv.txt"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.command);
+        EXPECT_EQ(Run(row.command + " 2>/dev/null") == 0, row.works);
+        if (!row.thenTrue.empty()) {
+            EXPECT_EQ(Run(row.thenTrue), 0);
+        }
+    }
+    EXPECT_TRUE(mount_->WaitForErr("1ABC", kTimeoutMs)) << "the reason is said";
+    EXPECT_EQ(mount_->Err().find("Continue with the command?"), std::string::npos) << mount_->Err();
+
+    // A new file still being written can be opened again, and reads what was written.
+    int fd = ::open((m + "/NEW.zq").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, greeting.data(), greeting.size()), static_cast<ssize_t>(greeting.size()));
+    EXPECT_EQ(Slurp(m + "/NEW.zq"), greeting);
+    EXPECT_EQ(::close(fd), 0);
+    EXPECT_EQ(Slurp(m + "/NEW.zq"), greeting) << "sent at close";
+
+    // Past the free memory: dd fails, and nothing of it is sent or kept.
+    struct statvfs st {};
+    ASSERT_EQ(::statvfs(m.c_str(), &st), 0);
+    std::string blocks = std::to_string(st.f_bavail * st.f_frsize / 512 + 2);
+    EXPECT_NE(Run("dd if=/dev/zero of=" + m + "/BIG.zq bs=512 count=" + blocks + " 2>/dev/null"),
+              0);
+    EXPECT_FALSE(fs::exists(m + "/BIG.zq"));
+    EXPECT_FALSE(fs::exists(folder_.File("state/vaddex/unsent")) &&
+                 Run("ls " + folder_.File("state/vaddex/unsent") + " | grep -q BIG") == 0)
+        << "what did not fit is no file the writer meant";
+}
+
+TEST_F(MountTest, RsyncArchiveTwiceSendsNothingTheSecondTime) {
+    if (Run("command -v rsync > /dev/null") != 0) {
+        GTEST_SKIP() << "no rsync here";
+    }
+    std::string in = folder_.File("out/in");
+    fs::create_directories(in);
+    std::string greeting = Slurp(Mnt() + "/GREETING.zq");
+    for (const char* name : {"ONE.zq", "TWO.zq", "THREE.zq"}) {
+        ASSERT_TRUE(WriteWholeFile(in + "/" + name, greeting));
+    }
+    std::string rsync = "rsync -a --itemize-changes " + in + "/ " + Mnt() + "/RS/ > ";
+    ASSERT_EQ(Run(rsync + folder_.File("out/first.txt")), 0);
+    EXPECT_NE(Slurp(folder_.File("out/first.txt")).find(">f"), std::string::npos);
+    ASSERT_EQ(Run(rsync + folder_.File("out/second.txt")), 0);
+    EXPECT_EQ(Slurp(folder_.File("out/second.txt")).find(">f"), std::string::npos)
+        << Slurp(folder_.File("out/second.txt"));
+}
+
+// Text mode: tools that trust st_size see each text's real size; sed -i and other writers
+// of a new file renamed over the old one leave no stray variable; names go through the
+// calculator's characters both ways.
+TEST_F(MountTest, TextModeToolsSeeTrueSizesAndRenameInPlace) {
+    std::unique_ptr<ChildProcess> mount = Start({"-t", "mount", Mnt2()});
+    ASSERT_TRUE(mount->WaitForOut("Mounted the calculator's HOME at", kTimeoutMs)) << mount->Err();
+    const std::string m = Mnt2();
+    const std::string out = folder_.File("out");
+
+    ASSERT_EQ(Run("cd " + m + " && tar cf " + out + "/t.tar *.txt MATHS/*.txt"), 0);
+    fs::create_directories(out + "/x/MATHS");
+    ASSERT_EQ(Run("tar xf " + out + "/t.tar -C " + out + "/x"), 0);
+    for (const auto& entry : fs::recursive_directory_iterator(out + "/x")) {
+        if (entry.is_regular_file()) {
+            std::string inMount = m + "/" + fs::relative(entry.path(), out + "/x").string();
+            EXPECT_EQ(Slurp(entry.path().string()), Slurp(inMount)) << "tar stored it whole";
+        }
+    }
+    EXPECT_TRUE(fs::exists(m + "/MATHS/\u03C0.txt")) << "the calculator's pi shown as UTF-8";
+
+    ASSERT_EQ(Run("sed -i s/Hello/Hi/ " + m + "/GREETING.txt"), 0) << mount->Err();
+    EXPECT_NE(Slurp(m + "/GREETING.txt").find("Hi"), std::string::npos);
+    EXPECT_NE(Run("ls " + m + " | grep -q sed"), 0) << "no stray file of sed's";
+    // A file without .txt is held, not sent as a variable nobody can see, until it is renamed.
+    ASSERT_EQ(WriteAndClose(m + "/NOTES", "\"held\""), 0);
+    EXPECT_TRUE(fs::exists(m + "/NOTES"));
+    ASSERT_EQ(::rename((m + "/NOTES").c_str(), (m + "/NOTES.txt").c_str()), 0);
+    EXPECT_NE(Slurp(m + "/NOTES.txt").find("held"), std::string::npos);
+    EXPECT_FALSE(fs::exists(m + "/NOTES"));
+
+    struct Row {
+        const char* name;
+        int closed;
+    };
+    const Row rows[] = {{"\u03C0\u03C0.txt", 0}, {"1ABC.txt", EINVAL}, {"\u00C4\u00D6.txt", 0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(WriteAndClose(m + "/" + row.name, "\"text\""), row.closed);
+        EXPECT_EQ(fs::exists(m + "/" + row.name), row.closed == 0);
+    }
+    EXPECT_EQ(mount->Err().find("Continue with the command?"), std::string::npos) << mount->Err();
+    ASSERT_EQ(Run("fusermount3 -u " + m), 0);
+    EXPECT_EQ(mount->Wait(kTimeoutMs), 0) << mount->Err();
+}
+
+// Folders that must not be mounted at say why and what to do; -o ro and uid=/gid= are taken.
+TEST_F(MountTest, AFolderInUseIsRefusedWithWhatToDo) {
+    const std::string m2 = Mnt2();  // made now: a stale mount point cannot be made again
+    std::string full = folder_.File("full");
+    fs::create_directories(full);
+    ASSERT_TRUE(WriteWholeFile(full + "/mine.txt", "the user's own"));
+    struct Row {
+        std::vector<std::string> arguments;
+        std::string said;
+    };
+    const Row rows[] = {
+        {{"mount", full}, "is not empty"},
+        {{"mount", Mnt()}, "is mounted already"},
+        {{"-o", "bogus", "mount", m2}, "not a mount option"},
+    };
+    for (const Row& row : rows) {
+        std::unique_ptr<ChildProcess> refused = Start(row.arguments);
+        EXPECT_NE(refused->Wait(kTimeoutMs), 0);
+        EXPECT_NE(refused->Err().find(row.said), std::string::npos) << refused->Err();
+    }
+
+    std::unique_ptr<ChildProcess> mount = Start({"-o", "ro,uid=4321,gid=765", "mount", m2});
+    ASSERT_TRUE(mount->WaitForOut("Mounted the calculator's HOME at", kTimeoutMs)) << mount->Err();
+    struct stat st {};
+    ASSERT_EQ(::stat((m2 + "/GREETING.zq").c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 4321U);
+    EXPECT_EQ(st.st_gid, 765U);
+    EXPECT_EQ(WriteAndClose(m2 + "/RO.zq", "x"), EROFS);
+
+    // Killed: the folder is left stale, and a new mount says how to clear it.
+    mount->Signal(SIGKILL);
+    mount->Wait(kTimeoutMs);
+    EXPECT_NE(::stat(m2.c_str(), &st), 0);
+    EXPECT_EQ(errno, ENOTCONN);
+    std::unique_ptr<ChildProcess> again = Start({"mount", m2});
+    EXPECT_NE(again->Wait(kTimeoutMs), 0);
+    EXPECT_NE(again->Err().find("fusermount3 -u " + m2), std::string::npos) << again->Err();
+    EXPECT_EQ(Run("fusermount3 -u " + m2), 0);
+}
+
 // --background returns once the folder is mounted; unmounting ends the mount it left.
 TEST_F(MountTest, InTheBackgroundInTextMode) {
     std::unique_ptr<ChildProcess> start = Start({"-t", "--background", "mount", Mnt2()});

@@ -73,5 +73,17 @@ TEST(Utf8ToCalc, TypedSymbolsBecomeTheCalculatorsCodes) {
     }
 }
 
+// Names shown on the PC go back and forth: every code Utf8ToCalc makes comes back as it was.
+TEST(CalcToUtf8, IsTheInverseOfUtf8ToCalc) {
+    std::string codes;
+    for (int code = 0x20; code <= 0xFF; ++code) {
+        codes.push_back(static_cast<char>(code));
+    }
+    std::string shown = CalcToUtf8(codes);
+    EXPECT_NE(shown.find("\u03C0"), std::string::npos);
+    // Codes 128..159 without a symbol of their own stay bytes, which are no UTF-8.
+    EXPECT_EQ(Utf8ToCalc(shown), codes);
+}
+
 }  // namespace
 }  // namespace vaddex
