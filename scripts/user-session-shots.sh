@@ -205,10 +205,11 @@ windows_named "$about_title" 0
 # Help on the list (F1), closed again by Escape.
 click 400 200
 xdotool key --window "$main" F1
-windows_named "Vaddex Help" 1
-shot 08a-help
-press_in "Vaddex Help" Escape
-windows_named "Vaddex Help" 0 && echo "help window closed by Escape"
+if windows_named "Vaddex Help" 1; then
+    shot 08a-help
+    press_in "Vaddex Help" Escape
+    windows_named "Vaddex Help" 0 && echo "help window closed by Escape"
+fi
 xdotool windowactivate --sync "$main"
 
 xdotool key --window "$main" alt+f x
