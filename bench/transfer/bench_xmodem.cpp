@@ -40,6 +40,9 @@ constexpr const char* kSocat = "/usr/bin/socat";
 constexpr std::size_t kFileSize = 1 << 20;
 constexpr int kRounds = 3;
 constexpr int kPeerTimeoutMs = 60000;
+// TYModemRX against rx: at least this many times the throughput, at most this CPU per MiB.
+constexpr double kThroughputTarget = 5.0;
+constexpr double kCpuTarget = 1.0;
 
 double SelfCpuSeconds() {
     rusage usage{};
@@ -223,6 +226,9 @@ int main() {
                 rxCpu[rxBest] / mib);
     std::printf("  TYModemRX:  %.3f s, %.2f MiB/s, %.4f CPU s/MiB\n", ourTime[ourBest], ourRate,
                 ourCpu[ourBest] / mib);
-    std::printf("  throughput ratio TYModemRX / rx: %.3f (target >= 0.95)\n", ourRate / rxRate);
+    std::printf("  throughput ratio TYModemRX / rx: %.3f (target >= %.2f)\n", ourRate / rxRate,
+                kThroughputTarget);
+    std::printf("  CPU s/MiB ratio TYModemRX / rx: %.3f (target <= %.2f)\n",
+                ourCpu[ourBest] / rxCpu[rxBest], kCpuTarget);
     return 0;
 }

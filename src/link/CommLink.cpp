@@ -316,9 +316,10 @@ int CommLink::ReadComm(std::string& buffer, int maxWait) {
     if (count > 0 && static_cast<std::size_t>(count) < buffer.size()) {
         Trace("**** ReadComm returning partial string");
     }
-    char hex[24];
-    std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned>(count));
-    Trace(std::string("ReadComm: Return of ") + hex);
+    char text[40];
+    int length =
+        std::snprintf(text, sizeof text, "ReadComm: Return of %02X", static_cast<unsigned>(count));
+    Trace(std::string_view(text, static_cast<std::size_t>(length)));
     return count;
 }
 

@@ -124,10 +124,23 @@ bool TermiosPort::SetTimeouts(const SerialTimeouts& timeouts) {
     return true;
 }
 
+std::size_t TermiosPort::TakeAhead(char* data, std::size_t count) {
+    std::size_t n = std::min(count, aheadEnd_ - aheadStart_);
+    std::memcpy(data, ahead_ + aheadStart_, n);
+    aheadStart_ += n;
+    if (aheadStart_ == aheadEnd_) {
+        aheadStart_ = aheadEnd_ = 0;
+    }
+    return n;
+}
+
 long TermiosPort::Read(char* data, std::size_t count) {
+    std::size_t got = TakeAhead(data, count);
+    if (got == count) {
+        return static_cast<long>(got);
+    }
     std::int64_t deadline = TickMs() + timeouts_.readConstant +
                             static_cast<std::int64_t>(count) * timeouts_.readMultiplier;
-    std::size_t got = 0;
     while (got < count) {
         // Waited for in slices, so that a cancel ends the wait without the whole deadline.
         short revents = 0;
@@ -138,9 +151,19 @@ long TermiosPort::Read(char* data, std::size_t count) {
             }
             continue;
         }
-        ssize_t n = ready > 0 ? ::read(fd_, data + got, count - got) : -1;
+        // A small request reads into the look-ahead, a large one straight to the caller.
+        bool direct = count - got >= kAheadSize;
+        ssize_t n = -1;
+        if (ready > 0) {
+            n = direct ? ::read(fd_, data + got, count - got) : ::read(fd_, ahead_, kAheadSize);
+        }
         if (n > 0) {
-            got += static_cast<std::size_t>(n);
+            if (direct) {
+                got += static_cast<std::size_t>(n);
+            } else {
+                aheadEnd_ = static_cast<std::size_t>(n);
+                got += TakeAhead(data + got, count - got);
+            }
             continue;
         }
         int error = n < 0 ? errno : 0;
@@ -156,6 +179,9 @@ long TermiosPort::Read(char* data, std::size_t count) {
 }
 
 bool TermiosPort::WaitReadable(int maxMs) {
+    if (aheadEnd_ > aheadStart_) {
+        return true;
+    }
     short revents = 0;
     // An error or hang-up counts as readable: the Read that follows reports it.
     return PollUntil(fd_, POLLIN, TickMs() + maxMs, revents) != 0;
@@ -179,6 +205,7 @@ void TermiosPort::NoteFailure(int error) {
 }
 
 bool TermiosPort::PurgeInput() {
+    aheadStart_ = aheadEnd_ = 0;  // read already, but not by anyone: discarded as well
     return ::tcflush(fd_, TCIFLUSH) == 0;
 }
 

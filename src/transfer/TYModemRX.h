@@ -68,6 +68,7 @@ private:
     CheckMode mode_ = CheckMode::kChecksum;  // the mode of the latest request
     std::int64_t startTick_ = 0;
     std::int64_t bytesReceived_ = 0;
+    std::string block_;  // the block being read, kept so that no block allocates anew
 };
 
 }  // namespace vaddex

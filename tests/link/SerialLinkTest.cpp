@@ -46,6 +46,33 @@ TEST_F(SerialLink, PartialReadZeroesTheRestAndSaysSo) {
     EXPECT_TRUE(trace.Contains("ReadComm: Return of 04"));
 }
 
+// One system read may bring more than was asked: the rest must reach the reads after it in
+// order, and a clear of the input must drop it with the driver's queue.
+TEST_F(SerialLink, BytesReadBeyondARequestGoToTheNextReadsUntilPurged) {
+    OpenPty();
+    link.SetShortTimeouts();
+    ASSERT_TRUE(peer.Write("\x02" + std::string(1027, 'b') + "\x04"));
+    Pause(50);  // all of it in the driver, so that the first read takes it at once
+    struct Step {
+        std::size_t length;
+        std::string expected;
+    };
+    const Step steps[] = {{1, "\x02"}, {1027, std::string(1027, 'b')}, {1, "\x04"}};
+    for (const Step& step : steps) {
+        std::string buffer(step.length, 'x');
+        EXPECT_EQ(link.ReadComm(buffer, 2500), static_cast<int>(step.length));
+        EXPECT_EQ(buffer, step.expected);
+    }
+    ASSERT_TRUE(peer.Write("stale"));
+    Pause(50);
+    std::string one(1, 'x');
+    ASSERT_EQ(link.ReadComm(one, 2500), 1);  // "tale" now waits in the look-ahead
+    link.ClearInput();
+    ASSERT_TRUE(peer.Write("N"));
+    EXPECT_EQ(link.ReadComm(one, 2500), 1);
+    EXPECT_EQ(one, "N");
+}
+
 TEST_F(SerialLink, NothingReadGivesZeroWithinTheShortTimeout) {
     OpenPty();
     link.SetShortTimeouts();
