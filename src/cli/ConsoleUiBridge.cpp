@@ -198,7 +198,7 @@ int ConsoleUiBridge::AnswerWrongFile(const std::string& fileName, const std::str
     std::string text =
         fileName + "\r\n\r\nis a " + kind + " file and does not match the calculator.\r\n" +
         "This may damage the calculator contents.\r\n\r\n" +
-        (offerChoice ? "How should this file be downloaded?" : "Do you wish to continue?");
+        (offerChoice ? "How should this file be sent?" : "Do you wish to continue?");
     std::string question = Titled("Wrong File Type?", text);
     const int cancel = static_cast<int>(ModalResult::Cancel);
     if (offerChoice) {

@@ -414,6 +414,16 @@ TEST_F(MountTest, TextModeToolsSeeTrueSizesAndRenameInPlace) {
         EXPECT_EQ(fs::exists(m + "/" + row.name), row.closed == 0);
     }
     EXPECT_EQ(mount->Err().find("Continue with the command?"), std::string::npos) << mount->Err();
+
+    // Texts that would run a command beside their object fail the close and run nothing: GAMES,
+    // not listed before, is read from the calculator after them and still holds its items.
+    for (const char* text : {"\"x\\\r\\\" GAMES 'HISCORE' PURGE @\"",
+                             "%%ZQ: T(3)A(R)F(.);\n\"C:\\\r\\\" HOME 'GAMES' PGDIR @\""}) {
+        EXPECT_NE(WriteAndClose(m + "/HACK.txt", text), 0);
+        EXPECT_FALSE(fs::exists(m + "/HACK.txt"));
+    }
+    EXPECT_TRUE(fs::exists(m + "/GAMES/PLAYER.txt"));
+    EXPECT_TRUE(fs::exists(m + "/GAMES/HISCORE.txt"));
     ASSERT_EQ(Run("fusermount3 -u " + m), 0);
     EXPECT_EQ(mount->Wait(kTimeoutMs), 0) << mount->Err();
 }
