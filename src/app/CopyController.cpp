@@ -88,8 +88,7 @@ bool CopyController::PanesAcceptDrops() const {
 }
 
 std::vector<std::string> CopyController::FetchFrom(const std::vector<ItemRef>& items,
-                                                   DesktopItemFetcher& fetcher,
-                                                   bool forDrop) const {
+                                                   DesktopItemFetcher& fetcher) const {
     SessionCommands& commands = window_.Commands();
     // A directory of the tree is got from the directory that holds it, where the list shows
     // it as a row; the window's own directory is put back afterwards.
@@ -98,7 +97,7 @@ std::vector<std::string> CopyController::FetchFrom(const std::vector<ItemRef>& i
     if (!items.empty() && !items.front().IsRoot()) {
         commands.CurrentPath = items.front().DirectoryPath();
     }
-    return forDrop ? fetcher.FetchForDrop() : fetcher.FetchAll();
+    return fetcher.FetchAll();
 }
 
 // --- the clipboard ----------------------------------------------------------------------------
@@ -114,7 +113,7 @@ bool CopyController::Copy() {
     window_.Guarded([&] {
         DesktopItemFetcher fetcher(window_.Commands(), *folder_);
         fetcher.Announce(items);
-        std::vector<std::string> files = FetchFrom(items, fetcher, false);
+        std::vector<std::string> files = FetchFrom(items, fetcher);
         TFileSource* source = pane == Pane::Tree ? treeSource_ : listSource_;
         source->Files = files;
         source->CopyFilesToClipboard();
@@ -253,27 +252,33 @@ TFileSource* CopyController::PrepareDrag(Pane pane) {
         return nullptr;
     }
     TFileSource* source = pane == Pane::Tree ? treeSource_ : listSource_;
-    auto fetcher = std::make_shared<DesktopItemFetcher>(window_.Commands(), *folder_);
-    try {
-        source->Files = fetcher->Announce(items);
-    } catch (const std::exception& e) {
-        window_.ShowError(e.what());
+    source->Files.clear();
+    source->OnDrop = nullptr;
+    // The files are got before the drag starts: inside the platform's drag loop a transfer
+    // would run its progress window as a nested modal loop, which may free the drag under the
+    // request that asked for the data. A failed get starts no drag and is shown once.
+    std::vector<std::string> files;
+    window_.Guarded([&] {
+        DesktopItemFetcher fetcher(window_.Commands(), *folder_);
+        fetcher.Announce(items);
+        files = FetchFrom(items, fetcher);
+    });
+    if (files.size() != items.size()) {
         return nullptr;
     }
-    // The files are got only when the drop target asks, inside the drag.
-    source->OnDrop = [this, items, fetcher](const std::vector<std::string>&) {
-        return FetchFrom(items, *fetcher, true);
-    };
+    source->Files = std::move(files);
     return source;
 }
 
 void CopyController::StartDrag(Pane pane) {
-    TFileSource* source = PrepareDrag(pane);
-    if (source == nullptr) {
-        return;
-    }
+    // Set first: the get below lets events run, and a move meanwhile must not start another.
     dragStarted_ = true;
     std::vector<ItemRef> items = window_.Selection(pane);
+    TFileSource* source = PrepareDrag(pane);
+    if (source == nullptr) {
+        pressPoint_.reset();
+        return;
+    }
     // The whole calculator dragged out must not be dropped back onto it.
     bool wholeCalculator = pane == Pane::Tree && !items.empty() && items.front().IsRoot();
     if (wholeCalculator) {

@@ -53,8 +53,9 @@ public:
     // A tree drop: into the directory of the node under the point (or the highlighted one).
     void FileTargetTreeDrop(const std::vector<std::string>& files, QPoint viewportPoint);
 
-    // Sets the pane's drag source up for its selection (the fetch runs when a target asks);
-    // null when nothing can be dragged. StartDrag runs the drag itself.
+    // Gets the pane's selection in full and sets the pane's drag source up with the files;
+    // null when nothing can be dragged or a get failed (shown as an error). Blocks while the
+    // calculator sends. StartDrag runs the drag itself.
     TFileSource* PrepareDrag(Pane pane);
     void StartDrag(Pane pane);
     // Whether the window's own panes take drops now (not while the root is dragged out).
@@ -70,10 +71,9 @@ protected:
 
 private:
     // The paths of the items, fetched in full from the directory that holds them; raises
-    // "Canceled by user" on a failed get, except for a drop, which goes on with the files
-    // complete so far.
+    // "Canceled by user" on a failed get.
     std::vector<std::string> FetchFrom(const std::vector<ItemRef>& items,
-                                       DesktopItemFetcher& fetcher, bool forDrop) const;
+                                       DesktopItemFetcher& fetcher) const;
     void PutBatch(const std::vector<std::string>& files);
     // After the refresh that follows a put: a file that went but left no variable of its name
     // (a text the calculator could not read as one object) is reported.
