@@ -55,7 +55,6 @@ CopyController::CopyController(TFZQDir& window, std::optional<DesktopFileFolder>
         FileTargetTreeDrop(treeTarget_->DroppedFiles, point);
     };
     runDrag = [](TFileSource& source, QWidget* from) { source.StartDrag(from); };
-    connect(&window_, &TFZQDir::RereadDone, this, &CopyController::CheckPutArrived);
     AttachTargets();
     QList<QAbstractItemView*> panes = window_.ListViews();
     panes << window_.Tree();
@@ -143,9 +142,8 @@ void CopyController::Paste() {
 
 void CopyController::PutBatch(const std::vector<std::string>& files) {
     SessionCommands& commands = window_.Commands();
-    putDirectory_ = commands.CurrentPath;
-    putFiles_.clear();
-    // The session tells for each file whether the calculator now holds it.
+    // The session tells for each file whether the calculator now holds it, from the listing
+    // read after the batch.
     std::string failures;
     for (const PutResult& put : commands.PutFiles(files)) {
         if (put.outcome.IsFailed()) {
@@ -157,30 +155,6 @@ void CopyController::PutBatch(const std::vector<std::string>& files) {
     }
     if (!failures.empty()) {
         window_.ShowError(failures);
-    }
-}
-
-void CopyController::CheckPutArrived(bool listed) {
-    std::vector<std::string> sent = std::move(putFiles_);
-    putFiles_.clear();
-    if (!listed || sent.empty()) {
-        return;
-    }
-    const TXPObject& directory = window_.Commands().FindDirectory(putDirectory_);
-    if (directory.GetPath() != putDirectory_) {
-        return;  // the directory itself went meanwhile
-    }
-    std::string missing;
-    for (const std::string& path : sent) {
-        std::string name = SessionCommands::ItemNameForFile(path);
-        if (directory.FindChild(name) == nullptr) {
-            missing += (missing.empty() ? "" : "\r\n") + path +
-                       ": not sent: the calculator made no variable " + name +
-                       " of it (not one object)";
-        }
-    }
-    if (!missing.empty()) {
-        window_.ShowError(missing);
     }
 }
 

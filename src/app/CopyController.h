@@ -75,9 +75,6 @@ private:
     std::vector<std::string> FetchFrom(const std::vector<ItemRef>& items,
                                        DesktopItemFetcher& fetcher) const;
     void PutBatch(const std::vector<std::string>& files);
-    // After the refresh that follows a put: a file that went but left no variable of its name
-    // (a text the calculator could not read as one object) is reported.
-    void CheckPutArrived(bool listed);
     void AttachTargets();
     void DetachTargets();
     bool PaneMouseEvent(QObject* viewport, QMouseEvent* mouse);
@@ -96,9 +93,6 @@ private:
     std::optional<QPoint> pressPoint_;
     bool dragStarted_ = false;
     QPersistentModelIndex dropHighlight_;
-    // What the last put sent and where, until the refresh after it.
-    std::string putDirectory_;
-    std::vector<std::string> putFiles_;
 };
 
 }  // namespace vaddex::gui

@@ -17,8 +17,8 @@
 #include "app/ConnectErrorText.h"
 #include "app/IconSet.h"
 #include "app/ListClicks.h"
-#include "app/OutcomeRaise.h"
 #include "app/PortComboBox.h"
+#include "app/UnbrokenPaths.h"
 #include "placement/WindowFront.h"
 #include "session/PromptTexts.h"
 #include "session/SessionCommands.h"
@@ -240,10 +240,20 @@ void TFZQDir::ShowError(const std::string& message) {
         errorHandler(text);
         return;
     }
-    QString shown = QString::fromLatin1(text);
-    shown.replace("\r\n", "\n");
-    QMessageBox box(QMessageBox::Critical, "Vaddex", shown, QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Critical, "Vaddex", UnbrokenPathsText(text), QMessageBox::Ok,
+                    this);
+    box.setTextFormat(Qt::RichText);
     box.exec();
+}
+
+bool TFZQDir::ShowOutcome(const Outcome& outcome) {
+    if (outcome.GoesOn()) {
+        return true;
+    }
+    bool port =
+        outcome.kind == Outcome::Kind::PortUnavailable || outcome.kind == Outcome::Kind::PortInUse;
+    ShowError(port ? ConnectErrorText(outcome.message) : outcome.message);
+    return false;
 }
 
 void TFZQDir::Guarded(const std::function<void()>& operation) {
@@ -349,10 +359,31 @@ void TFZQDir::cmboPortReturnPressed() {
 }
 
 void TFZQDir::KeepSessionPort(const QString& port) {
-    // Only device paths: the listed ports come back with every refresh anyway.
-    if (stack_ != nullptr && stack_->KeepPort(port.toStdString()) &&
-        cmboPort_->findText(port) < 0) {
-        cmboPort_->addItem(port);
+    // Only device paths: the listed ports come back with every refresh anyway. The path is
+    // kept for the session only once it has opened.
+    if (stack_ == nullptr || !port.startsWith('/') || cmboPort_->findText(port) >= 0) {
+        return;
+    }
+    cmboPort_->addItem(port);
+    pendingPort_ = port;
+}
+
+void TFZQDir::SettlePendingPort(const Outcome& connected) {
+    QString port = std::exchange(pendingPort_, QString());
+    if (port.isEmpty()) {
+        return;
+    }
+    if (connected.kind != Outcome::Kind::PortUnavailable) {
+        stack_->KeepPort(port.toStdString());
+        return;
+    }
+    // A path that could not be opened is not offered again.
+    if (int entry = cmboPort_->findText(port); entry >= 0) {
+        bool wasLoading = loadingSettings_;
+        loadingSettings_ = true;
+        cmboPort_->removeItem(entry);
+        cmboPort_->setEditText(port);
+        loadingSettings_ = wasLoading;
     }
 }
 
@@ -366,10 +397,8 @@ void TFZQDir::ConnectToCalculator() {
     SetRootCaption();
     Outcome connected = commands_->ConnectToCalculator([this] { ShowTree(); });
     connecting_ = false;
-    bool cancelled = connected.IsCancelled();
-    bool failed = connected.IsFailed();
-    std::string failure = connected.message;
     connected_ = connected.IsDone();
+    SettlePendingPort(connected);
     identified_ = connected_;
     if (connected_) {
         statusPanel1_->setText(Latin(commands_->MemoryStatus()));
@@ -380,15 +409,15 @@ void TFZQDir::ConnectToCalculator() {
     SetRootCaption();
     UpdateControls();
     SetBusy(false);
-    if (cancelled) {
+    if (connected.IsCancelled()) {
         ShowStatus("Connect cancelled");
-    } else if (failed) {
-        ShowError(ConnectErrorText(failure));
+    } else if (connected.IsFailed()) {
+        ShowOutcome(connected);
     }
 }
 
 void TFZQDir::Disconnect() {
-    Guarded([this] { RaiseUnlessGoesOn(stack_->Disconnect()); });
+    ShowOutcome(stack_->Disconnect());
     OnConnectedChanged(ui_->Connected());
 }
 
@@ -421,7 +450,7 @@ void TFZQDir::closeEvent(QCloseEvent* event) {
     }
     if (ui_ != nullptr) {
         if (connected_) {
-            Guarded([this] { RaiseUnlessGoesOn(stack_->Disconnect()); });
+            ShowOutcome(stack_->Disconnect());
         }
         Guarded([this] { stack_->ClosePort(); });
         if (saveSettings) {

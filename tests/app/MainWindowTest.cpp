@@ -355,6 +355,33 @@ private slots:
         QCOMPARE(text.contains("sudo usermod -aG dialout $USER"), hint);
     }
 
+    // A device path that cannot be opened: the system's reason, and the path leaves the list.
+    void ABadPortNamesTheReasonAndIsNotKept_data() {
+        vaddex::test::FlagRows("typed", "command-line path", "typed path, Enter connects");
+    }
+    void ABadPortNamesTheReasonAndIsNotKept() {
+        QFETCH(bool, typed);
+        Harness h;
+        const QString port = "/dev/vaddex-no-such-port";
+        QComboBox* selector = h.window.PortSelector();
+        if (typed) {
+            selector->setFocus();
+            selector->lineEdit()->selectAll();
+            QTest::keyClicks(selector->lineEdit(), port);
+            QTest::keyClick(selector->lineEdit(), Qt::Key_Return);
+        } else {
+            h.window.ConnectFromCommandLine(port);
+        }
+        QVERIFY(!h.window.Connected());
+        QVERIFY2(h.errors.size() == 1, qPrintable(h.errors.join("\n")));
+        QVERIFY2(
+            h.errors.front().contains(port) && h.errors.front().contains(std::strerror(ENOENT)),
+            qPrintable(h.errors.front()));
+        QCOMPARE(selector->findText(port), -1);
+        h.window.RefreshPortList();
+        QCOMPARE(selector->findText(port), -1);
+    }
+
     void UnusableSettingsAreLoggedAndHintsMarkedOnce() {
         frontend::StoredSettings settings =
             frontend::InterpretSettings([](const std::string& key) -> std::optional<std::string> {

@@ -3,7 +3,10 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTreeView>
 #include <QtTest>
 #include <filesystem>
@@ -12,6 +15,7 @@
 
 #include "WindowHarness.h"
 #include "app/MainProgram.h"
+#include "session/TXPObject.h"
 #include "shell/TFileSource.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
@@ -88,9 +92,80 @@ void QuickDrag(TFZQDir& window, int proxyRow) {
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, on);
 }
 
+// What a question box showed, and whether No was its default.
+struct Answered {
+    QString title;
+    QString text;
+    bool noByDefault = false;
+    int boxes = 0;
+};
+
+// Presses `button` in the next message box once it shows.
+void AnswerNextBox(QMessageBox::StandardButton button, Answered& answered) {
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, [poll, button, &answered] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            return;
+        }
+        poll->stop();
+        poll->deleteLater();
+        ++answered.boxes;
+        answered.title = box->windowTitle();
+        answered.text = box->text();
+        answered.noByDefault = box->defaultButton() == box->button(QMessageBox::No);
+        box->button(button)->click();
+    });
+    poll->start();
+}
+
+// The program on the built-in simulated calculator, shown, active and connected.
+struct SimProgram {
+    SimProgram() : program(Arguments()), window(program.Window()) {
+        CollectErrors(window, errors);
+        program.Show();
+    }
+    static ProgramArguments Arguments() {
+        ProgramArguments arguments;
+        arguments.sim = "sim";
+        return arguments;
+    }
+    bool Ready() {
+        return QTest::qWaitFor([this] { return window.Connected() && !window.Busy(); }, 20000);
+    }
+    int Row(const QString& caption) { return window.ListCaptions().indexOf(caption); }
+    // The item's bytes as the calculator holds them, or "" when it holds no such item.
+    std::string Held(const std::string& directory, const std::string& name) {
+        SessionCommands& commands = window.Commands();
+        const TXPObject* item = commands.FindDirectory(directory).FindChild(name);
+        std::string bytes;
+        if (item == nullptr || !commands.FetchItemData(*item, bytes)) {
+            return "";
+        }
+        return bytes;
+    }
+    // F2 on the row, the new name typed over the old, and Enter.
+    void RenameRow(const QString& caption, const QString& name) {
+        QTreeView* list = window.List();
+        list->setFocus();
+        list->setCurrentIndex(window.ListProxy()->index(Row(caption), 0));
+        QTest::keyClick(list, Qt::Key_F2);
+        QLineEdit* editor = list->findChild<QLineEdit*>();
+        QVERIFY(editor != nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, name);
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+
+    MainProgram program;
+    TFZQDir& window;
+    QStringList errors;
+};
+
 }  // namespace
 
-class ProgramDragTest : public QObject {
+class ProgramUseTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -152,9 +227,42 @@ private slots:
         QCOMPARE(compared, names.size());
     }
 
+    // N renamed to X, which exists: the question comes before anything is sent.
+    void RenameOntoATakenNameAsksFirst() {
+        SimProgram p;
+        QVERIFY(p.Ready());
+        const std::string x = p.Held("HOME", "X");
+        const std::string n = p.Held("HOME", "N");
+        QVERIFY(!x.empty() && !n.empty() && x != n);
+
+        Answered no;
+        AnswerNextBox(QMessageBox::No, no);
+        p.RenameRow("N", "X");
+        QTRY_COMPARE(no.boxes, 1);
+        QCOMPARE(no.text, QString("Replace X?"));
+        QVERIFY(no.noByDefault);
+        QVERIFY(p.Ready());
+        QCOMPARE(p.Held("HOME", "X"), x);
+        QCOMPARE(p.Held("HOME", "N"), n);
+        QVERIFY(p.window.ListCaptions().contains("N"));
+
+        Answered yes;
+        AnswerNextBox(QMessageBox::Yes, yes);
+        QSignalSpy reread(&p.window, &TFZQDir::RereadDone);
+        p.RenameRow("N", "X");
+        QTRY_COMPARE(yes.boxes, 1);
+        QTRY_VERIFY(!reread.isEmpty());
+        QVERIFY(!p.window.ListCaptions().contains("N"));
+        QVERIFY(p.Ready());
+        QCOMPARE(p.Held("HOME", "N"), std::string());
+        QCOMPARE(p.Held("HOME", "X"), n);
+        QVERIFY2(p.errors.isEmpty(), qPrintable(p.errors.join('\n')));
+        p.window.close();
+    }
+
 private:
     test::TempDir config_;
 };
 
-QTEST_MAIN(ProgramDragTest)
-#include "ProgramDragTest.moc"
+QTEST_MAIN(ProgramUseTest)
+#include "ProgramUseTest.moc"
