@@ -137,15 +137,22 @@ void CopyController::Paste() {
     }
     std::vector<std::string> files = std::move(listTarget_->DroppedFiles);
     listTarget_->DroppedFiles.clear();
-    PutBatch(files);
+    // The refresh after the put shows the pasted item selected (the last one that arrived).
+    if (std::optional<std::string> pasted = PutBatch(files)) {
+        window_.SetSelectedName(QString::fromLatin1(*pasted));
+    }
 }
 
-void CopyController::PutBatch(const std::vector<std::string>& files) {
+std::optional<std::string> CopyController::PutBatch(const std::vector<std::string>& files) {
     SessionCommands& commands = window_.Commands();
     // The session tells for each file whether the calculator now holds it, from the listing
     // read after the batch.
     std::string failures;
+    std::optional<std::string> arrived;
     for (const PutResult& put : commands.PutFiles(files)) {
+        if (put.outcome.IsDone()) {
+            arrived = put.name;
+        }
         if (put.outcome.IsFailed()) {
             // A raised failure says what it was about; the listing's verdict names the file.
             bool named = put.outcome.message.rfind("Error (", 0) == 0;
@@ -156,6 +163,7 @@ void CopyController::PutBatch(const std::vector<std::string>& files) {
     if (!failures.empty()) {
         window_.ShowError(failures);
     }
+    return arrived;
 }
 
 // --- drops ------------------------------------------------------------------------------------

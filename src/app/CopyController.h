@@ -74,7 +74,8 @@ private:
     // "Canceled by user" on a failed get.
     std::vector<std::string> FetchFrom(const std::vector<ItemRef>& items,
                                        DesktopItemFetcher& fetcher) const;
-    void PutBatch(const std::vector<std::string>& files);
+    // The name of the last item that arrived, if any did.
+    std::optional<std::string> PutBatch(const std::vector<std::string>& files);
     void AttachTargets();
     void DetachTargets();
     bool PaneMouseEvent(QObject* viewport, QMouseEvent* mouse);

@@ -181,6 +181,8 @@ void ItemCommands::DeleteSelected() {
         if (rows.empty() || !MayDelete(rows)) {
             return;
         }
+        // The row after the deleted ones takes their place; at the end, the one before them.
+        window_.SetSelectedName(window_.RowBesideSelection());
         Changing([&] {
             if (!window_.ShowOutcome(commands.ChangeToCurrentDir())) {
                 return;

@@ -191,6 +191,9 @@ public:
     void SelectDirectory(const std::string& path);
     // The row the list selects after the next refresh.
     void SetSelectedName(const QString& name) { selectedName_ = name; }
+    // The caption of the first unselected row after the last selected one, else of the last
+    // unselected row before the first selected one; empty when every row is selected.
+    QString RowBesideSelection() const;
     // Starts the deferred refresh.
     void StartRefresh();
     UiBridge& Ui() const { return *ui_; }

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "app/IconSet.h"
 #include "app/ItemSortProxy.h"
@@ -346,8 +347,31 @@ void TFZQDir::SetShortCuts() {
 void TFZQDir::SelectParentNode() {
     QTreeWidgetItem* node = tree_->currentItem();
     if (node != nullptr && node->parent() != nullptr) {
+        // The list of the parent shows the directory the user came from selected.
+        QString cameFrom = node->text(0);
         tree_->setCurrentItem(node->parent());
+        SelectRowNamed(cameFrom);
+        selectedName_ = cameFrom;
     }
+}
+
+QString TFZQDir::RowBesideSelection() const {
+    QList<int> rows = SelectedRows();
+    if (rows.isEmpty()) {
+        return {};
+    }
+    std::sort(rows.begin(), rows.end());
+    for (int row = rows.back() + 1; row < proxy_->rowCount(); ++row) {
+        if (!rows.contains(row)) {
+            return ProxyIndex(row).data().toString();
+        }
+    }
+    for (int row = rows.front() - 1; row >= 0; --row) {
+        if (!rows.contains(row)) {
+            return ProxyIndex(row).data().toString();
+        }
+    }
+    return {};
 }
 
 bool TFZQDir::PaneKeyPress(QObject* watched, QKeyEvent* key) {

@@ -260,6 +260,77 @@ private slots:
         p.window.close();
     }
 
+    // The row a command leaves selected, from keys on the real program's list.
+    void EachCommandLeavesTheExpectedRow_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("expected");  // "+1": the row after the one acted on
+        QTest::newRow("Delete selects the next row") << "delete GREETING"
+                                                     << "+1";
+        QTest::newRow("Delete of the last row selects the one before") << "delete last"
+                                                                       << "-1";
+        QTest::newRow("Paste selects the pasted item") << "paste"
+                                                       << "GREETING";
+        QTest::newRow("Rename with several rows edits the current one") << "rename"
+                                                                        << "RENAMED";
+    }
+    void EachCommandLeavesTheExpectedRow() {
+        QFETCH(QString, action);
+        QFETCH(QString, expected);
+        SimProgram p;
+        QVERIFY(p.Ready());
+        QTreeView* list = p.window.List();
+        auto select = [&](const QString& caption) {
+            list->setFocus();
+            list->setCurrentIndex(p.window.ListProxy()->index(p.Row(caption), 0));
+        };
+        auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
+            QSignalSpy reread(&p.window, &TFZQDir::RereadDone);
+            QTest::keyClick(list, k, modifiers);
+            QTRY_VERIFY(!reread.isEmpty() || !p.window.Busy());
+            QVERIFY(p.Ready());
+        };
+        QStringList before = p.window.ListCaptions();
+        if (action.startsWith("delete")) {
+            // Variables only: a directory with items would ask first.
+            int acted = action == "delete last" ? int(before.size()) - 1 : p.Row("GREETING");
+            expected = before.at(acted + expected.toInt());
+            select(before.at(acted));
+            key(Qt::Key_Delete);
+            QTRY_VERIFY(!p.window.ListCaptions().contains(before.at(acted)));
+        } else if (action == "paste") {
+            select("GREETING");
+            p.window.Action(ActionId::mnuCopy)->trigger();
+            p.window.SelectDirectory("HOME MATHS");
+            QTRY_COMPARE(p.window.CurrentPath(), std::string("HOME MATHS"));
+            QVERIFY(p.Ready());
+            select(p.window.ListCaptions().front());
+            p.window.Action(ActionId::mnuPaste)->trigger();
+            QTRY_VERIFY(p.window.ListCaptions().contains("GREETING"));
+        } else if (action == "rename") {
+            // X, then N added with Ctrl: N is the current row.
+            select("X");
+            QTest::mouseClick(
+                list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                list->visualRect(p.window.ListProxy()->index(p.Row("N"), 0)).center());
+            QCOMPARE(list->currentIndex().data().toString(), QString("N"));
+            QTest::keyClick(list, Qt::Key_F2);
+            QLineEdit* editor = list->findChild<QLineEdit*>();
+            QVERIFY(editor != nullptr);
+            editor->selectAll();
+            QTest::keyClicks(editor, "RENAMED");
+            QTest::keyClick(editor, Qt::Key_Return);
+            QTRY_VERIFY(p.window.ListCaptions().contains("RENAMED"));
+            QVERIFY(p.window.ListCaptions().contains("X"));
+            QVERIFY(!p.window.ListCaptions().contains("N"));
+        }
+        QVERIFY(p.Ready());
+        QTRY_COMPARE(list->currentIndex().data().toString(), expected);
+        QTRY_COMPARE(list->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(list->selectionModel()->selectedRows().front().data().toString(), expected);
+        QVERIFY2(p.errors.isEmpty(), qPrintable(p.errors.join('\n')));
+        p.window.close();
+    }
+
 private:
     test::TempDir config_;
 };
