@@ -101,7 +101,7 @@ std::vector<std::string> CopyController::FetchFrom(const std::vector<ItemRef>& i
 
 // --- the clipboard ----------------------------------------------------------------------------
 
-bool CopyController::Copy() {
+bool CopyController::Copy(bool cut) {
     lastCopiedFile_.clear();
     Pane pane = window_.ActivePane();
     std::vector<ItemRef> items = window_.Selection(pane);
@@ -115,7 +115,12 @@ bool CopyController::Copy() {
         std::vector<std::string> files = FetchFrom(items, fetcher);
         TFileSource* source = pane == Pane::Tree ? treeSource_ : listSource_;
         source->Files = files;
-        source->CopyFilesToClipboard();
+        source->CopyFilesToClipboard(cut);
+        if (cut) {
+            // The items leave the calculator; until pasted they live in the batch folder.
+            std::string folder = files.back().substr(0, files.back().rfind('/') + 1);
+            window_.ShowStatus("Cut: the files are kept in " + folder + " until pasted");
+        }
         lastCopiedFile_ = files.back();
         copied = true;
     });

@@ -40,7 +40,7 @@ public:
     // Gets the items selected in the active pane into a new desktop batch and puts the files
     // on the clipboard. Blocks while the calculator sends; false (clipboard untouched) when
     // nothing was selected or a get failed, which is shown as an error.
-    bool Copy();
+    bool Copy(bool cut = false);
     // Copy in text mode, the transfer mode put back afterwards.
     bool CopyAsText();
     // Sends the clipboard's files into the current directory as one batch; blocks.

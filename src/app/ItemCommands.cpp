@@ -209,7 +209,7 @@ void ItemCommands::DeleteSelected() {
 }
 
 void ItemCommands::mnuCutClick() {
-    if (copy_ != nullptr && copy_->Copy()) {
+    if (copy_ != nullptr && copy_->Copy(true)) {
         DeleteSelected();
     }
 }
