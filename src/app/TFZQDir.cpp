@@ -30,6 +30,8 @@
 namespace vaddex::gui {
 namespace {
 
+constexpr const char* kCaption = "ZQ K7, K8 Calculator Vaddex";
+
 constexpr int kRefreshDelayMs = 1;
 constexpr int kSplashFirstMs = 100;
 constexpr int kSplashShowMs = 500;
@@ -42,10 +44,11 @@ QString Latin(const std::string& text) {
 }  // namespace
 
 TFZQDir::TFZQDir(QWidget* parent) : QMainWindow(parent) {
-    setWindowTitle("ZQ K7, K8 Calculator Vaddex");
+    setWindowTitle(kCaption);
     setWindowIcon(ApplicationIcon());
     setMinimumSize(400, 200);
-    resize(640, 420);
+    // Room for the tree, four list columns and the tool bar on first start.
+    resize(900, 600);
     saveSettings = [](const frontend::StoredSettings& settings) {
         frontend::SaveStoredSettings(settings);
     };
@@ -130,6 +133,7 @@ void TFZQDir::OnConnectedChanged(bool connected) {
         if (logText) {
             logText(kDisconnectedText);
         }
+        SetRootCaption();
     }
     UpdateControls();
 }
@@ -202,12 +206,14 @@ void TFZQDir::FocusActivePane() {
 }
 
 void TFZQDir::SetRootCaption() {
+    // The model is named once the connect has succeeded, not while it identifies.
+    bool named = identified_ && !connecting_ && !state_.modelName.empty();
+    QString home = "HOME (ZQ-" + QString::fromLatin1(state_.modelName) + ")";
     if (QTreeWidgetItem* root = tree_->topLevelItem(0)) {
-        // The model is named once the connect has succeeded, not while it identifies.
-        root->setText(0, !identified_ || connecting_ || state_.modelName.empty()
-                             ? QString("ZQ ?")
-                             : "HOME (ZQ-" + QString::fromLatin1(state_.modelName) + ")");
+        root->setText(0, named ? home : QString("ZQ ?"));
     }
+    // The caption stays; while connected the connection stands in front of it.
+    setWindowTitle(named && connected_ ? home + " - " + kCaption : QString(kCaption));
 }
 
 void TFZQDir::ShowStatus(const std::string& text) {
