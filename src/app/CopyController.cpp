@@ -55,7 +55,6 @@ CopyController::CopyController(TFZQDir& window, std::optional<DesktopFileFolder>
         FileTargetTreeDrop(treeTarget_->DroppedFiles, point);
     };
     runDrag = [](TFileSource& source, QWidget* from) { source.StartDrag(from); };
-    connect(&window_, &TFZQDir::RereadDone, this, &CopyController::CheckPutArrived);
     AttachTargets();
     QList<QAbstractItemView*> panes = window_.ListViews();
     panes << window_.Tree();
@@ -88,8 +87,7 @@ bool CopyController::PanesAcceptDrops() const {
 }
 
 std::vector<std::string> CopyController::FetchFrom(const std::vector<ItemRef>& items,
-                                                   DesktopItemFetcher& fetcher,
-                                                   bool forDrop) const {
+                                                   DesktopItemFetcher& fetcher) const {
     SessionCommands& commands = window_.Commands();
     // A directory of the tree is got from the directory that holds it, where the list shows
     // it as a row; the window's own directory is put back afterwards.
@@ -98,12 +96,12 @@ std::vector<std::string> CopyController::FetchFrom(const std::vector<ItemRef>& i
     if (!items.empty() && !items.front().IsRoot()) {
         commands.CurrentPath = items.front().DirectoryPath();
     }
-    return forDrop ? fetcher.FetchForDrop() : fetcher.FetchAll();
+    return fetcher.FetchAll();
 }
 
 // --- the clipboard ----------------------------------------------------------------------------
 
-bool CopyController::Copy() {
+bool CopyController::Copy(bool cut) {
     lastCopiedFile_.clear();
     Pane pane = window_.ActivePane();
     std::vector<ItemRef> items = window_.Selection(pane);
@@ -114,10 +112,15 @@ bool CopyController::Copy() {
     window_.Guarded([&] {
         DesktopItemFetcher fetcher(window_.Commands(), *folder_);
         fetcher.Announce(items);
-        std::vector<std::string> files = FetchFrom(items, fetcher, false);
+        std::vector<std::string> files = FetchFrom(items, fetcher);
         TFileSource* source = pane == Pane::Tree ? treeSource_ : listSource_;
         source->Files = files;
-        source->CopyFilesToClipboard();
+        source->CopyFilesToClipboard(cut);
+        if (cut) {
+            // The items leave the calculator; until pasted they live in the batch folder.
+            std::string folder = files.back().substr(0, files.back().rfind('/') + 1);
+            window_.ShowStatus("Cut: the files are kept in " + folder + " until pasted");
+        }
         lastCopiedFile_ = files.back();
         copied = true;
     });
@@ -139,16 +142,22 @@ void CopyController::Paste() {
     }
     std::vector<std::string> files = std::move(listTarget_->DroppedFiles);
     listTarget_->DroppedFiles.clear();
-    PutBatch(files);
+    // The refresh after the put shows the pasted item selected (the last one that arrived).
+    if (std::optional<std::string> pasted = PutBatch(files)) {
+        window_.SetSelectedName(QString::fromLatin1(*pasted));
+    }
 }
 
-void CopyController::PutBatch(const std::vector<std::string>& files) {
+std::optional<std::string> CopyController::PutBatch(const std::vector<std::string>& files) {
     SessionCommands& commands = window_.Commands();
-    putDirectory_ = commands.CurrentPath;
-    putFiles_.clear();
-    // The session tells for each file whether the calculator now holds it.
+    // The session tells for each file whether the calculator now holds it, from the listing
+    // read after the batch.
     std::string failures;
+    std::optional<std::string> arrived;
     for (const PutResult& put : commands.PutFiles(files)) {
+        if (put.outcome.IsDone()) {
+            arrived = put.name;
+        }
         if (put.outcome.IsFailed()) {
             // A raised failure says what it was about; the listing's verdict names the file.
             bool named = put.outcome.message.rfind("Error (", 0) == 0;
@@ -159,30 +168,7 @@ void CopyController::PutBatch(const std::vector<std::string>& files) {
     if (!failures.empty()) {
         window_.ShowError(failures);
     }
-}
-
-void CopyController::CheckPutArrived(bool listed) {
-    std::vector<std::string> sent = std::move(putFiles_);
-    putFiles_.clear();
-    if (!listed || sent.empty()) {
-        return;
-    }
-    const TXPObject& directory = window_.Commands().FindDirectory(putDirectory_);
-    if (directory.GetPath() != putDirectory_) {
-        return;  // the directory itself went meanwhile
-    }
-    std::string missing;
-    for (const std::string& path : sent) {
-        std::string name = SessionCommands::ItemNameForFile(path);
-        if (directory.FindChild(name) == nullptr) {
-            missing += (missing.empty() ? "" : "\r\n") + path +
-                       ": not sent: the calculator made no variable " + name +
-                       " of it (not one object)";
-        }
-    }
-    if (!missing.empty()) {
-        window_.ShowError(missing);
-    }
+    return arrived;
 }
 
 // --- drops ------------------------------------------------------------------------------------
@@ -253,27 +239,33 @@ TFileSource* CopyController::PrepareDrag(Pane pane) {
         return nullptr;
     }
     TFileSource* source = pane == Pane::Tree ? treeSource_ : listSource_;
-    auto fetcher = std::make_shared<DesktopItemFetcher>(window_.Commands(), *folder_);
-    try {
-        source->Files = fetcher->Announce(items);
-    } catch (const std::exception& e) {
-        window_.ShowError(e.what());
+    source->Files.clear();
+    source->OnDrop = nullptr;
+    // The files are got before the drag starts: inside the platform's drag loop a transfer
+    // would run its progress window as a nested modal loop, which may free the drag under the
+    // request that asked for the data. A failed get starts no drag and is shown once.
+    std::vector<std::string> files;
+    window_.Guarded([&] {
+        DesktopItemFetcher fetcher(window_.Commands(), *folder_);
+        fetcher.Announce(items);
+        files = FetchFrom(items, fetcher);
+    });
+    if (files.size() != items.size()) {
         return nullptr;
     }
-    // The files are got only when the drop target asks, inside the drag.
-    source->OnDrop = [this, items, fetcher](const std::vector<std::string>&) {
-        return FetchFrom(items, *fetcher, true);
-    };
+    source->Files = std::move(files);
     return source;
 }
 
 void CopyController::StartDrag(Pane pane) {
-    TFileSource* source = PrepareDrag(pane);
-    if (source == nullptr) {
-        return;
-    }
+    // Set first: the get below lets events run, and a move meanwhile must not start another.
     dragStarted_ = true;
     std::vector<ItemRef> items = window_.Selection(pane);
+    TFileSource* source = PrepareDrag(pane);
+    if (source == nullptr) {
+        pressPoint_.reset();
+        return;
+    }
     // The whole calculator dragged out must not be dropped back onto it.
     bool wholeCalculator = pane == Pane::Tree && !items.empty() && items.front().IsRoot();
     if (wholeCalculator) {

@@ -40,7 +40,7 @@ public:
     // Gets the items selected in the active pane into a new desktop batch and puts the files
     // on the clipboard. Blocks while the calculator sends; false (clipboard untouched) when
     // nothing was selected or a get failed, which is shown as an error.
-    bool Copy();
+    bool Copy(bool cut = false);
     // Copy in text mode, the transfer mode put back afterwards.
     bool CopyAsText();
     // Sends the clipboard's files into the current directory as one batch; blocks.
@@ -53,8 +53,9 @@ public:
     // A tree drop: into the directory of the node under the point (or the highlighted one).
     void FileTargetTreeDrop(const std::vector<std::string>& files, QPoint viewportPoint);
 
-    // Sets the pane's drag source up for its selection (the fetch runs when a target asks);
-    // null when nothing can be dragged. StartDrag runs the drag itself.
+    // Gets the pane's selection in full and sets the pane's drag source up with the files;
+    // null when nothing can be dragged or a get failed (shown as an error). Blocks while the
+    // calculator sends. StartDrag runs the drag itself.
     TFileSource* PrepareDrag(Pane pane);
     void StartDrag(Pane pane);
     // Whether the window's own panes take drops now (not while the root is dragged out).
@@ -70,14 +71,11 @@ protected:
 
 private:
     // The paths of the items, fetched in full from the directory that holds them; raises
-    // "Canceled by user" on a failed get, except for a drop, which goes on with the files
-    // complete so far.
+    // "Canceled by user" on a failed get.
     std::vector<std::string> FetchFrom(const std::vector<ItemRef>& items,
-                                       DesktopItemFetcher& fetcher, bool forDrop) const;
-    void PutBatch(const std::vector<std::string>& files);
-    // After the refresh that follows a put: a file that went but left no variable of its name
-    // (a text the calculator could not read as one object) is reported.
-    void CheckPutArrived(bool listed);
+                                       DesktopItemFetcher& fetcher) const;
+    // The name of the last item that arrived, if any did.
+    std::optional<std::string> PutBatch(const std::vector<std::string>& files);
     void AttachTargets();
     void DetachTargets();
     bool PaneMouseEvent(QObject* viewport, QMouseEvent* mouse);
@@ -96,9 +94,6 @@ private:
     std::optional<QPoint> pressPoint_;
     bool dragStarted_ = false;
     QPersistentModelIndex dropHighlight_;
-    // What the last put sent and where, until the refresh after it.
-    std::string putDirectory_;
-    std::vector<std::string> putFiles_;
 };
 
 }  // namespace vaddex::gui

@@ -7,7 +7,6 @@
 #include <QTreeWidget>
 
 #include "app/CopyController.h"
-#include "app/OutcomeRaise.h"
 #include "app/TFZQDir.h"
 #include "placement/TWindowPosSave.h"
 #include "session/SessionCommands.h"
@@ -106,11 +105,13 @@ void ItemCommands::mnuNewFolderClick() {
             return;
         }
         Changing([&] {
-            RaiseUnlessGoesOn(commands.ChangeToCurrentDir());
-            Outcome made = commands.MakeDirectory(kNewFolderName);
-            RaiseUnlessGoesOn(made);
-            if (made) {
-                window_.SetSelectedName(kNewFolderName);
+            if (!window_.ShowOutcome(commands.ChangeToCurrentDir())) {
+                return;
+            }
+            if (Outcome made = commands.MakeDirectory(kNewFolderName); window_.ShowOutcome(made)) {
+                if (made) {
+                    window_.SetSelectedName(kNewFolderName);
+                }
             }
         });
     } else if (window_.ActivePane() == Pane::Tree) {
@@ -122,11 +123,13 @@ void ItemCommands::mnuNewFolderClick() {
         commands.CurrentPath =
             node.front().IsRoot() ? node.front().path : node.front().DirectoryPath();
         Changing([&] {
-            RaiseUnlessGoesOn(commands.ChangeToCurrentDir());
-            Outcome made = commands.MakeDirectory(kNewFolderName);
-            RaiseUnlessGoesOn(made);
-            if (made) {
-                commands.CurrentPath += std::string(" ") + kNewFolderName;
+            if (!window_.ShowOutcome(commands.ChangeToCurrentDir())) {
+                return;
+            }
+            if (Outcome made = commands.MakeDirectory(kNewFolderName); window_.ShowOutcome(made)) {
+                if (made) {
+                    commands.CurrentPath += std::string(" ") + kNewFolderName;
+                }
             }
         });
     }
@@ -178,10 +181,16 @@ void ItemCommands::DeleteSelected() {
         if (rows.empty() || !MayDelete(rows)) {
             return;
         }
+        // The row after the deleted ones takes their place; at the end, the one before them.
+        window_.SetSelectedName(window_.RowBesideSelection());
         Changing([&] {
-            RaiseUnlessGoesOn(commands.ChangeToCurrentDir());
+            if (!window_.ShowOutcome(commands.ChangeToCurrentDir())) {
+                return;
+            }
             for (const ItemRef& row : rows) {
-                RaiseUnlessGoesOn(commands.DeleteItem(row.name, row.isDirectory));
+                if (!window_.ShowOutcome(commands.DeleteItem(row.name, row.isDirectory))) {
+                    return;
+                }
             }
         });
     } else if (window_.ActivePane() == Pane::Tree) {
@@ -194,13 +203,13 @@ void ItemCommands::DeleteSelected() {
             // The list shows the parent, whose directory the calculator changes into.
             window_.SelectDirectory(directory.DirectoryPath());
             commands.CurrentPath = directory.DirectoryPath();
-            RaiseUnlessGoesOn(commands.DeleteItem(directory.name, true));
+            window_.ShowOutcome(commands.DeleteItem(directory.name, true));
         });
     }
 }
 
 void ItemCommands::mnuCutClick() {
-    if (copy_ != nullptr && copy_->Copy()) {
+    if (copy_ != nullptr && copy_->Copy(true)) {
         DeleteSelected();
     }
 }
@@ -243,8 +252,7 @@ void ItemCommands::mnuEvalClick() {
     ScopeExit notBusy([this] { window_.SetBusy(false); });
     window_.Guarded([&] {
         Outcome evaluated = window_.Commands().EvaluateItem(item.name);
-        RaiseUnlessGoesOn(evaluated);
-        if (!evaluated) {
+        if (!window_.ShowOutcome(evaluated) || !evaluated) {
             return;  // the user declined an improper name
         }
         if (rplCmd_->AutoUpdate()) {

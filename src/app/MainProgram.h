@@ -47,6 +47,7 @@ public:
     QtUiBridge& Bridge() { return bridge_; }
     TFAboutForm& AboutWindow() { return about_; }
     ItemCommands* Items() { return items_; }
+    CopyController* Copy() { return copy_; }
     // Null unless --sim was given.
     frontend::BuiltInCalculator* Calculator() { return calculator_.get(); }
 

@@ -17,8 +17,8 @@
 #include "app/ConnectErrorText.h"
 #include "app/IconSet.h"
 #include "app/ListClicks.h"
-#include "app/OutcomeRaise.h"
 #include "app/PortComboBox.h"
+#include "app/UnbrokenPaths.h"
 #include "placement/WindowFront.h"
 #include "session/PromptTexts.h"
 #include "session/SessionCommands.h"
@@ -29,6 +29,8 @@
 
 namespace vaddex::gui {
 namespace {
+
+constexpr const char* kCaption = "ZQ K7, K8 Calculator Vaddex";
 
 constexpr int kRefreshDelayMs = 1;
 constexpr int kSplashFirstMs = 100;
@@ -42,10 +44,11 @@ QString Latin(const std::string& text) {
 }  // namespace
 
 TFZQDir::TFZQDir(QWidget* parent) : QMainWindow(parent) {
-    setWindowTitle("ZQ K7, K8 Calculator Vaddex");
+    setWindowTitle(kCaption);
     setWindowIcon(ApplicationIcon());
     setMinimumSize(400, 200);
-    resize(640, 420);
+    // Room for the tree, four list columns and the tool bar on first start.
+    resize(900, 600);
     saveSettings = [](const frontend::StoredSettings& settings) {
         frontend::SaveStoredSettings(settings);
     };
@@ -130,6 +133,7 @@ void TFZQDir::OnConnectedChanged(bool connected) {
         if (logText) {
             logText(kDisconnectedText);
         }
+        SetRootCaption();
     }
     UpdateControls();
 }
@@ -202,12 +206,14 @@ void TFZQDir::FocusActivePane() {
 }
 
 void TFZQDir::SetRootCaption() {
+    // The model is named once the connect has succeeded, not while it identifies.
+    bool named = identified_ && !connecting_ && !state_.modelName.empty();
+    QString home = "HOME (ZQ-" + QString::fromLatin1(state_.modelName) + ")";
     if (QTreeWidgetItem* root = tree_->topLevelItem(0)) {
-        // The model is named once the connect has succeeded, not while it identifies.
-        root->setText(0, !identified_ || connecting_ || state_.modelName.empty()
-                             ? QString("ZQ ?")
-                             : "HOME (ZQ-" + QString::fromLatin1(state_.modelName) + ")");
+        root->setText(0, named ? home : QString("ZQ ?"));
     }
+    // The caption stays; while connected the connection stands in front of it.
+    setWindowTitle(named && connected_ ? home + " - " + kCaption : QString(kCaption));
 }
 
 void TFZQDir::ShowStatus(const std::string& text) {
@@ -237,10 +243,20 @@ void TFZQDir::ShowError(const std::string& message) {
         errorHandler(text);
         return;
     }
-    QString shown = QString::fromLatin1(text);
-    shown.replace("\r\n", "\n");
-    QMessageBox box(QMessageBox::Critical, "Vaddex", shown, QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Critical, "Vaddex", UnbrokenPathsText(text), QMessageBox::Ok,
+                    this);
+    box.setTextFormat(Qt::RichText);
     box.exec();
+}
+
+bool TFZQDir::ShowOutcome(const Outcome& outcome) {
+    if (outcome.GoesOn()) {
+        return true;
+    }
+    bool port =
+        outcome.kind == Outcome::Kind::PortUnavailable || outcome.kind == Outcome::Kind::PortInUse;
+    ShowError(port ? ConnectErrorText(outcome.message) : outcome.message);
+    return false;
 }
 
 void TFZQDir::Guarded(const std::function<void()>& operation) {
@@ -346,10 +362,31 @@ void TFZQDir::cmboPortReturnPressed() {
 }
 
 void TFZQDir::KeepSessionPort(const QString& port) {
-    // Only device paths: the listed ports come back with every refresh anyway.
-    if (stack_ != nullptr && stack_->KeepPort(port.toStdString()) &&
-        cmboPort_->findText(port) < 0) {
-        cmboPort_->addItem(port);
+    // Only device paths: the listed ports come back with every refresh anyway. The path is
+    // kept for the session only once it has opened.
+    if (stack_ == nullptr || !port.startsWith('/') || cmboPort_->findText(port) >= 0) {
+        return;
+    }
+    cmboPort_->addItem(port);
+    pendingPort_ = port;
+}
+
+void TFZQDir::SettlePendingPort(const Outcome& connected) {
+    QString port = std::exchange(pendingPort_, QString());
+    if (port.isEmpty()) {
+        return;
+    }
+    if (connected.kind != Outcome::Kind::PortUnavailable) {
+        stack_->KeepPort(port.toStdString());
+        return;
+    }
+    // A path that could not be opened is not offered again.
+    if (int entry = cmboPort_->findText(port); entry >= 0) {
+        bool wasLoading = loadingSettings_;
+        loadingSettings_ = true;
+        cmboPort_->removeItem(entry);
+        cmboPort_->setEditText(port);
+        loadingSettings_ = wasLoading;
     }
 }
 
@@ -363,10 +400,8 @@ void TFZQDir::ConnectToCalculator() {
     SetRootCaption();
     Outcome connected = commands_->ConnectToCalculator([this] { ShowTree(); });
     connecting_ = false;
-    bool cancelled = connected.IsCancelled();
-    bool failed = connected.IsFailed();
-    std::string failure = connected.message;
     connected_ = connected.IsDone();
+    SettlePendingPort(connected);
     identified_ = connected_;
     if (connected_) {
         statusPanel1_->setText(Latin(commands_->MemoryStatus()));
@@ -377,15 +412,15 @@ void TFZQDir::ConnectToCalculator() {
     SetRootCaption();
     UpdateControls();
     SetBusy(false);
-    if (cancelled) {
+    if (connected.IsCancelled()) {
         ShowStatus("Connect cancelled");
-    } else if (failed) {
-        ShowError(ConnectErrorText(failure));
+    } else if (connected.IsFailed()) {
+        ShowOutcome(connected);
     }
 }
 
 void TFZQDir::Disconnect() {
-    Guarded([this] { RaiseUnlessGoesOn(stack_->Disconnect()); });
+    ShowOutcome(stack_->Disconnect());
     OnConnectedChanged(ui_->Connected());
 }
 
@@ -418,7 +453,7 @@ void TFZQDir::closeEvent(QCloseEvent* event) {
     }
     if (ui_ != nullptr) {
         if (connected_) {
-            Guarded([this] { RaiseUnlessGoesOn(stack_->Disconnect()); });
+            ShowOutcome(stack_->Disconnect());
         }
         Guarded([this] { stack_->ClosePort(); });
         if (saveSettings) {

@@ -18,6 +18,7 @@
 #include "frontend/SessionStack.h"
 #include "frontend/StoredSettings.h"
 #include "session/CalculatorState.h"
+#include "session/Outcome.h"
 #include "shell/ItemRef.h"
 
 class QAbstractItemView;
@@ -190,6 +191,9 @@ public:
     void SelectDirectory(const std::string& path);
     // The row the list selects after the next refresh.
     void SetSelectedName(const QString& name) { selectedName_ = name; }
+    // The caption of the first unselected row after the last selected one, else of the last
+    // unselected row before the first selected one; empty when every row is selected.
+    QString RowBesideSelection() const;
     // Starts the deferred refresh.
     void StartRefresh();
     UiBridge& Ui() const { return *ui_; }
@@ -225,15 +229,20 @@ public:
     void OpenItem(int row);
     // A directory is opened in the list; a variable is edited as text.
     void OpenItem(const ItemRef& item);
-    // Starts editing the caption of the active pane's item: the tree's node, or the first
-    // selected row of the list.
+    // Starts editing the caption of the active pane's item: the tree's node, or the list's
+    // current row (the first selected one when the current row is not selected).
     void mnuRenameClick();
+
     void SetCommandHandler(Command command, std::function<void()> handler);
     // Why a command without a handler is off, shown after its hint; by default it is "not
     // available in this version".
     void SetUnavailableReason(Command command, const QString& reason);
     // A session error, shown in a message box unless a handler is installed (tests).
     void ShowError(const std::string& message);
+    // The window's one mapping of an outcome: nothing for one that goes on; else its message
+    // with the stop icon (a port that cannot be opened with the system's reason and, when
+    // access was denied, how to get it). True when the outcome goes on.
+    bool ShowOutcome(const Outcome& outcome);
     std::function<void(const std::string&)> errorHandler;
     // Asked to cancel what runs when the window closes during an operation.
     std::function<void()> cancelRunning;
@@ -325,12 +334,20 @@ private:
     // the next key after a command (Delete, F2, a letter) would go to the other pane.
     bool PaneHasFocus() const;
     void FocusActivePane();
+    // Offers a device path given or typed in the selector until the connect to it has ended.
     void KeepSessionPort(const QString& port);
+    // After the connect: a path that opened is kept for the session, one that could not be
+    // opened leaves the list.
+    void SettlePendingPort(const Outcome& connected);
     // Selects the port the remembered-port rule chooses among the selector's entries: the
     // entry it names, else its name typed in.
     void SelectRememberedPort(const QString& remembered, frontend::UnlistedPort unlisted);
     void StartSplashTimer();
     void RunHandler(Command command);
+    // --- renaming (TFZQDirRename.cpp)
+    bool AskReplaceName(const std::string& name);
+    // A rename onto a name an item (not a directory) holds asks first; No declines it.
+    Outcome RenameAsking(const std::string& oldName, const std::string& newName, bool isDirectory);
 
     CalculatorState state_;
     UiBridge* ui_ = nullptr;
@@ -366,6 +383,7 @@ private:
     bool connecting_ = false;
     // The last connect succeeded: the root names the model.
     bool identified_ = false;
+    QString pendingPort_;
 
     QToolBar* toolBar_ = nullptr;
     PortComboBox* cmboPort_ = nullptr;

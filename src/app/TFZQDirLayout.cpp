@@ -94,8 +94,10 @@ void TFZQDir::BuildToolBar() {
     toolBar_->addAction(Action(ActionId::tbtnXferMode));
 
     connect(cmboPort_, &PortComboBox::aboutToShowPopup, this, [this] { RefreshPortList(); });
-    connect(cmboPort_->lineEdit(), &QLineEdit::returnPressed, this,
-            [this] { cmboPortReturnPressed(); });
+    // Enter is taken before the line edit sees it: the line edit would announce it twice (once
+    // more when the combo box hands the key back), and a port that failed would be tried and
+    // its error shown twice.
+    cmboPort_->lineEdit()->installEventFilter(this);
     connect(cmboPort_, &QComboBox::currentTextChanged, this, [this](const QString&) {
         // cmboPortChange: a new port ends the session on the old one.
         UpdateControls();

@@ -64,8 +64,8 @@ struct CommandAction {
 // The commands that other parts of the program carry out.
 constexpr CommandAction kCommandActions[] = {
     {Command::NewFolder, A::mnuNewFolder, "Ne&w Folder", "Create a new folder."},
-    {Command::Backup, A::mnuBackup, "Backup...", "Backup the calculator variables."},
-    {Command::Restore, A::mnuRestore, "Restore...", "Restore the calculator variables."},
+    {Command::Backup, A::mnuBackup, "&Backup...", "Backup the calculator variables."},
+    {Command::Restore, A::mnuRestore, "Re&store...", "Restore the calculator variables."},
     {Command::Eval, A::mnuEval, "&EVAL", "EVAL the variable on the calculator"},
     {Command::Delete, A::mnuDelete, "&Delete",
      "Permanently remove selected item from the calculator."},
@@ -150,6 +150,7 @@ void TFZQDir::BuildActions() {
     MakeAction(A::mnuDownloadProject, "Download Project (Manual-XRECV)...",
                "Send project file using XRECV on calculator.");
     MakeAction(A::mnuExit, "E&xit", "");
+    Action(A::mnuExit)->setShortcut(QKeySequence::Quit);
     MakeAction(A::mnuSelectAll, "Select &All", "")->setShortcut(QKeySequence("Ctrl+A"));
     MakeAction(A::mnuInvertSelection, "&Invert Selection", "");
     MakeAction(A::mnuToolbar, "&Toolbar", "")->setCheckable(true);
@@ -221,7 +222,7 @@ void TFZQDir::BuildMenus() {
     AddMenuItems(viewMenu_, {A::mnuToolbar, A::mnuStatusBar, kSeparator, A::mnuLargeIcons,
                              A::mnuSmallIcons, A::mnuList, A::mnuDetails, kSeparator, A::mnuRefresh,
                              kSeparator, A::mnuOptions, A::mnuRPL});
-    romMenu_ = bar->addMenu("ROM");
+    romMenu_ = bar->addMenu("&ROM");
     AddMenuItems(romMenu_, {A::mnuRomDownload});
     helpMenu_ = bar->addMenu("&Help");
     AddMenuItems(helpMenu_, {A::mnuContents, kSeparator, A::mnuCommHelp, A::mnuTextFileHelp,

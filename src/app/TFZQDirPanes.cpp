@@ -5,20 +5,21 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "app/IconSet.h"
 #include "app/ItemSortProxy.h"
-#include "app/OutcomeRaise.h"
 #include "app/PortComboBox.h"
 #include "app/RenameDelegate.h"
 #include "app/TFZQDir.h"
-#include "app/TreePath.h"
+#include "session/CalcPath.h"
 #include "session/PromptTexts.h"
 #include "session/SessionCommands.h"
 #include "session/TXPObject.h"
@@ -27,9 +28,6 @@
 
 namespace vaddex::gui {
 namespace {
-
-// An unknown type's icon: renamed like a directory, as it may be one.
-constexpr int kUnknownIcon = 0;
 
 QString Latin(const std::string& text) {
     return QString::fromLatin1(text);
@@ -146,7 +144,7 @@ QTreeWidgetItem* TFZQDir::FindNodeByPath(const std::string& path) const {
     if (path == "HOME") {
         return root;
     }
-    return gui::FindNodeByPath(root, path, [](QTreeWidgetItem* node, const std::string& name) {
+    return vaddex::FindNodeByPath(root, path, [](QTreeWidgetItem* node, const std::string& name) {
         for (int i = 0; i < node->childCount(); ++i) {
             if (Bytes(node->child(i)->text(0)) == name) {
                 return node->child(i);
@@ -175,7 +173,9 @@ void TFZQDir::Reread() {
     // The list fill selects its first row, which would overwrite the name the user had.
     QString wanted = selectedName_;
     Guarded([this, remembered, wanted, &listed] {
-        RaiseUnlessGoesOn(commands_->Reread([this] { ShowTree(); }));
+        if (!ShowOutcome(commands_->Reread([this] { ShowTree(); }))) {
+            return;
+        }
         listed = true;
         if (remembered == Pane::List) {
             listStack_->currentWidget()->setFocus();
@@ -254,7 +254,9 @@ void TFZQDir::TreeView1Change(QTreeWidgetItem* node) {
         item = root_;
     }
     commands_->CurrentPath = item->GetPath();
-    RaiseUnlessGoesOn(commands_->ChangeToCurrentDir());
+    if (!ShowOutcome(commands_->ChangeToCurrentDir())) {
+        return;
+    }
     listModel_->setRowCount(0);
     for (const auto& child : item->Children) {
         AddListRow(*child);
@@ -345,8 +347,31 @@ void TFZQDir::SetShortCuts() {
 void TFZQDir::SelectParentNode() {
     QTreeWidgetItem* node = tree_->currentItem();
     if (node != nullptr && node->parent() != nullptr) {
+        // The list of the parent shows the directory the user came from selected.
+        QString cameFrom = node->text(0);
         tree_->setCurrentItem(node->parent());
+        SelectRowNamed(cameFrom);
+        selectedName_ = cameFrom;
     }
+}
+
+QString TFZQDir::RowBesideSelection() const {
+    QList<int> rows = SelectedRows();
+    if (rows.isEmpty()) {
+        return {};
+    }
+    std::sort(rows.begin(), rows.end());
+    for (int row = rows.back() + 1; row < proxy_->rowCount(); ++row) {
+        if (!rows.contains(row)) {
+            return ProxyIndex(row).data().toString();
+        }
+    }
+    for (int row = rows.front() - 1; row >= 0; --row) {
+        if (!rows.contains(row)) {
+            return ProxyIndex(row).data().toString();
+        }
+    }
+    return {};
 }
 
 bool TFZQDir::PaneKeyPress(QObject* watched, QKeyEvent* key) {
@@ -393,6 +418,14 @@ bool TFZQDir::eventFilter(QObject* watched, QEvent* event) {
     if (pane && event->type() == QEvent::KeyPress) {
         return PaneKeyPress(watched, static_cast<QKeyEvent*>(event));
     }
+    if (cmboPort_ != nullptr && watched == cmboPort_->lineEdit() &&
+        event->type() == QEvent::KeyPress) {
+        int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            cmboPortReturnPressed();
+            return true;
+        }
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -412,72 +445,9 @@ void TFZQDir::OpenItem(const ItemRef& item) {
     SetBusy(true);
     ScopeExit notBusy([this] { SetBusy(false); });
     commands_->CurrentPath = item.path;
-    Guarded([this] {
-        RaiseUnlessGoesOn(commands_->ChangeToCurrentDir());
+    if (ShowOutcome(commands_->ChangeToCurrentDir())) {
         Reread();
-    });
-}
-
-void TFZQDir::mnuRenameClick() {
-    if (activePane_ == Pane::Tree) {
-        if (tree_->currentItem() != nullptr) {
-            tree_->editItem(tree_->currentItem(), 0);
-        }
-    } else if (QList<int> rows = SelectedRows(); !rows.isEmpty()) {
-        // With several rows selected, the first one is renamed.
-        QModelIndex first = ProxyIndex(rows.front());
-        ListView()->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
-        ListView()->edit(first);
     }
-}
-
-bool TFZQDir::ListView1Edited(int row, const QString& newText) {
-    if (!ProxyIndex(row).isValid()) {
-        return false;
-    }
-    ItemRef item = RowRef(row);
-    bool renamed = false;
-    // An unknown type may be a directory: renamed as one.
-    bool directory =
-        item.isDirectory || ProxyIndex(row).data(kTypeCodeRole).toInt() == kUnknownIcon;
-    Guarded([&] {
-        Outcome outcome = commands_->RenameItem(item.name, Bytes(newText), directory);
-        RaiseUnlessGoesOn(outcome);
-        renamed = outcome.IsDone();
-    });
-    if (renamed) {
-        proxy_->setData(ProxyIndex(row), newText);
-        selectedName_ = newText;
-        if (!busy_) {
-            refreshTimer_->start();
-        }
-    }
-    return renamed;
-}
-
-bool TFZQDir::TreeView1Edited(QTreeWidgetItem* node, const QString& newText) {
-    if (node == nullptr || node->parent() == nullptr) {
-        return false;
-    }
-    std::string parentPath = NodePath(node->parent());
-    std::string oldName = Bytes(node->text(0));
-    // The list shows the parent while its directory is renamed.
-    tree_->setCurrentItem(node->parent());
-    bool renamed = false;
-    Guarded([&] {
-        commands_->CurrentPath = parentPath;
-        Outcome outcome = commands_->RenameItem(oldName, Bytes(newText), true);
-        RaiseUnlessGoesOn(outcome);
-        renamed = outcome.IsDone();
-        if (renamed) {
-            commands_->CurrentPath = parentPath + " " + Bytes(newText);
-            RaiseUnlessGoesOn(commands_->ChangeToCurrentDir());
-        }
-    });
-    if (renamed) {
-        refreshTimer_->start();
-    }
-    return renamed;
 }
 
 }  // namespace vaddex::gui

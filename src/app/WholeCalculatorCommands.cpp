@@ -20,6 +20,7 @@ namespace vaddex::gui {
 namespace {
 
 const char* const kArchiveTitle = "Archive Calculator to PC";
+const char* const kRestoreTitle = "Restore Calculator from PC";
 const char* const kDownloadFileTitle = "Download File to Calculator";
 const char* const kUploadTitle = "Upload File to PC";
 const char* const kRomTitle = "Download ROM";
@@ -143,7 +144,7 @@ void WholeCalculatorCommands::mnuBackupClick() {
 }
 
 void WholeCalculatorCommands::mnuRestoreClick() {
-    QString path = Ask(OpenQuestion(kArchiveTitle, ArchiveFilter()));
+    QString path = Ask(OpenQuestion(kRestoreTitle, ArchiveFilter()));
     if (path.isEmpty()) {
         return;
     }

@@ -74,17 +74,17 @@ std::vector<std::string> ClipboardFiles() {
     return data ? LocalFiles(*data) : std::vector<std::string>{};
 }
 
-void PutCopiedFiles(QMimeData& data, const std::vector<std::string>& paths) {
+void PutCopiedFiles(QMimeData& data, const std::vector<std::string>& paths, bool cut) {
     QByteArray list = UriList(paths);
     data.setData(kUriList, list);
-    QByteArray gnome = "copy";
+    QByteArray gnome = cut ? "cut" : "copy";
     for (const QByteArray& url : list.split('\n')) {
         if (!url.trimmed().isEmpty()) {
             gnome += "\n" + url.trimmed();
         }
     }
     data.setData(kGnomeCopiedFiles, gnome);
-    data.setData(kKdeCutSelection, "0");
+    data.setData(kKdeCutSelection, cut ? "1" : "0");
 }
 
 }  // namespace vaddex::gui::FileListMime

@@ -38,7 +38,8 @@ bool IsCut(const QMimeData& data);
 std::vector<std::string> ClipboardFiles();
 
 // Fills `data` with the files as a clipboard copy: the URI list and both copy marks.
-void PutCopiedFiles(QMimeData& data, const std::vector<std::string>& paths);
+// `cut`: marked as cut, so that a file manager's Paste moves the files.
+void PutCopiedFiles(QMimeData& data, const std::vector<std::string>& paths, bool cut = false);
 
 }  // namespace FileListMime
 

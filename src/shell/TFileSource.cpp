@@ -26,12 +26,12 @@ bool TFileSource::StartDrag(QWidget* dragSource) {
     return result == Qt::CopyAction;
 }
 
-void TFileSource::CopyFilesToClipboard() const {
+void TFileSource::CopyFilesToClipboard(bool cut) const {
     if (Files.empty()) {
         return;
     }
     auto* data = new QMimeData;  // the clipboard takes ownership
-    FileListMime::PutCopiedFiles(*data, Files);
+    FileListMime::PutCopiedFiles(*data, Files, cut);
     QGuiApplication::clipboard()->setMimeData(data);
 }
 

@@ -30,8 +30,9 @@ public:
     // drop target.
     TFileSourceData* MakeDragData() const;
 
-    // Puts Files on the clipboard as copied files; an empty Files leaves the clipboard alone.
-    void CopyFilesToClipboard() const;
+    // Puts Files on the clipboard as copied files (`cut`: marked as cut); an empty Files
+    // leaves the clipboard alone.
+    void CopyFilesToClipboard(bool cut = false) const;
 };
 
 }  // namespace vaddex::gui

@@ -355,6 +355,47 @@ private slots:
         QCOMPARE(text.contains("sudo usermod -aG dialout $USER"), hint);
     }
 
+    // Standard keys and access keys a user reaches for, and a first start with room.
+    void StandardKeysAndFirstSize() {
+        Harness h;
+        QCOMPARE(h.window.Action(ActionId::mnuExit)->shortcut(), QKeySequence(QKeySequence::Quit));
+        QCOMPARE(h.window.Action(ActionId::mnuBackup)->text(), QString("&Backup..."));
+        QCOMPARE(h.window.Action(ActionId::mnuRestore)->text(), QString("Re&store..."));
+        QStringList menus;
+        for (QAction* menu : h.window.menuBar()->actions()) {
+            menus << menu->text();
+        }
+        QVERIFY2(menus.contains("&ROM"), qPrintable(menus.join(' ')));
+        QVERIFY(h.window.width() >= 900 && h.window.height() >= 600);
+    }
+
+    // A device path that cannot be opened: the system's reason, and the path leaves the list.
+    void ABadPortNamesTheReasonAndIsNotKept_data() {
+        vaddex::test::FlagRows("typed", "command-line path", "typed path, Enter connects");
+    }
+    void ABadPortNamesTheReasonAndIsNotKept() {
+        QFETCH(bool, typed);
+        Harness h;
+        const QString port = "/dev/vaddex-no-such-port";
+        QComboBox* selector = h.window.PortSelector();
+        if (typed) {
+            selector->setFocus();
+            selector->lineEdit()->selectAll();
+            QTest::keyClicks(selector->lineEdit(), port);
+            QTest::keyClick(selector->lineEdit(), Qt::Key_Return);
+        } else {
+            h.window.ConnectFromCommandLine(port);
+        }
+        QVERIFY(!h.window.Connected());
+        QVERIFY2(h.errors.size() == 1, qPrintable(h.errors.join("\n")));
+        QVERIFY2(
+            h.errors.front().contains(port) && h.errors.front().contains(std::strerror(ENOENT)),
+            qPrintable(h.errors.front()));
+        QCOMPARE(selector->findText(port), -1);
+        h.window.RefreshPortList();
+        QCOMPARE(selector->findText(port), -1);
+    }
+
     void UnusableSettingsAreLoggedAndHintsMarkedOnce() {
         frontend::StoredSettings settings =
             frontend::InterpretSettings([](const std::string& key) -> std::optional<std::string> {

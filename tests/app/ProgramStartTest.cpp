@@ -87,10 +87,14 @@ private slots:
             std::string port = builtIn ? program.Calculator()->PortName() : zqsim->Port();
             QCOMPARE(program.Window().PortSelector()->currentText(), QString::fromStdString(port));
             QCOMPARE(RootCaption(program.Window()), QString("HOME (ZQ-K8)"));
+            QCOMPARE(program.Window().windowTitle(),
+                     QString("HOME (ZQ-K8) - ZQ K7, K8 Calculator Vaddex"));
             // The splash came first, naming the version once.
             QCOMPARE(splashVersion, " " + QString::fromStdString(VersionText()));
             QVERIFY(!program.AboutWindow().isVisible());
 
+            program.Window().Disconnect();
+            QCOMPARE(program.Window().windowTitle(), QString("ZQ K7, K8 Calculator Vaddex"));
             program.Window().Action(ActionId::mnuExit)->trigger();
             QVERIFY(!program.Window().isVisible());
             // What made the second start fail: the placement says the window was showing.

@@ -127,6 +127,9 @@ private slots:
         h.bridge->ClearRecords();
         h.Trigger(ActionId::mnuRestore);  // "Erase Calculator?" and prompt 9 answered OK
         QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
+        QCOMPARE(h.asked.size(), std::size_t{2});
+        QCOMPARE(h.asked[1].title, QString("Restore Calculator from PC"));
+        QVERIFY(!h.asked[1].save);
         std::vector<test::ScriptedUiBridge::Prompt> prompts = h.bridge->Prompts();
         QCOMPARE(prompts.size(), std::size_t{2});
         QCOMPARE(prompts[0].caption, std::string("Erase Calculator?"));

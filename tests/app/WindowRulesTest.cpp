@@ -22,8 +22,9 @@
 #include "app/HelpSystem.h"
 #include "app/HelpWindow.h"
 #include "app/ListSort.h"
-#include "app/TreePath.h"
+#include "app/UnbrokenPaths.h"
 #include "app/WindowRules.h"
+#include "session/CalcPath.h"
 #include "support/TempDir.h"
 #include "windows/TFRplCmd.h"
 
@@ -212,13 +213,30 @@ private slots:
     void FindNodeFallsBackToTheDeepestExisting() {
         Node root{"HOME", {{"A", {{"B", {}}}}, {"C", {}}}};
         auto find = [&root](const std::string& path) {
-            return FindNodeByPath(&root, path, &Child)->caption;
+            return vaddex::FindNodeByPath(&root, path, &Child)->caption;
         };
         QCOMPARE(find("HOME A B"), std::string("B"));
         QCOMPARE(find("HOME A GONE"), std::string("A"));  // B deleted: its parent
         QCOMPARE(find("HOME a"), std::string("HOME"));    // names are case-sensitive
         QCOMPARE(find("A B"), std::string("B"));          // "HOME " may be left out
         QCOMPARE(find("HOME"), std::string("HOME"));
+    }
+
+    void PathsStayWholeInMessages_data() {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("a path is kept whole, the words around it wrap")
+            << "cannot open /dev/ttyUSB0: No such file"
+            << "cannot open <nobr>/dev/ttyUSB0:</nobr> No such file";
+        QTest::newRow("markup characters are shown as they are") << "a<b & c"
+                                                                 << "a&lt;b &amp; c";
+        QTest::newRow("CR LF and lone CR end lines") << "one\r\ntwo\rthree"
+                                                     << "one<br>two<br>three";
+    }
+    void PathsStayWholeInMessages() {
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
+        QCOMPARE(UnbrokenPathsText(message.toStdString()), shown);
     }
 
     void MenuKeysAndCaptions_data() {

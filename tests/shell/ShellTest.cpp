@@ -279,6 +279,13 @@ private slots:
         QCOMPARE(data->data(FileListMime::kGnomeCopiedFiles),
                  QByteArray("copy\nfile:///tmp/a%20b/X.zq\nfile:///tmp/Y.txt"));
         QCOMPARE(data->data(FileListMime::kKdeCutSelection), QByteArray("0"));
+        // Cut marks the same files as cut, so that a file manager's Paste moves them.
+        source.CopyFilesToClipboard(true);
+        data = QGuiApplication::clipboard()->mimeData();
+        QCOMPARE(data->data(FileListMime::kGnomeCopiedFiles),
+                 QByteArray("cut\nfile:///tmp/a%20b/X.zq\nfile:///tmp/Y.txt"));
+        QCOMPARE(data->data(FileListMime::kKdeCutSelection), QByteArray("1"));
+        source.CopyFilesToClipboard();
         TFileTarget target;
         QCOMPARE(target.ReadClipboardFiles(), TFileTarget::kEffectCopy);
         QCOMPARE(target.DroppedFiles, source.Files);
