@@ -40,10 +40,8 @@ void MarkHint(QWidget* widget) {
         return;
     }
     QString prefix = context % kTopicModulo < kFirstTopic ? "? " : "?* ";
+    // The mark belongs to the tooltip that F1 answers; the status bar shows the plain hint.
     widget->setToolTip(prefix + hint);
-    if (!widget->statusTip().isEmpty()) {
-        widget->setStatusTip(prefix + widget->statusTip());
-    }
 }
 
 }  // namespace
