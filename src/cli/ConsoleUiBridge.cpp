@@ -195,10 +195,10 @@ ModalResult ConsoleUiBridge::AnswerReplaceDirectory(const std::string& name, int
 
 int ConsoleUiBridge::AnswerWrongFile(const std::string& fileName, const std::string& kind,
                                      bool offerChoice) {
-    std::string text =
-        fileName + "\r\n\r\nis a " + kind + " file and does not match the calculator.\r\n" +
-        "This may damage the calculator contents.\r\n\r\n" +
-        (offerChoice ? "How should this file be sent?" : "Do you wish to continue?");
+    std::string text = fileName + "\r\n\r\nis a " + kind +
+                       " file and does not match the calculator.\r\n" +
+                       "This may damage the calculator contents.\r\n\r\n" +
+                       (offerChoice ? "How should this file be sent?" : "Do you wish to continue?");
     std::string question = Titled("Wrong File Type?", text);
     const int cancel = static_cast<int>(ModalResult::Cancel);
     if (offerChoice) {
