@@ -416,8 +416,7 @@ private slots:
             QCOMPARE(h.window.PortSelector()->toolTip(),
                      QString("?* Select a communications port"));
             QCOMPARE(h.window.statusBar()->toolTip(), QString("?* Last command"));
-            QCOMPARE(h.window.PortSelector()->statusTip(),
-                     QString("Select a communications port"));
+            QCOMPARE(h.window.PortSelector()->statusTip(), QString("Select a communications port"));
             QWidget popup;
             popup.setProperty("helpContext", 145);
             popup.setToolTip("Send the line");
