@@ -44,6 +44,14 @@ bool MenuEnabled(TFZQDir& window, const QString& title) {
     return false;
 }
 
+// The user's way to a port: typed into the port box, then Enter.
+void TypePort(QComboBox* selector, const QString& port) {
+    selector->setFocus();
+    selector->lineEdit()->selectAll();
+    QTest::keyClicks(selector->lineEdit(), port);
+    QTest::keyClick(selector->lineEdit(), Qt::Key_Return);
+}
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -313,10 +321,7 @@ private slots:
         QString port = QString::fromStdString(h.fixture->PortName());
         QComboBox* selector = h.window.PortSelector();
         if (typed) {
-            selector->setFocus();
-            selector->lineEdit()->selectAll();
-            QTest::keyClicks(selector->lineEdit(), port);
-            QTest::keyClick(selector->lineEdit(), Qt::Key_Return);
+            TypePort(selector, port);
         } else {
             h.Connect();
         }
@@ -379,10 +384,7 @@ private slots:
         const QString port = "/dev/vaddex-no-such-port";
         QComboBox* selector = h.window.PortSelector();
         if (typed) {
-            selector->setFocus();
-            selector->lineEdit()->selectAll();
-            QTest::keyClicks(selector->lineEdit(), port);
-            QTest::keyClick(selector->lineEdit(), Qt::Key_Return);
+            TypePort(selector, port);
         } else {
             h.window.ConnectFromCommandLine(port);
         }
