@@ -62,8 +62,8 @@ SessionStack::SessionStack(UiBridge& ui, const StoredSettings& settings,
             onStatus(text);
         }
     };
-    root_ = std::make_unique<TXPObject>("HOME", kDirectoryTypeCode, 0, nullptr, session_.get());
-    root_->TypeName = "Directory";
+    root_ = std::make_unique<TXPObject>();
+    root_->MakeHome(*session_);
     commands_ = std::make_unique<SessionCommands>(*session_, *root_);
     commands_->AddExtension = settings.addExtension;
     session_->ChecksumPorts = settings.checksumPorts;

@@ -118,6 +118,15 @@ const TXPObject* CalcFs::FindFresh(const std::string& path, int& error) {
     return item;
 }
 
+const TXPObject* CalcFs::FindChangeable(const std::string& path, int& error) {
+    const TXPObject* item = FindFresh(path, error);
+    if (item == &commands_.Root()) {
+        error = -EBUSY;
+        return nullptr;
+    }
+    return item;
+}
+
 int CalcFs::FreshListing() {
     if (int error = Ready(); error != 0) {
         return error;

@@ -117,6 +117,8 @@ private:
     const TXPObject* Find(const std::string& path);
     // Find after FreshListing; null with -ENOENT, or the connection's error, in `error`.
     const TXPObject* FindFresh(const std::string& path, int& error);
+    // FindFresh of an item that may be removed or renamed: the root is -EBUSY.
+    const TXPObject* FindChangeable(const std::string& path, int& error);
     // The directory the path's last component would be in, and that component.
     const TXPObject* FindParent(const std::string& path, std::string& name);
     std::string EntryName(const TXPObject& item) const;

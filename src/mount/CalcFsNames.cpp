@@ -57,12 +57,9 @@ int CalcFs::MakeDir(const std::string& path) {
 
 int CalcFs::Remove(const std::string& path, bool directory) {
     int error = 0;
-    const TXPObject* item = FindFresh(path, error);
+    const TXPObject* item = FindChangeable(path, error);
     if (item == nullptr) {
         return error;
-    }
-    if (item == &commands_.Root()) {
-        return -EBUSY;
     }
     if (item->IsDirectory() != directory) {
         return directory ? -ENOTDIR : -EISDIR;
@@ -99,12 +96,9 @@ int CalcFs::Rename(const std::string& from, const std::string& to) {
         return RenameHeld(from, to);
     }
     int error = 0;
-    const TXPObject* item = FindFresh(from, error);
+    const TXPObject* item = FindChangeable(from, error);
     if (item == nullptr) {
         return error;
-    }
-    if (item == &commands_.Root()) {
-        return -EBUSY;
     }
     if (ParentOf(from) != ParentOf(to)) {
         return -EXDEV;  // mv copies and deletes by itself

@@ -19,6 +19,13 @@ TXPObject::~TXPObject() {
     ClearChildren();
 }
 
+void TXPObject::MakeHome(TXModemServer& server) {
+    Name = "HOME";
+    TypeCode = kDirectoryTypeCode;
+    TypeName = "Directory";
+    Server = &server;
+}
+
 void TXPObject::ClearChildren() {
     // Each child clears its own children in its destructor.
     Children.clear();

@@ -30,6 +30,8 @@ public:
     TXModemServer* Server = nullptr;
 
     void ClearChildren();
+    // Makes this the calculator's root directory HOME, listed through `server`.
+    void MakeHome(TXModemServer& server);
     // The parent's path, a blank and the name: "HOME A B"; the root's path is its name.
     std::string GetPath() const;
     const std::vector<std::unique_ptr<TXPObject>>& GetChildren() const { return Children; }

@@ -56,10 +56,7 @@ SimFixture::SimFixture(SimFixtureOptions options) : options_(std::move(options))
     };
     session_->SetSpeed(std::to_string(options_.speed));
 
-    root_.Name = "HOME";
-    root_.TypeCode = kDirectoryTypeCode;
-    root_.TypeName = "Directory";
-    root_.Server = session_.get();
+    root_.MakeHome(*session_);
 
     if (options_.connect) {
         Connect();

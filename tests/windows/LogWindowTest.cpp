@@ -115,10 +115,7 @@ void LogWindowTest::aSessionLeavesOneLinePerOperation() {
     TXModemServer session(link, ui);
     session.SetSpeed("9600");
     TXPObject root;
-    root.Name = "HOME";
-    root.TypeCode = kDirectoryTypeCode;
-    root.TypeName = "Directory";
-    root.Server = &session;
+    root.MakeHome(session);
     SessionCommands commands(session, root);
     commands.SelectedPort = sim.PortName();
 

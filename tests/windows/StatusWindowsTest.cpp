@@ -57,10 +57,7 @@ struct BridgeSession {
     explicit BridgeSession(test::SimFixture& sim) : ui(nullptr, sim.State()), link(ui) {
         session = std::make_unique<TXModemServer>(link, ui);
         session->SetSpeed("9600");
-        root.Name = "HOME";
-        root.TypeCode = kDirectoryTypeCode;
-        root.TypeName = "Directory";
-        root.Server = session.get();
+        root.MakeHome(*session);
     }
     ~BridgeSession() { root.ClearChildren(); }
 

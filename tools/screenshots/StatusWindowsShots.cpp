@@ -95,9 +95,7 @@ int TakeShots(const QString& folder) {
     TXModemServer session(link, ui);
     session.SetSpeed("9600");
     TXPObject root;
-    root.Name = "HOME";
-    root.TypeCode = kDirectoryTypeCode;
-    root.Server = &session;
+    root.MakeHome(session);
 
     bool ok = true;
     ui.ShowPrompt(kPromptCaptureFirst, "");
