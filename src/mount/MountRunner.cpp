@@ -28,7 +28,7 @@ CalcFs& Fs() {
 
 // No exception may cross into libfuse: it ends the request as an I/O error, and says why.
 template <typename Operation>
-int Guarded(const char* name, const char* path, Operation operation) {
+int GuardedCall(const char* name, const char* path, Operation operation) {
     std::string what = std::string(path != nullptr ? path : "") + ": " + name + " failed";
     try {
         return operation(Fs());
@@ -45,11 +45,21 @@ int Guarded(const char* name, const char* path, Operation operation) {
     return -EIO;
 }
 
+// An operation by name. A file removed while open has no name left (the mount removes at
+// once rather than hiding it under a name the calculator could not take).
+template <typename Operation>
+int Guarded(const char* name, const char* path, Operation operation) {
+    return path != nullptr ? GuardedCall(name, path, operation) : -ENOENT;
+}
+
 void* Init(fuse_conn_info* connection, fuse_config* config) {
     // O_TRUNC comes with open instead of a truncate by path before it: a file written over
     // is one put, not an empty one first.
     connection->want |= FUSE_CAP_ATOMIC_O_TRUNC;
     config->use_ino = 0;
+    // A file renamed over or removed while open goes at once: libfuse would otherwise move it
+    // aside as .fuse_hidden…, a name the calculator cannot take, and perl -pi's rename fails.
+    config->hard_remove = 1;
     // The listing is the truth; the kernel asks again after each change the mount makes.
     config->entry_timeout = 0;
     config->attr_timeout = 0;
@@ -98,14 +108,14 @@ int Create(const char* path, mode_t, fuse_file_info* info) {
 }
 
 int Read(const char* path, char* buffer, std::size_t size, off_t offset, fuse_file_info* info) {
-    return Guarded("read", path,
-                   [&](CalcFs& fs) { return fs.Read(info->fh, buffer, size, offset); });
+    return GuardedCall("read", path,
+                       [&](CalcFs& fs) { return fs.Read(info->fh, buffer, size, offset); });
 }
 
 int Write(const char* path, const char* buffer, std::size_t size, off_t offset,
           fuse_file_info* info) {
-    return Guarded("write", path,
-                   [&](CalcFs& fs) { return fs.Write(info->fh, buffer, size, offset); });
+    return GuardedCall("write", path,
+                       [&](CalcFs& fs) { return fs.Write(info->fh, buffer, size, offset); });
 }
 
 int Truncate(const char* path, off_t size, fuse_file_info* info) {
@@ -115,11 +125,11 @@ int Truncate(const char* path, off_t size, fuse_file_info* info) {
 }
 
 int Flush(const char* path, fuse_file_info* info) {
-    return Guarded("flush", path, [&](CalcFs& fs) { return fs.Flush(info->fh); });
+    return GuardedCall("flush", path, [&](CalcFs& fs) { return fs.Flush(info->fh); });
 }
 
 int Release(const char* path, fuse_file_info* info) {
-    return Guarded("release", path, [&](CalcFs& fs) { return fs.Release(info->fh); });
+    return GuardedCall("release", path, [&](CalcFs& fs) { return fs.Release(info->fh); });
 }
 
 int MakeDir(const char* path, mode_t) {
