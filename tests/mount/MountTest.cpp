@@ -20,6 +20,7 @@
 #include "objects/CalcNames.h"
 #include "objects/TextTranslation.h"
 #include "support/ChildProcess.h"
+#include "support/PtyPeer.h"
 #include "support/TempDir.h"
 #include "support/ZqsimProcess.h"
 #include "util/FileIo.h"
@@ -92,8 +93,11 @@ protected:
         }
     }
 
-    std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& arguments) const {
+    // Standard error goes to `errorFile` when one is given.
+    std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& arguments,
+                                        const std::string& errorFile = "") const {
         ChildOptions options;
+        options.errorFile = errorFile;
         options.argv = {VADDEX_CLI_PATH};
         if (std::find(arguments.begin(), arguments.end(), "-p") == arguments.end()) {
             options.argv.insert(options.argv.end(), {"-p", "sim"});
@@ -479,9 +483,12 @@ TEST_F(MountTest, AFolderInUseIsRefusedWithWhatToDo) {
     EXPECT_EQ(Run("fusermount3 -u " + m2), 0);
 }
 
-// --background returns once the folder is mounted; unmounting ends the mount it left.
+// --background returns once the folder is mounted; unmounting ends the mount it left. It
+// draws nothing into the terminal it was started from, where the user goes on working.
 TEST_F(MountTest, InTheBackgroundInTextMode) {
-    std::unique_ptr<ChildProcess> start = Start({"-t", "--background", "mount", Mnt2()});
+    PtyPeer terminal;
+    std::unique_ptr<ChildProcess> start =
+        Start({"-t", "--background", "mount", Mnt2()}, terminal.SlavePath());
     ASSERT_EQ(start->Wait(kTimeoutMs), 0) << start->Err();
     EXPECT_NE(start->Out().find("Mounted the calculator's HOME at"), std::string::npos);
     ASSERT_TRUE(IsMounted(Mnt2()));
@@ -490,6 +497,7 @@ TEST_F(MountTest, InTheBackgroundInTextMode) {
     EXPECT_EQ(text.rfind("%%ZQ: ", 0), 0U) << text;
     ASSERT_EQ(Run("cp " + Mnt2() + "/GREETING.txt " + folder_.File("out/g.txt")), 0);
     EXPECT_EQ(Slurp(folder_.File("out/g.txt")), text) << "cp reads the whole text";
+    EXPECT_EQ(terminal.Read(1, 500), "") << "no progress bar in the terminal";
 
     ASSERT_EQ(Run("fusermount3 -u " + Mnt2()), 0);
     // The mount left running has no parent here to wait for it: it is gone once no process
