@@ -15,6 +15,7 @@
 #include "mount/CalcFs.h"
 #include "mount/OutcomeErrno.h"
 #include "session/SessionCommands.h"
+#include "support/PatternText.h"
 #include "support/SimFixture.h"
 #include "util/FileIo.h"
 
@@ -99,6 +100,22 @@ TEST_F(CalcFsTest, ACachedObjectIsFetchedAgainWhenTheListingShowsAnotherVersion)
     struct stat st {};
     ASSERT_EQ(fs.GetAttr("/GREETING.zq", st), 0);
     EXPECT_EQ(static_cast<std::size_t>(st.st_size), after.size());
+}
+
+// A read the line's checksum may have let damage through is served but not kept: the next
+// read fetches again, even when the listing shows the same version.
+TEST_F(CalcFsTest, OnlyReadsThatCanBeTrustedAreKept) {
+    for (bool trust : {true, false}) {
+        SCOPED_TRACE(trust);
+        ASSERT_TRUE(sim.StoreAt("HOME G", PackedString("first")));
+        mount::CalcFs::Settings settings;
+        settings.refreshSeconds = 0;
+        settings.trustReads = trust;
+        mount::CalcFs fs(commands, settings);
+        std::string first = ReadWhole(fs, "/G.zq");
+        ASSERT_TRUE(sim.StoreAt("HOME G", PackedString("again")));  // same size and type
+        EXPECT_EQ(ReadWhole(fs, "/G.zq") == first, trust);
+    }
 }
 
 TEST_F(CalcFsTest, WritesBeyondTheFreeMemoryAreRefused) {

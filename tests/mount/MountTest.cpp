@@ -323,6 +323,11 @@ TEST_F(MountTest, EveryToolGetsTheChangeOrAnError) {
          "test \"$(date -r " + m + "/CPA.zq +%Y)\" = 2002"},
         {"mv " + m + "/CPA.zq " + m + "/MOVED.zq", true,
          "test \"$(date -r " + m + "/MOVED.zq +%Y)\" = 2002"},
+        // mv copies a folder into another directory and removes it, without a warning.
+        {"mkdir " + m + "/MATHS/TO && mv " + m + "/GAMES " + m + "/MATHS/TO/ 2> " + out + "/mv-dir",
+         true,
+         "test -f " + m + "/MATHS/TO/GAMES/PLAYER.zq -a ! -e " + m + "/GAMES -a ! -s " + out +
+             "/mv-dir"},
         // Names the calculator cannot take: EINVAL, never a question.
         {"cp " + out + "/g.zq " + m + "/1ABC.zq", false, "test ! -e " + m + "/1ABC.zq"},
         {"cp " + out + "/g.zq '" + m + "/A#B.zq'", false, ""},
