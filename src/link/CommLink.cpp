@@ -91,6 +91,8 @@ void CommLink::CopyProfile(int index) {
 
 void CommLink::ResetLink() {
     CloseReaderThread();
+    hangUpWatch_.reset();
+    ++*alive_;  // a hang-up of the port closed now is no news of the next one
     portName_.clear();
     lostError_ = 0;
     serial_.reset();
@@ -174,6 +176,7 @@ void CommLink::OpenUsbOn(std::unique_ptr<UsbPipe> readPipe, std::unique_ptr<UsbP
     if (!usbRead_ || !usbWrite_) {
         RaiseConnectionError();
     }
+    WatchHangUp(usbRead_->HangUpDescriptor());
     ui_.RunOnUiThread([this] { ui_.SetConnected(true); });
 }
 
@@ -208,7 +211,24 @@ void CommLink::OpenPortOn(std::unique_ptr<SerialPort> port, int speed) {
     }
     // Queues of 2048 bytes: the driver's own queues are larger, and reads are cut to 2038.
     SetLongTimeouts();
+    WatchHangUp(serial_->HangUpDescriptor());
     ui_.RunOnUiThread([this] { ui_.SetConnected(true); });
+}
+
+void CommLink::WatchHangUp(int fd) {
+    if (fd < 0) {
+        return;
+    }
+    std::weak_ptr<std::atomic<int>> alive = alive_;
+    int open = *alive_;
+    hangUpWatch_ = std::make_unique<HangUpWatch>(fd, [this, alive, open](int error) {
+        ui_.PostToUiThread([this, alive, open, error] {
+            std::shared_ptr<std::atomic<int>> still = alive.lock();
+            if (still && *still == open && OnHangUp) {
+                OnHangUp(error);
+            }
+        });
+    });
 }
 
 void CommLink::CloseReaderThread() {
@@ -259,6 +279,7 @@ void CommLink::WritePort(std::string_view bytes) {
     if (bytes.empty()) {
         return;
     }
+    UseScope inUse(calls_);
     long written = -1;
     if (kind_ == kLinkUsb && usbWrite_) {
         written = usbWrite_->Write(bytes.data(), bytes.size(), UsbWriteTimeout(bytes.size()));
@@ -311,6 +332,7 @@ void CommLink::ClearUsbInput() {
 }
 
 int CommLink::ReadComm(std::string& buffer, int maxWait) {
+    UseScope inUse(calls_);
     int count = kind_ == kLinkUsb ? ReadUsb(buffer, maxWait) : ReadSerial(buffer);
     std::fill(buffer.begin() + count, buffer.end(), '\0');
     if (count > 0 && static_cast<std::size_t>(count) < buffer.size()) {

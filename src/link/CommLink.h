@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/HangUpWatch.h"
 #include "link/LinkTiming.h"
 #include "link/LinkUi.h"
 #include "link/SendFileSlot.h"
@@ -107,6 +108,12 @@ public:
     const std::string& PortName() const { return portName_; }
     // The system error by which the open port went away, 0 while it is there (any thread).
     int LostError() const { return lostError_; }
+    // UI thread: the open port hung up (an adapter pulled, the far end closed) with `error`,
+    // seen while it lay open, whether or not an operation was using it. Called once per open.
+    std::function<void(int error)> OnHangUp;
+    // A read or write of the port is under way on some thread (the UI thread's included,
+    // whose waits let events run).
+    bool InUse() const { return calls_ > 0; }
 
     // Reads and waits of the calling thread end early once *flag is set (a transfer thread's
     // termination request): the read returns what came. nullptr: none. Per thread.
@@ -141,6 +148,8 @@ private:
     void ClearSerialInput();
     void ClearUsbInput();
     void CloseReaderThread();
+    // Watches the port's descriptor (none: -1) for a hang-up while it is open.
+    void WatchHangUp(int fd);
     // Runs the disconnect steps on the UI thread; a failing step is traced, never raised.
     void RunUiSteps(const std::function<void()>& steps);
 
@@ -151,7 +160,17 @@ private:
     // A read or write of the port failed: gone, or a failure of another kind.
     [[noreturn]] void RaisePortFailure(int lostError);
 
+    // Counts the reads and writes under way for InUse.
+    struct UseScope {
+        explicit UseScope(std::atomic<int>& calls) : calls_(calls) { ++calls_; }
+        ~UseScope() { --calls_; }
+        UseScope(const UseScope&) = delete;
+        UseScope& operator=(const UseScope&) = delete;
+        std::atomic<int>& calls_;
+    };
+
     LinkUi& ui_;
+    std::atomic<int> calls_{0};
     LinkKind kind_ = kLinkSerial;
     LinkTiming timing_ = kLinkProfiles[0];
     UsbReception reception_;
@@ -165,6 +184,10 @@ private:
     std::unique_ptr<SerialPort> serial_;  // read and write handle of a serial link
     std::unique_ptr<UsbPipe> usbRead_;    // PIPE0
     std::unique_ptr<UsbPipe> usbWrite_;   // PIPE1
+    // Declared after serial_: it ends before the descriptor it watches is closed.
+    std::unique_ptr<HangUpWatch> hangUpWatch_;
+    // What a hang-up posted to the UI thread checks: the link still there, the same open.
+    std::shared_ptr<std::atomic<int>> alive_ = std::make_shared<std::atomic<int>>(0);
 };
 
 }  // namespace vaddex

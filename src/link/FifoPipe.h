@@ -27,6 +27,7 @@ public:
 
     long ReadChunk(char* data, std::size_t count) override;
     void CancelRead() override;
+    int HangUpDescriptor() const override { return fd_; }
     long Write(const char* data, std::size_t count, int timeoutMs) override;
 
 private:

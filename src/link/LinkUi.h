@@ -38,6 +38,10 @@ public:
     // UI thread: a wait of the link ended on that request, which is thereby used up.
     virtual void TakeCancel() {}
 
+    // Any thread: runs fn on the UI thread later, without waiting for it. A front end without
+    // an event loop may drop it: what it would tell is then found by the next operation.
+    virtual void PostToUiThread(std::function<void()> fn) { (void)fn; }
+
     // A message box with an OK button. UI thread only.
     virtual void ShowMessage(const std::string& caption, const std::string& text) = 0;
 };

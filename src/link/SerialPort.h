@@ -53,6 +53,10 @@ public:
     // Write failed for it; 0 while the port is there or a failure had another cause.
     virtual int LostError() const { return 0; }
 
+    // The descriptor whose hang-up tells that the port went away, for a watch while nothing
+    // reads it; -1 when the port has none.
+    virtual int HangUpDescriptor() const { return -1; }
+
     // Reads end early, with what came, once `check` returns true; it is called from the
     // reading thread every few tens of milliseconds while a read waits.
     void SetCancelCheck(std::function<bool()> check) { cancelCheck_ = std::move(check); }

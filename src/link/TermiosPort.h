@@ -31,6 +31,7 @@ public:
     long Write(const char* data, std::size_t count) override;
     bool PurgeInput() override;
     int LostError() const override { return lost_; }
+    int HangUpDescriptor() const override { return fd_; }
 
     const std::string& Path() const { return path_; }
 

@@ -16,6 +16,9 @@ public:
 
     // Any thread: wakes a ReadChunk blocked on another thread; later reads return 0 at once.
     virtual void CancelRead() = 0;
+    // The descriptor whose hang-up tells that the device went away, for a watch while
+    // nothing reads it; -1 when the pipe has none.
+    virtual int HangUpDescriptor() const { return -1; }
 
     // Blocks until every byte went out or timeoutMs passed; returns the bytes written, or -1
     // when the pipe failed (no device, device gone).

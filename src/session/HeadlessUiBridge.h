@@ -2,7 +2,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "session/UiBridge.h"
 #include "util/UiCallQueue.h"
@@ -27,6 +30,8 @@ public:
     void CloseConnectStatus() override { connectStatusVisible_ = false; }
     void FocusMainWindow() override {}
     void RunOnUiThread(const std::function<void()>& fn) override { queue_.RunOnUiThread(fn); }
+    // Run at the UI thread's next ProcessEvents: without an event loop, not before.
+    void PostToUiThread(std::function<void()> fn) override;
     void ShowMessage(const std::string& caption, const std::string& text) override;
 
     // --- UiBridge
@@ -62,7 +67,7 @@ public:
     CalculatorState& State() override { return state_; }
 
     bool Connected() const override { return connected_; }
-    bool Busy() const { return busy_; }
+    bool Busy() const override { return busy_; }
     bool IsStatusVisible() const { return statusVisible_; }
     int CurrentPromptKind() const { return promptKind_; }
 
@@ -106,6 +111,8 @@ private:
 
     CalculatorState& state_;
     UiCallQueue queue_;
+    std::mutex postedMutex_;
+    std::vector<std::function<void()>> posted_;
     std::atomic<bool> cancelRequested_{false};
     bool connected_ = false;
     bool busy_ = false;

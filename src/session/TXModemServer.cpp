@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "link/PortGoneError.h"
 #include "objects/CalcNames.h"
 #include "objects/CalculatorWords.h"
 #include "util/Errors.h"
@@ -24,9 +25,23 @@ TXModemServer::TXModemServer(CommLink& link, UiBridge& ui) : link_(link), ui_(ui
     link_.ResetLink();
     PortName.clear();
     ui_.SetTextMode(false);
+    link_.OnHangUp = [this](int error) { PortHungUp(error); };
+}
+
+void TXModemServer::PortHungUp(int error) {
+    // An operation under way meets the failure itself and reports it as its outcome. At rest
+    // the windows are told at once; the port is let go by the next connect, since an
+    // operation the session cannot see from here may sit between two of its reads.
+    if (ui_.Busy() || link_.InUse() || !IsConnected() || !ui_.Connected()) {
+        return;
+    }
+    Trace("the port " + PortName + " hung up while the program rested");
+    ui_.SetConnected(false);
+    ui_.ShowMessage("Connection Error", PortGoneError(PortName, error).what());
 }
 
 TXModemServer::~TXModemServer() {
+    link_.OnHangUp = nullptr;
     // A destructor must not throw; closing a port that is already gone is only traced.
     try {
         Connect("");

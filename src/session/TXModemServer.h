@@ -67,6 +67,8 @@ public:
     // The port itself went away (unplugged, its far end closed) on the last connection.
     bool PortLost() const { return link_.LostError() != 0; }
     void RequireConnected();
+    // UI thread: the port hung up; at rest the session lets it go and says so.
+    void PortHungUp(int error);
 
     // --- connecting and identifying ----------------------------------------------------
     // Returns when connected; raises otherwise. "AUTO" (any case) searches; "" only closes.

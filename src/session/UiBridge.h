@@ -80,6 +80,8 @@ public:
     // The connected state as SetConnected last set it.
     virtual bool Connected() const = 0;
     virtual void SetBusy(bool busy) = 0;
+    // An operation holds the link (as SetBusy last set it).
+    virtual bool Busy() const = 0;
     virtual void SetTextMode(bool textMode) = 0;
     virtual void SetSeries(const std::string& series) = 0;
     virtual void SetModel(const std::string& model) = 0;

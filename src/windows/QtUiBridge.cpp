@@ -62,6 +62,10 @@ bool QtUiBridge::IsUiThread() const {
     return QThread::currentThread() == thread();
 }
 
+void QtUiBridge::PostToUiThread(std::function<void()> fn) {
+    QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
+}
+
 void QtUiBridge::RunOnUiThread(const std::function<void()>& fn) {
     if (IsUiThread()) {
         fn();

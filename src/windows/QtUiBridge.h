@@ -44,7 +44,7 @@ public:
     // An OK/Cancel question whose OK loses what the calculator holds: Enter answers Cancel.
     static bool IsDestructiveQuestion(const std::string& caption);
 
-    bool Busy() const { return busy_; }
+    bool Busy() const override { return busy_; }
     // The RPN wording of the prompts (else ALG); the main window stores it as "RPNPrompts".
     bool RpnPrompts() const { return prompt_->RPNPrompts(); }
     void SetRpnPrompts(bool rpn) { prompt_->SetRPNPrompts(rpn); }
@@ -69,6 +69,7 @@ public:
     // Blocks the calling thread until fn has run on the UI thread; fn's exception is rethrown
     // here. Raises ConnectionError when the UI went away before fn could run.
     void RunOnUiThread(const std::function<void()>& fn) override;
+    void PostToUiThread(std::function<void()> fn) override;
     void ShowMessage(const std::string& caption, const std::string& text) override;
 
     // --- UiBridge

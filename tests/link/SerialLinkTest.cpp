@@ -118,7 +118,7 @@ TEST_F(SerialLink, ProfileFollowsTheSpeed) {
 TEST_F(SerialLink, OneHandleIsClosedOnce) {
     int before = test::OpenFdCount();
     OpenPty();
-    EXPECT_EQ(test::OpenFdCount(), before + 1);
+    EXPECT_EQ(test::OpenFdCount(), before + 3);  // the port and its hang-up watch's pipe
     link.ClosePort();
     EXPECT_EQ(test::OpenFdCount(), before);
     EXPECT_FALSE(link.IsOpen());
@@ -162,7 +162,8 @@ TEST_F(SerialLink, PulledCableRaisesTheConnectionErrorOnWriteAndRead) {
     EXPECT_EQ(ui.CallNames(), twice);
     EXPECT_EQ(ui.CallsOffUiThread(), 0);
     link.ClosePort();
-    EXPECT_EQ(test::OpenFdCount(), fds - 3);  // the port, and the peer's master and slave
+    // The port, its hang-up watch's pipe, and the peer's master and slave.
+    EXPECT_EQ(test::OpenFdCount(), fds - 5);
 }
 
 // Through a port double: reads of a large request and the write count.

@@ -142,8 +142,8 @@ TEST_F(UsbLink, ClosePortWakesAndJoinsTheBlockedReaderThread) {
     int threads = test::ThreadCount();
     Open();
     link.SafeRd();  // the thread now blocks in its read, which has no time limit of its own
-    EXPECT_EQ(test::ThreadCount(), threads + 1);
-    link.ClosePort();  // returns only if closing woke the read
+    EXPECT_EQ(test::ThreadCount(), threads + 2);  // the reader and the hang-up watch
+    link.ClosePort();                             // returns only if closing woke the read
     EXPECT_EQ(test::ThreadCount(), threads);
     EXPECT_EQ(test::OpenFdCount(), fds);
     EXPECT_FALSE(link.IsOpen());

@@ -242,6 +242,24 @@ TEST_P(SessionFaultsTest, LongTextWhoseVariableFailedToArriveRaisesTheConnection
     EXPECT_FALSE(FileExists(LongTextTempPath(sim.Session().PortName)));
 }
 
+// Pulled while nothing runs: the windows show the port gone within 2 s, without waiting for
+// the user's next command to find out.
+TEST_P(SessionFaultsTest, ACablePulledAtRestIsNoticed) {
+    ASSERT_TRUE(sim.Session().IsConnected());
+    sim.Ui().ClearRecords();
+    sim.Server().PullCable();
+    std::int64_t start = TickMs();
+    while (sim.Ui().Connected() && TickMs() - start < 2000) {
+        Pause(20);
+        sim.Ui().ProcessEvents();
+    }
+    EXPECT_FALSE(sim.Ui().Connected());
+    const auto& messages = sim.Ui().Messages();
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_EQ(messages[0].text.rfind("The calculator's port " + sim.PortName() + " is gone", 0), 0U)
+        << messages[0].text;
+}
+
 INSTANTIATE_TEST_SUITE_P(Links, SessionFaultsTest,
                          ::testing::Values(TransportKind::Pty, TransportKind::Fifo),
                          [](const auto& info) {
