@@ -277,6 +277,32 @@ void TFZQDir::SetUnavailableReason(Command command, const QString& reason) {
     UpdateControls();
 }
 
+QAction* TFZQDir::CommandAction(Command command) const {
+    return commandActions_.at(command);
+}
+
+void TFZQDir::AddControlsUpdatedStep(std::function<void()> step) {
+    onControlsUpdated = [before = std::move(onControlsUpdated), step = std::move(step)] {
+        if (before) {
+            before();
+        }
+        step();
+    };
+}
+
+void TFZQDir::AddClosingStep(std::function<void()> step) {
+    onClosing = [before = std::move(onClosing), step = std::move(step)] {
+        if (before) {
+            before();
+        }
+        step();
+    };
+}
+
+std::string TFZQDir::PortText() const {
+    return cmboPort_->currentText().toStdString();
+}
+
 void TFZQDir::RunHandler(Command command) {
     auto handler = handlers_.find(command);
     if (handler != handlers_.end() && handler->second) {

@@ -54,7 +54,7 @@ using A = ActionId;
 // Stands between two items in the menu lists below.
 constexpr std::nullopt_t kSeparator = std::nullopt;
 
-struct CommandAction {
+struct CommandEntry {
     Command command;
     ActionId id;
     const char* caption;
@@ -62,7 +62,7 @@ struct CommandAction {
 };
 
 // The commands that other parts of the program carry out.
-constexpr CommandAction kCommandActions[] = {
+constexpr CommandEntry kCommandActions[] = {
     {Command::NewFolder, A::mnuNewFolder, "Ne&w Folder", "Create a new folder."},
     {Command::Backup, A::mnuBackup, "&Backup...", "Backup the calculator variables."},
     {Command::Restore, A::mnuRestore, "Re&store...", "Restore the calculator variables."},
@@ -128,7 +128,7 @@ QAction* TFZQDir::Action(ActionId id) const {
 }
 
 void TFZQDir::BuildActions() {
-    for (const CommandAction& entry : kCommandActions) {
+    for (const CommandEntry& entry : kCommandActions) {
         commandActions_[entry.command] = MakeAction(entry.id, entry.caption, entry.hint);
     }
     Action(A::mnuCut)->setShortcut(QKeySequence("Ctrl+X"));

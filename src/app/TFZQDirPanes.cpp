@@ -95,6 +95,15 @@ QList<QAbstractItemView*> TFZQDir::ListViews() const {
     return {details_, icons_};
 }
 
+QAbstractItemView* TFZQDir::TreeView() const {
+    return tree_;
+}
+
+QString TFZQDir::RootCaption() const {
+    QTreeWidgetItem* root = tree_->topLevelItem(0);
+    return root != nullptr ? root->text(0) : QString();
+}
+
 bool TFZQDir::ListEnabled() const {
     return listStack_->isEnabled();
 }
