@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QModelIndex>
 #include <QPoint>
 #include <QPointer>
 #include <QStringList>
@@ -22,6 +23,7 @@
 #include "session/Outcome.h"
 #include "shell/ItemRef.h"
 
+class QAbstractItemModel;
 class QAbstractItemView;
 class QAction;
 class QActionGroup;
@@ -29,15 +31,12 @@ class QComboBox;
 class QLabel;
 class QListView;
 class QMenu;
-class QModelIndex;
+
 class QSplitter;
 class QStackedWidget;
-class QStandardItemModel;
 class QTimer;
 class QToolBar;
 class QTreeView;
-class QTreeWidget;
-class QTreeWidgetItem;
 
 namespace vaddex {
 class SessionCommands;
@@ -48,6 +47,8 @@ class UiBridge;
 
 namespace vaddex::gui {
 
+class CalculatorItemModel;
+class DirectoryTreeProxy;
 class ItemSortProxy;
 class TFAboutForm;
 class TFLog;
@@ -209,7 +210,8 @@ public:
     void RefreshPortList();
     // Renames the list row (a proxy row) in place; false when a name was declined.
     bool ListView1Edited(int row, const QString& newText);
-    bool TreeView1Edited(QTreeWidgetItem* node, const QString& newText);
+    // Renames the directory of a tree node (an index of the tree's model) in place.
+    bool TreeView1Edited(const QModelIndex& node, const QString& newText);
     void OpenItem(int row);
     // A directory is opened in the list; a variable is edited as text.
     void OpenItem(const ItemRef& item) override;
@@ -236,16 +238,20 @@ public:
     std::function<void()> getProjectFileHook;
 
     // --- for tests and the benchmark
-    QTreeWidget* Tree() const { return tree_; }
+    QTreeView* Tree() const { return tree_; }
     QTreeView* List() const { return details_; }
-    QStandardItemModel* ListModel() const { return listModel_; }
+    // The item model both panes show.
+    QAbstractItemModel* ListModel() const;
     ItemSortProxy* ListProxy() const { return proxy_; }
+    // The index of a list row (a proxy row) under the list's root.
+    QModelIndex ListIndex(int row) const { return ProxyIndex(row); }
     QComboBox* PortSelector() const;
     QComboBox* SpeedSelector() const { return cmboSpeed_; }
     QAction* Action(ActionId id) const;
-    QTreeWidgetItem* FindNodeByPath(const std::string& path) const;
+    // The tree node (an index of the tree's model) of a path's deepest existing directory.
+    QModelIndex FindNodeByPath(const std::string& path) const;
     // The path of the directory a tree node shows ("HOME A").
-    static std::string NodePath(const QTreeWidgetItem* node);
+    static std::string NodePath(const QModelIndex& node);
     const std::string& CurrentPath() const;
     const QString& SelectedName() const { return selectedName_; }
     // Proxy row texts in display order, column 0.
@@ -273,9 +279,6 @@ private:
     void CreateColumns(int dirColSize);
     void ApplySettings(const frontend::StoredSettings& settings);
     void SetViewStyle(int style);
-    // Orders the directory nodes under `node` as the list orders directories.
-    void SortTreeNodes(QTreeWidgetItem* node);
-    ListRow DirectoryRow(const QTreeWidgetItem* node) const;
     int ViewStyle() const { return viewStyle_; }
     // --- menus (TFZQDirMenus.cpp)
     QAction* MakeAction(const char* name, const QString& caption, const QString& hint);
@@ -296,9 +299,10 @@ private:
     void ClearTreeNodes();
     void ClearListRows();
     void ShowTree();
-    void AddDirectoryNodes(QTreeWidgetItem* node, TXPObject& item);
-    void TreeView1Change(QTreeWidgetItem* node);
-    void AddListRow(const TXPObject& item);
+    void TreeView1Change(const QModelIndex& node);
+    // The list shows the items of the directory; none: an empty list.
+    void ShowListOf(const std::optional<std::string>& path);
+    QModelIndex TreeRoot() const;
     ItemRef RowRef(int row) const;
     void SortList();
     void SelectRowNamed(const QString& name);
@@ -370,13 +374,14 @@ private:
     QToolBar* toolBar_ = nullptr;
     PortComboBox* cmboPort_ = nullptr;
     QComboBox* cmboSpeed_ = nullptr;
-    QTreeWidget* tree_ = nullptr;
+    QTreeView* tree_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QStackedWidget* listStack_ = nullptr;
     QTreeView* details_ = nullptr;
     QListView* icons_ = nullptr;
-    QStandardItemModel* listModel_ = nullptr;
+    CalculatorItemModel* model_ = nullptr;
     ItemSortProxy* proxy_ = nullptr;
+    DirectoryTreeProxy* treeProxy_ = nullptr;
     QLabel* statusPanel0_ = nullptr;
     QLabel* statusPanel1_ = nullptr;
     QTimer* refreshTimer_ = nullptr;

@@ -15,7 +15,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <iterator>
 #include <optional>
 
@@ -280,7 +279,8 @@ void TFZQDir::WireActions() {
 void TFZQDir::WireViewActions() {
     connect(Action(A::mnuSelectAll), &QAction::triggered, details_, &QAbstractItemView::selectAll);
     connect(Action(A::mnuInvertSelection), &QAction::triggered, this, [this] {
-        QItemSelection all(ProxyIndex(0), proxy_->index(proxy_->rowCount() - 1, 2));
+        QModelIndex root = details_->rootIndex();
+        QItemSelection all(ProxyIndex(0), proxy_->index(proxy_->rowCount(root) - 1, 2, root));
         details_->selectionModel()->select(all, QItemSelectionModel::Toggle);
     });
     connect(Action(A::mnuToolbar), &QAction::triggered, this,
@@ -309,9 +309,9 @@ WindowState TFZQDir::CurrentWindowState() const {
     s.listEnabled = listStack_->isEnabled();
     s.listSelected = static_cast<int>(SelectedRows().size());
     s.treeEnabled = tree_->isEnabled();
-    QTreeWidgetItem* node = tree_->currentItem();
-    s.treeNodeSelected = node != nullptr && node->isSelected();
-    s.treeRootSelected = s.treeNodeSelected && node->parent() == nullptr;
+    QModelIndex node = tree_->currentIndex();
+    s.treeNodeSelected = node.isValid() && tree_->selectionModel()->isSelected(node);
+    s.treeRootSelected = s.treeNodeSelected && !node.parent().isValid();
     s.clipboardHasFiles = ClipboardHasFiles();
     s.portText = cmboPort_->currentText().toStdString();
     s.hasPutProjectHook = static_cast<bool>(putProjectHook);

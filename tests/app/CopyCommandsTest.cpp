@@ -6,7 +6,6 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <QtTest>
 #include <cstdlib>
 #include <filesystem>
@@ -105,7 +104,7 @@ private slots:
 
         // Two files onto a directory row: both go there, and the list then shows it.
         QTRY_VERIFY(h.Row("GAMES") >= 0);
-        QRect games = h.window.List()->visualRect(h.window.ListProxy()->index(h.Row("GAMES"), 0));
+        QRect games = h.window.List()->visualRect(h.window.ListIndex(h.Row("GAMES")));
         h.Drop(h.window.List(), {a, b}, games.center());
         QTRY_VERIFY(h.OnCalculator("HOME GAMES a") && h.OnCalculator("HOME GAMES b"));
         QTRY_COMPARE(h.window.CurrentPath(), std::string("HOME GAMES"));
@@ -181,8 +180,7 @@ private slots:
         std::vector<std::string> dragged;
         h.copy->runDrag = [&](TFileSource& from, QWidget*) { dragged = from.Files; };
         QWidget* viewport = h.window.List()->viewport();
-        QPoint onX =
-            h.window.List()->visualRect(h.window.ListProxy()->index(h.Row("X"), 0)).center();
+        QPoint onX = h.window.List()->visualRect(h.window.ListIndex(h.Row("X"))).center();
         QTest::mousePress(viewport, Qt::LeftButton, {}, onX);
         QMouseEvent move(QEvent::MouseMove, onX + QPoint(2, 0), viewport->mapToGlobal(onX),
                          Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
