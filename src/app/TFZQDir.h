@@ -168,6 +168,8 @@ public:
     void SelectDirectory(const std::string& path) override;
     // The row the list selects after the next refresh.
     void SetSelectedName(const QString& name) override { selectedName_ = name; }
+    // The name of the row the list selects after a refresh, or the user chose last.
+    const QString& SelectedName() const { return selectedName_; }
     // The caption of the first unselected row after the last selected one, else of the last
     // unselected row before the first selected one; empty when every row is selected.
     QString RowBesideSelection() const override;
@@ -253,7 +255,6 @@ public:
     // The path of the directory a tree node shows ("HOME A").
     static std::string NodePath(const QModelIndex& node);
     const std::string& CurrentPath() const;
-    const QString& SelectedName() const { return selectedName_; }
     // Proxy row texts in display order, column 0.
     QStringList ListCaptions() const;
     void ListView1ColumnClick(int column);

@@ -108,6 +108,24 @@ private slots:
         h.Drop(h.window.List(), {a, b}, games.center());
         QTRY_VERIFY(h.OnCalculator("HOME GAMES a") && h.OnCalculator("HOME GAMES b"));
         QTRY_COMPARE(h.window.CurrentPath(), std::string("HOME GAMES"));
+
+        // Over a tree node: the node is marked as the target until the drag leaves; dropped
+        // there, the files go into its directory.
+        QTreeView* tree = h.window.Tree();
+        QPoint maths = tree->visualRect(h.Node("HOME MATHS")).center();
+        QMimeData files;
+        files.setData(FileListMime::kUriList, FileListMime::UriList({a}));
+        QDragEnterEvent enter(maths, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(tree->viewport(), &enter);
+        QDragMoveEvent move(maths, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(tree->viewport(), &move);
+        auto marked = [&h] { return h.Node("HOME MATHS").data(Qt::BackgroundRole).isValid(); };
+        QVERIFY(marked());
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(tree->viewport(), &leave);
+        QVERIFY(!marked());
+        h.Drop(tree, {a}, maths);
+        QTRY_VERIFY(h.OnCalculator("HOME MATHS a"));
         QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
     }
 

@@ -393,6 +393,9 @@ private slots:
             << QStringList{"HOME A B", "HOME A Y"};
         QTest::newRow("no shown directory lists nothing")
             << listing << "" << QStringList{"HOME A", "HOME A B", "HOME C"} << QStringList{};
+        QTest::newRow("a variable named like the way down is not taken for it")
+            << QStringList{"HOME A:d", "HOME A B:d", "HOME A B Z", "HOME AB"} << "HOME A B"
+            << QStringList{"HOME A", "HOME A B"} << QStringList{"HOME A B Z"};
         QTest::newRow("an item whose directory is not listed is left out")
             << QStringList{"HOME A Z", "HOME X"} << "HOME" << QStringList{}
             << QStringList{"HOME X"};
