@@ -132,6 +132,42 @@ private slots:
         QCOMPARE(rows.mid(rows.size() - 2), (QStringList{"MATHS", "GAMES"}));
     }
 
+    void EveryViewShowsAndSelectsTheShownDirectoryOnly_data() {
+        QTest::addColumn<int>("view");
+        QTest::newRow("details") << static_cast<int>(ActionId::mnuDetails);
+        QTest::newRow("large icons") << static_cast<int>(ActionId::mnuLargeIcons);
+        QTest::newRow("list") << static_cast<int>(ActionId::mnuList);
+    }
+
+    void EveryViewShowsAndSelectsTheShownDirectoryOnly() {
+        QFETCH(int, view);
+        Harness h;
+        h.Connect();
+        h.window.Action(static_cast<ActionId>(view))->trigger();
+        h.window.Tree()->setCurrentIndex(h.Node("HOME MATHS"));
+        QVERIFY(h.window.ListCaptions().size() > 1);
+        QAbstractItemView* shown = h.window.ListView();
+        QModelIndex first = h.window.ListIndex(0);
+        QCOMPARE(shown->indexAt(shown->visualRect(first).center()), first);
+        auto selected = [&h] {
+            QStringList paths;
+            for (const ItemRef& item : h.window.Selection(Pane::List)) {
+                paths << QString::fromStdString(item.path);
+            }
+            return paths;
+        };
+        h.window.Action(ActionId::mnuSelectAll)->trigger();
+        QCOMPARE(selected().size(), h.window.ListCaptions().size());
+        QVERIFY(selected().filter(QRegularExpression("^HOME MATHS \\S+$")).size() ==
+                selected().size());
+        // Inverting the first row alone leaves every other row of the directory.
+        shown->selectionModel()->select(
+            first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        h.window.Action(ActionId::mnuInvertSelection)->trigger();
+        QCOMPARE(selected().size(), h.window.ListCaptions().size() - 1);
+        QVERIFY(!selected().contains(first.data(kPathRole).toString()));
+    }
+
     void RereadFallsBackWhenTheDirectoryWentAway() {
         Harness h;
         h.Connect();
