@@ -11,7 +11,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -238,7 +238,7 @@ int main(int argc, char** argv) {
         std::printf("the window did not connect\n");
         return 1;
     }
-    window.Tree()->setCurrentItem(window.FindNodeByPath("HOME D150"));
+    window.Tree()->setCurrentIndex(window.FindNodeByPath("HOME D150"));
     PrintFigures(parseMs, coreMs, MeasureWindow(window));
     MeasureIdle(app);
     window.close();

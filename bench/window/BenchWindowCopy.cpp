@@ -71,8 +71,7 @@ bool WindowCopy(gui::TFZQDir& window, gui::CopyController& copy, const char* nam
     }
     window.List()->setFocus();  // the list is the pane copied from
     window.List()->selectionModel()->select(
-        window.ListProxy()->index(row, 0),
-        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        window.ListIndex(row), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     return copy.Copy();
 }
 

@@ -4,10 +4,9 @@
 #include <QMouseEvent>
 #include <QStackedWidget>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <exception>
 
-#include "app/TFZQDir.h"
+#include "app/WindowContext.h"
 #include "session/SessionCommands.h"
 #include "session/TXPObject.h"
 #include "session/UiBridge.h"
@@ -31,8 +30,8 @@ bool MovedBeyond(QPoint from, QPoint to, int distance) {
 
 }  // namespace
 
-CopyController::CopyController(TFZQDir& window, std::optional<DesktopFileFolder> folder)
-    : QObject(&window), window_(window), folder_(std::move(folder)) {
+CopyController::CopyController(WindowContext& window, std::optional<DesktopFileFolder> folder)
+    : QObject(&window.Widget()), window_(window), folder_(std::move(folder)) {
     // Batches older than a day are left from earlier runs; a clipboard may still offer some.
     if (folder_) {
         folder_->RemoveOlderThan(DesktopFileFolder::kKeepFor, FileListMime::ClipboardFiles());
@@ -57,7 +56,7 @@ CopyController::CopyController(TFZQDir& window, std::optional<DesktopFileFolder>
     runDrag = [](TFileSource& source, QWidget* from) { source.StartDrag(from); };
     AttachTargets();
     QList<QAbstractItemView*> panes = window_.ListViews();
-    panes << window_.Tree();
+    panes << window_.TreeView();
     for (QAbstractItemView* view : panes) {
         view->viewport()->installEventFilter(this);
     }
@@ -73,7 +72,7 @@ CopyController::~CopyController() = default;
 void CopyController::AttachTargets() {
     listTarget_->Attach(window_.ListViews().value(0));
     iconsTarget_->Attach(window_.ListViews().value(1));
-    treeTarget_->Attach(window_.Tree());
+    treeTarget_->Attach(window_.TreeView());
 }
 
 void CopyController::DetachTargets() {
@@ -189,26 +188,26 @@ void CopyController::FileTargetListDrop(const std::vector<std::string>& files,
 void CopyController::FileTargetTreeDrop(const std::vector<std::string>& files,
                                         QPoint viewportPoint) {
     window_.Ui().ProcessEvents();
-    QTreeWidget* tree = window_.Tree();
+    QAbstractItemView* tree = window_.TreeView();
     ScopeExit unhighlight([this] { ClearDropHighlight(); });
     if (!tree->isEnabled() || files.empty()) {
         return;
     }
-    QTreeWidgetItem* node = tree->itemAt(viewportPoint);
-    if (node == nullptr && dropHighlight_.isValid()) {
-        node = tree->itemFromIndex(dropHighlight_);
+    QModelIndex node = tree->indexAt(viewportPoint);
+    if (!node.isValid() && dropHighlight_.isValid()) {
+        node = dropHighlight_;
     }
-    if (node != nullptr) {
+    if (node.isValid()) {
         // Selecting it makes its directory the current one, as a click would.
-        tree->setCurrentItem(node);
+        tree->setCurrentIndex(node);
     }
-    if (tree->currentItem() != nullptr) {
+    if (tree->currentIndex().isValid()) {
         PutBatch(files);
     }
 }
 
 void CopyController::HighlightDropNode(QPoint viewportPoint) {
-    QTreeWidget* tree = window_.Tree();
+    QAbstractItemView* tree = window_.TreeView();
     QModelIndex under = tree->isEnabled() ? tree->indexAt(viewportPoint) : QModelIndex();
     if (under == dropHighlight_) {
         return;
@@ -224,7 +223,7 @@ void CopyController::HighlightDropNode(QPoint viewportPoint) {
 
 void CopyController::ClearDropHighlight() {
     if (dropHighlight_.isValid()) {
-        QAbstractItemModel* model = window_.Tree()->model();
+        QAbstractItemModel* model = window_.TreeView()->model();
         model->setData(dropHighlight_, QVariant(), Qt::BackgroundRole);
         model->setData(dropHighlight_, QVariant(), Qt::ForegroundRole);
     }
@@ -271,7 +270,7 @@ void CopyController::StartDrag(Pane pane) {
     if (wholeCalculator) {
         DetachTargets();
     }
-    QWidget* from = pane == Pane::Tree ? static_cast<QWidget*>(window_.Tree())
+    QWidget* from = pane == Pane::Tree ? static_cast<QWidget*>(window_.TreeView())
                                        : static_cast<QWidget*>(window_.ListView());
     runDrag(*source, from);
     if (wholeCalculator) {
@@ -281,15 +280,13 @@ void CopyController::StartDrag(Pane pane) {
 }
 
 bool CopyController::PaneMouseEvent(QObject* viewport, QMouseEvent* mouse) {
-    bool inTree = viewport == window_.Tree()->viewport();
+    bool inTree = viewport == window_.TreeView()->viewport();
     QPoint point = mouse->position().toPoint();
     switch (mouse->type()) {
         case QEvent::MouseButtonPress:
             if (mouse->button() == Qt::LeftButton) {
-                bool onItem = inTree ? window_.Tree()->itemAt(point) != nullptr
-                                     : static_cast<QAbstractItemView*>(viewport->parent())
-                                           ->indexAt(point)
-                                           .isValid();
+                bool onItem =
+                    static_cast<QAbstractItemView*>(viewport->parent())->indexAt(point).isValid();
                 pressPoint_ = onItem ? std::optional<QPoint>(point) : std::nullopt;
                 dragStarted_ = false;
             }

@@ -22,7 +22,7 @@ namespace vaddex::gui {
 class DesktopItemFetcher;
 class TFileSource;
 class TFileTarget;
-class TFZQDir;
+class WindowContext;
 
 // Moves items between the calculator and the desktop for the main window: Copy, Cut's copy,
 // Copy as Text File and Paste through the clipboard, drags out of the list and the tree, and
@@ -34,7 +34,7 @@ public:
     // drop targets. Desktop files older than a day left by earlier runs are removed here.
     // Without a folder nothing can be handed to the desktop: Copy and drags stay off, while
     // Paste and drops, which only read the desktop's files, still work.
-    CopyController(TFZQDir& window, std::optional<DesktopFileFolder> folder);
+    CopyController(WindowContext& window, std::optional<DesktopFileFolder> folder);
     ~CopyController() override;
 
     // Gets the items selected in the active pane into a new desktop batch and puts the files
@@ -82,7 +82,7 @@ private:
     void HighlightDropNode(QPoint viewportPoint);
     void ClearDropHighlight();
 
-    TFZQDir& window_;
+    WindowContext& window_;
     std::optional<DesktopFileFolder> folder_;
     TFileSource* listSource_ = nullptr;
     TFileSource* treeSource_ = nullptr;

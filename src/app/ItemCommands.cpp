@@ -4,10 +4,9 @@
 #include <QFile>
 #include <QMenu>
 #include <QMessageBox>
-#include <QTreeWidget>
 
 #include "app/CopyController.h"
-#include "app/TFZQDir.h"
+#include "app/WindowContext.h"
 #include "placement/TWindowPosSave.h"
 #include "session/SessionCommands.h"
 #include "session/TXPObject.h"
@@ -40,19 +39,21 @@ std::string Counted(int count, const char* noun) {
 
 }  // namespace
 
-ItemCommands::ItemCommands(TFZQDir& window, CopyController* copy)
-    : QObject(&window), window_(window), copy_(copy) {
-    showOptions = [this](FileOptions& options) { return TFOptions(&window_).ShowOptions(options); };
+ItemCommands::ItemCommands(WindowContext& window, CopyController* copy)
+    : QObject(&window.Widget()), window_(window), copy_(copy) {
+    showOptions = [this](FileOptions& options) {
+        return TFOptions(&window_.Widget()).ShowOptions(options);
+    };
     showProperties = [this](const std::string& names, std::int64_t bytes, std::int64_t seconds) {
-        TFProperty(&window_).ShowProperties(names, bytes, seconds);
+        TFProperty(&window_.Widget()).ShowProperties(names, bytes, seconds);
     };
     askDelete = [this](const std::string& question) {
         QMessageBox box(QMessageBox::Question, "Vaddex", QString::fromLatin1(question),
-                        QMessageBox::Yes | QMessageBox::No, &window_);
+                        QMessageBox::Yes | QMessageBox::No, &window_.Widget());
         box.setDefaultButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes;
     };
-    rplCmd_ = new TFRplCmd(window_.Commands(), &window_);
+    rplCmd_ = new TFRplCmd(window_.Commands(), &window_.Widget());
     rplPlacement_ = std::make_unique<TWindowPosSave>(rplCmd_, "RplCmd");
     rplCmd_->RestorePlacement = [this] { rplPlacement_->Restore(); };
     rplCmd_->SavePlacement = [this] { rplPlacement_->Save(); };
@@ -68,17 +69,13 @@ ItemCommands::ItemCommands(TFZQDir& window, CopyController* copy)
     window_.SetCommandHandler(Command::EditAsText, [this] { mnuEditTextClick(); });
     window_.SetCommandHandler(Command::Options, [this] { mnuOptionsClick(); });
     window_.SetCommandHandler(Command::CalculatorCommand, [this] { mnuRPLClick(); });
-    connect(window_.ViewMenu(), &QMenu::aboutToShow, this,
-            [this] { window_.Action(ActionId::mnuRPL)->setChecked(rplCmd_->isVisible()); });
-    window_.onControlsUpdated = [this] { UpdateCommandWindow(); };
+    connect(window_.ViewMenu(), &QMenu::aboutToShow, this, [this] {
+        window_.CommandAction(Command::CalculatorCommand)->setChecked(rplCmd_->isVisible());
+    });
+    window_.AddControlsUpdatedStep([this] { UpdateCommandWindow(); });
     // The command window is closed once more at exit, so that its stored visibility is the
     // one the program ends with.
-    window_.onClosing = [this, closing = window_.onClosing] {
-        if (closing) {
-            closing();
-        }
-        rplCmd_->FormClose();
-    };
+    window_.AddClosingStep([this] { rplCmd_->FormClose(); });
     UpdateCommandWindow();
 }
 
@@ -231,7 +228,7 @@ void ItemCommands::mnuPropertyClick() {
     bool wholeCalculator = pane == Pane::Tree && items.front().IsRoot();
     if (wholeCalculator) {
         // The root's caption names the model.
-        names = window_.Tree()->currentItem()->text(0).toLatin1().toStdString() + "\n";
+        names = window_.RootCaption().toLatin1().toStdString() + "\n";
     }
     std::int64_t speed = std::atoll(window_.Commands().LinkSpeed().c_str());
     showProperties(names, total, TFProperty::TransferSeconds(total, speed, wholeCalculator));
@@ -298,7 +295,7 @@ void ItemCommands::WatchEdits(const std::string& file, const std::string& name,
         WindowState s = window_.CurrentWindowState();
         return s.connected && !s.busy && !s.Blocked();
     };
-    auto* watch = new TFEditWatch(file, name, send, canSend, &window_);
+    auto* watch = new TFEditWatch(file, name, send, canSend, &window_.Widget());
     watch->show();
     watch->raise();
 }
@@ -331,7 +328,7 @@ void ItemCommands::mnuOptionsClick() {
 }
 
 void ItemCommands::mnuRPLClick() {
-    if (window_.Action(ActionId::mnuRPL)->isChecked()) {
+    if (window_.CommandAction(Command::CalculatorCommand)->isChecked()) {
         rplCmd_->show();
         rplCmd_->setWindowState(rplCmd_->windowState() & ~Qt::WindowMinimized);
         rplCmd_->raise();

@@ -14,7 +14,7 @@ namespace vaddex::gui {
 
 class CopyController;
 class TFRplCmd;
-class TFZQDir;
+class WindowContext;
 class TWindowPosSave;
 
 // The main window's item commands: New Folder, Delete, Cut, Properties, EVAL, Edit as Text,
@@ -25,7 +25,7 @@ class ItemCommands : public QObject {
 public:
     // Installs the commands on the window; `copy` serves Cut and Edit as Text, which stay off
     // when it cannot copy (no folder for desktop files could be made).
-    ItemCommands(TFZQDir& window, CopyController* copy);
+    ItemCommands(WindowContext& window, CopyController* copy);
     ~ItemCommands() override;
 
     // Blocks while the calculator makes directory "New" in the active pane's directory (for
@@ -71,7 +71,7 @@ private:
     std::string DeleteQuestion(const std::vector<ItemRef>& items);
     bool MayDelete(const std::vector<ItemRef>& items);
 
-    TFZQDir& window_;
+    WindowContext& window_;
     CopyController* copy_;
     TFRplCmd* rplCmd_ = nullptr;  // a child of the window, which outlives these commands
     std::unique_ptr<TWindowPosSave> rplPlacement_;

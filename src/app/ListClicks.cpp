@@ -17,7 +17,8 @@ ListClicks::ListClicks(QAbstractItemView* view, std::function<void()> clearSelec
     // A double click opens the item: the rename waits until one can no longer follow.
     renameTimer_->setInterval(QApplication::styleHints()->mouseDoubleClickInterval());
     connect(renameTimer_, &QTimer::timeout, this, [this] {
-        if (toRename_.isValid() && view_->selectionModel()->isRowSelected(toRename_.row())) {
+        if (toRename_.isValid() &&
+            view_->selectionModel()->isRowSelected(toRename_.row(), toRename_.parent())) {
             view_->setCurrentIndex(toRename_);
             view_->edit(toRename_);
         }
@@ -45,7 +46,7 @@ void ListClicks::Press(QMouseEvent* mouse) {
     quint64 interval = QApplication::styleHints()->mouseDoubleClickInterval();
     secondPress_ = plain && lastPressed_.isValid() && QModelIndex(lastPressed_) == row &&
                    view_->selectionModel()->selectedRows().size() == 1 &&
-                   view_->selectionModel()->isRowSelected(row.row()) &&
+                   view_->selectionModel()->isRowSelected(row.row(), row.parent()) &&
                    mouse->timestamp() >= lastPressTime_ + interval;
     lastPressed_ = plain ? QPersistentModelIndex(row) : QPersistentModelIndex();
     lastPressTime_ = mouse->timestamp();

@@ -11,9 +11,10 @@
 #include <QMessageBox>
 #include <QStackedWidget>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "app/AboutSplash.h"
+#include "app/CalculatorItemModel.h"
 #include "app/ConnectErrorText.h"
 #include "app/IconSet.h"
 #include "app/ListClicks.h"
@@ -98,9 +99,6 @@ void TFZQDir::FormCreate(UiBridge& ui, const frontend::StoredSettings& settings)
     // The tree and list point at the items that a reconnect replaces.
     commands_->OnReconnectRequested = [this] { ConnectToCalculator(); };
 
-    auto* rootNode = new QTreeWidgetItem(tree_, QStringList("ZQ ?"));
-    rootNode->setIcon(0, DirectoryNodeIcon());
-    rootNode->setData(0, Qt::UserRole, QString(ItemRef::kRootPath));
     RefreshPortList();
     ApplySettings(settings);
     for (const std::string& problem : settings.problems) {
@@ -209,9 +207,7 @@ void TFZQDir::SetRootCaption() {
     // The model is named once the connect has succeeded, not while it identifies.
     bool named = identified_ && !connecting_ && !state_.modelName.empty();
     QString home = "HOME (ZQ-" + QString::fromLatin1(state_.modelName) + ")";
-    if (QTreeWidgetItem* root = tree_->topLevelItem(0)) {
-        root->setText(0, named ? home : QString("ZQ ?"));
-    }
+    model_->SetRootCaption(named ? home : QString("ZQ ?"));
     // The caption stays; while connected the connection stands in front of it.
     setWindowTitle(named && connected_ ? home + " - " + kCaption : QString(kCaption));
 }
@@ -275,6 +271,32 @@ void TFZQDir::SetCommandHandler(Command command, std::function<void()> handler) 
 void TFZQDir::SetUnavailableReason(Command command, const QString& reason) {
     unavailable_[command] = reason;
     UpdateControls();
+}
+
+QAction* TFZQDir::CommandAction(Command command) const {
+    return commandActions_.at(command);
+}
+
+void TFZQDir::AddControlsUpdatedStep(std::function<void()> step) {
+    onControlsUpdated = [before = std::move(onControlsUpdated), step = std::move(step)] {
+        if (before) {
+            before();
+        }
+        step();
+    };
+}
+
+void TFZQDir::AddClosingStep(std::function<void()> step) {
+    onClosing = [before = std::move(onClosing), step = std::move(step)] {
+        if (before) {
+            before();
+        }
+        step();
+    };
+}
+
+std::string TFZQDir::PortText() const {
+    return cmboPort_->currentText().toStdString();
 }
 
 void TFZQDir::RunHandler(Command command) {
@@ -405,7 +427,7 @@ void TFZQDir::ConnectToCalculator() {
     identified_ = connected_;
     if (connected_) {
         statusPanel1_->setText(Latin(commands_->MemoryStatus()));
-        tree_->topLevelItem(0)->setExpanded(true);
+        tree_->expand(TreeRoot());
     } else {
         statusPanel1_->clear();
     }

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QModelIndex>
 #include <QPoint>
 #include <QPointer>
 #include <QStringList>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "app/ListSort.h"
+#include "app/WindowContext.h"
 #include "app/WindowRules.h"
 #include "frontend/SessionStack.h"
 #include "frontend/StoredSettings.h"
@@ -21,6 +23,7 @@
 #include "session/Outcome.h"
 #include "shell/ItemRef.h"
 
+class QAbstractItemModel;
 class QAbstractItemView;
 class QAction;
 class QActionGroup;
@@ -28,15 +31,12 @@ class QComboBox;
 class QLabel;
 class QListView;
 class QMenu;
-class QModelIndex;
+
 class QSplitter;
 class QStackedWidget;
-class QStandardItemModel;
 class QTimer;
 class QToolBar;
 class QTreeView;
-class QTreeWidget;
-class QTreeWidgetItem;
 
 namespace vaddex {
 class SessionCommands;
@@ -47,36 +47,12 @@ class UiBridge;
 
 namespace vaddex::gui {
 
-// The status bar's text once a session has ended.
-inline constexpr const char* kDisconnectedText = "Disconnected";
-
+class CalculatorItemModel;
+class DirectoryTreeProxy;
 class ItemSortProxy;
 class TFAboutForm;
 class TFLog;
 class PortComboBox;
-
-// Commands of the menus that other parts of the program carry out; each stays disabled, with
-// its reason in the status tip, until a handler is installed with SetCommandHandler.
-enum class Command {
-    NewFolder,
-    Backup,
-    Restore,
-    Eval,
-    Delete,
-    Properties,
-    DownloadServer,
-    DownloadFile,
-    UploadFile,
-    Capture,
-    Cut,
-    Copy,
-    CopyAsText,
-    Paste,
-    EditAsText,
-    Options,
-    CalculatorCommand,
-    RomDownload,
-};
 
 // Every action of the main window, named as its object: a name mistyped here does not
 // compile, where a mistyped string only finds no action at run time.
@@ -131,7 +107,7 @@ const char* ActionName(ActionId id);
 // The main window: the calculator's directories as a tree beside the items of the selected
 // one, with the tool bar, menus and status bar. It owns the session and runs every calculator
 // operation through SessionCommands on the UI thread.
-class TFZQDir : public QMainWindow {
+class TFZQDir : public QMainWindow, public WindowContext {
     Q_OBJECT
 
 public:
@@ -139,7 +115,7 @@ public:
     ~TFZQDir() override;
 
     // The state record the session and the bridge share; made with the window.
-    CalculatorState& State() { return state_; }
+    CalculatorState& State() override { return state_; }
 
     // Creates the session on the bridge, lists the ports and applies the settings. Once.
     void FormCreate(UiBridge& ui, const frontend::StoredSettings& settings);
@@ -170,47 +146,58 @@ public:
 
     // --- state operations used by the commands
     // Enables the panes, tool bar and menus by the window's state (after every change of it).
-    void UpdateControls();
-    void SetBusy(bool busy);
-    bool Busy() const { return busy_; }
-    bool Connected() const;
-    void ShowStatus(const std::string& text);
-    Pane ActivePane() const { return activePane_; }
+    void UpdateControls() override;
+    void SetBusy(bool busy) override;
+    bool Busy() const override { return busy_; }
+    bool Connected() const override;
+    void ShowStatus(const std::string& text) override;
+    Pane ActivePane() const override { return activePane_; }
 
     // --- what the command controllers work on: the selection as values, never the items
     // The items selected in the pane, in list order; for the tree its selected node.
-    std::vector<ItemRef> Selection(Pane pane) const;
+    std::vector<ItemRef> Selection(Pane pane) const override;
     // The list row under a point of the shown list view's viewport; empty between rows.
-    std::optional<ItemRef> ListItemAt(QPoint viewportPoint) const;
+    std::optional<ItemRef> ListItemAt(QPoint viewportPoint) const override;
     // The list view shown now (details or icons), and both list views.
-    QAbstractItemView* ListView() const;
-    QList<QAbstractItemView*> ListViews() const;
-    bool ListEnabled() const;
-    bool TreeEnabled() const;
+    QAbstractItemView* ListView() const override;
+    QList<QAbstractItemView*> ListViews() const override;
+    QAbstractItemView* TreeView() const override;
+    bool ListEnabled() const override;
+    bool TreeEnabled() const override;
     // Selects the tree node of the directory (its deepest existing ancestor); the list follows.
-    void SelectDirectory(const std::string& path);
+    void SelectDirectory(const std::string& path) override;
     // The row the list selects after the next refresh.
-    void SetSelectedName(const QString& name) { selectedName_ = name; }
+    void SetSelectedName(const QString& name) override { selectedName_ = name; }
+    // The name of the row the list selects after a refresh, or the user chose last.
+    const QString& SelectedName() const { return selectedName_; }
     // The caption of the first unselected row after the last selected one, else of the last
     // unselected row before the first selected one; empty when every row is selected.
-    QString RowBesideSelection() const;
+    QString RowBesideSelection() const override;
     // Starts the deferred refresh.
-    void StartRefresh();
-    UiBridge& Ui() const { return *ui_; }
-    QMenu* ViewMenu() const { return viewMenu_; }
-    const std::string& Editor() const { return editor_; }
-    void SetEditor(const std::string& editor) { editor_ = editor; }
-    bool ConfirmDelete() const { return confirmDelete_; }
-    void SetConfirmDelete(bool confirm) { confirmDelete_ = confirm; }
+    void StartRefresh() override;
+    UiBridge& Ui() const override { return *ui_; }
+    QMenu* ViewMenu() const override { return viewMenu_; }
+    const std::string& Editor() const override { return editor_; }
+    void SetEditor(const std::string& editor) override { editor_ = editor; }
+    bool ConfirmDelete() const override { return confirmDelete_; }
+    void SetConfirmDelete(bool confirm) override { confirmDelete_ = confirm; }
     // Runs a calculator operation; a raised error goes to ShowError.
-    void Guarded(const std::function<void()>& operation);
+    void Guarded(const std::function<void()>& operation) override;
+    QWidget& Widget() override { return *this; }
+    SessionCommands& Commands() override { return *commands_; }
+    WindowState CurrentWindowState() const override;
+    QAction* CommandAction(Command command) const override;
+    void AddControlsUpdatedStep(std::function<void()> step) override;
+    void AddClosingStep(std::function<void()> step) override;
+    QString RootCaption() const override;
+    std::string PortText() const override;
 
     // --- commands
     // Connects, or disconnects when connected and idle; withInstructions shows how to start
     // the calculator's server first (the menu command).
     void tbtnConnectClick(bool withInstructions = false);
     void ConnectToCalculator();
-    void Disconnect();
+    void Disconnect() override;
     void Reread();
     // The first command-line argument: the port item it names is selected and connected; a
     // device path the list does not hold is added first and kept for the session. Beeps when
@@ -225,24 +212,25 @@ public:
     void RefreshPortList();
     // Renames the list row (a proxy row) in place; false when a name was declined.
     bool ListView1Edited(int row, const QString& newText);
-    bool TreeView1Edited(QTreeWidgetItem* node, const QString& newText);
+    // Renames the directory of a tree node (an index of the tree's model) in place.
+    bool TreeView1Edited(const QModelIndex& node, const QString& newText);
     void OpenItem(int row);
     // A directory is opened in the list; a variable is edited as text.
-    void OpenItem(const ItemRef& item);
+    void OpenItem(const ItemRef& item) override;
     // Starts editing the caption of the active pane's item: the tree's node, or the list's
     // current row (the first selected one when the current row is not selected).
     void mnuRenameClick();
 
-    void SetCommandHandler(Command command, std::function<void()> handler);
+    void SetCommandHandler(Command command, std::function<void()> handler) override;
     // Why a command without a handler is off, shown after its hint; by default it is "not
     // available in this version".
     void SetUnavailableReason(Command command, const QString& reason);
     // A session error, shown in a message box unless a handler is installed (tests).
-    void ShowError(const std::string& message);
+    void ShowError(const std::string& message) override;
     // The window's one mapping of an outcome: nothing for one that goes on; else its message
     // with the stop icon (a port that cannot be opened with the system's reason and, when
     // access was denied, how to get it). True when the outcome goes on.
-    bool ShowOutcome(const Outcome& outcome);
+    bool ShowOutcome(const Outcome& outcome) override;
     std::function<void(const std::string&)> errorHandler;
     // Asked to cancel what runs when the window closes during an operation.
     std::function<void()> cancelRunning;
@@ -252,20 +240,21 @@ public:
     std::function<void()> getProjectFileHook;
 
     // --- for tests and the benchmark
-    WindowState CurrentWindowState() const;
-    SessionCommands& Commands() { return *commands_; }
-    QTreeWidget* Tree() const { return tree_; }
+    QTreeView* Tree() const { return tree_; }
     QTreeView* List() const { return details_; }
-    QStandardItemModel* ListModel() const { return listModel_; }
+    // The item model both panes show.
+    QAbstractItemModel* ListModel() const;
     ItemSortProxy* ListProxy() const { return proxy_; }
+    // The index of a list row (a proxy row) under the list's root.
+    QModelIndex ListIndex(int row) const { return ProxyIndex(row); }
     QComboBox* PortSelector() const;
     QComboBox* SpeedSelector() const { return cmboSpeed_; }
     QAction* Action(ActionId id) const;
-    QTreeWidgetItem* FindNodeByPath(const std::string& path) const;
+    // The tree node (an index of the tree's model) of a path's deepest existing directory.
+    QModelIndex FindNodeByPath(const std::string& path) const;
     // The path of the directory a tree node shows ("HOME A").
-    static std::string NodePath(const QTreeWidgetItem* node);
+    static std::string NodePath(const QModelIndex& node);
     const std::string& CurrentPath() const;
-    const QString& SelectedName() const { return selectedName_; }
     // Proxy row texts in display order, column 0.
     QStringList ListCaptions() const;
     void ListView1ColumnClick(int column);
@@ -291,9 +280,6 @@ private:
     void CreateColumns(int dirColSize);
     void ApplySettings(const frontend::StoredSettings& settings);
     void SetViewStyle(int style);
-    // Orders the directory nodes under `node` as the list orders directories.
-    void SortTreeNodes(QTreeWidgetItem* node);
-    ListRow DirectoryRow(const QTreeWidgetItem* node) const;
     int ViewStyle() const { return viewStyle_; }
     // --- menus (TFZQDirMenus.cpp)
     QAction* MakeAction(const char* name, const QString& caption, const QString& hint);
@@ -314,9 +300,10 @@ private:
     void ClearTreeNodes();
     void ClearListRows();
     void ShowTree();
-    void AddDirectoryNodes(QTreeWidgetItem* node, TXPObject& item);
-    void TreeView1Change(QTreeWidgetItem* node);
-    void AddListRow(const TXPObject& item);
+    void TreeView1Change(const QModelIndex& node);
+    // The list shows the items of the directory; none: an empty list.
+    void ShowListOf(const std::optional<std::string>& path);
+    QModelIndex TreeRoot() const;
     ItemRef RowRef(int row) const;
     void SortList();
     void SelectRowNamed(const QString& name);
@@ -388,13 +375,14 @@ private:
     QToolBar* toolBar_ = nullptr;
     PortComboBox* cmboPort_ = nullptr;
     QComboBox* cmboSpeed_ = nullptr;
-    QTreeWidget* tree_ = nullptr;
+    QTreeView* tree_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QStackedWidget* listStack_ = nullptr;
     QTreeView* details_ = nullptr;
     QListView* icons_ = nullptr;
-    QStandardItemModel* listModel_ = nullptr;
+    CalculatorItemModel* model_ = nullptr;
     ItemSortProxy* proxy_ = nullptr;
+    DirectoryTreeProxy* treeProxy_ = nullptr;
     QLabel* statusPanel0_ = nullptr;
     QLabel* statusPanel1_ = nullptr;
     QTimer* refreshTimer_ = nullptr;

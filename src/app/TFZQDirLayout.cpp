@@ -10,19 +10,16 @@
 #include <QListView>
 #include <QSplitter>
 #include <QStackedWidget>
-#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QToolBar>
 #include <QTreeView>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 #include <algorithm>
-#include <numeric>
 #include <string>
 #include <vector>
 
+#include "app/CalculatorItemModel.h"
 #include "app/ItemSortProxy.h"
 #include "app/PortComboBox.h"
 #include "app/RenameDelegate.h"
@@ -121,6 +118,7 @@ void TFZQDir::BuildPanes() {
     splitter_->setObjectName("Splitter1");
     splitter_->setHandleWidth(kSplitterWidth);
     splitter_->setChildrenCollapsible(false);
+    model_ = new CalculatorItemModel(this);
     BuildTree();
     BuildList();
     splitter_->addWidget(tree_);
@@ -130,7 +128,11 @@ void TFZQDir::BuildPanes() {
 }
 
 void TFZQDir::BuildTree() {
-    tree_ = new QTreeWidget(splitter_);
+    treeProxy_ = new DirectoryTreeProxy(this);
+    treeProxy_->setSourceModel(model_);
+    treeProxy_->setDynamicSortFilter(false);
+    tree_ = new QTreeView(splitter_);
+    tree_->setModel(treeProxy_);
     tree_->setObjectName("TreeView1");
     tree_->setHeaderHidden(true);
     // Long captions ("HOME (ZQ-K8G+)") scroll rather than being cut short.
@@ -141,21 +143,19 @@ void TFZQDir::BuildTree() {
     tree_->setEditTriggers(QAbstractItemView::EditKeyPressed);
     tree_->setProperty("helpContext", 125000);
     tree_->setItemDelegate(new RenameDelegate(
-        [this](const QModelIndex& index, const QString& text) {
-            TreeView1Edited(tree_->itemFromIndex(index), text);
-        },
+        [this](const QModelIndex& index, const QString& text) { TreeView1Edited(index, text); },
         tree_));
     tree_->installEventFilter(this);
     connect(tree_, &QWidget::customContextMenuRequested, this, [this](const QPoint& point) {
         // A right click selects the node under it first.
-        if (QTreeWidgetItem* node = tree_->itemAt(point)) {
-            tree_->setCurrentItem(node);
+        if (QModelIndex node = tree_->indexAt(point); node.isValid()) {
+            tree_->setCurrentIndex(node);
         }
         ShowPopup(tree_, point);
     });
-    connect(tree_, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* node, QTreeWidgetItem*) {
-                if (!filling_ && node != nullptr) {
+    connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& node, const QModelIndex&) {
+                if (!filling_ && node.isValid()) {
                     TreeView1Change(node);
                 }
             });
@@ -163,14 +163,16 @@ void TFZQDir::BuildTree() {
 
 // The details view and the icon views show one model and share one selection.
 void TFZQDir::BuildList() {
-    listModel_ = new QStandardItemModel(this);
     proxy_ = new ItemSortProxy(this);
-    proxy_->setSourceModel(listModel_);
+    proxy_->setSourceModel(model_);
     proxy_->setDynamicSortFilter(false);
     listStack_ = new QStackedWidget(splitter_);
     details_ = new QTreeView(listStack_);
     details_->setObjectName("ListView1");
     details_->setRootIsDecorated(false);
+    // The list shows one directory: its directory rows never open in place.
+    details_->setItemsExpandable(false);
+    details_->setExpandsOnDoubleClick(false);
     details_->setUniformRowHeights(true);
     details_->setAllColumnsShowFocus(true);
     details_->setModel(proxy_);
@@ -206,70 +208,13 @@ void TFZQDir::BuildList() {
         });
         listStack_->addWidget(view);
     }
+    ShowListOf(std::nullopt);
     connect(details_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         ListView1SelectItem();
         ApplyRules();
     });
     connect(details_->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { ListView1ColumnClick(column); });
-    // The list is sorted after every fill and every click on a column: the tree follows.
-    connect(proxy_, &QAbstractItemModel::layoutChanged, this, [this] {
-        if (QTreeWidgetItem* root = tree_->topLevelItem(0)) {
-            SortTreeNodes(root);
-        }
-    });
-}
-
-ListRow TFZQDir::DirectoryRow(const QTreeWidgetItem* node) const {
-    ListRow row{node->text(0).toLatin1().toStdString(), kDirectoryTypeCode, {}};
-    ItemRef ref{NodePath(node), {}, true, 0};
-    const TXPObject* item = root_ != nullptr ? ref.In(*root_) : nullptr;
-    for (int column = 1; column < 3; ++column) {
-        if (columnTag_[column] == kTagSize) {
-            row.subItems.push_back(item != nullptr ? std::to_string(item->GetSize()) : "0");
-        } else {
-            row.subItems.push_back(item != nullptr ? item->TypeName : "Directory");
-        }
-    }
-    return row;
-}
-
-// The directories of each node in the order the list gives them, by the list's own comparison.
-void TFZQDir::SortTreeNodes(QTreeWidgetItem* node) {
-    const int tag = columnTag_[std::clamp(sort_.column, 0, 2)];
-    QList<QTreeWidgetItem*> children;
-    std::vector<ListRow> rows;
-    for (int i = 0; i < node->childCount(); ++i) {
-        children << node->child(i);
-        rows.push_back(DirectoryRow(node->child(i)));
-    }
-    std::vector<int> order(children.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return ListView1Compare(rows[a], rows[b], sort_, tag) < 0;
-    });
-    if (!std::is_sorted(order.begin(), order.end())) {
-        // Taking the nodes out forgets which were open and which was current.
-        QTreeWidgetItem* current = tree_->currentItem();
-        std::vector<std::pair<QTreeWidgetItem*, bool>> expanded;
-        for (QTreeWidgetItemIterator it(node); *it != nullptr; ++it) {
-            expanded.emplace_back(*it, (*it)->isExpanded());
-        }
-        const bool wasFilling = filling_;
-        filling_ = true;
-        node->takeChildren();
-        for (int index : order) {
-            node->addChild(children[index]);
-        }
-        for (const auto& [item, open] : expanded) {
-            item->setExpanded(open);
-        }
-        tree_->setCurrentItem(current);
-        filling_ = wasFilling;
-    }
-    for (QTreeWidgetItem* child : children) {
-        SortTreeNodes(child);
-    }
 }
 
 void TFZQDir::BuildStatusBar() {
@@ -290,18 +235,7 @@ void TFZQDir::CreateColumns(int dirColSize) {
     columnTag_[0] = kTagFiles;
     columnTag_[1] = sizeFirst ? kTagSize : kTagType;
     columnTag_[2] = sizeFirst ? kTagType : kTagSize;
-    QStringList captions{"Files"};
-    for (int column = 1; column < 3; ++column) {
-        captions << (columnTag_[column] == kTagSize ? "Size" : "Type");
-    }
-    listModel_->setColumnCount(3);
-    listModel_->setHorizontalHeaderLabels(captions);
-    for (int column = 0; column < 3; ++column) {
-        Qt::Alignment align = columnTag_[column] == kTagSize ? Qt::AlignRight : Qt::AlignLeft;
-        listModel_->setHeaderData(column, Qt::Horizontal,
-                                  QVariant::fromValue(align | Qt::AlignVCenter),
-                                  Qt::TextAlignmentRole);
-    }
+    model_->SetColumnTags(columnTag_[1], columnTag_[2]);
     // The names take what the window gives; type and size keep the widths the user set.
     details_->header()->setSectionResizeMode(QHeaderView::Interactive);
     details_->header()->setSectionResizeMode(0, QHeaderView::Stretch);

@@ -15,7 +15,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <iterator>
 #include <optional>
 
@@ -54,7 +53,7 @@ using A = ActionId;
 // Stands between two items in the menu lists below.
 constexpr std::nullopt_t kSeparator = std::nullopt;
 
-struct CommandAction {
+struct CommandEntry {
     Command command;
     ActionId id;
     const char* caption;
@@ -62,7 +61,7 @@ struct CommandAction {
 };
 
 // The commands that other parts of the program carry out.
-constexpr CommandAction kCommandActions[] = {
+constexpr CommandEntry kCommandActions[] = {
     {Command::NewFolder, A::mnuNewFolder, "Ne&w Folder", "Create a new folder."},
     {Command::Backup, A::mnuBackup, "&Backup...", "Backup the calculator variables."},
     {Command::Restore, A::mnuRestore, "Re&store...", "Restore the calculator variables."},
@@ -128,7 +127,7 @@ QAction* TFZQDir::Action(ActionId id) const {
 }
 
 void TFZQDir::BuildActions() {
-    for (const CommandAction& entry : kCommandActions) {
+    for (const CommandEntry& entry : kCommandActions) {
         commandActions_[entry.command] = MakeAction(entry.id, entry.caption, entry.hint);
     }
     Action(A::mnuCut)->setShortcut(QKeySequence("Ctrl+X"));
@@ -280,7 +279,8 @@ void TFZQDir::WireActions() {
 void TFZQDir::WireViewActions() {
     connect(Action(A::mnuSelectAll), &QAction::triggered, details_, &QAbstractItemView::selectAll);
     connect(Action(A::mnuInvertSelection), &QAction::triggered, this, [this] {
-        QItemSelection all(ProxyIndex(0), proxy_->index(proxy_->rowCount() - 1, 2));
+        QModelIndex root = details_->rootIndex();
+        QItemSelection all(ProxyIndex(0), proxy_->index(proxy_->rowCount(root) - 1, 2, root));
         details_->selectionModel()->select(all, QItemSelectionModel::Toggle);
     });
     connect(Action(A::mnuToolbar), &QAction::triggered, this,
@@ -309,9 +309,9 @@ WindowState TFZQDir::CurrentWindowState() const {
     s.listEnabled = listStack_->isEnabled();
     s.listSelected = static_cast<int>(SelectedRows().size());
     s.treeEnabled = tree_->isEnabled();
-    QTreeWidgetItem* node = tree_->currentItem();
-    s.treeNodeSelected = node != nullptr && node->isSelected();
-    s.treeRootSelected = s.treeNodeSelected && node->parent() == nullptr;
+    QModelIndex node = tree_->currentIndex();
+    s.treeNodeSelected = node.isValid() && tree_->selectionModel()->isSelected(node);
+    s.treeRootSelected = s.treeNodeSelected && !node.parent().isValid();
     s.clipboardHasFiles = ClipboardHasFiles();
     s.portText = cmboPort_->currentText().toStdString();
     s.hasPutProjectHook = static_cast<bool>(putProjectHook);

@@ -8,13 +8,11 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QStackedWidget>
-#include <QStandardItemModel>
 #include <QTimer>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <algorithm>
 
-#include "app/IconSet.h"
+#include "app/CalculatorItemModel.h"
 #include "app/ItemSortProxy.h"
 #include "app/PortComboBox.h"
 #include "app/RenameDelegate.h"
@@ -39,8 +37,8 @@ std::string Bytes(const QString& text) {
 
 }  // namespace
 
-std::string TFZQDir::NodePath(const QTreeWidgetItem* node) {
-    return node == nullptr ? std::string() : Bytes(node->data(0, Qt::UserRole).toString());
+std::string TFZQDir::NodePath(const QModelIndex& node) {
+    return node.isValid() ? Bytes(node.data(kPathRole).toString()) : std::string();
 }
 
 ItemRef TFZQDir::RowRef(int row) const {
@@ -63,15 +61,15 @@ std::vector<ItemRef> TFZQDir::Selection(Pane pane) const {
             items.push_back(RowRef(row));
         }
     } else if (pane == Pane::Tree) {
-        QTreeWidgetItem* node = tree_->currentItem();
-        if (node != nullptr && node->isSelected()) {
+        QModelIndex node = tree_->currentIndex();
+        if (node.isValid() && tree_->selectionModel()->isSelected(node)) {
             ItemRef ref;
             ref.path = NodePath(node);
             ref.isDirectory = true;
             if (const TXPObject* item = ref.In(*root_)) {
                 ref = ItemRef::Of(*item);
             } else {
-                ref.name = Bytes(node->text(0));
+                ref.name = Bytes(node.data().toString());
             }
             items.push_back(ref);
         }
@@ -95,6 +93,22 @@ QList<QAbstractItemView*> TFZQDir::ListViews() const {
     return {details_, icons_};
 }
 
+QAbstractItemView* TFZQDir::TreeView() const {
+    return tree_;
+}
+
+QString TFZQDir::RootCaption() const {
+    return TreeRoot().data().toString();
+}
+
+QAbstractItemModel* TFZQDir::ListModel() const {
+    return model_;
+}
+
+QModelIndex TFZQDir::TreeRoot() const {
+    return treeProxy_->index(0, 0);
+}
+
 bool TFZQDir::ListEnabled() const {
     return listStack_->isEnabled();
 }
@@ -104,7 +118,7 @@ bool TFZQDir::TreeEnabled() const {
 }
 
 void TFZQDir::SelectDirectory(const std::string& path) {
-    tree_->setCurrentItem(FindNodeByPath(path));
+    tree_->setCurrentIndex(FindNodeByPath(path));
 }
 
 void TFZQDir::StartRefresh() {
@@ -112,7 +126,7 @@ void TFZQDir::StartRefresh() {
 }
 
 QModelIndex TFZQDir::ProxyIndex(int row) const {
-    return proxy_->index(row, 0);
+    return proxy_->index(row, 0, details_->rootIndex());
 }
 
 QList<int> TFZQDir::SelectedRows() const {
@@ -128,7 +142,7 @@ QList<int> TFZQDir::SelectedRows() const {
 
 QStringList TFZQDir::ListCaptions() const {
     QStringList captions;
-    for (int row = 0; row < proxy_->rowCount(); ++row) {
+    for (int row = 0; row < proxy_->rowCount(details_->rootIndex()); ++row) {
         captions << ProxyIndex(row).data().toString();
     }
     return captions;
@@ -138,20 +152,18 @@ const std::string& TFZQDir::CurrentPath() const {
     return commands_->CurrentPath;
 }
 
-QTreeWidgetItem* TFZQDir::FindNodeByPath(const std::string& path) const {
-    QTreeWidgetItem* root = tree_->topLevelItem(0);
-    // The root itself, even when HOME holds a directory named HOME.
-    if (path == "HOME") {
-        return root;
-    }
-    return vaddex::FindNodeByPath(root, path, [](QTreeWidgetItem* node, const std::string& name) {
-        for (int i = 0; i < node->childCount(); ++i) {
-            if (Bytes(node->child(i)->text(0)) == name) {
-                return node->child(i);
-            }
+QModelIndex TFZQDir::FindNodeByPath(const std::string& path) const {
+    // The deepest directory of the path that the listing holds; HOME at least.
+    std::string reached = kHomePath;
+    for (const std::string& name : PathNames(path)) {
+        std::string child = ChildPath(reached, name);
+        QModelIndex found = model_->IndexOfPath(child);
+        if (!found.isValid() || found.data(kTypeCodeRole).toInt() != kDirectoryTypeCode) {
+            break;
         }
-        return static_cast<QTreeWidgetItem*>(nullptr);
-    });
+        reached = child;
+    }
+    return treeProxy_->mapFromSource(model_->IndexOfPath(reached));
 }
 
 // --- rereading -----------------------------------------------------------------------------------
@@ -187,52 +199,60 @@ void TFZQDir::Reread() {
 }
 
 void TFZQDir::ClearTreeNodes() {
-    ClearListRows();
-    if (QTreeWidgetItem* root = tree_->topLevelItem(0)) {
-        filling_ = true;
-        tree_->setCurrentItem(nullptr);
-        qDeleteAll(root->takeChildren());
-        filling_ = false;
-    }
+    filling_ = true;
+    ShowListOf(std::nullopt);
+    model_->Reset({});
+    filling_ = false;
 }
 
 void TFZQDir::ClearListRows() {
-    listModel_->removeRows(0, listModel_->rowCount());
+    ShowListOf(std::nullopt);
 }
 
-void TFZQDir::AddDirectoryNodes(QTreeWidgetItem* node, TXPObject& item) {
-    for (const auto& child : item.Children) {
-        if (child->IsDirectory()) {
-            auto* childNode = new QTreeWidgetItem(node, QStringList(Latin(child->Name)));
-            childNode->setIcon(0, DirectoryNodeIcon());
-            childNode->setFlags(childNode->flags() | Qt::ItemIsEditable);
-            childNode->setData(0, Qt::UserRole, Latin(child->GetPath()));
-            AddDirectoryNodes(childNode, *child);
-        }
-    }
+void TFZQDir::ShowListOf(const std::optional<std::string>& path) {
+    details_->selectionModel()->clear();
+    proxy_->SetShownDirectory(path);
+    QModelIndex root = proxy_->mapFromSource(model_->IndexOfPath(path.value_or(kHomePath)));
+    details_->setRootIndex(root);
+    icons_->setRootIndex(root);
 }
 
 void TFZQDir::ShowTree() {
-    QTreeWidgetItem* root = tree_->topLevelItem(0);
+    // The nodes the user had open stay open in the new listing.
+    std::vector<CalcItem> listing = commands_->Snapshot();
+    std::vector<std::string> expanded;
+    for (const CalcItem& item : listing) {
+        if (item.IsDirectory()) {
+            QModelIndex node = treeProxy_->mapFromSource(model_->IndexOfPath(item.path));
+            if (node.isValid() && tree_->isExpanded(node)) {
+                expanded.push_back(item.path);
+            }
+        }
+    }
+    bool rootOpen = tree_->isExpanded(TreeRoot());
     filling_ = true;
-    tree_->setCurrentItem(nullptr);
-    qDeleteAll(root->takeChildren());
-    AddDirectoryNodes(root, *root_);
-    QTreeWidgetItem* node = FindNodeByPath(commands_->CurrentPath);
-    tree_->setCurrentItem(node);
+    ShowListOf(std::nullopt);
+    model_->Reset(listing);
+    SortList();
+    tree_->setExpanded(TreeRoot(), rootOpen);
+    for (const std::string& path : expanded) {
+        tree_->expand(treeProxy_->mapFromSource(model_->IndexOfPath(path)));
+    }
+    QModelIndex node = FindNodeByPath(commands_->CurrentPath);
+    tree_->setCurrentIndex(node);
     filling_ = false;
     TreeView1Change(node);
-    node->setExpanded(true);
+    tree_->expand(node);
 }
 
-void TFZQDir::TreeView1Change(QTreeWidgetItem* node) {
+void TFZQDir::TreeView1Change(const QModelIndex& node) {
     bool wasBusy = busy_;
     SetBusy(true);
     ui_->ProcessEvents();
     ScopeExit finish([this, wasBusy] {
         SetBusy(wasBusy);
         SortList();
-        if (details_->selectionModel()->selectedIndexes().isEmpty() && proxy_->rowCount() > 0) {
+        if (details_->selectionModel()->selectedIndexes().isEmpty() && ProxyIndex(0).isValid()) {
             details_->selectionModel()->select(
                 ProxyIndex(0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             details_->selectionModel()->setCurrentIndex(ProxyIndex(0),
@@ -245,7 +265,7 @@ void TFZQDir::TreeView1Change(QTreeWidgetItem* node) {
         }
     });
     ClearListRows();
-    if (node == nullptr) {
+    if (!node.isValid()) {
         return;
     }
     // The listing the node was made from is the one held now: the tree is rebuilt with it.
@@ -257,31 +277,7 @@ void TFZQDir::TreeView1Change(QTreeWidgetItem* node) {
     if (!ShowOutcome(commands_->ChangeToCurrentDir())) {
         return;
     }
-    listModel_->setRowCount(0);
-    for (const auto& child : item->Children) {
-        AddListRow(*child);
-    }
-}
-
-void TFZQDir::AddListRow(const TXPObject& item) {
-    QList<QStandardItem*> row;
-    auto* name = new QStandardItem(ImageIcon(item.TypeCode), Latin(item.Name));
-    name->setData(item.TypeCode, kTypeCodeRole);
-    name->setData(Latin(item.GetPath()), kPathRole);
-    name->setData(static_cast<qlonglong>(item.GetSize()), kSizeRole);
-    row << name;
-    for (int column = 1; column < 3; ++column) {
-        auto* cell = new QStandardItem;
-        if (columnTag_[column] == kTagSize) {
-            cell->setText(QString::number(item.GetSize()));
-            cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        } else {
-            cell->setText(Latin(item.TypeName));
-        }
-        cell->setEditable(false);
-        row << cell;
-    }
-    listModel_->appendRow(row);
+    ShowListOf(item->GetPath());
 }
 
 void TFZQDir::SortList() {
@@ -289,6 +285,10 @@ void TFZQDir::SortList() {
     proxy_->SetSort(sort_, columnTag_[column]);
     proxy_->sort(-1);
     proxy_->sort(column, Qt::AscendingOrder);
+    // The tree orders its directories as the list does.
+    treeProxy_->SetSort(sort_, columnTag_[column]);
+    treeProxy_->sort(-1);
+    treeProxy_->sort(0, Qt::AscendingOrder);
     details_->header()->setSortIndicator(column,
                                          sort_.reverse ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
@@ -301,7 +301,7 @@ void TFZQDir::ListView1ColumnClick(int column) {
 void TFZQDir::SelectRowNamed(const QString& name) {
     // The named row alone, so that Delete acts on it and not also on the first row that the
     // fill selected.
-    for (int row = 0; row < proxy_->rowCount(); ++row) {
+    for (int row = 0; ProxyIndex(row).isValid(); ++row) {
         if (ProxyIndex(row).data().toString().compare(name, Qt::CaseInsensitive) == 0) {
             details_->selectionModel()->select(
                 ProxyIndex(row), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -345,11 +345,11 @@ void TFZQDir::SetShortCuts() {
 }
 
 void TFZQDir::SelectParentNode() {
-    QTreeWidgetItem* node = tree_->currentItem();
-    if (node != nullptr && node->parent() != nullptr) {
+    QModelIndex node = tree_->currentIndex();
+    if (node.isValid() && node.parent().isValid()) {
         // The list of the parent shows the directory the user came from selected.
-        QString cameFrom = node->text(0);
-        tree_->setCurrentItem(node->parent());
+        QString cameFrom = node.data().toString();
+        tree_->setCurrentIndex(node.parent());
         SelectRowNamed(cameFrom);
         selectedName_ = cameFrom;
     }
@@ -361,7 +361,7 @@ QString TFZQDir::RowBesideSelection() const {
         return {};
     }
     std::sort(rows.begin(), rows.end());
-    for (int row = rows.back() + 1; row < proxy_->rowCount(); ++row) {
+    for (int row = rows.back() + 1; ProxyIndex(row).isValid(); ++row) {
         if (!rows.contains(row)) {
             return ProxyIndex(row).data().toString();
         }

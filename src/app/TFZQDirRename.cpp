@@ -3,7 +3,6 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <QTreeView>
-#include <QTreeWidget>
 
 #include "app/ItemSortProxy.h"
 #include "app/TFZQDir.h"
@@ -24,8 +23,8 @@ std::string Bytes(const QString& text) {
 
 void TFZQDir::mnuRenameClick() {
     if (activePane_ == Pane::Tree) {
-        if (tree_->currentItem() != nullptr) {
-            tree_->editItem(tree_->currentItem(), 0);
+        if (tree_->currentIndex().isValid()) {
+            tree_->edit(tree_->currentIndex());
         }
         return;
     }
@@ -89,14 +88,14 @@ bool TFZQDir::ListView1Edited(int row, const QString& newText) {
     return renamed;
 }
 
-bool TFZQDir::TreeView1Edited(QTreeWidgetItem* node, const QString& newText) {
-    if (node == nullptr || node->parent() == nullptr) {
+bool TFZQDir::TreeView1Edited(const QModelIndex& node, const QString& newText) {
+    if (!node.isValid() || !node.parent().isValid()) {
         return false;
     }
-    std::string parentPath = NodePath(node->parent());
-    std::string oldName = Bytes(node->text(0));
+    std::string parentPath = NodePath(node.parent());
+    std::string oldName = Bytes(node.data().toString());
     // The list shows the parent while its directory is renamed.
-    tree_->setCurrentItem(node->parent());
+    tree_->setCurrentIndex(node.parent());
     bool renamed = false;
     commands_->CurrentPath = parentPath;
     Outcome outcome = RenameAsking(oldName, Bytes(newText), true);

@@ -1,6 +1,5 @@
 #include "app/WholeCalculatorCommands.h"
 
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -8,7 +7,8 @@
 #include <cstring>
 #include <exception>
 
-#include "app/TFZQDir.h"
+#include "app/WindowContext.h"
+#include "session/CalculatorState.h"
 #include "session/PromptTexts.h"
 #include "session/SessionCommands.h"
 #include "util/ReplacingWriter.h"
@@ -56,9 +56,11 @@ std::chrono::year_month_day Today() {
 
 }  // namespace
 
-WholeCalculatorCommands::WholeCalculatorCommands(TFZQDir& window, TFDownLd* prompt)
-    : QObject(&window), window_(window), prompt_(prompt) {
-    askPath = [this](const FileQuestion& question) { return AskPathInDialog(&window_, question); };
+WholeCalculatorCommands::WholeCalculatorCommands(WindowContext& window, TFDownLd* prompt)
+    : QObject(&window.Widget()), window_(window), prompt_(prompt) {
+    askPath = [this](const FileQuestion& question) {
+        return AskPathInDialog(&window_.Widget(), question);
+    };
     today = Today;
     window_.SetCommandHandler(Command::Backup, [this] { mnuBackupClick(); });
     window_.SetCommandHandler(Command::Restore, [this] { mnuRestoreClick(); });
@@ -86,7 +88,7 @@ SessionCommands& WholeCalculatorCommands::Commands() {
 }
 
 void WholeCalculatorCommands::TakePort() {
-    Commands().SelectedPort = window_.PortSelector()->currentText().toStdString();
+    Commands().SelectedPort = window_.PortText();
 }
 
 QString WholeCalculatorCommands::Ask(FileQuestion question) {
@@ -218,9 +220,9 @@ void WholeCalculatorCommands::mnuCaptureScreenClick() {
 void WholeCalculatorCommands::ShowCapture(const std::string& image) {
     bool made = TFCapture::Existing() == nullptr;
     // A window of its own that goes with the main window at the latest.
-    TFCapture& viewer = TFCapture::Instance(&window_, prompt_.data());
+    TFCapture& viewer = TFCapture::Instance(&window_.Widget(), prompt_.data());
     if (made) {
-        connect(&viewer, &TFCapture::BusyChanged, &window_,
+        connect(&viewer, &TFCapture::BusyChanged, &window_.Widget(),
                 [this](bool busy) { window_.SetBusy(busy); });
     }
     viewer.ShowCapture(image);

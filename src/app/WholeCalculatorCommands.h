@@ -17,7 +17,7 @@ class SessionCommands;
 namespace vaddex::gui {
 
 class TFDownLd;
-class TFZQDir;
+class WindowContext;
 
 // The main window's whole-calculator commands: backup and restore, the manual XRECV and XSEND
 // transfers, the ROM download and the repeated screen capture. It chooses the files, checks
@@ -29,7 +29,7 @@ class WholeCalculatorCommands : public QObject {
 
 public:
     // `prompt` is the operator prompt window that closing the capture viewer hides; may be null.
-    WholeCalculatorCommands(TFZQDir& window, TFDownLd* prompt);
+    WholeCalculatorCommands(WindowContext& window, TFDownLd* prompt);
 
     // Blocks while the user chooses a path; empty for Cancel. A file dialog by default.
     std::function<QString(const FileQuestion&)> askPath;
@@ -62,7 +62,7 @@ private:
     void Run(const std::function<Outcome()>& operation);
     void ShowCapture(const std::string& image);
 
-    TFZQDir& window_;
+    WindowContext& window_;
     QPointer<TFDownLd> prompt_;
     QString folder_;  // the folder the dialogs opened last, as one reused dialog would
 };

@@ -6,7 +6,6 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <QtTest>
 #include <cstdlib>
 #include <filesystem>
@@ -105,10 +104,28 @@ private slots:
 
         // Two files onto a directory row: both go there, and the list then shows it.
         QTRY_VERIFY(h.Row("GAMES") >= 0);
-        QRect games = h.window.List()->visualRect(h.window.ListProxy()->index(h.Row("GAMES"), 0));
+        QRect games = h.window.List()->visualRect(h.window.ListIndex(h.Row("GAMES")));
         h.Drop(h.window.List(), {a, b}, games.center());
         QTRY_VERIFY(h.OnCalculator("HOME GAMES a") && h.OnCalculator("HOME GAMES b"));
         QTRY_COMPARE(h.window.CurrentPath(), std::string("HOME GAMES"));
+
+        // Over a tree node: the node is marked as the target until the drag leaves; dropped
+        // there, the files go into its directory.
+        QTreeView* tree = h.window.Tree();
+        QPoint maths = tree->visualRect(h.Node("HOME MATHS")).center();
+        QMimeData files;
+        files.setData(FileListMime::kUriList, FileListMime::UriList({a}));
+        QDragEnterEvent enter(maths, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(tree->viewport(), &enter);
+        QDragMoveEvent move(maths, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(tree->viewport(), &move);
+        auto marked = [&h] { return h.Node("HOME MATHS").data(Qt::BackgroundRole).isValid(); };
+        QVERIFY(marked());
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(tree->viewport(), &leave);
+        QVERIFY(!marked());
+        h.Drop(tree, {a}, maths);
+        QTRY_VERIFY(h.OnCalculator("HOME MATHS a"));
         QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
     }
 
@@ -181,8 +198,7 @@ private slots:
         std::vector<std::string> dragged;
         h.copy->runDrag = [&](TFileSource& from, QWidget*) { dragged = from.Files; };
         QWidget* viewport = h.window.List()->viewport();
-        QPoint onX =
-            h.window.List()->visualRect(h.window.ListProxy()->index(h.Row("X"), 0)).center();
+        QPoint onX = h.window.List()->visualRect(h.window.ListIndex(h.Row("X"))).center();
         QTest::mousePress(viewport, Qt::LeftButton, {}, onX);
         QMouseEvent move(QEvent::MouseMove, onX + QPoint(2, 0), viewport->mapToGlobal(onX),
                          Qt::NoButton, Qt::LeftButton, Qt::NoModifier);

@@ -35,7 +35,7 @@ QStringList SelectedCaptions(const TFZQDir& window) {
 }
 
 QPoint RowPoint(CommandsHarness& h, const QString& caption) {
-    return h.window.List()->visualRect(h.window.ListProxy()->index(h.Row(caption), 0)).center();
+    return h.window.List()->visualRect(h.window.ListIndex(h.Row(caption))).center();
 }
 
 QLineEdit* RenameEditor(const TFZQDir& window) {  // the one the view opened, if any

@@ -5,10 +5,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <QtTest>
 #include <cerrno>
 #include <cstdlib>
@@ -67,7 +65,7 @@ private slots:
         Harness h;
         QCOMPARE(h.window.PortSelector()->currentText(), QString("Auto"));
         QCOMPARE(h.window.SpeedSelector()->currentText(), QString("115200"));
-        QStandardItemModel* model = h.window.ListModel();
+        QAbstractItemModel* model = h.window.ListModel();
         QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QString("Type"));
         QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), QString("Size"));
         frontend::StoredSettings s = h.window.CurrentSettings();
@@ -109,8 +107,8 @@ private slots:
         QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
         QVERIFY(h.window.Connected());
         QVERIFY(!h.window.Busy());
-        QTreeWidgetItem* root = h.window.Tree()->topLevelItem(0);
-        QCOMPARE(root->text(0), QString("HOME (ZQ-K8)"));
+        QModelIndex root = h.window.Tree()->model()->index(0, 0);
+        QCOMPARE(root.data().toString(), QString("HOME (ZQ-K8)"));
         QVERIFY(h.Node("HOME GAMES") != root && h.Node("HOME MATHS DEEP") != root);
         QVERIFY(h.window.ListCaptions().contains("GREETING"));
         QVERIFY(h.window.ListCaptions().contains("A\\->B"));
@@ -134,10 +132,47 @@ private slots:
         QCOMPARE(rows.mid(rows.size() - 2), (QStringList{"MATHS", "GAMES"}));
     }
 
+    void EveryViewShowsAndSelectsTheShownDirectoryOnly_data() {
+        QTest::addColumn<int>("view");
+        QTest::newRow("details") << static_cast<int>(ActionId::mnuDetails);
+        QTest::newRow("large icons") << static_cast<int>(ActionId::mnuLargeIcons);
+        QTest::newRow("list") << static_cast<int>(ActionId::mnuList);
+    }
+
+    void EveryViewShowsAndSelectsTheShownDirectoryOnly() {
+        QFETCH(int, view);
+        Harness h;
+        h.Connect();
+        h.window.Action(static_cast<ActionId>(view))->trigger();
+        h.window.Tree()->setCurrentIndex(h.Node("HOME MATHS"));
+        QVERIFY(h.window.ListCaptions().size() > 1);
+        QAbstractItemView* shown = h.window.ListView();
+        QModelIndex first = h.window.ListIndex(0);
+        QCOMPARE(shown->indexAt(shown->visualRect(first).center()), first);
+        auto selected = [&h] {
+            QStringList paths;
+            for (const ItemRef& item : h.window.Selection(Pane::List)) {
+                paths << QString::fromStdString(item.path);
+            }
+            return paths;
+        };
+        h.window.Action(ActionId::mnuSelectAll)->trigger();
+        QCOMPARE(selected().size(), h.window.ListCaptions().size());
+        QVERIFY(selected().filter(QRegularExpression("^HOME MATHS \\S+$")).size() ==
+                selected().size());
+        // Inverting the first row alone leaves every other row of the directory.
+        shown->selectionModel()->select(
+            first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        h.window.Action(ActionId::mnuInvertSelection)->trigger();
+        QCOMPARE(selected().size(), h.window.ListCaptions().size() - 1);
+        QVERIFY(!selected().contains(first.data(kPathRole).toString()));
+    }
+
     void RereadFallsBackWhenTheDirectoryWentAway() {
         Harness h;
         h.Connect();
-        h.window.Tree()->setCurrentItem(h.Node("HOME MATHS DEEP"));
+        h.window.Tree()->setCurrentIndex(h.Node("HOME MATHS DEEP"));
+        h.window.Tree()->expand(h.Node("HOME GAMES"));
         QCOMPARE(h.window.CurrentPath(), std::string("HOME MATHS DEEP"));
         QVERIFY(h.window.ListCaptions().contains("NOTE"));
         h.fixture->WithCalculator([](zqsim::SimCalculator& calculator) {
@@ -147,8 +182,10 @@ private slots:
         h.window.Reread();
         QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join('\n')));
         QCOMPARE(h.window.CurrentPath(), std::string("HOME MATHS"));
-        QCOMPARE(h.window.Tree()->currentItem(), h.Node("HOME MATHS"));
+        QCOMPARE(h.window.Tree()->currentIndex(), h.Node("HOME MATHS"));
         QVERIFY(h.window.ListCaptions().contains("AREA"));
+        // The new listing keeps the nodes the user had open.
+        QVERIFY(h.window.Tree()->isExpanded(h.Node("HOME GAMES")));
     }
 
     void RenameInPlace() {
@@ -172,7 +209,7 @@ private slots:
         // Through the list's own caption editing: F2, the new name, Enter.
         QTreeView* list = h.window.List();
         list->setFocus();
-        list->setCurrentIndex(h.window.ListProxy()->index(h.Row("N"), 0));
+        list->setCurrentIndex(h.window.ListIndex(h.Row("N")));
         QTest::keyClick(list, Qt::Key_F2);
         QLineEdit* editor = list->findChild<QLineEdit*>();
         QVERIFY(editor != nullptr);
@@ -252,7 +289,7 @@ private slots:
         const std::string bigText(120000, 'z');
         QVERIFY(h.fixture->StoreAt("HOME BIG", WrapAsStringObject(bigText, "K8").substr(8)));
         h.Connect();
-        h.window.Tree()->setCurrentItem(h.Node("HOME"));
+        h.window.Tree()->setCurrentIndex(h.Node("HOME"));
         int row = h.Row("BIG");
         QVERIFY(row >= 0);
         const TXPObject* item = nullptr;
@@ -299,7 +336,7 @@ private slots:
         h.Connect();
         QTreeView* list = h.window.List();
         list->setFocus();
-        list->setCurrentIndex(h.window.ListProxy()->index(h.Row("MATHS"), 0));
+        list->setCurrentIndex(h.window.ListIndex(h.Row("MATHS")));
         QTest::keyClick(list, Qt::Key_Return);
         QCOMPARE(h.window.CurrentPath(), std::string("HOME MATHS"));
         QVERIFY(h.window.ListCaptions().contains("AREA"));

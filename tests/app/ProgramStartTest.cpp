@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QComboBox>
 #include <QSettings>
-#include <QTreeWidget>
 #include <QtTest>
 #include <memory>
 #include <optional>
@@ -47,7 +46,7 @@ private:
 };
 
 QString RootCaption(TFZQDir& window) {
-    return window.Tree()->topLevelItem(0)->text(0);
+    return window.Tree()->model()->index(0, 0).data().toString();
 }
 
 }  // namespace

@@ -77,7 +77,7 @@ void DropInto(DropWindow& target, TFileSource& source) {
 // A press on the row, a move of a few pixels and the release, as a quick hand does.
 void QuickDrag(TFZQDir& window, int proxyRow) {
     QTreeView* list = window.List();
-    QModelIndex row = window.ListProxy()->index(proxyRow, 0);
+    QModelIndex row = window.ListIndex(proxyRow);
     list->setFocus();
     list->setCurrentIndex(row);
     QPoint on = list->visualRect(row).center();
@@ -149,7 +149,7 @@ struct SimProgram {
     void RenameRow(const QString& caption, const QString& name) {
         QTreeView* list = window.List();
         list->setFocus();
-        list->setCurrentIndex(window.ListProxy()->index(Row(caption), 0));
+        list->setCurrentIndex(window.ListIndex(Row(caption)));
         QTest::keyClick(list, Qt::Key_F2);
         QLineEdit* editor = list->findChild<QLineEdit*>();
         QVERIFY(editor != nullptr);
@@ -281,7 +281,7 @@ private slots:
         QTreeView* list = p.window.List();
         auto select = [&](const QString& caption) {
             list->setFocus();
-            list->setCurrentIndex(p.window.ListProxy()->index(p.Row(caption), 0));
+            list->setCurrentIndex(p.window.ListIndex(p.Row(caption)));
         };
         auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
             QSignalSpy reread(&p.window, &TFZQDir::RereadDone);
@@ -309,9 +309,8 @@ private slots:
         } else if (action == "rename") {
             // X, then N added with Ctrl: N is the current row.
             select("X");
-            QTest::mouseClick(
-                list->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                list->visualRect(p.window.ListProxy()->index(p.Row("N"), 0)).center());
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                              list->visualRect(p.window.ListIndex(p.Row("N"))).center());
             QCOMPARE(list->currentIndex().data().toString(), QString("N"));
             QTest::keyClick(list, Qt::Key_F2);
             QLineEdit* editor = list->findChild<QLineEdit*>();

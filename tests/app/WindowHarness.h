@@ -9,7 +9,6 @@
 #include <QMimeData>
 #include <QStringList>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <QtTest>
 #include <filesystem>
 #include <functional>
@@ -104,7 +103,7 @@ struct Harness {
         return QTest::qWaitForWindowActive(&window);
     }
     void Connect() { window.ConnectFromCommandLine(QString::fromStdString(fixture->PortName())); }
-    QTreeWidgetItem* Node(const char* path) { return window.FindNodeByPath(path); }
+    QModelIndex Node(const char* path) { return window.FindNodeByPath(path); }
     int Row(const QString& caption) { return window.ListCaptions().indexOf(caption); }
     bool OnCalculator(const std::string& path) { return fixture->FindObject(path).has_value(); }
 
@@ -133,13 +132,13 @@ struct CommandsHarness : Harness {
         window.List()->clearSelection();
         for (const QString& caption : captions) {
             window.List()->selectionModel()->select(
-                window.ListProxy()->index(Row(caption), 0),
+                window.ListIndex(Row(caption)),
                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
     }
     void SelectNode(const char* path) {
         window.Tree()->setFocus();
-        window.Tree()->setCurrentItem(Node(path));
+        window.Tree()->setCurrentIndex(Node(path));
     }
     QPoint BelowRows() const { return QPoint(2, window.List()->viewport()->height() - 2); }
     void Trigger(ActionId action) { window.Action(action)->trigger(); }

@@ -11,7 +11,6 @@
 #include <QStyleOptionComboBox>
 #include <QToolBar>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <QtTest>
 #include <cstdlib>
 #include <map>
@@ -19,8 +18,10 @@
 #include <vector>
 
 #include "WindowHarness.h"
+#include "app/CalculatorItemModel.h"
 #include "app/HelpSystem.h"
 #include "app/HelpWindow.h"
+#include "app/ItemSortProxy.h"
 #include "app/ListSort.h"
 #include "app/UnbrokenPaths.h"
 #include "app/WindowRules.h"
@@ -35,6 +36,30 @@ Q_DECLARE_METATYPE(WindowState)
 Q_DECLARE_METATYPE(ActionId)
 
 namespace {
+
+// Listing entries as "PATH:d" for a directory, "PATH" for a variable.
+std::vector<vaddex::CalcItem> Listing(const QStringList& entries) {
+    std::vector<vaddex::CalcItem> items;
+    for (const QString& entry : entries) {
+        vaddex::CalcItem item;
+        item.path = entry.section(':', 0, 0).toStdString();
+        item.directory = vaddex::ParentPath(item.path);
+        item.name = item.path.substr(item.path.rfind(' ') + 1);
+        item.typeCode = entry.endsWith(":d") ? vaddex::kDirectoryTypeCode : 10;
+        items.push_back(item);
+    }
+    return items;
+}
+
+// The paths a proxy shows below a node, depth first.
+QStringList Shown(const QAbstractItemModel& model, const QModelIndex& node) {
+    QStringList paths;
+    for (int row = 0; row < model.rowCount(node); ++row) {
+        QModelIndex child = model.index(row, 0, node);
+        paths << child.data(kPathRole).toString() << Shown(model, child);
+    }
+    return paths;
+}
 
 WindowState Connected() {
     WindowState s;
@@ -354,17 +379,64 @@ private slots:
         QVERIFY(command.isVisible());
     }
 
+    void ItemModelShowsEachPaneItsPart_data() {
+        QTest::addColumn<QStringList>("listing");
+        QTest::addColumn<QString>("shown");  // the list's directory; empty for none
+        QTest::addColumn<QStringList>("tree");
+        QTest::addColumn<QStringList>("list");
+        const QStringList listing{"HOME A:d", "HOME A B:d", "HOME A Y", "HOME X", "HOME C:d"};
+        QTest::newRow("the tree holds directories only")
+            << listing << "HOME" << QStringList{"HOME A", "HOME A B", "HOME C"}
+            << QStringList{"HOME A", "HOME C", "HOME X"};
+        QTest::newRow("the list holds the shown directory's items only")
+            << listing << "HOME A" << QStringList{"HOME A", "HOME A B", "HOME C"}
+            << QStringList{"HOME A B", "HOME A Y"};
+        QTest::newRow("no shown directory lists nothing")
+            << listing << "" << QStringList{"HOME A", "HOME A B", "HOME C"} << QStringList{};
+        QTest::newRow("a variable named like the way down is not taken for it")
+            << QStringList{"HOME A:d", "HOME A B:d", "HOME A B Z", "HOME AB"} << "HOME A B"
+            << QStringList{"HOME A", "HOME A B"} << QStringList{"HOME A B Z"};
+        QTest::newRow("an item whose directory is not listed is left out")
+            << QStringList{"HOME A Z", "HOME X"} << "HOME" << QStringList{}
+            << QStringList{"HOME X"};
+    }
+
+    void ItemModelShowsEachPaneItsPart() {
+        QFETCH(QStringList, listing);
+        QFETCH(QString, shown);
+        QFETCH(QStringList, tree);
+        QFETCH(QStringList, list);
+        CalculatorItemModel model;
+        model.Reset(Listing({"HOME OLD:d"}));
+        DirectoryTreeProxy treeProxy;
+        treeProxy.setSourceModel(&model);
+        ItemSortProxy listProxy;
+        listProxy.setSourceModel(&model);
+        listProxy.SetShownDirectory(shown.isEmpty() ? std::nullopt
+                                                    : std::optional(shown.toStdString()));
+        // A refresh replaces the listing; HOME itself stays.
+        model.Reset(Listing(listing));
+        treeProxy.sort(0);
+        listProxy.sort(0);
+        QCOMPARE(Shown(treeProxy, treeProxy.index(0, 0)), tree);
+        QModelIndex listRoot = listProxy.mapFromSource(
+            model.IndexOfPath(shown.isEmpty() ? "HOME" : shown.toStdString()));
+        QCOMPARE(Shown(listProxy, listRoot), list);
+        QVERIFY(!model.IndexOfPath("HOME OLD").isValid());
+    }
+
     void TreeListsDirectoriesInTheListsOrder() {
         Harness h;
         h.fixture->WithCalculator([](zqsim::SimCalculator& calculator) {
             calculator.Execute("HOME 'zeta' CRDIR 'Alpha' CRDIR");
         });
         h.Connect();
-        QTreeWidgetItem* root = h.window.Tree()->topLevelItem(0);
-        auto tree = [root] {
+        QAbstractItemModel* nodes = h.window.Tree()->model();
+        QPersistentModelIndex root = nodes->index(0, 0);
+        auto tree = [nodes, root] {
             QStringList captions;
-            for (int i = 0; i < root->childCount(); ++i) {
-                captions << root->child(i)->text(0);
+            for (int i = 0; i < nodes->rowCount(root); ++i) {
+                captions << nodes->index(i, 0, root).data().toString();
             }
             return captions;
         };
@@ -375,7 +447,8 @@ private slots:
         const QStringList descending{"zeta", "MATHS", "GAMES", "Alpha"};
         QCOMPARE(tree(), descending);
         QCOMPARE(h.window.ListCaptions().mid(h.window.ListCaptions().size() - 4), descending);
-        QCOMPARE(h.window.Tree()->currentItem(), root);  // reordering keeps the selection
+        QCOMPARE(h.window.Tree()->currentIndex(),
+                 QModelIndex(root));  // reordering keeps the selection
     }
 };
 
