@@ -110,6 +110,13 @@ void MainProgram::InstallCommands() {
         });
     }
     copy_ = new CopyController(window_, std::move(folder));
+    copy_->plainWaits = [this](bool on) {
+        if (on) {
+            bridge_.BeginPlainWaits();
+            return std::string();
+        }
+        return bridge_.EndPlainWaits();
+    };
     items_ = new ItemCommands(window_, copy_);
 }
 

@@ -11,6 +11,7 @@
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "WindowHarness.h"
@@ -62,6 +63,18 @@ protected:
 
 private:
     fs::path folder_;
+};
+
+// Counts how often the watched windows were shown.
+class ShowCounter : public QObject {
+public:
+    int shown = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        shown += event->type() == QEvent::Show ? 1 : 0;
+        return QObject::eventFilter(watched, event);
+    }
 };
 
 // Plays the platform's drag loop: the pointer arrives over the drop window and lets go.
@@ -189,23 +202,48 @@ private slots:
             target.show();
             program.Window().activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&window));
+            // Inside a drag no window of the transfer may come up: it would run Qt's loop.
+            ShowCounter windows;
+            program.Bridge().StatusWindow().installEventFilter(&windows);
+            program.Bridge().WorkingWindow().installEventFilter(&windows);
             int drags = 0;
+            int gotBeforeDrop = 0;
             std::vector<std::string> dragged;
+            std::function<void()> beforeDrop = [] {};
             // Offscreen has no drag loop of its own: the test plays it into its drop window.
             program.Copy()->runDrag = [&](TFileSource& source, QWidget*) {
                 ++drags;
                 dragged.insert(dragged.end(), source.Files.begin(), source.Files.end());
+                // The drag starts at once: nothing is got until the target asks.
+                fs::path batch = fs::path(source.Files.front()).parent_path();
+                gotBeforeDrop += fs::is_empty(batch) ? 0 : 1;
+                beforeDrop();
                 DropInto(target, source);
             };
             for (const std::string& name : names) {
                 QuickDrag(window, window.ListCaptions().indexOf(QString::fromStdString(name)));
             }
             QCOMPARE(drags, 3);
+            QCOMPARE(gotBeforeDrop, 0);
             QCOMPARE(target.drops, 3);
             QVERIFY(!target.modalDuringDrop);
+            QCOMPARE(windows.shown, 0);
             QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
             QVERIFY(window.isVisible());
             QCOMPARE(dragged.size(), names.size());
+
+            // A get that fails inside the drag gives the drop nothing and one message after.
+            beforeDrop = [&] {
+                zqsim.Console("exec 'N' PURGE");
+                zqsim.Console("fault", "fault plan:");
+            };
+            QuickDrag(window, window.ListCaptions().indexOf("N"));
+            QCOMPARE(drags, 4);
+            QCOMPARE(target.drops, 4);
+            QTRY_COMPARE(errors.size(), 1);
+            QVERIFY(!fs::exists(fs::path(dropped.Path()) / "N.zq"));
+            QVERIFY2(errors.front().startsWith("N:"), qPrintable(errors.front()));
+            QVERIFY(!program.Bridge().PlainWaits());
             window.Disconnect();
             window.close();
         }
