@@ -40,6 +40,9 @@ const std::vector<std::string>& TFileSourceData::Delivered() const {
     }
     fetching_ = false;
     delivered_ = std::move(files);
+    if (onDelivered) {
+        onDelivered();
+    }
     return *delivered_;
 }
 
