@@ -2,8 +2,9 @@
 # A new user's session with the real window on the simulated calculator, driven by keys and
 # clicks (xdotool) on a virtual display under openbox, with a private HOME so that it starts
 # from no settings: first start, F5 and Delete on the chosen row, New Folder and Rename, the
-# command window, the log and its Save As, the options, About, help closed by Escape, Exit and a
-# second start with the same settings, the window narrow and wide. One picture per step is
+# command window and F5 in it, the log and its Save As, the options, About, help closed by
+# Escape, a quick drag into a file manager (pcmanfm, when installed), Exit and a second start
+# with the same settings, the window narrow and wide. One picture per step is
 # saved into the folder given; where each window opened is printed beside it.
 #   scripts/user-session-shots.sh FOLDER
 # Builds vaddex in build/ (or $VADDEX_BUILD) when needed.
@@ -80,6 +81,16 @@ press_in() {
     fi
     xdotool key --delay 80 "$2"
     sleep 0.5
+}
+# Closes the window of that name with Escape. A dialog that has just opened may not take the
+# key yet (a file dialog still reads its folder): the key is sent again until it is gone.
+close_by_escape() {
+    for _ in 1 2 3 4 5; do
+        xdotool search --onlyvisible --name "^$1\$" > /dev/null 2>&1 || return 0
+        press_in "$1" Escape
+        windows_named "$1" 0 2 2> /dev/null && return 0
+    done
+    windows_named "$1" 0
 }
 # Prints where a window opened and whether that is over the main window (its centre inside
 # the main window's frame), as a user would judge it.
@@ -158,6 +169,13 @@ done
 sleep 0.5
 shot 07-command-window
 where "Calculator Commands"
+# F5 here refreshes the main window; the keyboard stays in the command box, so what is typed
+# next lands there.
+xdotool key F5
+sleep 0.5
+ready
+xdotool type --delay 60 "3 *"
+shot 07-command-window-after-F5
 xdotool key --window "$cmd" Escape
 sleep 0.5
 xdotool windowactivate --sync "$main"
@@ -173,18 +191,15 @@ press_in "Log" ctrl+s
 windows_named "Save Log" 1
 shot 07b-log-save-as
 where "Save Log"
-press_in "Save Log" Escape
-windows_named "Save Log" 0
-press_in "Log" Escape
-windows_named "Log" 0
+close_by_escape "Save Log"
+close_by_escape "Log"
 xdotool windowactivate --sync "$main"
 
 key alt+v o
 windows_named "File Options" 1
 shot 07c-options
 where "File Options"
-press_in "File Options" Escape
-windows_named "File Options" 0
+close_by_escape "File Options"
 xdotool windowactivate --sync "$main"
 
 key alt+h a
@@ -207,10 +222,57 @@ click 400 200
 xdotool key --window "$main" F1
 if windows_named "Vaddex Help" 1; then
     shot 08a-help
-    press_in "Vaddex Help" Escape
-    windows_named "Vaddex Help" 0 && echo "help window closed by Escape"
+    close_by_escape "Vaddex Help" && echo "help window closed by Escape"
 fi
 xdotool windowactivate --sync "$main"
+
+# A quick drag of LIST1's row into a file manager's folder (when pcmanfm is installed):
+# pressed, moved in five steps and let go within half a second, as a quick hand does. The
+# file that arrives must be what vaddex-cli gets from a simulated calculator of the same memory.
+if command -v pcmanfm > /dev/null; then
+    folder=$HOME/dropped
+    mkdir -p "$folder"
+    pcmanfm "$folder" > "$out/pcmanfm.log" 2>&1 &
+    manager=$!
+    windows_named dropped 1
+    files=$(xdotool search --onlyvisible --name "^dropped\$" | head -1)
+    xdotool windowmove "$main" 560 40
+    xdotool windowmove "$files" 0 40
+    xdotool windowsize "$files" 560 600
+    sleep 1
+    click 400 450 # below the rows: a click on the chosen row would start renaming it
+    xdotool type --delay 60 LIST1
+    sleep 0.5
+    ready
+    eval "$(xdotool getwindowgeometry --shell "$main")"
+    # The chosen row is the one painted in the selection's blue, in the list's column 200.
+    row_y=$(import -window "$main" -crop 1x500+200+0 txt:- |
+        awk -F'[(),]' 'NR > 1 && $6 > $4 + 60 { print $3; exit }' | tr -d ' :')
+    row_y=$((Y + ${row_y:-150} + 8))
+    xdotool mousemove $((X + 200)) $row_y
+    sleep 0.5
+    begun=$(date +%s%N)
+    xdotool mousedown 1
+    for step in 1 2 3 4 5; do
+        xdotool mousemove $((X + 200 - step * 60)) $((row_y + step * 10))
+        sleep 0.07
+    done
+    xdotool mouseup 1
+    echo "drag: let go after $((($(date +%s%N) - begun) / 1000000)) ms"
+    for _ in $(seq 100); do
+        [ -s "$folder/LIST1.zq" ] && break
+        sleep 0.1
+    done
+    shot 08b-dragged-into-file-manager
+    (cd "$HOME" && "$(dirname "$vaddex")/../cli/vaddex-cli" -p sim get LIST1 > /dev/null)
+    if cmp -s "$folder/LIST1.zq" "$HOME/LIST1.zq"; then
+        echo "drag: LIST1.zq arrived, as vaddex-cli gets it"
+    else
+        echo "drag: LIST1.zq did not arrive whole" >&2
+    fi
+    kill "$manager"
+    xdotool windowactivate --sync "$main"
+fi
 
 xdotool key --window "$main" alt+f x
 wait "$pid"

@@ -3,8 +3,12 @@
 #include <QListView>
 #include <QMouseEvent>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QTreeView>
 #include <exception>
+#include <memory>
+#include <stdexcept>
+#include <utility>
 
 #include "app/WindowContext.h"
 #include "session/SessionCommands.h"
@@ -240,15 +244,18 @@ TFileSource* CopyController::PrepareDrag(Pane pane) {
     TFileSource* source = pane == Pane::Tree ? treeSource_ : listSource_;
     source->Files.clear();
     source->OnDrop = nullptr;
-    // The files are got before the drag starts: inside the platform's drag loop a transfer
-    // would run its progress window as a nested modal loop, which may free the drag under the
-    // request that asked for the data. A failed get starts no drag and is shown once.
+    auto fetcher = std::make_shared<DesktopItemFetcher>(window_.Commands(), *folder_);
+    std::vector<std::string> entries = fetcher->Announce(items);
+    if (!items.front().IsRoot()) {
+        // A hand that lets go within a second must still drop: the drag starts at once.
+        source->Files = std::move(entries);
+        source->OnDrop = [this, items, fetcher](const std::vector<std::string>&) {
+            return FetchForDrag(items, *fetcher);
+        };
+        return source;
+    }
     std::vector<std::string> files;
-    window_.Guarded([&] {
-        DesktopItemFetcher fetcher(window_.Commands(), *folder_);
-        fetcher.Announce(items);
-        files = FetchFrom(items, fetcher);
-    });
+    window_.Guarded([&] { files = FetchFrom(items, *fetcher); });
     if (files.size() != items.size()) {
         return nullptr;
     }
@@ -256,8 +263,47 @@ TFileSource* CopyController::PrepareDrag(Pane pane) {
     return source;
 }
 
+std::vector<std::string> CopyController::FetchForDrag(const std::vector<ItemRef>& items,
+                                                      DesktopItemFetcher& fetcher) {
+    std::vector<std::string> files;
+    std::optional<std::string> failure;
+    if (window_.Busy()) {
+        // A late request, come while another operation holds the calculator.
+        failure = "The calculator is busy: the dragged items were not got";
+    } else {
+        // The request arrives inside the platform's drag loop (or after it, from the main
+        // loop): a nested event loop could end the drag and free the data under it.
+        if (plainWaits) {
+            plainWaits(true);
+        }
+        try {
+            files = FetchFrom(items, fetcher);
+        } catch (const std::exception& e) {
+            failure = e.what();
+        }
+        std::string held = plainWaits ? plainWaits(false) : std::string();
+        if (failure && !held.empty()) {
+            failure = held + "\r\n" + *failure;
+        }
+    }
+    if (failure) {
+        files.clear();  // what was got before the failure is not offered either
+        dragFailure_ = failure;
+        if (!dragRunning_) {
+            QTimer::singleShot(0, this, [this] { ShowDragFailure(); });
+        }
+    }
+    return files;
+}
+
+void CopyController::ShowDragFailure() {
+    if (std::optional<std::string> failure = std::exchange(dragFailure_, std::nullopt)) {
+        window_.ShowError(*failure);
+    }
+}
+
 void CopyController::StartDrag(Pane pane) {
-    // Set first: the get below lets events run, and a move meanwhile must not start another.
+    // A move while the drag runs must not start another.
     dragStarted_ = true;
     std::vector<ItemRef> items = window_.Selection(pane);
     TFileSource* source = PrepareDrag(pane);
@@ -272,11 +318,14 @@ void CopyController::StartDrag(Pane pane) {
     }
     QWidget* from = pane == Pane::Tree ? static_cast<QWidget*>(window_.TreeView())
                                        : static_cast<QWidget*>(window_.ListView());
+    dragRunning_ = true;
     runDrag(*source, from);
+    dragRunning_ = false;
     if (wholeCalculator) {
         AttachTargets();
     }
     pressPoint_.reset();
+    ShowDragFailure();
 }
 
 bool CopyController::PaneMouseEvent(QObject* viewport, QMouseEvent* mouse) {

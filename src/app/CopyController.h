@@ -53,15 +53,20 @@ public:
     // A tree drop: into the directory of the node under the point (or the highlighted one).
     void FileTargetTreeDrop(const std::vector<std::string>& files, QPoint viewportPoint);
 
-    // Gets the pane's selection in full and sets the pane's drag source up with the files;
-    // null when nothing can be dragged or a get failed (shown as an error). Blocks while the
-    // calculator sends. StartDrag runs the drag itself.
+    // Sets the pane's drag source up with the selection; null when nothing can be dragged.
+    // The items are got when the drop target asks for them, inside the drag; the whole
+    // calculator, whose backup may ask questions and runs long, is got first (null when that
+    // failed, shown as an error). StartDrag runs the drag itself.
     TFileSource* PrepareDrag(Pane pane);
     void StartDrag(Pane pane);
     // Whether the window's own panes take drops now (not while the root is dragged out).
     bool PanesAcceptDrops() const;
     // Runs the platform's drag of the source from the pane; blocks until it ends.
     std::function<void(TFileSource& source, QWidget* from)> runDrag;
+    // Turns the bridge's plain waits on and off around a get that a drop target asked for:
+    // inside the platform's drag loop no Qt event loop may run. Off returns the messages the
+    // session gave meanwhile.
+    std::function<std::string(bool on)> plainWaits;
 
     // Whether items can be handed to the desktop (Copy, Cut, drags, Edit as Text).
     bool CanCopy() const { return folder_.has_value(); }
@@ -76,6 +81,11 @@ private:
                                        DesktopItemFetcher& fetcher) const;
     // The name of the last item that arrived, if any did.
     std::optional<std::string> PutBatch(const std::vector<std::string>& files);
+    // The get a drop target asked for: the complete files, or none when a get failed, which
+    // is shown once the drag is over.
+    std::vector<std::string> FetchForDrag(const std::vector<ItemRef>& items,
+                                          DesktopItemFetcher& fetcher);
+    void ShowDragFailure();
     void AttachTargets();
     void DetachTargets();
     bool PaneMouseEvent(QObject* viewport, QMouseEvent* mouse);
@@ -93,6 +103,8 @@ private:
     // Drag state: where the left button went down on an item, and whether a drag ran since.
     std::optional<QPoint> pressPoint_;
     bool dragStarted_ = false;
+    bool dragRunning_ = false;
+    std::optional<std::string> dragFailure_;
     QPersistentModelIndex dropHighlight_;
 };
 

@@ -11,6 +11,7 @@
 #include "app/WholeCalculatorCommands.h"
 #include "frontend/StoredSettings.h"
 #include "objects/CalcNames.h"
+#include "placement/WindowFront.h"
 
 namespace vaddex::gui {
 namespace {
@@ -81,6 +82,14 @@ MainProgram::~MainProgram() {
 
 void MainProgram::Show() {
     window_.StartSplash(port_, &about_);
+    if (!window_.property(TWindowPosSave::kPlacedProperty).toBool()) {
+        // No place of its own yet (the first start): the middle of the screen, whole on it.
+        QRect area = WindowFront::AvailableAreaFor(window_.frameGeometry());
+        if (!area.isEmpty()) {
+            QPoint centred = WindowFront::CentredOver(window_.size(), area);
+            window_.move(WindowFront::OnScreen(QRect(centred, window_.size()), area));
+        }
+    }
     window_.show();
     for (QWidget* topLevel : QApplication::topLevelWidgets()) {
         MarkHelpHints(topLevel);
@@ -110,6 +119,13 @@ void MainProgram::InstallCommands() {
         });
     }
     copy_ = new CopyController(window_, std::move(folder));
+    copy_->plainWaits = [this](bool on) {
+        if (on) {
+            bridge_.BeginPlainWaits();
+            return std::string();
+        }
+        return bridge_.EndPlainWaits();
+    };
     items_ = new ItemCommands(window_, copy_);
 }
 

@@ -413,7 +413,11 @@ bool TFZQDir::eventFilter(QObject* watched, QEvent* event) {
     bool chosen =
         event->type() == QEvent::MouseButtonPress || (event->type() == QEvent::FocusIn && !busy_);
     if (pane && chosen) {
-        activePane_ = watched == tree_ ? Pane::Tree : Pane::List;
+        Pane chosenPane = watched == tree_ ? Pane::Tree : Pane::List;
+        if (chosenPane != activePane_) {
+            activePane_ = chosenPane;
+            ApplyRules();  // the commands' keys act on this pane's selection from now on
+        }
     }
     if (pane && event->type() == QEvent::KeyPress) {
         return PaneKeyPress(watched, static_cast<QKeyEvent*>(event));

@@ -24,8 +24,8 @@ const std::vector<std::string>& TFileSourceData::Delivered() const {
     if (delivered_) {
         return *delivered_;
     }
-    // The fetch lets window events run; a second request that arrives meanwhile must not start
-    // a second fetch.
+    // Should the fetch let window events run, a second request that arrives meanwhile must
+    // not start a second fetch.
     if (fetching_) {
         return kNothingYet;
     }
@@ -40,6 +40,9 @@ const std::vector<std::string>& TFileSourceData::Delivered() const {
     }
     fetching_ = false;
     delivered_ = std::move(files);
+    if (onDelivered) {
+        onDelivered();
+    }
     return *delivered_;
 }
 

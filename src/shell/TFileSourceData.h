@@ -25,6 +25,8 @@ public:
 
     // How many times the fetch ran (0 or 1).
     int FetchCount() const { return fetchCount_; }
+    // Runs after the fetch has run for a request.
+    std::function<void()> onDelivered;
 
 protected:
     QVariant retrieveData(const QString& mimeType, QMetaType type) const override;

@@ -7,12 +7,20 @@
 #include <QStatusBar>
 #include <QThread>
 #include <exception>
+#include <utility>
 
 #include "placement/WindowFront.h"
 #include "util/Errors.h"
+#include "util/ScopeExit.h"
 #include "windows/DisplayText.h"
 
 namespace vaddex::gui {
+namespace {
+
+// How long a plain wait sleeps between looks at its condition when no report arrives.
+constexpr std::int64_t kPlainWaitSliceMs = 50;
+
+}  // namespace
 
 QtUiBridge::QtUiBridge(QWidget* mainWindow, CalculatorState& state)
     : mainWindow_(mainWindow), state_(state) {
@@ -55,7 +63,35 @@ QtUiBridge::~QtUiBridge() {
 }
 
 void QtUiBridge::ProcessEvents() {
+    if (plainWaits_) {
+        plainCalls_.RunPending();
+        return;
+    }
     QCoreApplication::processEvents();
+}
+
+void QtUiBridge::BeginPlainWaits() {
+    std::lock_guard<std::mutex> lock(plainMutex_);
+    plainWaits_ = true;
+}
+
+std::string QtUiBridge::EndPlainWaits() {
+    {
+        std::lock_guard<std::mutex> lock(plainMutex_);
+        plainWaits_ = false;
+    }
+    // A worker that chose the queue before the switch still waits for its report to run.
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(plainMutex_);
+            if (plainCallers_ == 0) {
+                break;
+            }
+        }
+        plainCalls_.WaitAndRun(kPlainWaitSliceMs);
+    }
+    workingHidden_ = false;
+    return std::exchange(heldMessages_, std::string());
 }
 
 bool QtUiBridge::IsUiThread() const {
@@ -69,6 +105,20 @@ void QtUiBridge::PostToUiThread(std::function<void()> fn) {
 void QtUiBridge::RunOnUiThread(const std::function<void()>& fn) {
     if (IsUiThread()) {
         fn();
+        return;
+    }
+    bool plain = false;
+    {
+        std::lock_guard<std::mutex> lock(plainMutex_);
+        plain = plainWaits_;
+        plainCallers_ += plain ? 1 : 0;
+    }
+    if (plain) {
+        ScopeExit returned([this] {
+            std::lock_guard<std::mutex> lock(plainMutex_);
+            --plainCallers_;
+        });
+        plainCalls_.RunOnUiThread(fn);
         return;
     }
     bool ran = false;
@@ -104,7 +154,7 @@ void QtUiBridge::SetConnected(bool connected) {
 }
 
 void QtUiBridge::FocusMainWindow() {
-    if (mainWindow_) {
+    if (mainWindow_ && !plainWaits_) {
         mainWindow_->activateWindow();
     }
 }
@@ -131,19 +181,36 @@ QMessageBox::Icon QtUiBridge::MessageIcon(const std::string& caption) {
 
 void QtUiBridge::ShowMessage(const std::string& caption, const std::string& text) {
     log_->Note(caption + ": " + text);
+    if (plainWaits_) {
+        // A message box is a modal loop: whoever turned plain waits on shows the text.
+        heldMessages_ += (heldMessages_.empty() ? "" : "\r\n") + text;
+        return;
+    }
     QMessageBox box(MessageIcon(caption), DisplayText(caption), DisplayText(text), QMessageBox::Ok,
                     mainWindow_);
     box.exec();
 }
 
 void QtUiBridge::ShowConnectStatus() {
+    if (plainWaits_) {
+        return;
+    }
     connectStatus_->show();
     // Once, so that the notice is painted before the port search blocks.
     QCoreApplication::processEvents();
 }
 
 void QtUiBridge::ShowWorking() {
+    if (plainWaits_) {
+        workingHidden_ = true;
+        return;
+    }
     working_->show();
+}
+
+void QtUiBridge::CloseWorking() {
+    workingHidden_ = false;
+    working_->hide();
 }
 
 void QtUiBridge::ShowWaitNotice(const std::string& text) {
@@ -162,38 +229,60 @@ void QtUiBridge::ShowWaitNotice(const std::string& text) {
 }
 
 void QtUiBridge::FocusWorking() {
+    if (plainWaits_) {
+        return;
+    }
     working_->activateWindow();
     working_->BitBtn1->setFocus();
 }
 
+// Under plain waits nobody can answer: every prompt and question gets its negative answer.
 bool QtUiBridge::ShowPrompt(int kind, const std::string& caption) {
-    return prompt_->ShowPrompt(kind, caption);
+    return plainWaits_ ? false : prompt_->ShowPrompt(kind, caption);
 }
 
 bool QtUiBridge::ShowTextPrompt(const std::string& text, const std::string& caption) {
-    return prompt_->ShowTextPrompt(text, caption, IsDestructiveQuestion(caption));
+    return plainWaits_ ? false
+                       : prompt_->ShowTextPrompt(text, caption, IsDestructiveQuestion(caption));
 }
 
 void QtUiBridge::FocusPrompt() {
-    prompt_->activateWindow();
+    if (!plainWaits_) {
+        prompt_->activateWindow();
+    }
 }
 
 ModalResult QtUiBridge::RunStatus(const std::string& caption, bool showCancel) {
-    // The operation that runs the transfer tells the log how it ended.
-    return status_->RunStatus(caption, showCancel);
+    if (!plainWaits_) {
+        // The operation that runs the transfer tells the log how it ended.
+        return status_->RunStatus(caption, showCancel);
+    }
+    statusHidden_ = true;
+    hiddenStatusResult_ = ModalResult::None;
+    ScopeExit closed([this] { statusHidden_ = false; });
+    while (hiddenStatusResult_ == ModalResult::None) {
+        plainCalls_.WaitAndRun(kPlainWaitSliceMs);
+    }
+    return hiddenStatusResult_;
 }
 
 void QtUiBridge::UpdateStatus(const std::string& text, int kind, std::int64_t position,
                               std::int64_t maximum, std::int64_t spare) {
+    if (statusHidden_) {
+        if (kind == 3) {
+            hiddenStatusResult_ = ModalResult::OK;
+        }
+        return;
+    }
     status_->UpdateStatus(text, kind, position, maximum, spare);
 }
 
 ModalResult QtUiBridge::AskReplace(const std::string& name, int fileCount) {
-    return replace_->AskReplace(name, fileCount);
+    return plainWaits_ ? ModalResult::Cancel : replace_->AskReplace(name, fileCount);
 }
 
 ModalResult QtUiBridge::AskReplaceDirectory(const std::string& name, int itemCount) {
-    return replace_->AskReplaceDirectory(name, itemCount);
+    return plainWaits_ ? ModalResult::No : replace_->AskReplaceDirectory(name, itemCount);
 }
 
 bool QtUiBridge::IsDestructiveQuestion(const std::string& caption) {
@@ -202,6 +291,9 @@ bool QtUiBridge::IsDestructiveQuestion(const std::string& caption) {
 
 int QtUiBridge::AskWrongFile(const std::string& fileName, const std::string& kind,
                              bool offerChoice) {
+    if (plainWaits_) {
+        return static_cast<int>(ModalResult::Cancel);
+    }
     return badFile_->AskWrongFile(fileName, kind, offerChoice);
 }
 

@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "session/UiBridge.h"
+#include "util/UiCallQueue.h"
 #include "windows/TFBadFile.h"
 #include "windows/TFCmStatus.h"
 #include "windows/TFCmndStatus.h"
@@ -51,6 +53,17 @@ public:
     // A line for each operation and each message shown.
     TFLog& LogWindow() { return *log_; }
 
+    // While on, the UI thread must run no Qt event loop: a drop target asked for a drag's
+    // files inside the platform's drag loop, which a nested loop could end and free under the
+    // request. Thread reports then run in a plain wait, the working and progress windows stay
+    // hidden (the session still sees them up), questions get their safe answer and messages
+    // are held for the caller (and logged). UI thread.
+    void BeginPlainWaits();
+    // Runs the reports still pending and ends plain waits; returns the texts of the messages
+    // held meanwhile, one a line.
+    std::string EndPlainWaits();
+    bool PlainWaits() const { return plainWaits_; }
+
     TFDownLd& PromptWindow() { return *prompt_; }
     TFCnctStatus& ConnectStatusWindow() { return *connectStatus_; }
     TFCmndStatus& WorkingWindow() { return *working_; }
@@ -61,7 +74,7 @@ public:
     // --- LinkUi
     void ProcessEvents() override;
     bool IsUiThread() const override;
-    bool IsWorkingWindowVisible() const override { return working_->isVisible(); }
+    bool IsWorkingWindowVisible() const override { return working_->isVisible() || workingHidden_; }
     bool IsPromptVisible() const override { return prompt_->isVisible(); }
     void SetConnected(bool connected) override;
     void CloseConnectStatus() override { connectStatus_->hide(); }
@@ -77,7 +90,7 @@ public:
     bool IsConnectStatusVisible() const override { return connectStatus_->isVisible(); }
     bool TakeConnectCancel() override;
     void ShowWorking() override;
-    void CloseWorking() override { working_->hide(); }
+    void CloseWorking() override;
     void FocusWorking() override;
     bool IsWorkingCancelled() const override { return working_->Cancelled(); }
     void ClearCancel() override { working_->ClearCancel(); }
@@ -117,6 +130,18 @@ private:
     std::unique_ptr<TFReplaceFile> replace_;
     std::unique_ptr<TFBadFile> badFile_;
     QString workingText_;  // the working window's own text, kept while a notice is added
+
+    // Plain waits: the reports of worker threads queue here instead of in Qt's event loop.
+    // plainWaits_ is written on the UI thread under the mutex; plainCallers_ counts the worker
+    // calls that chose the queue and have not returned yet.
+    UiCallQueue plainCalls_;
+    std::mutex plainMutex_;
+    bool plainWaits_ = false;
+    int plainCallers_ = 0;
+    std::string heldMessages_;
+    bool workingHidden_ = false;  // "shown" while plain waits keep it off the screen
+    bool statusHidden_ = false;   // the progress window's plain wait runs
+    ModalResult hiddenStatusResult_ = ModalResult::None;
 };
 
 }  // namespace vaddex::gui

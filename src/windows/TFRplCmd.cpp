@@ -18,6 +18,7 @@
 #include <QShowEvent>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "objects/TextTranslation.h"
 #include "placement/WindowFront.h"
@@ -225,10 +226,18 @@ void TFRplCmd::reject() {
 }
 
 void TFRplCmd::EnableCommands(bool connected, bool busy) {
+    bool typing = cmboCmd_->hasFocus();
     commandsEnabled_ = connected && !busy;
     btnStack_->setEnabled(commandsEnabled_);
     btnSend_->setEnabled(commandsEnabled_);
     cmboCmd_->setEnabled(commandsEnabled_);
+    // Disabled while the main window works (F5 here refreshes it), the command box gives the
+    // keyboard away; the user goes on typing there once it is back.
+    if (typing && !commandsEnabled_) {
+        typingWhenDisabled_ = true;
+    } else if (commandsEnabled_ && std::exchange(typingWhenDisabled_, false) && isActiveWindow()) {
+        cmboCmd_->setFocus();
+    }
 }
 
 bool TFRplCmd::AutoUpdate() const {

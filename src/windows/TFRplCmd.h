@@ -78,6 +78,7 @@ private:
 
     SessionCommands& commands_;
     bool commandsEnabled_ = false;
+    bool typingWhenDisabled_ = false;  // the command box had the keyboard when it went off
     QPlainTextEdit* memo_ = nullptr;
     QCheckBox* chbAutoUpdate_ = nullptr;
     QLabel* lblCmd_ = nullptr;

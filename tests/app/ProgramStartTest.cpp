@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QScreen>
 #include <QSettings>
 #include <QtTest>
 #include <memory>
@@ -74,6 +75,16 @@ private slots:
             arguments.port = QString::fromStdString(zqsim->Port());
         }
         for (int start = 1; start <= 2; ++start) {
+            // The very first start has no place stored: the middle of the screen. After that
+            // the stored place wins.
+            QSettings stored("Zenquist", "Vaddex");
+            bool placeStored = stored.contains("FZQDir/Left");
+            const QPoint storedAt(150, 90);
+            if (placeStored) {
+                stored.setValue("FZQDir/Left", QString::number(storedAt.x()));
+                stored.setValue("FZQDir/Top", QString::number(storedAt.y()));
+                stored.sync();
+            }
             MainProgram program(arguments);
             QStringList errors;
             CollectErrors(program.Window(), errors);
@@ -81,6 +92,16 @@ private slots:
             ShowWatch splash(&program.AboutWindow(),
                              [&] { splashVersion = program.AboutWindow().VersionLabel().text(); });
             program.Show();
+            QWidget& shown = program.Window();
+            QVERIFY(shown.width() >= 900 && shown.height() >= 600);
+            if (placeStored) {
+                QCOMPARE(shown.pos(), storedAt);
+            } else {
+                QPoint off =
+                    shown.geometry().center() - shown.screen()->availableGeometry().center();
+                QVERIFY2(off.manhattanLength() <= 4,
+                         qPrintable(QString("%1,%2 off the middle").arg(off.x()).arg(off.y())));
+            }
             QTRY_VERIFY_WITH_TIMEOUT(program.Window().Connected(), kConnectTimeoutMs);
             QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
             std::string port = builtIn ? program.Calculator()->PortName() : zqsim->Port();

@@ -2,6 +2,7 @@
 // and real windows against zqsim, checked against what vaddex-cli gets from the same calculator.
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -11,15 +12,18 @@
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "WindowHarness.h"
+#include "app/ItemCommands.h"
 #include "app/MainProgram.h"
 #include "session/TXPObject.h"
 #include "shell/TFileSource.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
 #include "support/ZqsimProcess.h"
+#include "windows/TFRplCmd.h"
 
 using namespace vaddex;
 using namespace vaddex::gui;
@@ -62,6 +66,18 @@ protected:
 
 private:
     fs::path folder_;
+};
+
+// Counts how often the watched windows were shown.
+class ShowCounter : public QObject {
+public:
+    int shown = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        shown += event->type() == QEvent::Show ? 1 : 0;
+        return QObject::eventFilter(watched, event);
+    }
 };
 
 // Plays the platform's drag loop: the pointer arrives over the drop window and lets go.
@@ -189,23 +205,48 @@ private slots:
             target.show();
             program.Window().activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&window));
+            // Inside a drag no window of the transfer may come up: it would run Qt's loop.
+            ShowCounter windows;
+            program.Bridge().StatusWindow().installEventFilter(&windows);
+            program.Bridge().WorkingWindow().installEventFilter(&windows);
             int drags = 0;
+            int gotBeforeDrop = 0;
             std::vector<std::string> dragged;
+            std::function<void()> beforeDrop = [] {};
             // Offscreen has no drag loop of its own: the test plays it into its drop window.
             program.Copy()->runDrag = [&](TFileSource& source, QWidget*) {
                 ++drags;
                 dragged.insert(dragged.end(), source.Files.begin(), source.Files.end());
+                // The drag starts at once: nothing is got until the target asks.
+                fs::path batch = fs::path(source.Files.front()).parent_path();
+                gotBeforeDrop += fs::is_empty(batch) ? 0 : 1;
+                beforeDrop();
                 DropInto(target, source);
             };
             for (const std::string& name : names) {
                 QuickDrag(window, window.ListCaptions().indexOf(QString::fromStdString(name)));
             }
             QCOMPARE(drags, 3);
+            QCOMPARE(gotBeforeDrop, 0);
             QCOMPARE(target.drops, 3);
             QVERIFY(!target.modalDuringDrop);
+            QCOMPARE(windows.shown, 0);
             QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
             QVERIFY(window.isVisible());
             QCOMPARE(dragged.size(), names.size());
+
+            // A get that fails inside the drag gives the drop nothing and one message after.
+            beforeDrop = [&] {
+                zqsim.Console("exec 'N' PURGE");
+                zqsim.Console("fault", "fault plan:");
+            };
+            QuickDrag(window, window.ListCaptions().indexOf("N"));
+            QCOMPARE(drags, 4);
+            QCOMPARE(target.drops, 4);
+            QTRY_COMPARE(errors.size(), 1);
+            QVERIFY(!fs::exists(fs::path(dropped.Path()) / "N.zq"));
+            QVERIFY2(errors.front().startsWith("N:"), qPrintable(errors.front()));
+            QVERIFY(!program.Bridge().PlainWaits());
             window.Disconnect();
             window.close();
         }
@@ -272,6 +313,14 @@ private slots:
                                                        << "GREETING";
         QTest::newRow("Rename with several rows edits the current one") << "rename"
                                                                         << "RENAMED";
+        QTest::newRow("Backspace selects the directory the user came from") << "up"
+                                                                            << "MATHS";
+        // The list's row stays as it was: the tree's node is what is edited.
+        QTest::newRow("Ctrl+E on the tree edits its directory") << "edit tree"
+                                                                << "";
+        QTest::newRow("F5 in the command window refreshes and keeps the keyboard there")
+            << "command window F5"
+            << "GREETING";
     }
     void EachCommandLeavesTheExpectedRow() {
         QFETCH(QString, action);
@@ -281,7 +330,10 @@ private slots:
         QTreeView* list = p.window.List();
         auto select = [&](const QString& caption) {
             list->setFocus();
-            list->setCurrentIndex(p.window.ListIndex(p.Row(caption)));
+            // That row alone, whatever modifier an earlier key left pressed.
+            list->selectionModel()->setCurrentIndex(
+                p.window.ListIndex(p.Row(caption)),
+                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         };
         auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
             QSignalSpy reread(&p.window, &TFZQDir::RereadDone);
@@ -321,6 +373,58 @@ private slots:
             QTRY_VERIFY(p.window.ListCaptions().contains("RENAMED"));
             QVERIFY(p.window.ListCaptions().contains("X"));
             QVERIFY(!p.window.ListCaptions().contains("N"));
+        } else if (action == "up") {
+            select("MATHS");
+            key(Qt::Key_Return);
+            QTRY_COMPARE(p.window.CurrentPath(), std::string("HOME MATHS"));
+            key(Qt::Key_Backspace);
+            QTRY_COMPARE(p.window.CurrentPath(), std::string("HOME"));
+        } else if (action == "edit tree") {
+            // The editor keeps a copy of what it was given.
+            test::TempDir edits;
+            fs::path script = fs::path(edits.Path()) / "editor.sh";
+            std::ofstream(script) << "#!/bin/sh\ncp \"$1\" " << edits.Path() << "/edited\n";
+            fs::permissions(script, fs::perms::owner_all);
+            FileOptions options = p.program.Items()->CurrentOptions();
+            options.editor = script.string();
+            p.program.Items()->ApplyOptions(options);
+            select("GREETING");
+            p.window.SelectDirectory("HOME MATHS");
+            QTRY_COMPARE(p.window.CurrentPath(), std::string("HOME MATHS"));
+            QVERIFY(p.Ready());
+            // Two rows chosen in the list: its Edit as Text is off until the tree takes over.
+            p.window.activateWindow();  // a shortcut needs the active window
+            QVERIFY(QTest::qWaitForWindowActive(&p.window));
+            list->setFocus();
+            QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+            QVERIFY(list->selectionModel()->selectedRows().size() > 1);
+            expected = list->currentIndex().data().toString();
+            p.window.Tree()->setFocus();
+            QTest::keyClick(p.window.Tree(), Qt::Key_E, Qt::ControlModifier);
+            fs::path edited = fs::path(edits.Path()) / "edited";
+            QTRY_VERIFY(fs::exists(edited));
+            QVERIFY(p.Ready());
+            // The directory's text form names what it holds.
+            const std::string text = Bytes(edited);
+            for (const QString& row : p.window.ListCaptions()) {
+                QVERIFY2(text.find(row.toStdString()) != std::string::npos, qPrintable(row));
+            }
+            select(expected);  // one row again, for the checks that every row makes
+        } else if (action == "command window F5") {
+            select("GREETING");
+            p.window.Action(ActionId::mnuRPL)->trigger();
+            TFRplCmd& commandWindow = p.program.Items()->CommandWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&commandWindow));
+            auto* commandBox = commandWindow.findChild<QComboBox*>();
+            QVERIFY(commandBox != nullptr);
+            QTRY_COMPARE(QApplication::focusWidget(), commandBox);
+            QSignalSpy reread(&p.window, &TFZQDir::RereadDone);
+            QTest::keyClick(commandBox->lineEdit(), Qt::Key_F5);
+            QTRY_VERIFY(!reread.isEmpty());
+            QVERIFY(p.Ready());
+            QTRY_COMPARE(QApplication::focusWidget(), commandBox);
+            QCOMPARE(QApplication::activeWindow(), &commandWindow);
+            commandWindow.close();
         }
         QVERIFY(p.Ready());
         QTRY_COMPARE(list->currentIndex().data().toString(), expected);
