@@ -103,7 +103,10 @@ void TransferThread::Progress(std::int64_t done, std::int64_t total, std::int64_
     }
     std::int64_t now = TickMs();
     heldProgress_ = HeldProgress{done, total, startTick, now};
-    if (lastProgressTick_ == 0 || now - lastProgressTick_ >= kProgressIntervalMs) {
+    // Each step of the whole percentage is shown, however fast the line: at most a hundred
+    // reports beyond the timed ones.
+    if (lastProgressTick_ == 0 || done * 100 / total != lastProgressPercent_ ||
+        now - lastProgressTick_ >= kProgressIntervalMs) {
         SendHeldProgress();
     }
 }
@@ -115,6 +118,7 @@ void TransferThread::SendHeldProgress() {
     HeldProgress held = *heldProgress_;
     heldProgress_.reset();
     lastProgressTick_ = TickMs();
+    lastProgressPercent_ = held.done * 100 / held.total;
     Deliver(ProgressText(held.done, held.total, held.startTick, held.tick), kReportProgress,
             held.done, held.total, 0);
 }
