@@ -13,6 +13,9 @@ namespace {
 // WaitFor sleeps this long on the finished event between two rounds of UI events.
 constexpr std::int64_t kWaitSliceMs = 10;
 
+// Statistics reports go out at least at each of this many equal steps of a transfer.
+constexpr std::int64_t kProgressSteps = 10;
+
 // Runs a step at the end of the thread, where no exception may escape: a failure is traced.
 template <typename Step>
 void RunGuarded(const char* what, Step step) {
@@ -103,9 +106,9 @@ void TransferThread::Progress(std::int64_t done, std::int64_t total, std::int64_
     }
     std::int64_t now = TickMs();
     heldProgress_ = HeldProgress{done, total, startTick, now};
-    // Each step of the whole percentage is shown, however fast the line: at most a hundred
-    // reports beyond the timed ones.
-    if (lastProgressTick_ == 0 || done * 100 / total != lastProgressPercent_ ||
+    // However fast the line, the bar passes through each tenth of the transfer instead of
+    // leaping from the start to the end: at most ten reports beyond the timed ones.
+    if (lastProgressTick_ == 0 || done * kProgressSteps / total != lastProgressStep_ ||
         now - lastProgressTick_ >= kProgressIntervalMs) {
         SendHeldProgress();
     }
@@ -118,7 +121,7 @@ void TransferThread::SendHeldProgress() {
     HeldProgress held = *heldProgress_;
     heldProgress_.reset();
     lastProgressTick_ = TickMs();
-    lastProgressPercent_ = held.done * 100 / held.total;
+    lastProgressStep_ = held.done * kProgressSteps / held.total;
     Deliver(ProgressText(held.done, held.total, held.startTick, held.tick), kReportProgress,
             held.done, held.total, 0);
 }

@@ -16,9 +16,9 @@ namespace vaddex {
 // reports to the UI thread synchronously (Report waits until the callback has run there)
 // and polls the termination request that the UI thread sets on Cancel. The run method never
 // lets an exception escape, and its last report is always kind 3 (finished). Statistics
-// reports are coalesced: one goes to the UI thread when its whole percentage differs from the
-// last one sent, else at most one per kProgressIntervalMs; the latest one held back always
-// goes out before any other report.
+// reports are coalesced: one goes to the UI thread when it has reached another tenth of the
+// transfer than the last one sent, else at most one per kProgressIntervalMs; the latest one
+// held back always goes out before any other report.
 class TransferThread {
 public:
     virtual ~TransferThread();  // requests termination and joins; nothing outlives the owner
@@ -53,8 +53,9 @@ protected:
     void Report(const std::string& text, int kind, std::int64_t position, std::int64_t maximum,
                 std::int64_t spare);
     // The statistics text of `done` of `total` bytes as a kind-2 report (nothing for total 0).
-    // Sent at once when its whole percentage differs from the last one sent or that went out
-    // kProgressIntervalMs ago or more, else held back in place of the one held before.
+    // Sent at once when it has reached another tenth of the transfer than the last one sent or
+    // that went out kProgressIntervalMs ago or more, else held back in place of the one held
+    // before.
     void Progress(std::int64_t done, std::int64_t total, std::int64_t startTick);
 
     // One byte read with the 2500 ms silence limit; 0 when nothing came.
@@ -88,11 +89,11 @@ private:
     std::thread thread_;
     std::optional<HeldProgress> heldProgress_;
     std::int64_t lastProgressTick_ = 0;  // 0 until the first statistics report went out
-    std::int64_t lastProgressPercent_ = 0;
+    std::int64_t lastProgressStep_ = 0;  // the tenth of the transfer it had reached
 };
 
-// A statistics report reaches the UI thread at most this often: each costs the transfer
-// thread a wait for the UI thread, and the eye sees no more.
+// Between the tenths a statistics report reaches the UI thread at most this often: each costs
+// the transfer thread a wait for the UI thread, and the eye sees no more.
 inline constexpr std::int64_t kProgressIntervalMs = 50;
 
 // Longest silence the transfer threads wait out for one read.
