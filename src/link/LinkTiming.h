@@ -26,6 +26,9 @@ struct LinkTiming {
 // identification; 1: a first-series calculator at 9600 or less; 2: serial above 9600;
 // 3: the USB device until the calculator has been identified. 0 and 1 hold the same
 // values and stay two profiles.
+inline constexpr int kLinkProfileSlowSerial = 0;
+inline constexpr int kLinkProfileFastSerial = 2;
+inline constexpr int kLinkProfileUsb = 3;
 inline constexpr LinkTiming kLinkProfiles[4] = {
     {1, 10, 400, 200, 9000, 1, 1, 100, 10, 1, 100, 1000, 300, 1},
     {1, 10, 400, 200, 9000, 1, 1, 100, 10, 1, 100, 1000, 300, 1},
