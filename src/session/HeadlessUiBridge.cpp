@@ -12,21 +12,8 @@ constexpr std::int64_t kStatusLoopSliceMs = 50;
 
 HeadlessUiBridge::HeadlessUiBridge(CalculatorState& state) : state_(state) {}
 
-void HeadlessUiBridge::PostToUiThread(std::function<void()> fn) {
-    std::lock_guard<std::mutex> lock(postedMutex_);
-    posted_.push_back(std::move(fn));
-}
-
 void HeadlessUiBridge::ProcessEvents() {
     queue_.RunPending();
-    std::vector<std::function<void()>> posted;
-    {
-        std::lock_guard<std::mutex> lock(postedMutex_);
-        posted.swap(posted_);
-    }
-    for (const auto& fn : posted) {
-        fn();
-    }
     OnIdle();
     HandleCancel();
 }

@@ -3,9 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <string>
-#include <vector>
 
 #include "session/UiBridge.h"
 #include "util/UiCallQueue.h"
@@ -31,7 +29,7 @@ public:
     void FocusMainWindow() override {}
     void RunOnUiThread(const std::function<void()>& fn) override { queue_.RunOnUiThread(fn); }
     // Run at the UI thread's next ProcessEvents: without an event loop, not before.
-    void PostToUiThread(std::function<void()> fn) override;
+    void PostToUiThread(std::function<void()> fn) override { queue_.Post(std::move(fn)); }
     void ShowMessage(const std::string& caption, const std::string& text) override;
 
     // --- UiBridge
@@ -111,8 +109,6 @@ private:
 
     CalculatorState& state_;
     UiCallQueue queue_;
-    std::mutex postedMutex_;
-    std::vector<std::function<void()>> posted_;
     std::atomic<bool> cancelRequested_{false};
     bool connected_ = false;
     bool busy_ = false;

@@ -22,6 +22,15 @@ void UiCallQueue::RunOnUiThread(const std::function<void()>& fn) {
     }
 }
 
+void UiCallQueue::Post(std::function<void()> fn) {
+    auto call = std::make_shared<Call>();
+    call->owned = std::move(fn);
+    call->fn = &call->owned;
+    std::lock_guard<std::mutex> lock(mutex_);
+    calls_.push_back(call);
+    posted_.notify_all();
+}
+
 int UiCallQueue::RunPending() {
     int count = 0;
     for (;;) {

@@ -25,6 +25,10 @@ public:
     // An exception thrown by fn is rethrown to the caller.
     void RunOnUiThread(const std::function<void()>& fn);
 
+    // Any thread: queues fn for the UI thread without waiting for it to run; an exception it
+    // throws is dropped.
+    void Post(std::function<void()> fn);
+
     // UI thread: runs every routine posted so far; returns how many ran.
     int RunPending();
 
@@ -38,6 +42,7 @@ public:
 private:
     struct Call {
         const std::function<void()>* fn;
+        std::function<void()> owned;  // a posted routine, which fn then points to
         bool done = false;
         std::exception_ptr error;
     };
